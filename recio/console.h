@@ -1,0 +1,31 @@
+// The console seam: the only place where the program touches standard input, standard
+// output and the error stream. Tests replace it with a scripted console.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "recio/layout.h"
+
+namespace recio {
+
+class Console {
+ public:
+  virtual ~Console() = default;
+  // Writes text to the console as it stands (no line end is added).
+  virtual void out(std::string_view text) = 0;
+  // Makes everything written so far visible (before an answer is read).
+  virtual void flush() = 0;
+  // Reads one answer line without its line end: ok, or eof when input has ended.
+  virtual Outcome in(std::string& line) = 0;
+  // Writes one line to the error stream.
+  virtual void err(std::string_view line) = 0;
+  // Ends the process with the status. Never returns.
+  [[noreturn]] virtual void exit(int status) = 0;
+};
+
+// The process's own console: standard streams, with line editing and history (libedit)
+// when standard input is a terminal, plain line reads otherwise.
+Console& system_console();
+
+}  // namespace recio

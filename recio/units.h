@@ -1,0 +1,72 @@
+// File units by number (10 the data file, 12 the corrected file) over a file-system seam.
+// A unit opened "OLD" holds the whole file as records; any line end (LF, CRLF, CR, CR CR LF)
+// ends a record and no CR reaches one. A unit opened "UNKNOWN" collects written records and
+// replaces the named file only when it is closed: the records go to a temporary file in
+// the same folder, which is then renamed over the target.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "recio/layout.h"
+
+namespace recio {
+
+// The file-system seam; tests replace it (a vanished file, a full disk).
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The whole content of the file, or nullopt when it cannot be opened or read.
+  virtual std::optional<std::string> read_file(const std::string& name) = 0;
+  // Writes `data` completely to a temporary file beside `name`, then renames it over
+  // `name`. False (and `name` untouched) when any step fails.
+  virtual bool replace_file(const std::string& name, std::string_view data) = 0;
+  // Removes the file; false when it did not exist or could not be removed.
+  virtual bool remove_file(const std::string& name) = 0;
+};
+
+FileSystem& system_file_system();
+
+// Splits file content into records at LF, CRLF, CR and CR CR LF; a last line without a
+// line end is a record too.
+std::vector<std::string> split_records(std::string_view content);
+
+enum class Status { old, unknown };
+
+class Units {
+ public:
+  explicit Units(FileSystem& fs = system_file_system());
+  ~Units();
+  Units(const Units&) = delete;
+  Units& operator=(const Units&) = delete;
+
+  // "OLD": reads the file; false when it is missing or unreadable. "UNKNOWN": opens an
+  // empty unit for writing. A unit that is already open is closed first.
+  bool open(int unit, const std::string& name, Status status);
+  bool is_open(int unit) const;
+  // Closes the unit; a written unit is committed to its file (false when that fails).
+  // With `remove`, the named file is removed instead. Closing a unit not open does nothing.
+  bool close(int unit, bool remove = false);
+  void rewind(int unit);
+  // Steps back one record (after an end of file, back to the last record read).
+  void backspace(int unit);
+  // Reads the next record: ok, eof, or error when the unit is not open for reading.
+  Outcome read_line(int unit, std::string& record);
+  // Appends one record to a unit opened for writing.
+  void write_line(int unit, std::string_view record);
+  // The unit as a record source for layout reads.
+  RecordSource& source(int unit);
+  const std::string& name(int unit) const;
+
+ private:
+  struct Unit;
+  FileSystem* fs_;
+  std::map<int, std::unique_ptr<Unit>> units_;
+  Unit& unit(int n);
+};
+
+}  // namespace recio
