@@ -1,0 +1,13 @@
+// Detrending of every series in the store: value divided by its 20-year spline curve.
+#pragma once
+
+#include "detrend/spline.h"
+#include "main/store.h"
+#include "recio/session.h"
+
+namespace ringdate {
+
+// Turns the working values of every series into indices and sets units to "INDICES".
+void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline);
+
+}  // namespace ringdate
