@@ -45,6 +45,8 @@ class Drawer {
  public:
   virtual ~Drawer() = default;
   virtual void cmpdrw(const PlotRecords& rec, const Tsi1& tsi1) = 0;
+  // The comparison loop is over: close the plot window.
+  virtual void finish() {}
 };
 
 // Stand-in that draws nothing and continues at once.
