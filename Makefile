@@ -1,11 +1,13 @@
 # ringdate: build, run and test. The Debian packages the build needs are listed once, here.
-PACKAGES := g++ cmake make pkg-config libgtest-dev libbenchmark-dev libplplot-dev plplot-driver-xwin libedit-dev xvfb xauth
+PACKAGES := g++ cmake make pkg-config libgtest-dev libbenchmark-dev libplplot-dev plplot-driver-xwin libedit-dev xvfb xauth clang libclang-rt-14-dev
 
 BUILD := build
 ASAN  := build-asan
+FUZZ  := build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS  ?= 2
 
-.PHONY: all deps configure run test test-plain test-asan bench clean
+.PHONY: all deps run test test-plain test-asan bench fuzz clean $(BUILD)/ringdate
 
 all: $(BUILD)/ringdate
 
@@ -19,9 +21,6 @@ deps:
 	    echo "Missing Debian packages:$$missing"; echo "Install them with: sudo apt-get install$$missing"; exit 1; \
 	  fi; \
 	fi
-
-$(BUILD)/Makefile: deps CMakeLists.txt
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 $(BUILD)/ringdate: deps
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -43,6 +42,12 @@ test: test-plain test-asan
 bench: $(BUILD)/ringdate
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
+
+# Every fuzz harness for FUZZ_SECONDS each (clang, libFuzzer, ASan+UBSan); any finding fails.
+fuzz: deps
+	@[ -f $(FUZZ)/CMakeCache.txt ] || cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DRINGDATE_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) --target fuzzers -j $(JOBS)
+	sh fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -22,6 +23,9 @@ class Spline {
   recio::Session* s_;
   std::array<std::array<double, 3>, MXY> a_{};  // band rows: second sub-, first sub-, main diagonal
   std::array<double, MXY> v_{};
+  // 1-based views of the work area: band slot A(i,j), j = 1..3, and vector element V(i).
+  double& a(int32_t i, int32_t j) { return a_[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)]; }
+  double& v(int32_t i) { return v_[static_cast<std::size_t>(i - 1)]; }
 };
 
 }  // namespace ringdate

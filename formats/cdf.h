@@ -1,10 +1,14 @@
 // Compact format reader: one series per call (header with count, first year, name,
-// exponent and the layout of the data lines; then the scaled integers).
+// exponent and the layout of the data lines; then the scaled integers). Besides headers in
+// the fixed columns, a line marked "~" in column 80 whose fixed columns do not read is read
+// by the positions of its "=" signs (headers written from column 1 by other tools). A blank
+// line where a header is expected is skipped.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "recio/session.h"
 
@@ -18,6 +22,15 @@ class Cdf {
 
  private:
   recio::Session* s_;
+  // Work area kept for the whole run.
+  std::string line_ = std::string(80, ' ');
+  std::string fmt_ = std::string(8, ' ');
+  int32_t e_ = 0;
+  std::vector<recio::In> items_;
+  float sink_ = 0.0f;  // receives values beyond the caller's array
+
+  [[noreturn]] void fail(const recio::Layout& layout, const std::string& id, int32_t ifyr,
+                         int32_t nval);
 };
 
 }  // namespace ringdate

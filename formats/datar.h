@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "recio/session.h"
 
@@ -20,6 +21,10 @@ class Datar {
 
  private:
   recio::Session* s_;
+  // Work area: the line just read and the layout text of the header.
+  std::string rec_;
+  std::string fmt_ = std::string(8, ' ');
+  std::vector<recio::In> items_;
 };
 
 }  // namespace ringdate

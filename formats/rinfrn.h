@@ -1,10 +1,13 @@
 // UEA CRU index format: reads one series (header line, then decade lines of value/count
-// pairs in hundredths).
+// pairs in hundredths). A blank line where a header is expected is skipped; an end of file
+// inside a series' data lines is reported like a read error. Nothing is stored past `vals`
+// or `icnt`, while `nval` still reports the series' true count.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "recio/session.h"
 
@@ -19,6 +22,13 @@ class Rinfrn {
 
  private:
   recio::Session* s_;
+  // Work area kept for the whole run.
+  std::string line_ = std::string(80, ' ');
+  int32_t lastyr_ = 0;
+  int32_t p_ = 0;
+  std::vector<recio::In> items_;
+  float vsink_ = 0.0f;  // pairs skipped or beyond the caller's arrays
+  int32_t csink_ = 0;
 };
 
 }  // namespace ringdate

@@ -31,6 +31,23 @@ class Trrw {
   Datar datar_;
   bool store_counts_ = true;  // the count-storing switch
   std::string line_ = std::string(80, ' ');
+  // Work area: the record as read, and the fields parsed from the current line.
+  std::string rec_;
+  std::string pid_ = std::string(8, ' ');
+  int32_t pyr_ = 0;
+  std::array<int32_t, 10> pv_{};
+  std::array<int32_t, 10> pc_{};
+  std::string wid_ = std::string(8, ' ');  // identifier of the series being written
+
+  void read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
+            std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho, std::string& mode,
+            std::string& title, std::size_t ltitle, int32_t maxlen, std::array<std::string, 3>& hdr);
+  void write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
+                int iunit, const std::string& ltag);
+  void write_iw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
+                std::span<const int32_t> icnt, int iunit, const std::string& ltag, bool cru);
+  void echo(int iecho, const recio::Layout& layout, std::string_view text);
+  void write_records(int iunit, const recio::Records& r);
 };
 
 }  // namespace ringdate

@@ -3,8 +3,11 @@
 // draws again, until the user leaves or an insert, delete or merge is posted.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "main/matrix.h"
 #include "main/store.h"
 #include "plot/records.h"
 #include "recio/session.h"
@@ -22,6 +25,39 @@ class Cmpplt {
   recio::Session* s_;
   Drawer* drawer_;
   PlotRecords rec_;
+
+  // Work area kept for the loop.
+  int32_t n_ = 0;      // compared series
+  int32_t f0_ = 0;     // full span of the compared set at entry
+  int32_t l0_ = 0;
+  int32_t r0_ = 0;     // year of row 1 of sel
+  int32_t isel_ = 0;   // series chosen for adjustment
+  // Span of each compared series at entry: the years the store holds for it, so that a
+  // posted year is one the store can apply.
+  Matrix<int32_t> span0_{mxser, 2};
+  std::string fname_, fileword_, yearword_, units_;
+
+  void draw(Tsi1& t);
+  void zoom();
+  void choose(Tsi1& t);
+  void rescale(Tsi1& t);
+  void shift(Tsi1& t);
+  void insert(Tsi1& t);
+  void remove(Tsi1& t);
+  void merge(Tsi1& t);
+
+  std::optional<int32_t> read_int();  // free form; nullopt when not a number
+  char read_char();                   // "(a)" into one character
+  void say(const std::string& text);
+  // Years at which the chosen series may be edited: inside its span now and as read.
+  int32_t edit_lo(const Tsi1& t) const;
+  int32_t edit_hi(const Tsi1& t) const;
+  bool year_ok(const Tsi1& t, int64_t y);
+  bool room_for_insert(const Tsi1& t, char side);
+  void grow_front(Tsi1& t);
+  void store_shrunk(Tsi1& t, int32_t nval, char side);
+  float& cell(Tsi1& t, int32_t k, int32_t year);
+  float sink_ = 0.0f;  // stands in for a cell outside sel (never reached by a checked edit)
 };
 
 }  // namespace ringdate

@@ -65,6 +65,16 @@ class RecordSource {
   virtual ~RecordSource() = default;
   // Sets `record` to the next record (without its line end) and returns ok, or returns eof.
   virtual Outcome next(std::string& record) = 0;
+  // The same as a view that stays valid until the next call; sources that hold their
+  // records override it to spare the copy.
+  virtual Outcome next_view(std::string_view& record) {
+    Outcome o = next(buffer_);
+    record = buffer_;
+    return o;
+  }
+
+ private:
+  std::string buffer_;
 };
 
 // Records produced by one write. `open_end` is true when the layout ends with "$": the last

@@ -53,6 +53,7 @@ class Session {
   Units units_;
   bool line_open_ = false;  // a prompt left its record open
   std::function<void()> on_input_end_;
+  bool ending_ = false;  // input_ended() is running (its action may meet the end again)
   [[noreturn]] void input_ended();
 };
 

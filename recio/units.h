@@ -61,12 +61,17 @@ class Units {
   // The unit as a record source for layout reads.
   RecordSource& source(int unit);
   const std::string& name(int unit) const;
+  // Closes every unit (written ones committed); the names of files that could not be
+  // written.
+  std::vector<std::string> close_all();
 
  private:
   struct Unit;
   FileSystem* fs_;
   std::map<int, std::unique_ptr<Unit>> units_;
+  std::unique_ptr<Unit> closed_;  // stands for any unit that is not open
   Unit& unit(int n);
+  const Unit& unit(int n) const;
 };
 
 }  // namespace recio

@@ -1,0 +1,110 @@
+// Cubic smoothing spline: G = Y - Q (Q'Q + p T)^-1 Q'Y, solved as a pentadiagonal system by
+// band Cholesky. Double precision inside, single precision in and out.
+#include "detrend/spline.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace ringdate {
+
+namespace {
+
+constexpr double PI = 3.1415926535897936;
+// Parameter-free and p-weighted parts of the band columns (second sub-, first sub-, main).
+constexpr double C1[3] = {1.0, -4.0, 6.0};
+constexpr double C2[3] = {0.0, 0.33333333333333, 1.33333333333333};
+// Response at the period; the formula for p below is the one for 50%.
+[[maybe_unused]] constexpr double PCT = 0.5;
+
+constexpr float too_short = -9998.0f;
+constexpr float not_positive_definite = -9999.0f;
+
+}  // namespace
+
+void Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p, int32_t iper) {
+  // 1. Too short: only the marker.
+  if (n < 4) {
+    if (!g.empty()) g[0] = too_short;
+    return;
+  }
+  // 2. Too long for the work area: the program ends.
+  if (n > MXY) {
+    static const recio::Layout too_long = recio::Layout::fixed(
+        "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN SUBROUTINE ***'/)");
+    s_->write(too_long);
+    s_->stop();
+  }
+  const auto un = static_cast<std::size_t>(n);
+  if (y.size() < un || g.size() < un) throw std::invalid_argument("spline: arrays shorter than n");
+  auto Y = [&](int32_t i) { return static_cast<double>(y[static_cast<std::size_t>(i - 1)]); };
+
+  // 3. Smoothing parameter for a 50% response at the period.
+  const int32_t m = n - 2;
+  const double per = static_cast<double>(iper);
+  const double arg = (PI * 2.0) / per;
+  const double c = std::cos(arg);
+  const double sp = 6.0 * (c - 1.0) * (c - 1.0) / (c + 2.0);
+  p = static_cast<float>(sp);
+
+  // 4. Band rows of Q'Q + p T and right-hand side Q'Y.
+  for (int32_t i = 1; i <= m; ++i) {
+    for (int32_t j = 1; j <= 3; ++j) a(i, j) = C1[j - 1] + sp * C2[j - 1];
+    v(i) = Y(i) - 2.0 * Y(i + 1) + Y(i + 2);
+  }
+  // 5. Slots that lie outside the matrix.
+  a(1, 1) = 0.0;
+  a(1, 2) = 0.0;
+  a(2, 1) = 0.0;
+
+  // 6. A = L L' in place, row by row; the diagonal slot keeps 1 / L(i,i). Slot (i,i-2)
+  // couples to row i-2, slot (i,i-1) to row i-1 (whose own (i-1,i-2) entry is A(i-1,2)).
+  const double rn = 1.0 / (static_cast<double>(m) * 16.0);
+  for (int32_t i = 1; i <= m; ++i) {
+    const double l1 = i > 2 ? a(i, 1) * a(i - 2, 3) : 0.0;
+    a(i, 1) = l1;
+    const double l2 = i > 1 ? (a(i, 2) - l1 * a(i - 1, 2)) * a(i - 1, 3) : 0.0;
+    a(i, 2) = l2;
+    const double diag = a(i, 3);  // still the entry as filled in step 4
+    const double yy = diag - l1 * l1 - l2 * l2;
+    // Written as "not less" so that a NaN pivot also counts as a failure.
+    if (!(diag < diag + rn * yy)) {
+      s_->line(">> Sbr SPLINE: Matrix not positive definite");
+      g[0] = not_positive_definite;
+      return;
+    }
+    a(i, 3) = 1.0 / std::sqrt(yy);
+  }
+
+  // 7. Forward substitution L z = r; leading zero right-hand sides give z = 0.
+  int32_t i0 = 1;
+  while (i0 <= m && v(i0) == 0.0) ++i0;
+  for (int32_t i = 1; i < i0; ++i) v(i) = 0.0;
+  for (int32_t i = i0; i <= m; ++i) {
+    double z = v(i);
+    if (i > 2) z -= a(i, 1) * v(i - 2);
+    if (i > 1) z -= a(i, 2) * v(i - 1);
+    v(i) = z * a(i, 3);
+  }
+
+  // 8. Back substitution L' x = z.
+  v(m) = v(m) * a(m, 3);
+  for (int32_t i = m - 1; i >= 1; --i) {
+    double x = v(i) - a(i + 1, 2) * v(i + 1);
+    if (i + 2 <= m) x -= a(i + 2, 1) * v(i + 2);
+    v(i) = x * a(i, 3);
+  }
+
+  // 9. Curve: G = Y - Q x, with x(k) = 0 outside 1..M.
+  auto x = [&](int32_t k) { return (k < 1 || k > m) ? 0.0 : v(k); };
+  auto put = [&](int32_t i, double d) {
+    const auto k = static_cast<std::size_t>(i - 1);
+    g[k] = y[k] - static_cast<float>(d);
+  };
+  put(1, x(1));
+  put(2, x(2) - 2.0 * x(1));
+  for (int32_t i = 3; i <= m; ++i) put(i, v(i - 2) - 2.0 * v(i - 1) + v(i));
+  put(n - 1, x(m - 1) - 2.0 * x(m));
+  put(n, x(m));
+}
+
+}  // namespace ringdate

@@ -1,0 +1,339 @@
+#include "formats/trrw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace ringdate {
+namespace {
+
+constexpr std::size_t kLine = 80;
+
+// Number of values on the first line of a series that starts in `year`.
+int32_t first_line_count(int32_t year) {
+  if (year >= 0) return 10 - year % 10;
+  int32_t r = std::abs(year % 10);
+  return r == 0 ? 10 : r;
+}
+
+// Nearest integer of x * scale, halves away from zero; kept inside the 32-bit range.
+int32_t scaled(float x, float scale) {
+  float p = x * scale;
+  if (std::isnan(p)) return 0;
+  if (p >= 2.0e9f) return 2000000000;
+  if (p <= -2.0e9f) return -2000000000;
+  return static_cast<int32_t>(std::lround(p));
+}
+
+// Copies `from` into `to` over the first `n` characters, keeping `to`'s width.
+void copy_into(std::string& to, std::string_view from, std::size_t n) {
+  n = std::min({n, to.size()});
+  for (std::size_t i = 0; i < n; ++i) to[i] = i < from.size() ? from[i] : ' ';
+}
+
+bool blank(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+}  // namespace
+
+void Trrw::echo(int iecho, const recio::Layout& layout, std::string_view text) {
+  recio::Records r = recio::write(layout, {recio::Out(text)});
+  for (const std::string& l : r.lines) s_->units().write_line(iecho, l);
+}
+
+void Trrw::write_records(int iunit, const recio::Records& r) {
+  for (const std::string& l : r.lines) s_->units().write_line(iunit, l);
+}
+
+void Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
+                      std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
+                      std::string& mode, std::string& title, const std::string& ltag,
+                      int32_t maxlen, std::array<std::string, 3>& hdr) {
+  std::fill(title.begin(), title.end(), ' ');
+  std::size_t ltitle = std::min(kLine, title.size());
+
+  std::string_view m = std::string_view(mode).substr(0, 2);
+  if (m == "IR") {
+    store_counts_ = std::string_view(id).substr(0, 6) != "******";
+  } else if (m == "MW") {
+    write_mw(id, ifyr, nval, vals, iunit, ltag);
+    return;
+  } else if (m == "IW" || m == "CR") {
+    write_iw(id, ifyr, nval, vals, icnt, iunit, ltag, m == "CR");
+    return;
+  }
+  read(id, ifyr, nval, vals, icnt, nread, iunit, iecho, mode, title, ltitle, maxlen, hdr);
+}
+
+void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
+                std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
+                std::string& mode, std::string& title, std::size_t ltitle, int32_t maxlen,
+                std::array<std::string, 3>& hdr) {
+  static const recio::Layout m4 = recio::Layout::fixed("(A8,I4,10I6)");
+  static const recio::Layout m5 = recio::Layout::fixed("(A7,I5,10I6)");
+  static const recio::Layout m6 = recio::Layout::fixed("(A6,I6,10I6)");
+  static const recio::Layout i4 = recio::Layout::fixed("(A6,T7,I4,10(I4,I3))");
+  static const recio::Layout i5 = recio::Layout::fixed("(A5,T6,I5,10(I4,I3))");
+  static const recio::Layout i6 = recio::Layout::fixed("(A4,T5,I6,10(I4,I3))");
+  static const recio::Layout title_first = recio::Layout::fixed("(/1X,'Title of data:'/1X,A)");
+  static const recio::Layout title_echo = recio::Layout::fixed("(/T10,'Title of data:'/1X,A)");
+  static const recio::Layout text_line = recio::Layout::fixed("(1X,A)");
+  static const recio::Layout block_echo = recio::Layout::fixed("(/T10,'Title of data:  ',A/)");
+
+  // Values are stored only while they fit the caller's buffers; nval keeps counting.
+  const std::size_t nstore =
+      maxlen > 0 ? std::min(vals.size(), static_cast<std::size_t>(maxlen)) : vals.size();
+
+  nval = 0;
+  int32_t ndata = 0, ntext = 0;
+  nread = std::max(nread, 0) + 1;
+  if (nread == 1)
+    for (std::string& h : hdr) std::fill(h.begin(), h.end(), ' ');
+
+  for (;;) {
+    // Step 2: the next line, cut or padded to 80 columns.
+    if (s_->units().read_line(iunit, rec_) != recio::Outcome::ok) {
+      // A series cut short by the end of the file keeps the values read; the next call
+      // meets the end again and reports it.
+      if (nval > 0) return;
+      nval = -999;
+      nread = -999;
+      return;
+    }
+    line_.assign(rec_, 0, std::min(rec_.size(), kLine));
+    line_.resize(kLine, ' ');
+
+    // A blank line carries neither values nor text.
+    if (blank(line_)) continue;
+
+    // Step 3: a self-formatted block.
+    if (nval == 0 && line_[79] == '#') {
+      s_->units().backspace(iunit);
+      datar_(line_, nval, vals.first(nstore), ifyr, iunit, maxlen);
+      id.assign(line_, 0, 8);
+      if (iecho > 0) echo(iecho, block_echo, line_);
+      return;
+    }
+
+    // Step 4: measurement or index layout, seen from this line.
+    std::string_view lay = std::string_view(mode).substr(0, 2);
+    bool any = false;
+    for (std::size_t c = 13; c <= 73; c += 6) {
+      if (line_[c - 1] != ' ') {
+        any = true;
+        if (!blank(std::string_view(line_).substr(72, 8))) lay = "IR";
+        break;
+      }
+    }
+    if (!any) lay = "MR";
+    const bool index = lay == "IR";
+    if (mode.size() >= 2) {
+      mode[0] = lay.size() > 0 ? lay[0] : ' ';
+      mode[1] = lay.size() > 1 ? lay[1] : ' ';
+    }
+
+    // Step 5: year width by the position of a minus sign, then the parse.
+    recio::Outcome got;
+    if (index) {
+      const recio::Layout& l = line_[5] == '-' ? i5 : line_[4] == '-' ? i6 : i4;
+      got = recio::read(l, line_,
+                        {recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pc_[0]),
+                         recio::In(pv_[1]), recio::In(pc_[1]), recio::In(pv_[2]), recio::In(pc_[2]),
+                         recio::In(pv_[3]), recio::In(pc_[3]), recio::In(pv_[4]), recio::In(pc_[4]),
+                         recio::In(pv_[5]), recio::In(pc_[5]), recio::In(pv_[6]), recio::In(pc_[6]),
+                         recio::In(pv_[7]), recio::In(pc_[7]), recio::In(pv_[8]), recio::In(pc_[8]),
+                         recio::In(pv_[9]), recio::In(pc_[9])});
+      pid_[6] = ' ';
+      pid_[7] = ' ';
+    } else {
+      const recio::Layout& l = line_[7] == '-' ? m5 : line_[6] == '-' ? m6 : m4;
+      got = recio::read(l, line_,
+                        {recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pv_[1]),
+                         recio::In(pv_[2]), recio::In(pv_[3]), recio::In(pv_[4]), recio::In(pv_[5]),
+                         recio::In(pv_[6]), recio::In(pv_[7]), recio::In(pv_[8]), recio::In(pv_[9])});
+    }
+
+    // Step 6: a text line.
+    if (got != recio::Outcome::ok) {
+      ++ntext;
+      if (ntext > 25) s_->stop(0, "Sbr TRRW:  Over 25 text lines");
+      if (ntext == 1) {
+        if (iecho > 0) {
+          recio::Records r = recio::write(title_echo, {recio::Out(line_)});
+          write_records(iecho, r);
+        }
+        s_->write(title_first, {recio::Out(line_)});
+        copy_into(title, line_, ltitle);
+        copy_into(hdr[0], line_, kLine);
+      } else {
+        if (iecho > 0) echo(iecho, text_line, line_);
+        if (ntext <= 3) copy_into(hdr[ntext - 1], line_, kLine);
+        s_->write(text_line, {recio::Out(line_)});
+      }
+      continue;
+    }
+
+    // Step 7: a data line.
+    int32_t n = 10;
+    ++ndata;
+    if (ndata == 1) {
+      id.assign(pid_);
+      ifyr = pyr_;
+      n = first_line_count(pyr_);
+    }
+
+    // Step 8: the values.
+    if (!index) {
+      for (int32_t i = 1; i <= n; ++i) {
+        int32_t v = pv_[i - 1];
+        if (v == -9999) {
+          std::size_t ns = std::min(static_cast<std::size_t>(nval), nstore);
+          for (std::size_t k = 0; k < ns; ++k) vals[k] *= 0.1f;
+          return;
+        }
+        if (v == 999) return;
+        ++nval;
+        if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.01f;
+      }
+    } else {
+      for (int32_t i = 11 - n; i <= 10; ++i) {
+        int32_t v = pv_[i - 1];
+        if (v >= 9990) return;
+        ++nval;
+        if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.001f;
+        if (store_counts_ && static_cast<std::size_t>(nval) <= icnt.size()) icnt[nval - 1] = pc_[i - 1];
+      }
+    }
+  }
+}
+
+void Trrw::write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
+                    int iunit, const std::string& ltag) {
+  static const recio::Layout w4 = recio::Layout::fixed("(A8,I4,10I6)");
+  static const recio::Layout w5 = recio::Layout::fixed("(A7,I5,10I6)");
+  static const recio::Layout w6 = recio::Layout::fixed("(A6,I6,10I6)");
+  static const recio::Layout t4 = recio::Layout::fixed("(A8,I4,10I6,T75,A)");
+  static const recio::Layout t5 = recio::Layout::fixed("(A7,I5,10I6,T75,A)");
+  static const recio::Layout t6 = recio::Layout::fixed("(A6,I6,10I6,T75,A)");
+  if (nval <= 0) return;
+
+  wid_.assign(id, 0, std::min<std::size_t>(id.size(), 8));
+  wid_.resize(8, ' ');
+  const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
+  int32_t lyr = ifyr;
+  int32_t k = 0;
+  int32_t n = first_line_count(ifyr);
+  std::array<int32_t, 10> iv{};
+  for (;;) {
+    bool finished = false;
+    for (int32_t i = 1; i <= n; ++i) {
+      ++k;
+      if (k > nval || static_cast<std::size_t>(k) > nv) {
+        iv[i - 1] = -9999;
+        n = i;
+        finished = true;
+        break;
+      }
+      int32_t v = scaled(vals[k - 1], 1000.0f);
+      iv[i - 1] = v == 999 ? 1000 : v;
+    }
+
+    int idw = 8;
+    const recio::Layout* l = n == 10 ? &t4 : &w4;
+    if (lyr < -999 && lyr > -10000 && lyr != -1000) {
+      idw = 7;
+      l = n == 10 ? &t5 : &w5;
+    } else if (lyr < -999) {
+      idw = 6;
+      l = n == 10 ? &t6 : &w6;
+    }
+    std::array<recio::Out, 13> out{recio::Out(std::string_view(wid_).substr(0, idw)),
+                                   recio::Out(lyr), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, recio::Out(ltag)};
+    for (int32_t i = 0; i < n; ++i) out[2 + i] = recio::Out(iv[i]);
+    std::size_t nitems = 2 + n;
+    if (n == 10) out[nitems++] = recio::Out(ltag);
+    write_records(iunit, recio::write(*l, std::span<const recio::Out>(out.data(), nitems)));
+
+    if (finished) return;
+    lyr += n;
+    n = 10;
+  }
+}
+
+void Trrw::write_iw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
+                    std::span<const int32_t> icnt, int iunit, const std::string& ltag, bool cru) {
+  static const recio::Layout h4 = recio::Layout::fixed("(A6,2I4)");
+  static const recio::Layout h5 = recio::Layout::fixed("(A6,2I5)");
+  static const recio::Layout w4 = recio::Layout::fixed("(A6,I4,10(I4,I3),2X,A)");
+  static const recio::Layout w5 = recio::Layout::fixed("(A5,I5,10(I4,I3),2X,A)");
+  static const recio::Layout w6 = recio::Layout::fixed("(A4,I6,10(I4,I3),2X,A)");
+  if (nval <= 0) return;
+
+  wid_.assign(id, 0, std::min<std::size_t>(id.size(), 8));
+  wid_.resize(8, ' ');
+  // The index writer keeps thousandths; the CRU reader takes hundredths (F4.2), so the CRU
+  // layout is written in hundredths to read back to the same values.
+  const float scale = cru ? 100.0f : 1000.0f;
+  const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
+  const bool ones = icnt.empty() || icnt[0] <= 0;
+
+  if (cru) {
+    int32_t lyr = ifyr + nval - 1;
+    const recio::Layout& h = (ifyr <= -1000 || lyr <= -1000) ? h5 : h4;
+    write_records(iunit, recio::write(h, {recio::Out(std::string_view(wid_).substr(0, 6)),
+                                          recio::Out(ifyr), recio::Out(lyr)}));
+  }
+
+  int32_t s;
+  if (ifyr >= 0) {
+    s = ifyr % 10 + 1;
+  } else {
+    int32_t r = std::abs(ifyr % 10);
+    s = r == 0 ? 1 : 11 - r;
+  }
+  int32_t lyr = ifyr;
+  int32_t k = 0;
+  std::array<int32_t, 10> iv{}, ic{};
+  for (;;) {
+    if (cru && k == nval) return;
+    iv.fill(9990);
+    ic.fill(0);
+    bool finished = false;
+    for (int32_t i = s; i <= 10; ++i) {
+      ++k;
+      if (k > nval || static_cast<std::size_t>(k) > nv) {
+        finished = true;
+        break;
+      }
+      iv[i - 1] = scaled(vals[k - 1], scale);
+      ic[i - 1] = (ones || static_cast<std::size_t>(k) > icnt.size()) ? 1 : icnt[k - 1];
+    }
+
+    int idw = 6;
+    const recio::Layout* l = &w4;
+    if (lyr < -999 && lyr > -10000 && lyr != -1000) {
+      idw = 5;
+      l = &w5;
+    } else if (lyr < -999) {
+      idw = 4;
+      l = &w6;
+    }
+    std::array<recio::Out, 23> out{recio::Out(std::string_view(wid_).substr(0, idw)), recio::Out(lyr),
+                                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                   recio::Out(ltag)};
+    for (int32_t i = 0; i < 10; ++i) {
+      out[2 + 2 * i] = recio::Out(iv[i]);
+      out[3 + 2 * i] = recio::Out(ic[i]);
+    }
+    write_records(iunit, recio::write(*l, std::span<const recio::Out>(out)));
+
+    if (finished) return;
+    lyr = lyr - s + 11;
+    s = 1;
+  }
+}
+
+}  // namespace ringdate

@@ -1,0 +1,61 @@
+// The file-reading dispatch over arbitrary file contents, in the mode this harness was
+// built for (RINGDATE_FUZZ_MODE: "MR", "IR", "CR" or "CD"). The input is the whole data
+// file; the reader runs through a Session over in-memory seams. A program end (a reader's
+// fatal error, a limit exceeded, no series) is a normal outcome.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats/trread.h"
+#include "fuzz/fuzz_support.h"
+#include "main/store.h"
+#include "recio/session.h"
+
+#ifndef RINGDATE_FUZZ_MODE
+#define RINGDATE_FUZZ_MODE "MR"
+#endif
+
+namespace {
+
+// The store's matrices are large; they are made once and reused, as the program does.
+struct Work {
+  ringdate::Matrix<float> wrk{ringdate::mxyr, ringdate::mxser, ringdate::rmiss};
+  ringdate::Vec<float> curve{ringdate::mxyr};
+  ringdate::Matrix<int32_t> iyr{ringdate::mxser + 1, 2};
+  std::vector<std::string> ids = std::vector<std::string>(ringdate::mxser, std::string(8, ' '));
+};
+
+Work& work() {
+  static Work w;
+  return w;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  fuzzing::FuzzConsole console;
+  fuzzing::FuzzFileSystem fs;
+  fs.files["data.rwl"] = std::string(reinterpret_cast<const char*>(data), size);
+  Work& w = work();
+  int32_t nser = 0;
+  try {
+    recio::Session session(console, fs);
+    if (!session.units().open(10, "data.rwl", recio::Status::old)) __builtin_trap();
+    ringdate::Trread trread(session);
+    const std::string mode = RINGDATE_FUZZ_MODE;
+    trread(w.wrk, w.curve, mode, nser, w.iyr, w.ids, ringdate::mxyr, ringdate::mxser);
+    // A normal return files at least one series within the limits.
+    if (nser < 1 || nser > ringdate::mxser) __builtin_trap();
+    for (int32_t i = 1; i <= nser; ++i) {
+      if (w.ids[static_cast<std::size_t>(i - 1)].size() != 8) __builtin_trap();
+      const int32_t n = w.iyr(static_cast<std::size_t>(i), 2) - w.iyr(static_cast<std::size_t>(i), 1) + 1;
+      if (n < 0 || n > ringdate::mxyr) __builtin_trap();
+    }
+  } catch (const fuzzing::FuzzExit&) {
+  }
+  // Reading never writes a file.
+  if (fs.files.size() != 1) __builtin_trap();
+  return 0;
+}

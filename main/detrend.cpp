@@ -1,0 +1,61 @@
+// Detrending of the store: every series becomes value / curve, the curve being its
+// cubic smoothing spline with a 50% response at 20 years.
+#include "main/detrend.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+namespace ringdate {
+
+namespace {
+
+constexpr int32_t iper = 20;
+
+// The label of the value axis, as a blank-padded 20-character field.
+std::string field20(std::string_view text) {
+  std::string s(text.substr(0, 20));
+  s.resize(20, ' ');
+  return s;
+}
+
+}  // namespace
+
+void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline) {
+  // A series the spline cannot fit keeps its measurements; the console says which one.
+  static const recio::Layout short_msg =
+      recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (too short for the spline)')");
+  static const recio::Layout pd_msg =
+      recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (matrix not positive definite)')");
+
+  store.units = field20("INDICES");
+  const int32_t nser = std::clamp(store.nser, 0, mxser);
+  if (nser == 0) return;
+  const int32_t iyrmin = store.iyrmin();
+  const auto rows = static_cast<int64_t>(store.wrk.rows());
+  float p = 0.0f;
+
+  for (int32_t i = 1; i <= nser; ++i) {
+    const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
+    const int32_t d = store.iyr(i, 1) - iyrmin;
+    // The alignment keeps every span inside the store; a span that is not stays untouched.
+    if (d < 0 || static_cast<int64_t>(d) + std::max(n, 0) > rows) continue;
+
+    for (int32_t k = 1; k <= n; ++k) tsi1.vec(k) = store.wrk(d + k, i);
+    spline(n, tsi1.vec.span(), store.curve.span(), p, iper);
+
+    const float mark = store.curve(1);
+    if (n < 4 || mark == -9998.0f || mark == -9999.0f) {
+      session.write(mark == -9999.0f ? pd_msg : short_msg, {store.ids[i - 1]});
+      continue;
+    }
+    for (int32_t k = 1; k <= n; ++k) {
+      const float g = store.curve(k);
+      const float r = tsi1.vec(k) / g;
+      // A zero curve or a ratio beyond the reals has no index: the year holds rmiss.
+      store.wrk(d + k, i) = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
+    }
+  }
+}
+
+}  // namespace ringdate

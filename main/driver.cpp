@@ -1,0 +1,263 @@
+#include "main/driver.h"
+
+#include <algorithm>
+
+#include "formats/datw.h"
+#include "main/detrend.h"
+#include "main/edit.h"
+
+namespace ringdate {
+
+namespace {
+
+// A text in a field of at least `w` characters: blank-padded when shorter, whole when longer.
+std::string padded(std::string_view text, std::size_t w) {
+  std::string s(text);
+  if (s.size() < w) s.resize(w, ' ');
+  return s;
+}
+
+std::string trimmed(std::string_view text) {
+  int32_t n = 0;
+  csr(text, n, 2, static_cast<int32_t>(text.size()));
+  return std::string(text.substr(0, static_cast<std::size_t>(n)));
+}
+
+bool yes(char c) { return c == ' ' || c == 'Y' || c == 'y'; }
+bool no(char c) { return c == 'N' || c == 'n'; }
+
+}  // namespace
+
+Program::Program(recio::Console& console, recio::FileSystem& fs)
+    : session_(console, fs),
+      query_(session_),
+      qforma_(session_),
+      trread_(session_),
+      spline_(session_),
+      drawer_(std::make_unique<NullDrawer>()),
+      cmpplt_(session_, *drawer_) {}
+
+void Program::run() {
+  // Start-up: the store holds no values yet.
+  startup_fill(store_, tsi1_);
+  tsi1_.edyr = 0;
+  ask_file_name();
+  preview();
+  settle_format();
+  read_file();
+  ask_detrending();
+  examine();
+}
+
+void Program::ask_file_name() {
+  static const recio::Layout prompt = recio::Layout::fixed("(//1X,'FILE NAME TO EXAMINE (/ TO EXIT)',T45,'==> ',$)");
+  static const recio::Layout not_found = recio::Layout::fixed("(/1X,'FILE NOT FOUND: ',A)");
+  for (;;) {
+    blank(store_.fname, 40);
+    session_.write(prompt);
+    // The whole line is kept: a name longer than the 40-character field is never cut, so
+    // that it can neither open another file nor be reported missing when it exists.
+    const std::string answer = session_.answer_line();
+    store_.fname = padded(answer, 40);
+    if (store_.fname[0] == '/') exit_program();
+    if (session_.units().open(10, trimmed(store_.fname), recio::Status::old)) return;
+    session_.write(not_found, {store_.fname});
+  }
+}
+
+void Program::preview() {
+  static const recio::Layout heading = recio::Layout::fixed("(/1X,'FIRST 10 LINES OF DATA FILE:')");
+  static const recio::Layout a = recio::Layout::fixed("(A)");
+  static const recio::Layout line = recio::Layout::fixed("(1X,A)");
+  recio::Units& units = session_.units();
+  qforma_(10, guess_);
+  units.rewind(10);
+  session_.write(heading);
+  for (int k = 1; k <= 10; ++k) {
+    blank(preview_, 80);
+    const recio::Outcome got = units.read_line(10, record_);
+    if (got == recio::Outcome::eof) break;  // a shorter file shows the lines it has
+    if (got == recio::Outcome::ok) recio::read(a, record_, {recio::In(preview_)});
+    session_.write(line, {preview_});
+  }
+  units.rewind(10);
+}
+
+void Program::settle_format() {
+  static const recio::Layout meas = recio::Layout::fixed("(/1X,'TUCSON MEASUREMENT FORMAT? <Y>/N',T45,'==> ',$)");
+  static const recio::Layout index = recio::Layout::fixed("(/1X,'TUCSON INDEX FORMAT? <Y>/N',T45,'==> ',$)");
+  static const recio::Layout compact = recio::Layout::fixed("(/1X,'KTZ COMPACT FORMAT? Y/N',T45,'==> ',$)");
+  if (guess_ == 'M' || guess_ == 'I') {
+    for (;;) {
+      blank(yesno_, 1);
+      session_.write(guess_ == 'M' ? meas : index);
+      yesno_ = session_.answer(1);
+      if (yes(yesno_[0])) {
+        store_.mode = guess_ == 'M' ? "MR" : "IR";
+        return;
+      }
+      if (no(yesno_[0])) break;
+    }
+  } else if (guess_ == 'C') {
+    for (;;) {
+      blank(yesno_, 1);
+      session_.write(compact);
+      yesno_ = session_.answer(1);
+      if (yesno_[0] == 'Y' || yesno_[0] == 'y') {
+        store_.mode = "CD";
+        return;
+      }
+      if (no(yesno_[0])) break;
+    }
+  }
+  menu();
+}
+
+void Program::menu() {
+  static const char* const codes[] = {"MR", "IR", "CR", "CD"};
+  store_.mode = "  ";
+  query_(choice_);
+  store_.mode = codes[choice_ - 1];
+}
+
+void Program::read_file() {
+  trread_(store_.wrk, store_.curve, store_.mode, store_.nser, store_.iyr, store_.ids, mxyr, mxser);
+  if (!align(store_)) {
+    // The reader keeps the overall span within mxyr; should it not, nothing is moved
+    // past the store's rows.
+    session_.pause(" *** Series read in span more years than the store holds");
+    session_.stop(1);
+  }
+  snapshot(store_);
+  file_read_ = true;
+  // From here on an end of input at any question keeps what was read and edited.
+  session_.on_input_end([this] {
+    if (!write_corrected()) report_write_failure();
+  });
+}
+
+void Program::ask_detrending() {
+  static const recio::Layout prompt =
+      recio::Layout::fixed("(/1X,'SPLINE BEFORE EXAMINATION? <Y>/N (/ TO EXIT)',T45,'==> ',$)");
+  static const recio::Layout done = recio::Layout::fixed("(/1X,'OKAY, THE SPLINING IS DONE')");
+  blank(yesno_, 1);
+  session_.write(prompt);
+  yesno_ = session_.answer(1);
+  if (yesno_[0] == '/') exit_program();  // the prompt offers "/ TO EXIT"
+  if (yes(yesno_[0])) {
+    detrend_store(session_, store_, tsi1_, spline_);
+    store_.units = padded("INDICES", 20);
+    session_.write(done);
+  } else {
+    store_.units = padded("MILLIMETERS", 20);
+  }
+}
+
+void Program::examine() {
+  static const recio::Layout heading = recio::Layout::fixed("(/1X,'    TREE-RING SERIES READ IN FOR EXAMINATION')");
+  static const recio::Layout listed = recio::Layout::fixed("(6X,I5,2X,A,3I7)");
+  static const recio::Layout ask = recio::Layout::fixed("(/1X,'OKAY, ENTER SEQUENCE NUMBERS OF THE SERIES TO COMPARE:')");
+  static const recio::Layout prompt = recio::Layout::fixed("(1X,'Sequence number (<RET> to DO WHATEVER)',T45,'==> ',$)");
+  static const recio::Layout chosen = recio::Layout::fixed("(/1X,'YO, THE TREE-RING SERIES SELECTED FOR EXAMINATION')");
+  static const recio::Layout picked = recio::Layout::fixed("(1X,I5,2X,A,3I7)");
+  for (;;) {
+    // Listing.
+    session_.write(heading);
+    tsi1_.edyr = no_edit;
+    for (int32_t i = 1; i <= store_.nser; ++i) {
+      const int32_t f = store_.iyr(i, 1), l = store_.iyr(i, 2);
+      session_.write(listed, {i, store_.ids[static_cast<std::size_t>(i - 1)], f, l, l - f + 1});
+    }
+    // Selection.
+    session_.write(ask);
+    begin_pass(tsi1_, pass_);
+    for (;;) {
+      seqno_ = 0;
+      blank(seq_, 10);
+      session_.write(prompt);
+      seq_ = session_.answer(10);
+      if (seq_[0] == ' ') break;
+      if (seq_[0] == '/') exit_program();
+      intfrm(seq_, seqfmt_);
+      if (!read_intfrm(seq_, seqfmt_, seqno_)) continue;
+      if (seqno_ < 1 || seqno_ > store_.nser) continue;
+      if (!add_pick(store_, tsi1_, pass_, seqno_)) {
+        session_.line(" *** At most 400 series can be compared at once");
+      }
+    }
+    // Comparison.
+    if (tsi1_.nsel == 0) exit_program();
+    close_pass(store_, tsi1_, pass_);
+    session_.write(chosen);
+    for (int32_t k = 1; k <= tsi1_.nsel; ++k) {
+      const int32_t f = tsi1_.syr(k, 1), l = tsi1_.syr(k, 2);
+      session_.write(picked, {k, tsi1_.sid[static_cast<std::size_t>(k - 1)], f, l, l - f + 1});
+    }
+    session_.pause(" HIT RETURN TO CONTINUE");
+    cmpplt_(tsi1_, store_.fname, "DATA FILE", "YEARS", store_.units);
+    if (tsi1_.edyr != no_edit && !apply_edit(store_, tsi1_)) {
+      session_.line(" *** The edit could not be carried into the full series: the common axis would pass 2000 years");
+    }
+  }
+}
+
+void Program::exit_program() {
+  if (file_read_) {
+    session_.on_input_end({});  // the file is written here, once
+    if (!write_corrected()) {
+      report_write_failure();
+      session_.stop(1);
+    }
+  }
+  session_.units().close(10);
+  session_.pause(" HASTA LA BYE BYE, BABY!");
+  session_.stop(0);
+}
+
+bool Program::write_corrected() {
+  static const recio::Layout first = recio::Layout::fixed("('CORRECTED RING-WIDTH DATA: ',A)");
+  recio::Units& units = session_.units();
+  // The whole typed name with "_COR" appended, whatever its length.
+  csr(store_.fname, nlen_, 2, static_cast<int32_t>(store_.fname.size()));
+  corname_ = store_.fname.substr(0, static_cast<std::size_t>(nlen_)) + "_COR";
+  const std::string shown = padded(corname_, 40);
+  // The unit collects the records and replaces the file only when it is closed complete.
+  if (!units.open(12, corname_, recio::Status::unknown)) return false;
+  blank(store_.title, 80);
+  store_.title.replace(0, std::min<std::size_t>(80, shown.size()), shown, 0, std::min<std::size_t>(80, shown.size()));
+  cormode_ = store_.mode;
+  if (cormode_ == "MR") cormode_ = "MW";
+  if (cormode_ == "IR") cormode_ = "IW";
+  for (const std::string& rec : recio::write(first, {shown}).lines) units.write_line(12, rec);
+  const int32_t iyrmin = store_.iyrmin();
+  coricnt_(1) = 0;  // the writer writes a count of 1 for every value
+  for (int32_t i = 1; i <= store_.nser; ++i) {
+    corid_ = store_.ids[static_cast<std::size_t>(i - 1)];
+    corfyr_ = store_.iyr(i, 1);
+    cornval_ = store_.iyr(i, 2) - corfyr_ + 1;
+    const int32_t row = corfyr_ - iyrmin + 1;
+    if (cornval_ < 1 || row < 1 || row - 1 + cornval_ > mxyr) continue;  // nothing to write
+    const auto vals = store_.raw.column(static_cast<std::size_t>(i))
+                          .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(cornval_));
+    if (cormode_ == "CD") {
+      datw(session_, corid_, vals, corwork_.span(), cornval_, corfyr_, 12, "COR");
+    } else {
+      std::string wmode = cormode_;
+      trread_.trrw()(corid_, corfyr_, cornval_, vals, coricnt_.span(), cornread_, 12, 0, wmode, store_.title,
+                     "   ", mxyr, corhdr_);
+    }
+  }
+  return units.close(12);
+}
+
+void Program::report_write_failure() {
+  session_.line(" *** Could not write the corrected file: " + corname_);
+}
+
+int run_program() {
+  auto program = std::make_unique<Program>(recio::system_console(), recio::system_file_system());
+  program->run();
+  return 0;
+}
+
+}  // namespace ringdate

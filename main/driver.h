@@ -1,0 +1,75 @@
+// The main dialogue: from the file-name prompt to the goodbye line. One Program holds the
+// whole run's state: the session, the series store, tsi1, and the routines with their
+// fixed work areas.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "detrend/spline.h"
+#include "formats/trread.h"
+#include "main/answers.h"
+#include "main/picking.h"
+#include "main/store.h"
+#include "plot/cmpplt.h"
+#include "plot/records.h"
+#include "recio/session.h"
+
+namespace ringdate {
+
+class Program {
+ public:
+  Program(recio::Console& console, recio::FileSystem& fs);
+  // Runs the dialogue; it ends through the session (stop), never by returning.
+  [[noreturn]] void run();
+
+ private:
+  recio::Session session_;
+  Store store_;
+  Tsi1 tsi1_;
+  Query query_;
+  Qforma qforma_;
+  Trread trread_;
+  Spline spline_;
+  std::unique_ptr<Drawer> drawer_;
+  Cmpplt cmpplt_;
+  PickPass pass_;
+
+  char guess_ = ' ';
+  std::string yesno_ = std::string(1, ' ');
+  std::string preview_ = std::string(80, ' ');
+  std::string record_;
+  std::string seq_ = std::string(10, ' ');
+  std::string seqfmt_ = std::string(10, ' ');
+  int32_t seqno_ = 0;
+  int32_t choice_ = 0;
+  int32_t nlen_ = 0;
+  bool file_read_ = false;  // a file has been read: every way out writes the corrected file
+
+  // Corrected-file work area.
+  std::string corname_;
+  std::string cormode_ = "  ";
+  std::string corid_ = std::string(8, ' ');
+  int32_t corfyr_ = 0, cornval_ = 0, cornread_ = 0;
+  Vec<int32_t> coricnt_{mxyr, 0};
+  Vec<int32_t> corwork_{mxyr, 0};
+  std::array<std::string, 3> corhdr_{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
+
+  void ask_file_name();
+  void preview();
+  void settle_format();
+  void menu();
+  void read_file();
+  void ask_detrending();
+  [[noreturn]] void examine();
+  [[noreturn]] void exit_program();
+  bool write_corrected();
+  void report_write_failure();
+};
+
+// Runs the program on the process's console and file system.
+int run_program();
+
+}  // namespace ringdate

@@ -1,0 +1,87 @@
+#include "main/picking.h"
+
+#include <algorithm>
+
+namespace ringdate {
+
+void startup_fill(Store& store, Tsi1& tsi1) {
+  store.wrk.fill(rmiss);
+  tsi1.sel.fill(rmiss);
+}
+
+bool align(Store& store) {
+  const int32_t iyrmin = store.iyrmin();
+  if (store.nser < 1 || store.nser > mxser) return false;
+  if (static_cast<int64_t>(store.iyrmax()) - iyrmin + 1 > mxyr) return false;
+  for (int32_t i = 1; i <= store.nser; ++i) {
+    const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
+    const int32_t d = store.iyr(i, 1) - iyrmin;
+    if (n < 0 || d < 0 || n + d > mxyr) return false;
+  }
+  for (int32_t i = 1; i <= store.nser; ++i) {
+    const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
+    const int32_t d = store.iyr(i, 1) - iyrmin;
+    if (d == 0) continue;
+    // From the last value backwards, so that the move is safe in place.
+    for (int32_t r = n; r >= 1; --r) store.wrk(r + d, i) = store.wrk(r, i);
+    for (int32_t r = 1; r <= d; ++r) store.wrk(r, i) = rmiss;
+  }
+  return true;
+}
+
+void snapshot(Store& store) {
+  for (std::size_t c = 1; c <= store.wrk.cols(); ++c) {
+    const auto from = store.wrk.column(c);
+    std::copy(from.begin(), from.end(), store.raw.column(c).begin());
+  }
+}
+
+void begin_pass(Tsi1& tsi1, PickPass& pass) {
+  tsi1.nsel = 0;
+  tsi1.edsel = 0;
+  pass.first = 9999;
+  pass.last = -9999;
+}
+
+bool add_pick(Store& store, Tsi1& tsi1, PickPass& pass, int32_t s) {
+  if (tsi1.nsel >= mxser || s < 1 || s > store.nser) return false;
+  tsi1.nsel += 1;
+  const int32_t k = tsi1.nsel;
+  store.iseq(static_cast<std::size_t>(k)) = s;
+  std::string& sid = tsi1.sid[static_cast<std::size_t>(k - 1)];
+  sid.assign(8, ' ');
+  const std::string& id = store.ids[static_cast<std::size_t>(s - 1)];
+  sid.replace(0, std::min<std::size_t>(8, id.size()), id, 0, std::min<std::size_t>(8, id.size()));
+  tsi1.syr(k, 1) = store.iyr(s, 1);
+  tsi1.syr(k, 2) = store.iyr(s, 2);
+  pass.first = std::min(pass.first, store.iyr(s, 1));
+  pass.last = std::max(pass.last, store.iyr(s, 2));
+  return true;
+}
+
+void close_pass(const Store& store, Tsi1& tsi1, const PickPass& pass) {
+  const int32_t nsel = tsi1.nsel;
+  if (nsel < 1) return;
+  tsi1.syr(nsel + 1, 1) = pass.first;
+  tsi1.syr(nsel + 1, 2) = pass.last;
+  const int32_t iyrmin = store.iyrmin();
+  for (int32_t k = 1; k <= nsel; ++k) {
+    const int32_t s = store.iseq(static_cast<std::size_t>(k));
+    const int32_t n = store.iyr(s, 2) - store.iyr(s, 1) + 1;
+    const int32_t d = store.iyr(s, 1) - iyrmin;
+    const int32_t dk = tsi1.syr(k, 1) - pass.first;
+    {
+      auto col = tsi1.sel.column(static_cast<std::size_t>(k));  // nothing of an earlier pass stays
+      std::fill(col.begin(), col.end(), rmiss);
+    }
+    // The aligned store keeps every span within mxyr rows; a pick's rows in sel lie
+    // within the picks' own span, which is no longer.
+    if (n < 1 || d < 0 || dk < 0 || d + n > mxyr || dk + n > mxyr) continue;
+    for (int32_t r = 1; r <= n; ++r) tsi1.sel(r, k) = store.wrk(d + r, s);
+    if (dk == 0) continue;
+    for (int32_t r = n; r >= 1; --r) tsi1.sel(r + dk, k) = tsi1.sel(r, k);
+    for (int32_t r = 1; r <= dk; ++r) tsi1.sel(r, k) = rmiss;
+  }
+}
+
+}  // namespace ringdate

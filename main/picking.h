@@ -1,0 +1,41 @@
+// Store operations around reading and picking: the start-up fill, the alignment of every
+// series on the common calendar axis, the snapshot of the measured values, and the
+// selection pass that copies the picked series into tsi1.
+#pragma once
+
+#include <cstdint>
+
+#include "main/store.h"
+
+namespace ringdate {
+
+// Every element of wrk and of sel becomes rmiss.
+void startup_fill(Store& store, Tsi1& tsi1);
+
+// Moves each series from row 1 down to the row of its first year on the common axis
+// (row 1 = iyrmin) and marks the rows before it rmiss. False, and nothing moved, when
+// the series together span more than mxyr years.
+bool align(Store& store);
+
+// raw becomes a copy of wrk.
+void snapshot(Store& store);
+
+// The running earliest first year and latest last year of one selection pass.
+struct PickPass {
+  int32_t first = 9999;
+  int32_t last = -9999;
+};
+
+// Starts a selection pass: no picks yet.
+void begin_pass(Tsi1& tsi1, PickPass& pass);
+
+// Adds series s (1..nser) as the next pick. False (nothing added) when the pass already
+// holds mxser picks.
+bool add_pick(Store& store, Tsi1& tsi1, PickPass& pass, int32_t s);
+
+// Closes a pass that has at least one pick: the summary row of syr gets the running
+// years, and column k of sel gets pick k, aligned on the earliest pick (row 1 = the
+// earliest first year among the picks), rmiss outside its span.
+void close_pass(const Store& store, Tsi1& tsi1, const PickPass& pass);
+
+}  // namespace ringdate

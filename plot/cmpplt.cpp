@@ -1,0 +1,430 @@
+#include "plot/cmpplt.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "recio/layout.h"
+
+namespace ringdate {
+
+namespace {
+
+using recio::Layout;
+
+std::string trimmed(const std::string& s) {
+  const auto e = s.find_last_not_of(' ');
+  return e == std::string::npos ? std::string() : s.substr(0, e + 1);
+}
+
+// Blank-padded to at least w characters; a longer text is kept whole.
+std::string padded(std::string s, std::size_t w) {
+  if (s.size() < w) s.resize(w, ' ');
+  return s;
+}
+
+char up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+const Layout& menu_layout() {
+  static const Layout x = Layout::fixed(
+      "(/1X,'So, like enter your option already:'"
+      "/2X,'S[H]ift series left or right',T40,'H'"
+      "/3X,'[Z]oom in to problem interval',T40,'Z'"
+      "/3X,'[R]e-scale series',T40,'R'"
+      "/3X,'[U]nzoom back to full series',T40,'U'"
+      "/3X,'[I]nsert a missing ring',T40,'I'"
+      "/3X,'[D]elete an extra ring',T40,'D'"
+      "/3X,'[Q]uit this stuff, okay?',T40,'Q',T45,'==> ',$)");
+  return x;
+}
+
+}  // namespace
+
+float& Cmpplt::cell(Tsi1& t, int32_t k, int32_t year) {
+  const int64_t row = int64_t{year} - r0_ + 1;
+  // Every edit is checked against the rows of sel before it gets here; an out-of-range
+  // cell would be a fault of the caller's data, and it is kept away from the matrix.
+  if (row < 1 || row > mxyr || k < 1 || k > mxser) {
+    sink_ = rmiss;
+    return sink_;
+  }
+  return t.sel(static_cast<std::size_t>(row), static_cast<std::size_t>(k));
+}
+
+void Cmpplt::say(const std::string& text) {
+  static const Layout x = Layout::fixed("(1X,A)");
+  s_->write(x, {text});
+}
+
+std::optional<int32_t> Cmpplt::read_int() { return recio::read_free_int(s_->answer_line()); }
+
+char Cmpplt::read_char() { return s_->answer(1)[0]; }
+
+void Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
+                        const std::string& yearword, const std::string& units) {
+  fname_ = fname;
+  fileword_ = fileword;
+  yearword_ = yearword;
+  units_ = units;
+  n_ = t.nsel;
+  if (n_ < 1 || n_ > mxser) {  // nothing to compare
+    drawer_->finish();
+    return;
+  }
+
+  // Entry: the full span, the names, the window.
+  f0_ = 9999;
+  l0_ = -9999;
+  for (int32_t k = 1; k <= n_; ++k) {
+    f0_ = std::min(f0_, t.syr(k, 1));
+    l0_ = std::max(l0_, t.syr(k, 2));
+    rec_.thenames.cmpnam[k - 1] = std::string(8, ' ');
+    rec_.thenames.cmpnam[k - 1] = padded(t.sid[k - 1], 8).substr(0, 8);
+    span0_(k, 1) = t.syr(k, 1);
+    span0_(k, 2) = t.syr(k, 2);
+  }
+  r0_ = t.syr(n_ + 1, 1);
+  isel_ = 0;
+  rec_.theinput.winfst = f0_;
+  rec_.theinput.winlst = l0_;
+  rec_.thedata.ndraw = n_;
+  rec_.thedata.yr0 = f0_;
+
+  for (;;) {
+    draw(t);
+    if (t.edyr != no_edit) break;
+
+    t.edop = ' ';
+    s_->write(menu_layout());
+    t.edop = read_char();
+    const char op = up(t.edop);
+    if (op == 'Z') {
+      zoom();
+    } else if (op == 'U') {
+      rec_.theinput.winfst = f0_;
+      rec_.theinput.winlst = l0_;
+      rec_.thedata.ndraw = n_;
+    } else if (op == 'Q') {
+      s_->pause(" Okay, so STOP already!");
+      drawer_->finish();
+      s_->stop();
+    } else if (op == 'I' || op == 'D' || op == 'M' || op == 'H' || op == 'R') {
+      choose(t);
+      if (op == 'I') insert(t);
+      else if (op == 'D') remove(t);
+      else if (op == 'M') merge(t);
+      else if (op == 'H') shift(t);
+      else rescale(t);
+    } else {
+      break;  // no edit pending
+    }
+  }
+  drawer_->finish();
+}
+
+void Cmpplt::draw(Tsi1& t) {
+  TheData& d = rec_.thedata;
+  TheInput& in = rec_.theinput;
+  TheNames& nm = rec_.thenames;
+  d.xfrom = static_cast<float>(in.winfst);
+  d.xto = static_cast<float>(in.winlst);
+
+  // Taken series and their spans clipped to the window; the value range inside it.
+  float smallest = 9999.0f, largest = -9999.0f;
+  const int32_t nd = std::clamp(d.ndraw, 0, n_);
+  int32_t taken = 0;
+  for (int32_t k = 1; k <= nd; ++k) {
+    const int32_t f = t.syr(k, 1), l = t.syr(k, 2);
+    if (!(l > in.winfst || f < in.winlst)) continue;
+    ++taken;
+    in.drwfst(taken) = std::max(f, in.winfst);
+    in.drwlst(taken) = std::min(l, in.winlst);
+    const int64_t lo = std::max<int64_t>(in.drwfst(taken), r0_);
+    const int64_t hi = std::min<int64_t>(in.drwlst(taken), int64_t{r0_} + mxyr - 1);
+    for (int64_t y = lo; y <= hi; ++y) {
+      const float v = t.sel(static_cast<std::size_t>(y - r0_ + 1), static_cast<std::size_t>(k));
+      smallest = std::min(smallest, v);
+      largest = std::max(largest, v);
+    }
+  }
+  d.ndraw = taken;
+  d.yfrom = smallest > 0.0f ? smallest : 0.0f;
+  d.yto = largest;
+
+  nm.xlab = padded(std::string(10, ' ') + trimmed(yearword_), 60);
+  nm.ylab = padded(units_, 60);
+  nm.toplab = padded(std::string(9, ' ') + trimmed(fname_) + " " + fileword_, 80);
+  nm.datnam = padded(trimmed(fname_) + "_DATA", 60);
+  nm.pltnam = padded(trimmed(nm.datnam) + ".PLTS", 60);
+
+  drawer_->cmpdrw(rec_, t);
+}
+
+void Cmpplt::zoom() {
+  static const Layout head = Layout::fixed("(1X,'Zoom in on the',2I6,' period:')");
+  static const Layout first = Layout::fixed("(12X,'First year',T45,'==> ',$)");
+  static const Layout last = Layout::fixed("(13X,'Last year',T45,'==> ',$)");
+  s_->line("");
+  for (;;) {
+    s_->write(head, {f0_, l0_});
+    s_->write(first);
+    const auto a = read_int();
+    if (!a || *a < f0_ || *a > l0_) continue;
+    s_->write(last);
+    const auto b = read_int();
+    if (!b || *b < f0_ || *b > l0_) continue;
+    // A last year before the first year is taken as typed: a reversed window.
+    rec_.theinput.winfst = *a;
+    rec_.theinput.winlst = *b;
+    return;
+  }
+}
+
+void Cmpplt::choose(Tsi1& t) {
+  static const Layout head = Layout::fixed("(1X,'Enter the series sequence number to adjust:')");
+  static const Layout item = Layout::fixed("(3x,i5,2x,a)");
+  static const Layout ask = Layout::fixed("(1X,'Okay, so enter the number already!',T45,'==> ',$)");
+  s_->line("");
+  s_->write(head);
+  s_->line("");
+  for (int32_t k = 1; k <= n_; ++k) s_->write(item, {k, t.sid[k - 1]});
+  s_->line("");
+  for (;;) {
+    s_->write(ask);
+    const auto s = read_int();
+    if (!s) continue;
+    if (*s < 1 || *s > n_) {
+      say("There is no such series: enter 1 to " + std::to_string(n_));
+      continue;
+    }
+    isel_ = *s;
+    break;
+  }
+  t.edid = padded(t.sid[isel_ - 1], 8).substr(0, 8);
+  t.edsel = isel_;
+}
+
+void Cmpplt::rescale(Tsi1& t) {
+  static const Layout ask = Layout::fixed("(1X,'Enter multiplier ==> ',$)");
+  std::optional<float> c;
+  do {
+    s_->write(ask);
+    c = recio::read_free_real(s_->answer_line());
+  } while (!c);
+  for (int32_t y = t.syr(isel_, 1); y <= t.syr(isel_, 2); ++y) cell(t, isel_, y) *= *c;
+}
+
+void Cmpplt::shift(Tsi1& t) {
+  static const Layout ask = Layout::fixed(
+      "(1X,'Enter the number of years to shift'//"
+      "'a POSITIVE number moves the series RIGHT'/"
+      "'a NEGATIVE number moves the series LEFT  ==> ',$)");
+  static const Layout i4 = Layout::fixed("(i4)");
+  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1;
+  // The series must stay within rows 1..mxyr of sel.
+  const int64_t dmin = int64_t{r0_} - f, dmax = int64_t{r0_} + mxyr - 1 - l;
+  int32_t d = 0;
+  for (;;) {
+    s_->write(ask);
+    d = 0;
+    if (recio::read(i4, s_->answer_line(), {recio::In(d)}) != recio::Outcome::ok) continue;
+    if (d < dmin || d > dmax) {
+      say("That moves the series off the plot axis: shift by " + std::to_string(dmin) + " to " +
+          std::to_string(dmax));
+      continue;
+    }
+    break;
+  }
+  for (int32_t j = 1; j <= nval; ++j) {
+    float& c = cell(t, isel_, f + j - 1);
+    t.vec(j) = c;
+    c = rmiss;
+  }
+  t.syr(isel_, 1) = f + d;
+  t.syr(isel_, 2) = l + d;
+  for (int32_t j = 1; j <= nval; ++j) cell(t, isel_, f + d + j - 1) = t.vec(j);
+}
+
+int32_t Cmpplt::edit_lo(const Tsi1& t) const { return std::max(t.syr(isel_, 1), span0_(isel_, 1)); }
+int32_t Cmpplt::edit_hi(const Tsi1& t) const { return std::min(t.syr(isel_, 2), span0_(isel_, 2)); }
+
+bool Cmpplt::year_ok(const Tsi1& t, int64_t y) {
+  if (y >= edit_lo(t) && y <= edit_hi(t)) return true;
+  std::string text = "Year outside the series: " + std::to_string(t.syr(isel_, 1)) + " to " +
+                     std::to_string(t.syr(isel_, 2));
+  if (t.syr(isel_, 1) != span0_(isel_, 1))
+    text += " (as read: " + std::to_string(span0_(isel_, 1)) + " to " +
+            std::to_string(span0_(isel_, 2)) + ")";
+  say(text);
+  return false;
+}
+
+// Room for one more year, in sel and (as far as the picks tell) on the store's axis.
+bool Cmpplt::room_for_insert(const Tsi1& t, char side) {
+  int32_t lmax = -9999, lmax0 = -9999, fmin0 = 9999;
+  for (int32_t k = 1; k <= n_; ++k) {
+    lmax = std::max(lmax, t.syr(k, 2));
+    lmax0 = std::max(lmax0, span0_(k, 2));
+    fmin0 = std::min(fmin0, span0_(k, 1));
+  }
+  bool ok = true;
+  if (side == 'B') {
+    const int64_t front = std::min<int64_t>(r0_, int64_t{t.syr(isel_, 1)} - 1);
+    const int64_t front0 = std::min<int64_t>(fmin0, int64_t{span0_(isel_, 1)} - 1);
+    ok = lmax - front + 1 <= mxyr && lmax0 - front0 + 1 <= mxyr;
+  } else if (side == 'A') {
+    const int64_t back = int64_t{t.syr(isel_, 2)} + 1, back0 = int64_t{span0_(isel_, 2)} + 1;
+    ok = back - r0_ + 1 <= mxyr && back0 - fmin0 + 1 <= mxyr;
+  }
+  if (!ok) say("No room for another year: the axis holds " + std::to_string(mxyr) + " years");
+  return ok;
+}
+
+// Makes room for a year before R0: every compared column moves one row down.
+void Cmpplt::grow_front(Tsi1& t) {
+  for (int32_t k = 1; k <= n_; ++k) {
+    for (int32_t r = mxyr - 1; r >= 1; --r) t.sel(r + 1, k) = t.sel(r, k);
+    t.sel(1, k) = rmiss;
+  }
+  --r0_;
+  t.syr(n_ + 1, 1) = r0_;
+  rec_.thedata.yr0 = r0_;
+}
+
+void Cmpplt::insert(Tsi1& t) {
+  static const Layout ask = Layout::fixed("(1X,'Enter the year you want to INSERT',T45,'==> ',$)");
+  static const Layout side_ask = Layout::fixed(
+      "(1X,'Shift series <<== [B]efore or'/1X,'Shift series ==>> [A]fter INSERT?',T45,'==> ',$)");
+  if (edit_lo(t) > edit_hi(t)) {
+    say("The series lies outside the years it was read with: shift it back first");
+    return;
+  }
+  int32_t y = 0;
+  char side = ' ';
+  for (;;) {
+    s_->write(ask);
+    const auto a = read_int();
+    if (!a) continue;
+    if (!year_ok(t, *a)) continue;
+    y = *a;
+    s_->line("");
+    s_->write(side_ask);
+    side = read_char();
+    if (!room_for_insert(t, up(side))) continue;
+    break;
+  }
+  t.edyr = y;
+  t.edside = side;
+
+  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1, q = y - f + 1;
+  for (int32_t j = 1; j <= nval; ++j) t.vec(j) = cell(t, isel_, f + j - 1);
+  // With the span kept, the last value drops out; it needs no room in vec.
+  for (int32_t j = std::min(nval, mxyr - 1); j >= q; --j) t.vec(j + 1) = t.vec(j);
+  t.vec(q) = 0.0f;
+  if (up(side) == 'B') {
+    if (f - 1 < r0_) grow_front(t);
+    t.syr(isel_, 1) = f - 1;
+    for (int32_t j = 1; j <= nval + 1; ++j) cell(t, isel_, f - 1 + j - 1) = t.vec(j);
+  } else if (up(side) == 'A') {
+    t.syr(isel_, 2) = l + 1;
+    for (int32_t j = 1; j <= nval + 1; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
+  } else {
+    for (int32_t j = 1; j <= nval; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
+  }
+}
+
+// Stores vec after a delete or a merge: by the side, the series loses its first or its
+// last year, or keeps its span with the last value doubled.
+void Cmpplt::store_shrunk(Tsi1& t, int32_t nval, char side) {
+  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2);
+  if (up(side) == 'B') {
+    t.syr(isel_, 1) = f + 1;
+    cell(t, isel_, f) = rmiss;
+    for (int32_t j = 1; j <= nval - 1; ++j) cell(t, isel_, f + 1 + j - 1) = t.vec(j);
+  } else if (up(side) == 'A') {
+    t.syr(isel_, 2) = l - 1;
+    cell(t, isel_, l) = rmiss;
+    for (int32_t j = 1; j <= nval - 1; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
+  } else {
+    for (int32_t j = 1; j <= nval; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
+  }
+}
+
+void Cmpplt::remove(Tsi1& t) {
+  static const Layout ask = Layout::fixed("(1X,'Enter the year you want to DELETE',T45,'==> ',$)");
+  static const Layout side_ask = Layout::fixed(
+      "(1X,'Shift series ==>> [B]efore or'/1X,'Shift series <<== [A]fter DELETE?',T45,'==> ',$)");
+  if (edit_lo(t) > edit_hi(t)) {
+    say("The series lies outside the years it was read with: shift it back first");
+    return;
+  }
+  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1;
+  int32_t y = 0;
+  char side = ' ';
+  for (;;) {
+    s_->write(ask);
+    const auto a = read_int();
+    if (!a) continue;
+    if (!year_ok(t, *a)) continue;
+    y = *a;
+    s_->line("");
+    s_->write(side_ask);
+    side = read_char();
+    if ((up(side) == 'B' || up(side) == 'A') && nval < 2) {
+      say("The series has only one ring: it cannot lose it");
+      continue;
+    }
+    break;
+  }
+  t.edyr = y;
+  t.edside = side;
+
+  const int32_t q = y - f + 1;
+  for (int32_t j = 1; j <= nval; ++j) t.vec(j) = cell(t, isel_, f + j - 1);
+  for (int32_t j = q; j <= nval - 1; ++j) t.vec(j) = t.vec(j + 1);
+  store_shrunk(t, nval, side);
+}
+
+void Cmpplt::merge(Tsi1& t) {
+  static const Layout ask = Layout::fixed("(1X,'Enter the 2 years you want to MERGE:')");
+  static const Layout side_ask = Layout::fixed(
+      "(1X,'Shift series ==>> [B]efore or'/1X,'Shift series <<== [A]fter MERGE?',T45,'==> ',$)");
+  if (int64_t{edit_hi(t)} - edit_lo(t) < 1) {
+    say("The series has no two years to merge");
+    return;
+  }
+  int32_t y1 = 0, y2 = 0;
+  char side = ' ';
+  for (;;) {
+    s_->write(ask);
+    const auto a = read_int();
+    if (!a) continue;
+    const auto b = read_int();
+    if (!b) continue;
+    if (std::llabs(int64_t{*a} - *b) != 1) continue;
+    if (!year_ok(t, std::min(*a, *b)) || !year_ok(t, std::max(*a, *b))) continue;
+    y1 = *a;
+    y2 = *b;
+    s_->line("");
+    s_->write(side_ask);
+    side = read_char();
+    break;
+  }
+  const int32_t e = std::min(y1, y2);
+  if (up(side) == 'B') t.edyr = y1;
+  if (up(side) == 'A') t.edyr = y2;
+  if (up(side) == 'B' || up(side) == 'A') t.edmrg = e;
+  t.edside = side;
+
+  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1, q = e - f + 1;
+  for (int32_t j = 1; j <= nval; ++j) t.vec(j) = cell(t, isel_, f + j - 1);
+  const float sum = t.vec(q) + t.vec(q + 1);
+  for (int32_t j = q; j <= nval - 1; ++j) t.vec(j) = t.vec(j + 1);
+  t.vec(q) = sum;
+  store_shrunk(t, nval, side);
+}
+
+}  // namespace ringdate

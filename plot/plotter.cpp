@@ -1,0 +1,365 @@
+#include "plot/plotter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+// Without this the library header renames every pl* name by macro (and would rename the
+// methods of the seam); the library is called by its c_pl* names instead.
+#define __PLSTUBS_H__
+#include <plplot/plplot.h>
+
+#ifdef RINGDATE_HAVE_X11
+#include <X11/Xlib.h>
+#endif
+
+namespace ringdate {
+
+namespace {
+
+// The library's exit and abort handlers take no user data, so the place a guarded call
+// returns to is kept here while that call runs (the program is single-threaded).
+std::jmp_buf* exit_jump = nullptr;
+char exit_text[256] = {};
+
+// Called by the library instead of ending the process: jumps back to the guarded call.
+int on_library_exit(const char* msg) {
+  std::snprintf(exit_text, sizeof exit_text, "%s", msg ? msg : "");
+  if (exit_jump != nullptr) std::longjmp(*exit_jump, 1);
+  // Outside a guarded call the library would now end the process; nothing can be done
+  // about that here, but every library call of this file is guarded.
+  return 1;
+}
+
+// An aborted library operation: the library goes on; the message goes to the error stream.
+void on_library_abort(const char* msg) {
+  std::fprintf(stderr, "plot: %s\n", msg ? msg : "");
+}
+
+bool library_has_device(const char* name) {
+  const char** menu = nullptr;
+  const char** devs = nullptr;
+  int ndev = 0;
+  ::plgDevs(&menu, &devs, &ndev);
+  for (int i = 0; i < ndev; ++i) {
+    if (devs[i] != nullptr && std::strcmp(devs[i], name) == 0) return true;
+  }
+  return false;
+}
+
+bool display_reachable() {
+  const char* d = std::getenv("DISPLAY");
+  if (d == nullptr || *d == '\0') return false;
+#ifdef RINGDATE_HAVE_X11
+  Display* dpy = XOpenDisplay(nullptr);
+  if (dpy == nullptr) return false;
+  XCloseDisplay(dpy);
+#endif
+  return true;
+}
+
+}  // namespace
+
+PlplotPlotter::PlplotPlotter() {
+  ::plsexit(on_library_exit);
+  ::plsabort(on_library_abort);
+}
+
+PlplotPlotter::~PlplotPlotter() { close(); }
+
+template <class F>
+void PlplotPlotter::guarded(F&& f) {
+  std::jmp_buf here;
+  std::jmp_buf* const outer = exit_jump;
+  exit_jump = &here;
+  if (setjmp(here) == 0) {
+    f();
+    exit_jump = outer;
+  } else {
+    exit_jump = outer;
+    fail(exit_text);
+  }
+}
+
+void PlplotPlotter::fail(const std::string& why) {
+  failed_ = true;
+  error_ = why;
+  drawing_ = false;
+}
+
+bool PlplotPlotter::has_screen() {
+  if (!probed_) {
+    probed_ = true;
+    screen_ok_ = library_has_device(screen_device) && display_reachable();
+  }
+  return screen_ok_;
+}
+
+double PlplotPlotter::safe_tick(double range, double tick) {
+  range = std::fabs(range);
+  if (!std::isfinite(range) || !std::isfinite(tick) || tick <= 0) return 0;
+  if (range / tick > max_major) return 0;
+  return tick;
+}
+
+int32_t PlplotPlotter::safe_sub(double range, double tick, int32_t nsub) {
+  if (nsub < 0) return 0;
+  range = std::fabs(range);
+  const double t = safe_tick(range, tick);
+  const double majors = (t > 0) ? range / t + 1 : 10;
+  if (majors * static_cast<double>(nsub) > max_minor) return 0;
+  return nsub;
+}
+
+void PlplotPlotter::plsdev(const std::string& dev) { dev_ = dev; }
+void PlplotPlotter::plsfnam(const std::string& fnam) { fnam_ = fnam; }
+
+void PlplotPlotter::plscol0(int32_t icol0, int32_t r, int32_t g, int32_t b) {
+  cmap0_.push_back({icol0, r, g, b});
+}
+
+void PlplotPlotter::plscolbg(int32_t r, int32_t g, int32_t b) {
+  cmap0_.push_back({0, r, g, b});
+}
+
+void PlplotPlotter::plinit() {
+  failed_ = false;
+  error_.clear();
+  drawing_ = false;
+  const bool screen = dev_ == screen_device;
+  const std::vector<Colour> colours = cmap0_;
+  cmap0_.clear();
+  auto apply_colours = [&colours] {
+    for (const Colour& c : colours) ::c_plscol0(c.i, c.r, c.g, c.b);
+  };
+
+  if (screen) {
+    if (!has_screen()) {
+      fail("no display for the screen device");
+      return;
+    }
+    if (!screen_open_) {
+      PLINT strm = 0;
+      guarded([&] {
+        ::c_plmkstrm(&strm);
+        screen_strm_ = strm;
+        ::c_plsdev(screen_device);
+        ::c_plspause(0);
+        ::c_plsetopt("geometry", "900x675");
+        apply_colours();
+        ::c_plinit();
+      });
+      if (failed_) {
+        // The window could not be opened: the screen is taken as absent from now on.
+        screen_ok_ = false;
+        return;
+      }
+      screen_open_ = true;
+    } else {
+      guarded([&] {
+        ::c_plsstrm(screen_strm_);
+        apply_colours();
+      });
+      if (failed_) return;
+    }
+    to_file_ = false;
+  } else {
+    if (!library_has_device(dev_.c_str())) {
+      fail("the plot library has no device " + dev_);
+      return;
+    }
+    // The library asks on the console for another name when the file cannot be opened.
+    std::FILE* f = std::fopen(fnam_.c_str(), "wb");
+    if (f == nullptr) {
+      fail("cannot write the file " + fnam_);
+      return;
+    }
+    std::fclose(f);
+    PLINT strm = 0;
+    guarded([&] {
+      ::c_plmkstrm(&strm);
+      ::c_plsdev(dev_.c_str());
+      ::c_plsfnam(fnam_.c_str());
+      ::c_plspause(0);
+      apply_colours();
+      ::c_plinit();
+    });
+    to_file_ = true;
+    if (failed_) {
+      // Leave the half-made stream and go back to the window's stream.
+      const std::string why = error_;
+      guarded([] { ::c_plend1(); });
+      if (screen_open_) guarded([this] { ::c_plsstrm(screen_strm_); });
+      fail(why);
+      return;
+    }
+  }
+  wxmin_ = 0, wxmax_ = 1, wymin_ = 0, wymax_ = 1;
+  drawing_ = true;
+}
+
+void PlplotPlotter::plfontld(int32_t fnt) {
+  if (drawing_) guarded([&] { ::c_plfontld(fnt); });
+}
+void PlplotPlotter::plfont(int32_t ifont) {
+  if (drawing_) guarded([&] { ::c_plfont(ifont); });
+}
+void PlplotPlotter::plssub(int32_t nx, int32_t ny) {
+  if (drawing_) guarded([&] { ::c_plssub(nx, ny); });
+}
+void PlplotPlotter::pladv(int32_t page) {
+  // On the window a new page clears the picture of the last drawing.
+  if (drawing_) guarded([&] { ::c_pladv(page); });
+}
+void PlplotPlotter::plvpor(float xmin, float xmax, float ymin, float ymax) {
+  if (drawing_) guarded([&] { ::c_plvpor(xmin, xmax, ymin, ymax); });
+}
+
+void PlplotPlotter::plwind(float xmin, float xmax, float ymin, float ymax) {
+  if (!drawing_) return;
+  // Limits typed at the menu that are not finite numbers keep the last usable ones.
+  if (std::isfinite(xmin) && std::isfinite(xmax) && std::isfinite(ymin) &&
+      std::isfinite(ymax)) {
+    wxmin_ = xmin, wxmax_ = xmax, wymin_ = ymin, wymax_ = ymax;
+  }
+  guarded([&] { ::c_plwind(wxmin_, wxmax_, wymin_, wymax_); });
+}
+
+void PlplotPlotter::plcol(int32_t icol0) {
+  if (drawing_) guarded([&] { ::c_plcol0(icol0); });
+}
+
+void PlplotPlotter::plaxes(float x0, float y0, const std::string& xopt, float xtick,
+                           int32_t nxsub, const std::string& yopt, float ytick,
+                           int32_t nysub) {
+  if (!drawing_) return;
+  const double xr = wxmax_ - wxmin_;
+  const double yr = wymax_ - wymin_;
+  const double xt = safe_tick(xr, xtick);
+  const double yt = safe_tick(yr, ytick);
+  const int32_t nx = safe_sub(xr, xtick, nxsub);
+  const int32_t ny = safe_sub(yr, ytick, nysub);
+  guarded([&] { ::c_plaxes(x0, y0, xopt.c_str(), xt, nx, yopt.c_str(), yt, ny); });
+}
+
+void PlplotPlotter::pllab(const std::string& xlabel, const std::string& ylabel,
+                          const std::string& tlabel) {
+  if (drawing_) guarded([&] { ::c_pllab(xlabel.c_str(), ylabel.c_str(), tlabel.c_str()); });
+}
+
+void PlplotPlotter::pllsty(int32_t lin) {
+  if (drawing_) guarded([&] { ::c_pllsty(lin); });
+}
+
+void PlplotPlotter::plwid(int32_t width) {
+  // Wider than 50 is drawn 50 wide: the window server rasterises a line of any width.
+  const double w = std::min<int32_t>(width, 50);
+  if (drawing_) guarded([&] { ::c_plwidth(w); });
+}
+
+void PlplotPlotter::plline(std::span<const float> x, std::span<const float> y) {
+  if (!drawing_) return;
+  const std::size_t n = std::min(x.size(), y.size());
+  if (n == 0) return;
+  std::vector<PLFLT> xs(x.begin(), x.begin() + n), ys(y.begin(), y.begin() + n);
+  guarded([&] { ::c_plline(static_cast<PLINT>(n), xs.data(), ys.data()); });
+}
+
+void PlplotPlotter::plschr(float def, float scale) {
+  if (drawing_) guarded([&] { ::c_plschr(def, scale); });
+}
+
+void PlplotPlotter::plmtex(const std::string& side, float disp, float pos, float just,
+                           const std::string& text) {
+  if (drawing_) guarded([&] { ::c_plmtex(side.c_str(), disp, pos, just, text.c_str()); });
+}
+
+void PlplotPlotter::plend() {
+  if (!drawing_) return;
+  drawing_ = false;
+  if (to_file_) {
+    guarded([] { ::c_plend1(); });
+    if (screen_open_) guarded([this] { ::c_plsstrm(screen_strm_); });
+  } else {
+    // The window stays open with this picture until the next drawing or close().
+    guarded([] { ::c_plflush(); });
+  }
+}
+
+void PlplotPlotter::close() {
+  drawing_ = false;
+  if (!screen_open_) return;
+  screen_open_ = false;
+  guarded([this] {
+    ::c_plsstrm(screen_strm_);
+    ::c_plend1();
+  });
+}
+
+// ---- recording ----
+
+namespace {
+
+std::string num(double v) {
+  std::ostringstream o;
+  o << v;
+  return o.str();
+}
+
+}  // namespace
+
+void RecordingPlotter::plsdev(const std::string& dev) { calls.push_back("plsdev " + dev); }
+void RecordingPlotter::plsfnam(const std::string& f) { calls.push_back("plsfnam " + f); }
+void RecordingPlotter::plscol0(int32_t i, int32_t r, int32_t g, int32_t b) {
+  calls.push_back("plscol0 " + num(i) + " " + num(r) + " " + num(g) + " " + num(b));
+}
+void RecordingPlotter::plscolbg(int32_t r, int32_t g, int32_t b) {
+  calls.push_back("plscolbg " + num(r) + " " + num(g) + " " + num(b));
+}
+void RecordingPlotter::plinit() { calls.push_back("plinit"); }
+void RecordingPlotter::plfontld(int32_t f) { calls.push_back("plfontld " + num(f)); }
+void RecordingPlotter::plfont(int32_t f) { calls.push_back("plfont " + num(f)); }
+void RecordingPlotter::plssub(int32_t nx, int32_t ny) {
+  calls.push_back("plssub " + num(nx) + " " + num(ny));
+}
+void RecordingPlotter::pladv(int32_t p) { calls.push_back("pladv " + num(p)); }
+void RecordingPlotter::plvpor(float a, float b, float c, float d) {
+  calls.push_back("plvpor " + num(a) + " " + num(b) + " " + num(c) + " " + num(d));
+}
+void RecordingPlotter::plwind(float a, float b, float c, float d) {
+  calls.push_back("plwind " + num(a) + " " + num(b) + " " + num(c) + " " + num(d));
+}
+void RecordingPlotter::plcol(int32_t i) { calls.push_back("plcol " + num(i)); }
+void RecordingPlotter::plaxes(float x0, float y0, const std::string& xopt, float xtick,
+                              int32_t nxsub, const std::string& yopt, float ytick,
+                              int32_t nysub) {
+  calls.push_back("plaxes " + num(x0) + " " + num(y0) + " " + xopt + " " + num(xtick) + " " +
+                  num(nxsub) + " " + yopt + " " + num(ytick) + " " + num(nysub));
+}
+void RecordingPlotter::pllab(const std::string& x, const std::string& y, const std::string& t) {
+  calls.push_back("pllab [" + x + "] [" + y + "] [" + t + "]");
+}
+void RecordingPlotter::pllsty(int32_t l) { calls.push_back("pllsty " + num(l)); }
+void RecordingPlotter::plwid(int32_t w) { calls.push_back("plwid " + num(w)); }
+void RecordingPlotter::plline(std::span<const float> x, std::span<const float> y) {
+  std::string s = "plline " + num(static_cast<double>(x.size()));
+  for (std::size_t i = 0; i < x.size() && i < y.size(); ++i) {
+    s += " " + num(x[i]) + ":" + num(y[i]);
+  }
+  calls.push_back(s);
+}
+void RecordingPlotter::plschr(float d, float s) {
+  calls.push_back("plschr " + num(d) + " " + num(s));
+}
+void RecordingPlotter::plmtex(const std::string& side, float disp, float pos, float just,
+                              const std::string& text) {
+  calls.push_back("plmtex " + side + " " + num(disp) + " " + num(pos) + " " + num(just) + " [" +
+                  text + "]");
+}
+void RecordingPlotter::plend() { calls.push_back("plend"); }
+
+}  // namespace ringdate

@@ -1,0 +1,166 @@
+// The seam between the renderer and the plotting library: one method per library call the
+// renderer makes, plus what the screen window needs. PlplotPlotter drives PLplot;
+// RecordingPlotter keeps the calls as text for tests.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace ringdate {
+
+// Device names the renderer hands to plsdev.
+inline constexpr const char* screen_device = "xwin";
+inline constexpr const char* file_device = "psc";
+
+class Plotter {
+ public:
+  virtual ~Plotter() = default;
+
+  // True when drawings to the screen device can be shown (a display is reachable and the
+  // library has the device). Otherwise the renderer draws to a file instead.
+  virtual bool has_screen() = 0;
+  // True when the last drawing (plinit to plend) failed; `error()` says why.
+  virtual bool failed() const = 0;
+  virtual std::string error() const = 0;
+  // Closes the screen window, if one is open.
+  virtual void close() = 0;
+
+  // One drawing runs plsdev (and plsfnam for a file) ... plinit ... plend. For the screen
+  // device the window opened by the first drawing stays open after plend and the next
+  // drawing replaces its picture; a file drawing never disturbs the window.
+  virtual void plsdev(const std::string& dev) = 0;
+  virtual void plsfnam(const std::string& fnam) = 0;
+  virtual void plscol0(int32_t icol0, int32_t r, int32_t g, int32_t b) = 0;
+  virtual void plscolbg(int32_t r, int32_t g, int32_t b) = 0;
+  virtual void plinit() = 0;
+  virtual void plfontld(int32_t fnt) = 0;
+  virtual void plfont(int32_t ifont) = 0;
+  virtual void plssub(int32_t nx, int32_t ny) = 0;
+  virtual void pladv(int32_t page) = 0;
+  virtual void plvpor(float xmin, float xmax, float ymin, float ymax) = 0;
+  virtual void plwind(float xmin, float xmax, float ymin, float ymax) = 0;
+  virtual void plcol(int32_t icol0) = 0;
+  virtual void plaxes(float x0, float y0, const std::string& xopt, float xtick, int32_t nxsub,
+                      const std::string& yopt, float ytick, int32_t nysub) = 0;
+  virtual void pllab(const std::string& xlabel, const std::string& ylabel,
+                     const std::string& tlabel) = 0;
+  virtual void pllsty(int32_t lin) = 0;
+  virtual void plwid(int32_t width) = 0;
+  virtual void plline(std::span<const float> x, std::span<const float> y) = 0;
+  virtual void plschr(float def, float scale) = 0;
+  virtual void plmtex(const std::string& side, float disp, float pos, float just,
+                      const std::string& text) = 0;
+  virtual void plend() = 0;
+};
+
+// Drives PLplot. The screen is the "xwin" device on its own stream, opened by the first
+// screen drawing and closed by close(); each file drawing gets a stream of its own that is
+// ended with the drawing. Library errors that would end the process are caught: the drawing
+// is abandoned and failed() reports it.
+class PlplotPlotter final : public Plotter {
+ public:
+  PlplotPlotter();
+  ~PlplotPlotter() override;
+  PlplotPlotter(const PlplotPlotter&) = delete;
+  PlplotPlotter& operator=(const PlplotPlotter&) = delete;
+
+  bool has_screen() override;
+  bool failed() const override { return failed_; }
+  std::string error() const override { return error_; }
+  void close() override;
+
+  void plsdev(const std::string& dev) override;
+  void plsfnam(const std::string& fnam) override;
+  void plscol0(int32_t icol0, int32_t r, int32_t g, int32_t b) override;
+  void plscolbg(int32_t r, int32_t g, int32_t b) override;
+  void plinit() override;
+  void plfontld(int32_t fnt) override;
+  void plfont(int32_t ifont) override;
+  void plssub(int32_t nx, int32_t ny) override;
+  void pladv(int32_t page) override;
+  void plvpor(float xmin, float xmax, float ymin, float ymax) override;
+  void plwind(float xmin, float xmax, float ymin, float ymax) override;
+  void plcol(int32_t icol0) override;
+  void plaxes(float x0, float y0, const std::string& xopt, float xtick, int32_t nxsub,
+              const std::string& yopt, float ytick, int32_t nysub) override;
+  void pllab(const std::string& xlabel, const std::string& ylabel,
+             const std::string& tlabel) override;
+  void pllsty(int32_t lin) override;
+  void plwid(int32_t width) override;
+  void plline(std::span<const float> x, std::span<const float> y) override;
+  void plschr(float def, float scale) override;
+  void plmtex(const std::string& side, float disp, float pos, float just,
+              const std::string& text) override;
+  void plend() override;
+
+  // Tick interval and minor count as handed to the library for an axis of `range` world
+  // units: an interval that is not a positive finite number, or that would give more than
+  // max_major ticks, becomes 0 (the library chooses); likewise a minor count that is
+  // negative or would give more than max_minor minor ticks.
+  static constexpr double max_major = 1000;
+  static constexpr double max_minor = 20000;
+  static double safe_tick(double range, double tick);
+  static int32_t safe_sub(double range, double tick, int32_t nsub);
+
+ private:
+  struct Colour {
+    int32_t i, r, g, b;
+  };
+  bool probed_ = false;
+  bool screen_ok_ = false;
+  bool screen_open_ = false;
+  int32_t screen_strm_ = -1;
+  bool drawing_ = false;   // between a successful plinit and plend
+  bool to_file_ = false;   // the current drawing goes to a file stream
+  bool failed_ = false;
+  std::string error_;
+  std::string dev_, fnam_;
+  std::vector<Colour> cmap0_;
+  bool bg_set_ = false;
+  Colour bg_{0, 0, 0, 0};
+  double wxmin_ = 0, wxmax_ = 1, wymin_ = 0, wymax_ = 1;
+
+  template <class F>
+  void guarded(F&& f);
+  void fail(const std::string& why);
+};
+
+// Keeps every call as one line of text ("plcol 15", "plline 3 1900:1.5 1901:2 1902:0.5").
+class RecordingPlotter final : public Plotter {
+ public:
+  bool screen = true;
+  std::vector<std::string> calls;
+
+  bool has_screen() override { return screen; }
+  bool failed() const override { return false; }
+  std::string error() const override { return {}; }
+  void close() override { calls.push_back("close"); }
+
+  void plsdev(const std::string& dev) override;
+  void plsfnam(const std::string& fnam) override;
+  void plscol0(int32_t icol0, int32_t r, int32_t g, int32_t b) override;
+  void plscolbg(int32_t r, int32_t g, int32_t b) override;
+  void plinit() override;
+  void plfontld(int32_t fnt) override;
+  void plfont(int32_t ifont) override;
+  void plssub(int32_t nx, int32_t ny) override;
+  void pladv(int32_t page) override;
+  void plvpor(float xmin, float xmax, float ymin, float ymax) override;
+  void plwind(float xmin, float xmax, float ymin, float ymax) override;
+  void plcol(int32_t icol0) override;
+  void plaxes(float x0, float y0, const std::string& xopt, float xtick, int32_t nxsub,
+              const std::string& yopt, float ytick, int32_t nysub) override;
+  void pllab(const std::string& xlabel, const std::string& ylabel,
+             const std::string& tlabel) override;
+  void pllsty(int32_t lin) override;
+  void plwid(int32_t width) override;
+  void plline(std::span<const float> x, std::span<const float> y) override;
+  void plschr(float def, float scale) override;
+  void plmtex(const std::string& side, float disp, float pos, float just,
+              const std::string& text) override;
+  void plend() override;
+};
+
+}  // namespace ringdate

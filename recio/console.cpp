@@ -1,0 +1,100 @@
+// The process's console: standard output (buffered), standard error, and standard input
+// read with line editing and history when it is a terminal, plainly otherwise.
+#include "recio/console.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef RINGDATE_HAVE_LIBEDIT
+#include <editline/readline.h>
+#endif
+
+namespace recio {
+
+namespace {
+
+class SystemConsole : public Console {
+ public:
+  SystemConsole() : interactive_(::isatty(STDIN_FILENO) == 1) {}
+  ~SystemConsole() override { std::free(buf_); }
+
+  void out(std::string_view text) override {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    size_t nl = text.rfind('\n');
+    if (nl == std::string_view::npos) {
+      open_line_.append(text);
+    } else {
+      open_line_.assign(text.substr(nl + 1));
+    }
+    if (open_line_.size() > 4096) open_line_.erase(0, open_line_.size() - 4096);
+  }
+
+  void flush() override { std::fflush(stdout); }
+
+  Outcome in(std::string& line) override {
+    std::fflush(stdout);
+#ifdef RINGDATE_HAVE_LIBEDIT
+    if (interactive_) return edit_line(line);
+#endif
+    return plain_line(line);
+  }
+
+  void err(std::string_view line) override {
+    std::fflush(stdout);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+  }
+
+  [[noreturn]] void exit(int status) override {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::exit(status);
+  }
+
+ private:
+  bool interactive_;
+  std::string open_line_;  // what stands on the cursor's line (the prompt)
+  char* buf_ = nullptr;
+  size_t cap_ = 0;
+
+  // Bytes up to '\n'; a trailing '\r' is dropped; a last line without '\n' still counts.
+  Outcome plain_line(std::string& line) {
+    ssize_t n = ::getline(&buf_, &cap_, stdin);
+    if (n < 0) return Outcome::eof;
+    size_t len = static_cast<size_t>(n);
+    if (len > 0 && buf_[len - 1] == '\n') --len;
+    if (len > 0 && buf_[len - 1] == '\r') --len;
+    line.assign(buf_, len);
+    open_line_.clear();
+    return Outcome::ok;
+  }
+
+#ifdef RINGDATE_HAVE_LIBEDIT
+  // The prompt already stands on the line; the editor is handed the same text as its
+  // prompt (after a carriage return) so that redrawing the line keeps it visible.
+  Outcome edit_line(std::string& line) {
+    std::fputc('\r', stdout);
+    std::fflush(stdout);
+    char* l = ::readline(open_line_.c_str());
+    open_line_.clear();
+    if (!l) return Outcome::eof;
+    line.assign(l);
+    if (!line.empty()) ::add_history(l);
+    std::free(l);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return Outcome::ok;
+  }
+#endif
+};
+
+}  // namespace
+
+Console& system_console() {
+  static SystemConsole console;  // the process has one console
+  return console;
+}
+
+}  // namespace recio

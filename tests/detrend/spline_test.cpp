@@ -1,0 +1,174 @@
+#include "detrend/spline.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <numeric>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+using ringdate::Spline;
+using testing_support::Exited;
+using testing_support::MemoryFileSystem;
+using testing_support::ScriptConsole;
+
+constexpr float sentinel = 12345.0f;
+
+struct Fixture {
+  ScriptConsole console;
+  MemoryFileSystem fs;
+  recio::Session session{console, fs};
+  std::unique_ptr<Spline> spline = std::make_unique<Spline>(session);  // large work area
+
+  std::vector<float> fit(const std::vector<float>& y, float& p, int32_t iper = 20) {
+    std::vector<float> g(y.size() + 1, sentinel);  // one slot past n shows overruns
+    (*spline)(static_cast<int32_t>(y.size()), y, g, p, iper);
+    return g;
+  }
+};
+
+std::vector<float> wave(int n, double period, double amp, double level) {
+  std::vector<float> y(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) y[static_cast<std::size_t>(i)] = static_cast<float>(level + amp * std::sin(2.0 * std::numbers::pi * i / period));
+  return y;
+}
+
+TEST(Spline, SmoothingParameterForPeriod20) {
+  Fixture f;
+  float p1 = 0.0f, p2 = 0.0f;
+  f.fit({1, 3, 2, 5, 4}, p1);
+  f.fit(wave(500, 7, 1, 3), p2);
+  EXPECT_EQ(p1, static_cast<float>(0.004870387098192029));
+  EXPECT_NEAR(p1, 0.004870387f, 1e-9f);
+  EXPECT_EQ(p1, p2);  // the series does not enter P
+  EXPECT_EQ(f.console.output, "");
+}
+
+TEST(Spline, FiveValuesLieCloseToTheirLine) {
+  Fixture f;
+  float p = 0.0f;
+  auto g = f.fit({1, 3, 2, 5, 4}, p);
+  const float want[] = {1.39756f, 2.20119f, 3.00224f, 3.80171f, 4.59730f};
+  for (int i = 0; i < 5; ++i) EXPECT_NEAR(g[static_cast<std::size_t>(i)], want[i], 6e-6f) << i;
+  EXPECT_EQ(g[5], sentinel);
+}
+
+// Q'G = Q'Y - Q'Q x is not zero, but 1'Q = 0 and t'Q = 0: the curve keeps the sum and the
+// first moment of the series. An indexing slip anywhere in the solve breaks this.
+TEST(Spline, CurveKeepsSumAndTrendOfAnySeries) {
+  Fixture f;
+  for (int n : {4, 5, 6, 37, 2000}) {
+    std::vector<float> y(static_cast<std::size_t>(n));
+    uint32_t s = 12345u + static_cast<uint32_t>(n);
+    for (auto& v : y) {
+      s = s * 1664525u + 1013904223u;
+      v = 0.2f + static_cast<float>(s >> 8) / 16777216.0f * 2.0f;
+    }
+    float p = 0.0f;
+    auto g = f.fit(y, p);
+    double sy = 0, sg = 0, ty = 0, tg = 0, dev = 0;
+    for (int i = 0; i < n; ++i) {
+      const auto k = static_cast<std::size_t>(i);
+      ASSERT_NE(g[k], sentinel) << "n=" << n << " i=" << i;
+      sy += y[k];
+      sg += g[k];
+      ty += (i + 1) * static_cast<double>(y[k]);
+      tg += (i + 1) * static_cast<double>(g[k]);
+      dev += std::fabs(g[k] - y[k]);
+    }
+    EXPECT_NEAR(sg, sy, 1e-5 * n) << n;
+    EXPECT_NEAR(tg, ty, 1e-5 * n * n) << n;
+    EXPECT_GT(dev, 0.0) << n;  // noise is smoothed, not passed through
+    EXPECT_EQ(g[static_cast<std::size_t>(n)], sentinel) << n;
+  }
+}
+
+TEST(Spline, StraightLinesComeBackUnchanged) {
+  Fixture f;
+  struct Case { int n; float a, b; };
+  for (Case c : {Case{4, 5, 0}, Case{4, 1, 2}, Case{50, -3, 1}, Case{2000, 2, 0}, Case{2000, 100, -1}}) {
+    std::vector<float> y(static_cast<std::size_t>(c.n));
+    for (int i = 0; i < c.n; ++i) y[static_cast<std::size_t>(i)] = c.a + c.b * static_cast<float>(i);
+    float p = 0.0f;
+    auto g = f.fit(y, p);
+    for (int i = 0; i < c.n; ++i) ASSERT_EQ(g[static_cast<std::size_t>(i)], y[static_cast<std::size_t>(i)]) << c.n << " " << i;
+  }
+}
+
+TEST(Spline, FrequencyResponseAroundThePeriod) {
+  Fixture f;
+  struct Case { double period, lo, hi; };
+  for (Case c : {Case{20, 0.45, 0.55}, Case{200, 0.97, 1.01}, Case{4, 0.0, 0.02}}) {
+    auto y = wave(1000, c.period, 1.0, 0.0);
+    float p = 0.0f;
+    auto g = f.fit(y, p);
+    double amp = 0;
+    for (int i = 400; i < 600; ++i) amp = std::max(amp, std::fabs(static_cast<double>(g[static_cast<std::size_t>(i)])));
+    EXPECT_GE(amp, c.lo) << c.period;
+    EXPECT_LE(amp, c.hi) << c.period;
+  }
+}
+
+// The work area is reused: a short series after a long one gives what a fresh object gives.
+TEST(Spline, NothingCarriesOverBetweenCalls) {
+  Fixture a, b;
+  float p = 0.0f;
+  a.fit(wave(1500, 11, 3, 9), p);
+  std::vector<float> y{0.5f, 0.9f, 0.4f, 1.3f, 1.1f, 0.7f, 0.8f};
+  EXPECT_EQ(a.fit(y, p), b.fit(y, p));
+}
+
+TEST(Spline, TooShortMarksOnlyTheFirstValue) {
+  Fixture f;
+  for (int n : {3, 2, 1, 0, -5}) {
+    std::vector<float> y{1, 2, 3}, g{sentinel, sentinel, sentinel};
+    float p = 7.0f;
+    (*f.spline)(n, y, g, p, 20);
+    EXPECT_EQ(g[0], -9998.0f) << n;
+    EXPECT_EQ(g[1], sentinel) << n;
+    EXPECT_EQ(g[2], sentinel) << n;
+    EXPECT_EQ(p, 7.0f) << n;
+  }
+  EXPECT_EQ(f.console.output, "");
+}
+
+TEST(Spline, NotPositiveDefiniteMarksFirstValueAndSaysSo) {
+  Fixture f;
+  // A period of 0 gives no real smoothing parameter: the pivot test must reject it.
+  std::vector<float> y = wave(30, 9, 1, 2), g(30, sentinel);
+  float p = 7.0f;
+  (*f.spline)(30, y, g, p, 0);
+  EXPECT_EQ(g[0], -9999.0f);
+  for (std::size_t k = 1; k < g.size(); ++k) EXPECT_EQ(g[k], sentinel) << k;
+  EXPECT_NE(p, 7.0f);  // P is set before the factorisation
+  EXPECT_EQ(f.console.output, ">> Sbr SPLINE: Matrix not positive definite\n");
+}
+
+TEST(Spline, LongestSeriesFitsAndOneMoreEndsTheProgram) {
+  Fixture f;
+  std::vector<float> y = wave(2001, 30, 1, 5), g(2001, sentinel);
+  float p = 0.0f;
+  (*f.spline)(2000, y, g, p, 20);
+  EXPECT_NE(g[1999], sentinel);
+  EXPECT_EQ(g[2000], sentinel);
+  EXPECT_EQ(f.console.output, "");
+
+  g.assign(2001, sentinel);
+  try {
+    (*f.spline)(2001, y, g, p, 20);
+    FAIL() << "the program should have ended";
+  } catch (const Exited& e) {
+    EXPECT_EQ(e.status, 0);
+  }
+  EXPECT_EQ(f.console.output,
+            "\n *** SERIES TOO LONG FOR SPLINE SUBROUTINE ***\n"
+            "  *** ENLARGE MXY PARAMETER IN SUBROUTINE ***\n\n");
+  EXPECT_EQ(g[0], sentinel);
+}
+
+}  // namespace

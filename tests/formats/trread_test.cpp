@@ -1,0 +1,310 @@
+#include "formats/trread.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "main/store.h"
+#include "tucson_rig.h"
+
+using namespace tucson_test;
+using testing_support::Exited;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ReadRun {
+  Rig rig;
+  ringdate::Store st;
+  ringdate::Trread trread{rig.s};
+  bool exited = false;
+
+  // Reads the file with trread in `mode`; true when the program went on (no stop).
+  bool read(const std::string& text, const std::string& mode = "MR") {
+    EXPECT_TRUE(rig.open(text));
+    return go(mode);
+  }
+  bool go(const std::string& mode) {
+    try {
+      trread(st.wrk, st.curve, mode, st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    } catch (const Exited&) {
+      exited = true;
+    }
+    return !exited;
+  }
+};
+
+std::string trim(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+// A comma-separated table: year, then one column per series; NA for no value.
+struct Table {
+  std::vector<std::string> names;
+  std::map<int, std::vector<std::string>> rows;  // year -> cells
+  bool ok = false;
+};
+
+Table load_csv(const std::string& path) {
+  Table t;
+  std::ifstream in(path);
+  std::string line;
+  auto cells = [](const std::string& l) {
+    std::vector<std::string> c;
+    std::stringstream ss(l);
+    for (std::string x; std::getline(ss, x, ',');) {
+      if (!x.empty() && x.back() == '\r') x.pop_back();
+      if (x.size() >= 2 && x.front() == '"') x = x.substr(1, x.size() - 2);
+      c.push_back(x);
+    }
+    return c;
+  };
+  if (!std::getline(in, line)) return t;
+  t.names = cells(line);
+  t.names.erase(t.names.begin());
+  while (std::getline(in, line)) {
+    auto c = cells(line);
+    if (c.empty()) continue;
+    int year = std::stoi(c[0]);
+    c.erase(c.begin());
+    t.rows[year] = c;
+  }
+  t.ok = true;
+  return t;
+}
+
+// Compares one series with its column of the table: the same first and last year and the
+// same values. Returns the column index, or -1 after reporting a failure.
+int compare(const Table& t, const std::string& id, int32_t ifyr, int32_t nval,
+            const std::function<float(int)>& val, const std::string& where) {
+  std::string name = trim(id);
+  int col = -1;
+  for (std::size_t j = 0; j < t.names.size(); ++j)
+    if (t.names[j] == name) col = static_cast<int>(j);
+  if (col < 0) {
+    ADD_FAILURE() << where << ": no column " << name;
+    return -1;
+  }
+  int first = 0, last = 0;
+  bool any = false;
+  for (const auto& [year, c] : t.rows) {
+    if (c.size() <= static_cast<std::size_t>(col) || c[col] == "NA") continue;
+    if (!any) first = year;
+    last = year;
+    any = true;
+  }
+  EXPECT_EQ(ifyr, first) << where << " " << name;
+  EXPECT_EQ(ifyr + nval - 1, last) << where << " " << name;
+  int bad = 0;
+  for (int k = 1; k <= nval && bad < 5; ++k) {
+    auto it = t.rows.find(ifyr + k - 1);
+    if (it == t.rows.end() || it->second[col] == "NA") {
+      ADD_FAILURE() << where << " " << name << " no table value for " << ifyr + k - 1;
+      ++bad;
+      continue;
+    }
+    double want = std::stod(it->second[col]);
+    if (std::fabs(val(k) - want) > 1e-5 * std::max(1.0, std::fabs(want))) {
+      ADD_FAILURE() << where << " " << name << " year " << ifyr + k - 1 << ": " << val(k) << " != " << want;
+      ++bad;
+    }
+  }
+  return col;
+}
+
+std::string series_lines(int nser, int nyears) {
+  std::string f;
+  for (int j = 1; j <= nser; ++j) {
+    std::vector<int> v;
+    for (int k = 0; k < nyears; ++k) v.push_back(100 + (j + k) % 50);
+    f += mseries("S" + std::to_string(j), 1650, v, 999);
+  }
+  return f;
+}
+
+}  // namespace
+
+TEST(Trread, OneSeriesAndTheSummaryLine) {
+  ReadRun r;
+  ASSERT_TRUE(r.read(mseries("A1", 1650, {100, 110, 120, 130, 140, 150, 160, 170, 180, 190}, 999)));
+  EXPECT_EQ(r.st.nser, 1);
+  EXPECT_EQ(r.st.iyr(1, 1), 1650);
+  EXPECT_EQ(r.st.iyr(1, 2), 1659);
+  EXPECT_EQ(r.st.iyr(2, 1), 1650);
+  EXPECT_EQ(r.st.iyr(2, 2), 1659);
+  EXPECT_EQ(r.st.ids[0], "A1      ");
+  EXPECT_NEAR(r.st.wrk(10, 1), 1.9f, 1e-6f);
+  EXPECT_EQ(r.st.wrk(11, 1), ringdate::rmiss);
+  EXPECT_EQ(r.st.wrk(1, 2), ringdate::rmiss);
+  EXPECT_EQ(r.rig.con.output, "\n      1 series from   1650 to   1659      10 years\n");
+}
+
+TEST(Trread, ModesAndIdentifiers) {
+  // Index mode: identifiers come from the file, never the "********" that switches counts off.
+  std::string idx =
+      "AB1   1650 900  1 925  1 950  1 975  11000  11025  11050  11075  11100  11125  1\n"
+      "AB1   16609990  0\n"
+      "CD2   1655 900  1 925  1 950  1 975  11000  11025  11050  11075  11100  11125  1\n"
+      "CD2   16609990  0\n";
+  for (const char* mode : {"IR", "ir"}) {
+    ReadRun r;
+    ASSERT_TRUE(r.read(idx, mode));
+    ASSERT_EQ(r.st.nser, 2) << mode;
+    EXPECT_EQ(r.st.ids[0], "AB1     ");
+    EXPECT_EQ(r.st.ids[1], "CD2     ");
+    EXPECT_EQ(r.st.iyr(2, 1), 1655);
+    EXPECT_EQ(r.st.iyr(2, 2), 1659);
+    EXPECT_NEAR(r.st.wrk(1, 2), 1.025f, 1e-6f);
+    EXPECT_EQ(r.st.iyr(3, 1), 1650);
+  }
+  for (const char* mode : {"MR", "mr"}) {
+    ReadRun r;
+    ASSERT_TRUE(r.read(mseries("A1", -5, {100, 200, 300, 400, 500, 600}, 999), mode));
+    EXPECT_EQ(r.st.nser, 1) << mode;
+    EXPECT_EQ(r.st.iyr(1, 2), 0);
+  }
+}
+
+TEST(Trread, LimitsOfTheStore) {
+  // 400 series fit; a 401st ends the run with the count message before it is stored.
+  {
+    ReadRun r;
+    ASSERT_TRUE(r.read(series_lines(400, 3)));
+    EXPECT_EQ(r.st.nser, 400);
+  }
+  {
+    ReadRun r;
+    EXPECT_FALSE(r.read(series_lines(401, 3)));
+    EXPECT_EQ(r.st.nser, 400);
+    EXPECT_EQ(r.rig.con.output, "\n *** Number of series exceeds maximum allowed: 400 MAX ***\n \n");
+  }
+  // 2000 values fit; 2001 end the run with the length message.
+  {
+    ReadRun r;
+    ASSERT_TRUE(r.read(series_lines(1, 2000)));
+    EXPECT_EQ(r.st.iyr(1, 2), 3649);
+  }
+  {
+    ReadRun r;
+    EXPECT_FALSE(r.read(series_lines(1, 2001)));
+    EXPECT_EQ(r.st.nser, 0);
+    EXPECT_EQ(r.rig.con.output,
+              "\n *** Series read in exceeds maximum allowable length: S1      " "   2001 >  2000 MAX ***\n \n");
+  }
+  // Series that together span more years than the store holds.
+  {
+    ReadRun r;
+    EXPECT_FALSE(r.read(mseries("EARLY", 1, {100, 200}, 999) + mseries("LATE", 2000, {100, 200}, 999)));
+    EXPECT_EQ(r.st.nser, 1);
+    EXPECT_EQ(r.rig.con.output,
+              "\n *** Series read in span more than the maximum allowable number of years: LATE    "
+              "       2001 >  2000 MAX ***\n \n");
+  }
+  // No series at all.
+  {
+    ReadRun r;
+    EXPECT_FALSE(r.read("JUST A TITLE\n"));
+    EXPECT_NE(r.rig.con.output.find("\n *** NC .LE. 0 AFTER READING TREE-RING DATA\n"), std::string::npos);
+  }
+}
+
+TEST(Trread, PeerFilesReadToTheirTables) {
+  const std::string dir = testing_support::shared_dir();
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(dir + "/data/peer")) {
+    if (e.path().extension() != ".rwl") continue;
+    const std::string path = e.path().string();
+    Table t = load_csv(path + ".csv");
+    ASSERT_TRUE(t.ok) << path;
+    // Series by series through the Tucson reader, whatever the span of the file.
+    Rig rig;
+    ASSERT_TRUE(rig.open(testing_support::slurp(path)));
+    ringdate::Trrw trrw(rig.s);
+    int32_t nread = 0;
+    std::size_t seen = 0;
+    for (;;) {
+      Series s = read_one(trrw, nread, "MR", 5000);
+      if (s.nval <= 0) break;
+      ++seen;
+      compare(t, s.id, s.ifyr, s.nval, [&](int k) { return s.vals[k - 1]; }, path);
+    }
+    EXPECT_EQ(seen, t.names.size()) << path;
+    ++files;
+  }
+  EXPECT_GT(files, 0);
+}
+
+TEST(Trread, RealFilesReadToTheirTables) {
+  const std::string dir = testing_support::shared_dir();
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
+  const std::pair<const char*, const char*> cases[] = {
+      {"ca533.rwl", "ca533.csv"}, {"co021.rwl", "co021.csv"},
+      {"wa082.rwl", "wa082.csv"}, {"TTHH_raw.txt", "TTHH_raw.csv"}};
+  for (const auto& [file, csv] : cases) {
+    Table t = load_csv(dir + "/data/real/csv/" + csv);
+    ASSERT_TRUE(t.ok) << csv;
+    ReadRun r;
+    ASSERT_TRUE(r.read(testing_support::slurp(dir + "/data/real/" + file))) << file;
+    EXPECT_EQ(static_cast<std::size_t>(r.st.nser), t.names.size()) << file;
+    for (int j = 1; j <= r.st.nser; ++j) {
+      int32_t f = r.st.iyr(j, 1);
+      compare(t, r.st.ids[j - 1], f, r.st.iyr(j, 2) - f + 1, [&](int k) { return r.st.wrk(k, j); }, file);
+    }
+  }
+}
+
+TEST(Trread, EveryRealFileIsReadOrRefused) {
+  const std::string dir = testing_support::shared_dir();
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
+  int read = 0, refused = 0;
+  for (const std::string sub : {"/data/real", "/data/real/study"}) {
+    for (const auto& e : fs::directory_iterator(dir + sub)) {
+      if (!e.is_regular_file()) continue;
+      const std::string ext = e.path().extension().string();
+      if (ext == ".md" || ext == ".csv" || ext == ".tsv") continue;
+      const std::string name = e.path().filename().string();
+      ReadRun r;
+      if (!r.read(testing_support::slurp(e.path().string()))) {
+        ++refused;
+        EXPECT_TRUE(r.st.nser >= 0) << name;
+        continue;
+      }
+      ++read;
+      ASSERT_GT(r.st.nser, 0) << name;
+      // The series written back in thousandths read to the same values.
+      ringdate::Trrw& trrw = r.trread.trrw();
+      ASSERT_TRUE(r.rig.s.units().open(12, "cor", recio::Status::unknown));
+      std::string title(80, ' '), ltag = "   ";
+      std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
+      std::vector<int32_t> cnt(10000, 0);
+      for (int j = 1; j <= r.st.nser; ++j) {
+        std::string id = r.st.ids[j - 1], m = "MW";
+        int32_t f = r.st.iyr(j, 1), n = r.st.iyr(j, 2) - f + 1, nread = 0;
+        trrw(id, f, n, r.st.wrk.column(j), cnt, nread, 12, 0, m, title, ltag, n, hdr);
+      }
+      ASSERT_TRUE(r.rig.s.units().close(12));
+      ASSERT_TRUE(r.rig.s.units().open(10, "cor", recio::Status::old));
+      int32_t nread = 0;
+      for (int j = 1; j <= r.st.nser; ++j) {
+        Series s = read_one(trrw, nread, "MR");
+        ASSERT_EQ(s.ifyr, r.st.iyr(j, 1)) << name << " " << j;
+        ASSERT_EQ(s.nval, r.st.iyr(j, 2) - s.ifyr + 1) << name << " " << j;
+        for (int k = 1; k <= s.nval; ++k) {
+          float want = r.st.wrk(k, j);
+          if (std::lround(want * 1000.0f) == 999) want = 1.0f;
+          ASSERT_NEAR(s.vals[k - 1], want, 1e-5f * std::max(1.0f, std::fabs(want))) << name << " " << j << " " << k;
+        }
+      }
+    }
+  }
+  EXPECT_GT(read, 0);
+  std::cout << read << " files read, " << refused << " refused\n";
+}

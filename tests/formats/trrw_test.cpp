@@ -1,0 +1,320 @@
+#include "formats/trrw.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "tucson_rig.h"
+
+using namespace tucson_test;
+using testing_support::Exited;
+
+namespace {
+
+std::vector<int> ramp(int n, int base = 100) {
+  std::vector<int> v;
+  for (int i = 0; i < n; ++i) v.push_back(base + 7 * i);
+  return v;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+// Writes one series with trrw in a write mode to "out", closes it and returns its lines.
+std::vector<std::string> write_one(Rig& rig, const std::string& mode, const std::string& id, int32_t ifyr,
+                                   std::vector<float> vals, std::vector<int32_t> icnt = {0},
+                                   const std::string& ltag = "   ") {
+  ringdate::Trrw trrw(rig.s);
+  EXPECT_TRUE(rig.s.units().open(12, "out", recio::Status::unknown));
+  std::string i = id, m = mode, title(80, ' ');
+  int32_t n = static_cast<int32_t>(vals.size()), nread = 0;
+  std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
+  if (icnt.size() < vals.size()) icnt.resize(vals.size(), icnt.empty() ? 0 : icnt[0]);
+  trrw(i, ifyr, n, vals, icnt, nread, 12, 0, m, title, ltag, n, hdr);
+  EXPECT_TRUE(rig.s.units().close(12));
+  return lines_of(rig.fs.files["out"]);
+}
+
+}  // namespace
+
+TEST(TrrwRead, HundredthsAndThousandthsGiveMillimetres) {
+  // 1655 to 1702: 5 values on the first line, the last line holds 3 values and the marker.
+  std::vector<int> v = ramp(48);
+  for (int marker : {999, -9999}) {
+    Rig rig;
+    std::vector<int> file = v;
+    if (marker == -9999)
+      for (int& x : file) x *= 10;
+    ASSERT_TRUE(rig.open(mseries("ABC01", 1655, file, marker)));
+    ringdate::Trrw trrw(rig.s);
+    int32_t nread = 0;
+    Series r = read_one(trrw, nread, "MR");
+    EXPECT_EQ(r.id, "ABC01   ");
+    EXPECT_EQ(r.ifyr, 1655);
+    ASSERT_EQ(r.nval, 48);
+    EXPECT_EQ(nread, 1);
+    for (int k = 0; k < 48; ++k) EXPECT_NEAR(r.vals[k], v[k] * 0.01f, 1e-5f) << marker << " at " << k;
+    EXPECT_EQ(r.vals[48], -1.0f);  // nothing stored past the series
+    Series e = read_one(trrw, nread, "MR");
+    EXPECT_EQ(e.nval, -999);
+    EXPECT_EQ(nread, -999);
+  }
+}
+
+TEST(TrrwRead, IndexSkipsLeadingPositionsAndStoresCounts) {
+  // 1655: positions 1-5 of the first line hold values of other years and are ignored.
+  std::string f =
+      "XYZ   1650   1  1   2  2   3  3   4  4   5  5 900 11 950 12 1000 13 1050 14 1100 15\n"
+      "XYZ   1660 1200 169990  0\n";
+  Rig rig;
+  ASSERT_TRUE(rig.open(f));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  Series r = read_one(trrw, nread, "IR", 2000, "ABCDEFGH");
+  EXPECT_EQ(r.id, "XYZ     ");
+  EXPECT_EQ(r.ifyr, 1655);
+  ASSERT_EQ(r.nval, 6);
+  const float want[] = {0.9f, 0.95f, 1.0f, 1.05f, 1.1f, 1.2f};
+  const int cnt[] = {11, 12, 13, 14, 15, 16};
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_NEAR(r.vals[k], want[k], 1e-6f);
+    EXPECT_EQ(r.icnt[k], cnt[k]);
+  }
+
+  // The dispatcher's "********" switches the storing of counts off.
+  Rig rig2;
+  ASSERT_TRUE(rig2.open(f));
+  ringdate::Trrw trrw2(rig2.s);
+  nread = 0;
+  Series q = read_one(trrw2, nread, "IR", 2000, "********");
+  EXPECT_EQ(q.id, "XYZ     ");
+  EXPECT_EQ(q.nval, 6);
+  EXPECT_EQ(q.icnt[0], -7);
+}
+
+TEST(TrrwRead, YearWidthFollowsTheMinusSign) {
+  struct Case {
+    std::string line;
+    int32_t year;
+    std::string id;
+  } cases[] = {
+      {"ABCDEFG-1234   100   200   300   400   500   600   700   800   900   999\n", -1234, "ABCDEFG "},
+      {"ABCDEF-12345   100   200   300   400   500   999\n", -12345, "ABCDEF  "},
+      {"ABCDEFGH -15   100   200   300   400   500   999\n", -15, "ABCDEFGH"},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    ASSERT_TRUE(rig.open(c.line));
+    ringdate::Trrw trrw(rig.s);
+    int32_t nread = 0;
+    Series r = read_one(trrw, nread, "MR");
+    EXPECT_EQ(r.ifyr, c.year) << c.line;
+    EXPECT_EQ(r.id, c.id) << c.line;
+    EXPECT_EQ(r.nval, c.year == -1234 ? 4 : 5) << c.line;
+  }
+}
+
+TEST(TrrwRead, TextLinesAreEchoedAndLimited) {
+  Rig rig;
+  std::string f = "SITE NAME, STATE\nSECOND LINE\n" + mseries("A1", 1650, ramp(3), 999);
+  ASSERT_TRUE(rig.open(f));
+  ringdate::Trrw trrw(rig.s);
+  std::string id(8, ' '), m = "MR", title(80, ' '), ltag = "   ";
+  std::array<std::string, 3> hdr{std::string(85, 'x'), std::string(85, 'x'), std::string(85, 'x')};
+  std::vector<float> v(20);
+  std::vector<int32_t> c(20);
+  int32_t ifyr = 0, nval = 0, nread = 0;
+  trrw(id, ifyr, nval, v, c, nread, 10, 0, m, title, ltag, 20, hdr);
+  EXPECT_EQ(nval, 3);
+  std::string l1 = "SITE NAME, STATE" + std::string(64, ' ');
+  std::string l2 = "SECOND LINE" + std::string(69, ' ');
+  EXPECT_EQ(rig.con.output, "\n Title of data:\n " + l1 + "\n " + l2 + "\n");
+  EXPECT_EQ(title, l1);
+  EXPECT_EQ(hdr[0], l1 + "     ");
+  EXPECT_EQ(hdr[1], l2 + "     ");
+  EXPECT_EQ(hdr[2], std::string(85, ' '));
+
+  // 25 text lines pass, the 26th ends the program with the stop text.
+  for (int ntext : {25, 26}) {
+    Rig r2;
+    std::string g;
+    for (int i = 0; i < ntext; ++i) g += "TEXT LINE " + std::to_string(i) + "\n";
+    ASSERT_TRUE(r2.open(g + mseries("A1", 1650, ramp(3), 999)));
+    ringdate::Trrw t2(r2.s);
+    int32_t n2 = 0;
+    if (ntext == 25) {
+      EXPECT_EQ(read_one(t2, n2, "MR").nval, 3);
+    } else {
+      EXPECT_THROW(read_one(t2, n2, "MR"), Exited);
+      EXPECT_EQ(r2.con.errors, "Sbr TRRW:  Over 25 text lines\n");
+    }
+  }
+}
+
+TEST(TrrwRead, BlankLinesAreSkipped) {
+  // A blank line inside a series adds no values; one between series starts no series.
+  std::string a = mseries("A1", 1655, ramp(12), 999);
+  std::string b = mseries("B1", 1700, ramp(4, 500), 999);
+  std::string f = "\n" + a.substr(0, a.find('\n') + 1) + "   \n" + a.substr(a.find('\n') + 1) + "\n\n" + b;
+  Rig rig;
+  ASSERT_TRUE(rig.open(f));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  Series r = read_one(trrw, nread, "MR");
+  EXPECT_EQ(r.id, "A1      ");
+  EXPECT_EQ(r.ifyr, 1655);
+  EXPECT_EQ(r.nval, 12);
+  Series q = read_one(trrw, nread, "MR");
+  EXPECT_EQ(q.id, "B1      ");
+  EXPECT_EQ(q.ifyr, 1700);
+  EXPECT_EQ(q.nval, 4);
+  EXPECT_EQ(rig.con.output, "");  // no blank line was taken for text
+}
+
+TEST(TrrwRead, SeriesWithoutEndMarkerIsKept) {
+  std::string f = mseries("A1", 1650, ramp(5), 999) + mline("B1", 1700, {100, 200, 300});
+  Rig rig;
+  ASSERT_TRUE(rig.open(f));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  EXPECT_EQ(read_one(trrw, nread, "MR").nval, 5);
+  Series r = read_one(trrw, nread, "MR");
+  EXPECT_EQ(r.id, "B1      ");
+  ASSERT_EQ(r.nval, 3);
+  EXPECT_NEAR(r.vals[2], 3.0f, 1e-6f);
+  EXPECT_EQ(nread, 2);
+  EXPECT_EQ(read_one(trrw, nread, "MR").nval, -999);
+  EXPECT_EQ(nread, -999);
+}
+
+TEST(TrrwRead, EdgesOfASeries) {
+  // A first value that is the end marker gives no values.
+  {
+    Rig rig;
+    ASSERT_TRUE(rig.open(mline("A1", 1650, {999})));
+    ringdate::Trrw trrw(rig.s);
+    int32_t nread = 0;
+    EXPECT_EQ(read_one(trrw, nread, "MR").nval, 0);
+  }
+  // A series longer than the buffer is counted in full and stored only up to its end.
+  {
+    Rig rig;
+    ASSERT_TRUE(rig.open(mseries("LONG", 1, ramp(2001), 999)));
+    ringdate::Trrw trrw(rig.s);
+    int32_t nread = 0;
+    Series r = read_one(trrw, nread, "MR", 2000);
+    EXPECT_EQ(r.nval, 2001);
+    EXPECT_NEAR(r.vals[1999], (100 + 7 * 1999) * 0.01f, 1e-3f);
+  }
+  // Same in thousandths: the final scaling stays inside the buffer.
+  {
+    Rig rig;
+    ASSERT_TRUE(rig.open(mseries("LONG", 1, ramp(2005), -9999)));
+    ringdate::Trrw trrw(rig.s);
+    int32_t nread = 0;
+    Series r = read_one(trrw, nread, "MR", 2000);
+    EXPECT_EQ(r.nval, 2005);
+    EXPECT_NEAR(r.vals[0], 0.1f, 1e-6f);
+  }
+  // A value of 100000 or more with blank columns 73-80 keeps the measurement layout; text
+  // in columns 73-80 makes the line an index line.
+  {
+    Rig rig;
+    ASSERT_TRUE(rig.open(mline("A1", 1650, {100, 123456, 300, 999})));
+    ringdate::Trrw trrw(rig.s);
+    int32_t nread = 0;
+    Series r = read_one(trrw, nread, "MR");
+    ASSERT_EQ(r.nval, 3);
+    EXPECT_NEAR(r.vals[1], 1234.56f, 1e-2f);
+  }
+}
+
+TEST(TrrwWrite, MeasurementLines) {
+  // 1655 to 1702; the value 0.999 mm is written as 1000, not as the hundredths marker.
+  std::vector<float> v;
+  for (int k = 0; k < 48; ++k) v.push_back(0.5f + 0.01f * k);
+  v[2] = 0.999f;
+  Rig rig;
+  auto l = write_one(rig, "MW", "ABC01   ", 1655, v, {0}, "TAG");
+  ASSERT_EQ(l.size(), 6u);
+  EXPECT_EQ(l[0], "ABC01   1655   500   510  1000   530   540");
+  EXPECT_EQ(l[1].substr(0, 18), "ABC01   1660   550");
+  EXPECT_EQ(l[1].size(), 77u);
+  EXPECT_EQ(l[1].substr(72), "  TAG");
+  EXPECT_EQ(l[5], "ABC01   1700   950   960   970 -9999");
+
+  // A last value in position 10 is followed by a line holding only -9999, without the tag.
+  Rig rig2;
+  auto m = write_one(rig2, "MW", "ABC01", 1650, std::vector<float>(10, 1.0f), {0}, "TAG");
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0].substr(72), "  TAG");
+  EXPECT_EQ(m[1], "ABC01   1660 -9999");
+
+  // Year forms: -1001 is 5 wide, -1000 and -10000 are 6 wide with the identifier cut.
+  Rig rig3;
+  auto y = write_one(rig3, "MW", "ABCDEFGH", -1001, {1.0f});
+  EXPECT_EQ(y[0], "ABCDEFG-1001  1000");
+  EXPECT_EQ(y[1], "ABCDEF -1000 -9999");
+}
+
+TEST(TrrwWrite, IndexAndCruLines) {
+  std::vector<float> v(10);
+  for (int k = 0; k < 10; ++k) v[k] = 0.5f + 0.125f * k;
+  // Index: ten values from 1650 fill the line; a line of ten 9990 follows.
+  Rig rig;
+  auto l = write_one(rig, "IW", "XYZ", 1650, v, {0});
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_EQ(l[0], "XYZ   1650 500  1 625  1 750  1 875  11000  11125  11250  11375  11500  11625  1     ");
+  std::string pad;
+  for (int i = 0; i < 10; ++i) pad += "9990  0";
+  EXPECT_EQ(l[1], "XYZ   1660" + pad + "     ");
+  // CRU: a header and exactly one line, values in hundredths, halves away from zero.
+  Rig rig2;
+  auto c = write_one(rig2, "CR", "XYZ", 1650, v, {5});
+  ASSERT_EQ(c.size(), 2u);
+  EXPECT_EQ(c[0], "XYZ   16501659");
+  EXPECT_EQ(c[1].substr(0, 31), "XYZ   1650  50  5  63  5  75  5");
+  // Started mid decade: padding before and after holds 9990 with count 0.
+  Rig rig3;
+  auto p = write_one(rig3, "IW", "XYZ", 1655, {1.0f, 1.5f});
+  ASSERT_EQ(p.size(), 1u);
+  EXPECT_EQ(p[0].substr(10, 49), "9990  09990  09990  09990  09990  01000  11500  1");
+}
+
+TEST(TrrwWrite, RoundTripsGiveTheSameSeries) {
+  const int32_t firsts[] = {1655, 1650, 0, -5, -10, -1234, -1000, -1001, -12345, 7};
+  const int lengths[] = {1, 9, 10, 48};
+  for (const char* wmode : {"MW", "IW"}) {
+    for (int32_t first : firsts) {
+      for (int n : lengths) {
+        std::vector<float> v;
+        std::vector<int32_t> c;
+        for (int k = 0; k < n; ++k) {
+          v.push_back(std::string(wmode) == "MW" ? 0.001f * ((k * 733) % 4000) : 0.4f + 0.013f * k);
+          c.push_back(1 + k % 30);
+        }
+        if (std::string(wmode) == "MW" && n > 3) v[3] = 0.999f;
+        Rig rig;
+        write_one(rig, wmode, "RT12345", first, v, c);
+        ASSERT_TRUE(rig.s.units().open(10, "out", recio::Status::old));
+        ringdate::Trrw trrw(rig.s);
+        int32_t nread = 0;
+        Series r = read_one(trrw, nread, wmode[0] == 'M' ? "MR" : "IR", 2000, "RT12345 ");
+        SCOPED_TRACE(std::string(wmode) + " first " + std::to_string(first) + " n " + std::to_string(n));
+        EXPECT_EQ(r.ifyr, first);
+        ASSERT_EQ(r.nval, n);
+        for (int k = 0; k < n; ++k) {
+          float want = v[k] == 0.999f && wmode[0] == 'M' ? 1.0f : v[k];
+          EXPECT_NEAR(r.vals[k], want, 1e-5f) << k;
+          if (wmode[0] == 'I') EXPECT_EQ(r.icnt[k], c[k]) << k;
+        }
+        EXPECT_EQ(read_one(trrw, nread, "MR").nval, -999);
+      }
+    }
+  }
+}

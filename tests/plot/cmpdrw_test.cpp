@@ -1,0 +1,298 @@
+#include "plot/cmpdrw.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "support/test_support.h"
+
+namespace ringdate {
+namespace {
+
+using testing_support::ScriptConsole;
+
+std::string padded(const std::string& s, std::size_t w) {
+  std::string r = s;
+  r.resize(w, ' ');
+  return r;
+}
+
+// A compared set of series k = 1..n, series k spanning years[k-1], values year/1000 + k,
+// the records filled as the comparison loop fills them for the window winfst..winlst.
+struct Fixture {
+  std::unique_ptr<Tsi1> tsi1 = std::make_unique<Tsi1>();
+  PlotRecords rec;
+
+  Fixture(const std::vector<std::pair<int32_t, int32_t>>& years, int32_t winfst,
+          int32_t winlst) {
+    const int32_t n = static_cast<int32_t>(years.size());
+    int32_t yr0 = 9999;
+    for (auto [f, l] : years) yr0 = std::min(yr0, f);
+    tsi1->nsel = n;
+    int32_t j = 0;
+    float lo = 9999, hi = -9999;
+    for (int32_t k = 1; k <= n; ++k) {
+      auto [f, l] = years[k - 1];
+      tsi1->syr(k, 1) = f;
+      tsi1->syr(k, 2) = l;
+      for (int32_t y = f; y <= l; ++y) tsi1->sel(y - yr0 + 1, k) = value(k, y);
+      rec.thenames.cmpnam[k - 1] = padded("S" + std::to_string(k), 8);
+      if (l > winfst || f < winlst) {
+        ++j;
+        rec.theinput.drwfst(j) = std::max(f, winfst);
+        rec.theinput.drwlst(j) = std::min(l, winlst);
+        for (int32_t y = rec.theinput.drwfst(j); y <= rec.theinput.drwlst(j); ++y) {
+          lo = std::min(lo, value(k, y));
+          hi = std::max(hi, value(k, y));
+        }
+      }
+    }
+    rec.theinput.winfst = winfst;
+    rec.theinput.winlst = winlst;
+    rec.thedata.xfrom = static_cast<float>(winfst);
+    rec.thedata.xto = static_cast<float>(winlst);
+    rec.thedata.yfrom = lo > 0 ? lo : 0.0f;
+    rec.thedata.yto = hi;
+    rec.thedata.ndraw = j;
+    rec.thedata.yr0 = yr0;
+    rec.thenames.toplab = padded("         abc DATA FILE", 80);
+    rec.thenames.datnam = padded("abc_DATA", 60);
+    rec.thenames.pltnam = padded("abc_DATA.PLTS", 60);
+    rec.thenames.xlab = padded("          YEARS", 60);
+    rec.thenames.ylab = padded("MILLIMETERS", 60);
+  }
+  static float value(int32_t k, int32_t y) { return static_cast<float>(k) + (y % 10) * 0.1f; }
+};
+
+struct Drawn {
+  std::vector<std::string> calls;
+  std::string output;
+};
+
+Drawn run(Fixture& fx, std::vector<std::string> answers, bool screen = true) {
+  ScriptConsole con(std::move(answers));
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  RecordingPlotter pl;
+  pl.screen = screen;
+  Cmpdrw d(s, pl);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  return {pl.calls, con.output};
+}
+
+std::vector<std::string> starting_with(const std::vector<std::string>& calls,
+                                       const std::string& prefix) {
+  std::vector<std::string> r;
+  for (const auto& c : calls) {
+    if (c.rfind(prefix, 0) == 0) r.push_back(c);
+  }
+  return r;
+}
+
+std::size_t count(const std::string& s, const std::string& what) {
+  std::size_t n = 0;
+  for (auto p = s.find(what); p != std::string::npos; p = s.find(what, p + 1)) ++n;
+  return n;
+}
+
+TEST(Cmpdrw, DrawsInOrderWithTheDefaultStyle) {
+  // Series 2 runs past the window; its drawn span is clipped to it.
+  Fixture fx({{1900, 1903}, {1901, 1910}}, 1900, 1905);
+  Drawn r = run(fx, {""});
+  const std::vector<std::string> want = {
+      "plsdev xwin",
+      "plscol0 0 255 255 255",
+      "plscol0 15 0 0 0",
+      "plscolbg 254 254 254",
+      "plinit",
+      "plfontld 1",
+      "plfont 1",
+      "plssub 1 1",
+      "pladv 0",
+      "plvpor 0.12 0.95 0.25 0.9",
+      "plwind 1900 1905 1 2.5",
+      "plcol 15",
+      "plaxes 1900 1 abinst 10 10 abinstv 0.5 4",
+      "plcol 15",
+      "pllab [YEARS] [MILLIMETERS] [abc DATA FILE]",
+      "pllsty 1",
+      "plcol 1",
+      "plwid 2",
+      "plline 4 1900:1 1901:1.1 1902:1.2 1903:1.3",
+      "plcol 15",
+      "pllsty 1",
+      "plwid 1",
+      "plline 5 1901:2.1 1902:2.2 1903:2.3 1904:2.4 1905:2.5",
+      "plschr 0 0.7",
+      "plcol 1",
+      "plmtex b 8 0 0 [S1]",
+      "plcol 15",
+      "plmtex b 8 0.175 0 [S2]",
+      "plend",
+  };
+  EXPECT_EQ(r.calls, want);
+  // One drawing, one menu, then the empty answer continues.
+  EXPECT_EQ(count(r.output, "enter option number > "), 1u);
+  EXPECT_NE(r.output.find("\n\n" + std::string(15, ' ') +
+                          "|************* plot options menu *************|\n"),
+            std::string::npos);
+  EXPECT_NE(r.output.find(std::string(15, ' ') +
+                          "|_____________________________________________|\n\n" +
+                          std::string(15, ' ') + " enter option number > "),
+            std::string::npos);
+  EXPECT_NE(r.output.find(std::string(15, ' ') + "|" + std::string(45, ' ') + "|\n"),
+            std::string::npos);
+}
+
+TEST(Cmpdrw, TakenSeriesUseTheDrawnSpansInOrder) {
+  // Series 2 lies wholly after the window: it is still taken (its last year is later than
+  // the window's first), with an empty drawn span; series 3 then uses the third span.
+  Fixture fx({{1900, 1902}, {1950, 1960}, {1899, 1901}}, 1900, 1902);
+  Drawn r = run(fx, {""});
+  const auto lines = starting_with(r.calls, "plline");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "plline 3 1900:1 1901:1.1 1902:1.2");
+  EXPECT_EQ(lines[1], "plline 0");
+  EXPECT_EQ(lines[2], "plline 2 1900:3 1901:3.1");
+}
+
+TEST(Cmpdrw, MissingValuesAreDrawnLikeOthers) {
+  Fixture fx({{1900, 1902}}, 1900, 1902);
+  fx.tsi1->sel(2, 1) = rmiss;
+  Drawn r = run(fx, {""});
+  EXPECT_EQ(starting_with(r.calls, "plline")[0], "plline 3 1900:1 1901:-9.99 1902:1.2");
+}
+
+TEST(Cmpdrw, NamesStandSixToARow) {
+  std::vector<std::pair<int32_t, int32_t>> years(7, {1900, 1920});
+  Fixture fx(years, 1900, 1920);
+  Drawn r = run(fx, {""});
+  const std::vector<std::string> want = {
+      "plmtex b 8 0 0 [S1]",       "plmtex b 8 0.175 0 [S2]",   "plmtex b 8 0.35 0 [S3]",
+      "plmtex b 8 0.525 0 [S4]",   "plmtex b 8 0.7 0 [S5]",     "plmtex b 8 0.875 0 [S6]",
+      "plmtex b 9.5 0 0 [S7]",
+  };
+  EXPECT_EQ(starting_with(r.calls, "plmtex"), want);
+  // The first name in the curve colour, the rest in the line colour.
+  auto first = std::find(r.calls.begin(), r.calls.end(), "plmtex b 8 0 0 [S1]");
+  EXPECT_EQ(*(first - 1), "plcol 1");
+  EXPECT_EQ(*(first + 1), "plcol 15");
+}
+
+TEST(Cmpdrw, StyleChangesWaitForTheRedrawAndResetRestoresThem) {
+  Fixture fx({{1900, 1903}, {1901, 1905}}, 1900, 1905);
+  // 5: curve colour 9; 4: line colour 3; 100 is read as 10: y ticks 0.25; 14: x max 1990;
+  // then redraw, reset, leave.
+  Drawn r = run(fx, {"5", "9", "4", "3", "100", "0.25", "14", "1990", "0", "99", "c"});
+  EXPECT_EQ(count(r.output, "select new curve color: [0-15] : "), 1u);
+  EXPECT_EQ(count(r.output, "change y axis major tics from:"), 1u);
+  EXPECT_EQ(count(r.output, "enter option number > "), 7u);
+  EXPECT_EQ(starting_with(r.calls, "plinit").size(), 3u);
+  const auto axes = starting_with(r.calls, "plaxes");
+  ASSERT_EQ(axes.size(), 3u);
+  EXPECT_EQ(axes[0], "plaxes 1900 1 abinst 10 10 abinstv 0.5 4");
+  // The x maximum changed but the ticks stay those of the last reset.
+  EXPECT_EQ(axes[1], "plaxes 1900 1 abinst 10 10 abinstv 0.25 4");
+  EXPECT_EQ(axes[2], axes[0]);
+  const auto winds = starting_with(r.calls, "plwind");
+  EXPECT_EQ(winds[1], "plwind 1900 1990 1 2.5");
+  EXPECT_EQ(winds[2], winds[0]);
+  const auto cols = starting_with(r.calls, "plcol");
+  // Per drawing: frame, text, series 1, series 2, name 1, other names.
+  ASSERT_EQ(cols.size(), 18u);
+  EXPECT_EQ(cols[2], "plcol 1");
+  EXPECT_EQ(cols[8], "plcol 9");
+  EXPECT_EQ(cols[9], "plcol 3");
+  EXPECT_EQ(cols[10], "plcol 9");
+  EXPECT_EQ(cols[11], "plcol 3");
+  EXPECT_EQ(cols[14], "plcol 1");
+  EXPECT_EQ(cols[15], "plcol 15");
+}
+
+TEST(Cmpdrw, BackgroundStyleAndWidthReachTheDrawing) {
+  Fixture fx({{1900, 1903}}, 1900, 1903);
+  Drawn r = run(fx, {"1", "2", "10", "20", "30", "6", "4", "7", "12", "2", "7", "3", "9", "0", ""});
+  const auto bg = starting_with(r.calls, "plscolbg");
+  ASSERT_EQ(bg.size(), 2u);
+  EXPECT_EQ(bg[1], "plscolbg 10 20 30");
+  EXPECT_EQ(starting_with(r.calls, "pllsty")[1], "pllsty 4");
+  EXPECT_EQ(starting_with(r.calls, "plwid")[1], "plwid 12");
+  EXPECT_EQ(starting_with(r.calls, "plcol")[4], "plcol 7");  // frame
+  EXPECT_EQ(starting_with(r.calls, "plcol")[5], "plcol 9");  // text
+}
+
+TEST(Cmpdrw, SaveDrawsTheSamePictureIntoTheFile) {
+  Fixture fx({{1900, 1903}, {1901, 1905}}, 1900, 1905);
+  Drawn r = run(fx, {"s", "S", "0", "C"});
+  // Screen, file, file again, screen.
+  EXPECT_EQ(starting_with(r.calls, "plsdev"),
+            (std::vector<std::string>{"plsdev xwin", "plsdev psc", "plsdev psc", "plsdev xwin"}));
+  EXPECT_EQ(starting_with(r.calls, "plsfnam"),
+            (std::vector<std::string>{"plsfnam abc_DATA.PLTS", "plsfnam abc_DATA.PLTS"}));
+  // The file drawing is the screen drawing call for call.
+  auto screen_begin = r.calls.begin();
+  auto file_begin = std::find(r.calls.begin(), r.calls.end(), "plsdev psc");
+  auto screen_end = std::find(screen_begin, r.calls.end(), "plend");
+  ASSERT_EQ(*(file_begin - 1), "plsfnam abc_DATA.PLTS");
+  EXPECT_TRUE(std::equal(screen_begin + 1, screen_end + 1, file_begin + 1));
+  EXPECT_EQ(count(r.output, "enter option number > "), 4u);
+}
+
+TEST(Cmpdrw, UnknownOptionsAndLettersAskAgain) {
+  Fixture fx({{1900, 1903}}, 1900, 1903);
+  Drawn r = run(fx, {"x", "42", "-1", "18", "sx", "12", "3", "13", "2", ""});
+  const std::string pre = "\n" + std::string(13, ' ') + "Unknown option ";
+  EXPECT_NE(r.output.find(pre + "x  re-enter a valid request\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(pre + "42 re-enter a valid request\n"), std::string::npos);
+  EXPECT_NE(r.output.find(pre + "-1 re-enter a valid request\n"), std::string::npos);
+  EXPECT_NE(r.output.find(pre + "18 re-enter a valid request\n"), std::string::npos);
+  EXPECT_NE(r.output.find(pre + "sx re-enter a valid request\n"), std::string::npos);
+  EXPECT_EQ(count(r.output, "Unknown option "), 5u);
+  // The z axis questions change no drawing.
+  EXPECT_EQ(starting_with(r.calls, "plinit").size(), 1u);
+  EXPECT_EQ(count(r.output, "enter option number > "), 8u);
+}
+
+TEST(Cmpdrw, ContinueAnswers) {
+  Fixture fx({{1900, 1903}}, 1900, 1903);
+  for (const char* a : {"", "c", "C", "y", "Y", "  ", "c  trailing ignored"}) {
+    Drawn r = run(fx, {a});
+    EXPECT_EQ(count(r.output, "enter option number > "), 1u) << a;
+  }
+}
+
+TEST(Cmpdrw, EveryCallStartsFromTheDefaults) {
+  Fixture fx({{1900, 1903}}, 1900, 1903);
+  ScriptConsole con({"5", "9", "0", "", ""});
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  RecordingPlotter pl;
+  Cmpdrw d(s, pl);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  EXPECT_EQ(d.pltset().colr(2), 9);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  EXPECT_EQ(d.pltset().colr(2), 1);
+  const auto cols = starting_with(pl.calls, "plcol");
+  EXPECT_EQ(cols[2], "plcol 1");
+  EXPECT_EQ(cols[6], "plcol 9");
+  EXPECT_EQ(cols[10], "plcol 1");
+  d.finish();
+  EXPECT_EQ(pl.calls.back(), "close");
+}
+
+TEST(Cmpdrw, WithoutAScreenEachDrawingGoesToAPictureFile) {
+  Fixture fx({{1900, 1903}}, 1900, 1903);
+  Drawn r = run(fx, {"0", "s", ""}, false);
+  EXPECT_EQ(starting_with(r.calls, "plsfnam"),
+            (std::vector<std::string>{"plsfnam abc_DATA_SCREEN.ps", "plsfnam abc_DATA_SCREEN.ps",
+                                      "plsfnam abc_DATA.PLTS"}));
+  EXPECT_EQ(starting_with(r.calls, "plsdev"),
+            (std::vector<std::string>(3, "plsdev psc")));
+  // Said once.
+  EXPECT_EQ(count(r.output, "abc_DATA_SCREEN.ps"), 1u);
+  EXPECT_EQ(Cmpdrw::screen_file(fx.rec.thenames), "abc_DATA_SCREEN.ps");
+}
+
+}  // namespace
+}  // namespace ringdate

@@ -1,0 +1,186 @@
+#include "session/harness.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "support/test_support.h"
+
+namespace session {
+
+namespace fs = std::filesystem;
+
+Workspace::Workspace() {
+  std::string tmpl = (fs::temp_directory_path() / "ringdate-session-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  dir_ = tmpl;
+}
+
+Workspace::~Workspace() {
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+}
+
+void Workspace::write(const std::string& name, std::string_view content) const {
+  std::ofstream f(path(name), std::ios::binary);
+  f << content;
+}
+
+void Workspace::link(const std::string& name, const std::string& target) const { fs::create_symlink(target, path(name)); }
+
+std::string Workspace::read(const std::string& name) const { return testing_support::slurp(path(name)); }
+
+bool Workspace::exists(const std::string& name) const { return fs::exists(path(name)); }
+
+Result Workspace::run(const std::vector<std::string>& answers, bool last_newline) const {
+  std::string in;
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    in += answers[i];
+    if (i + 1 < answers.size() || last_newline) in += "\n";
+  }
+  write(".answers", in);
+  const std::string cmd = "cd '" + dir_ + "' && timeout 120 '" + testing_support::program_path() +
+                          "' < .answers > .stdout 2> .stderr";
+  const int rc = std::system(cmd.c_str());
+  Result r;
+  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  r.out = read(".stdout");
+  r.err = read(".stderr");
+  fs::remove(path(".answers"));
+  fs::remove(path(".stdout"));
+  fs::remove(path(".stderr"));
+  return r;
+}
+
+std::string rjust(long v, int w) {
+  std::string s = std::to_string(v);
+  if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(w), '*');
+  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+}
+
+std::string pad(std::string_view s, std::size_t w) {
+  std::string r(s);
+  if (r.size() < w) r.resize(w, ' ');
+  return r;
+}
+
+std::string prompt(std::string_view text) {
+  // "==> " stands from column 45 even over a longer text, as the tab puts it there.
+  return pad(" " + std::string(text), 44).substr(0, 44) + "==> ";
+}
+
+std::string file_prompt() { return "\n\n" + prompt("FILE NAME TO EXAMINE (/ TO EXIT)"); }
+
+std::string not_found(std::string_view name) { return "\n FILE NOT FOUND: " + pad(name, 40) + "\n"; }
+
+std::string preview(const std::vector<std::string>& lines) {
+  std::string s = "\n FIRST 10 LINES OF DATA FILE:\n";
+  for (std::size_t i = 0; i < lines.size() && i < 10; ++i) s += " " + pad(lines[i].substr(0, 80), 80) + "\n";
+  return s;
+}
+
+std::string title_echo(std::string_view line) { return "\n Title of data:\n " + pad(line.substr(0, 80), 80) + "\n"; }
+
+std::string summary(int nser, int first, int last) {
+  return "\n " + rjust(nser, 6) + " series from" + rjust(first, 7) + " to" + rjust(last, 7) + rjust(last - first + 1, 8) +
+         " years\n";
+}
+
+std::string listing(const std::vector<std::string>& rows) {
+  std::string s = "\n     TREE-RING SERIES READ IN FOR EXAMINATION\n";
+  for (const auto& r : rows) s += r;
+  return s + "\n OKAY, ENTER SEQUENCE NUMBERS OF THE SERIES TO COMPARE:\n";
+}
+
+std::string list_row(int seq, std::string_view id, int first, int last) {
+  return "      " + rjust(seq, 5) + "  " + pad(id, 8) + rjust(first, 7) + rjust(last, 7) + rjust(last - first + 1, 7) + "\n";
+}
+
+std::string pick_row(int k, std::string_view id, int first, int last) {
+  return " " + rjust(k, 5) + "  " + pad(id, 8) + rjust(first, 7) + rjust(last, 7) + rjust(last - first + 1, 7) + "\n";
+}
+
+std::string goodbye() { return " HASTA LA BYE BYE, BABY!\n"; }
+
+std::vector<std::string> lines_of(std::string_view text) {
+  std::vector<std::string> out;
+  std::size_t p = 0;
+  while (p < text.size()) {
+    const std::size_t e = text.find_first_of("\r\n", p);
+    if (e == std::string_view::npos) {
+      out.emplace_back(text.substr(p));
+      break;
+    }
+    out.emplace_back(text.substr(p, e - p));
+    p = e + 1;
+    if (text[e] == '\r') {  // CR, CRLF or CR CR LF
+      if (text.substr(p, 2) == "\r\n") p += 2;
+      else if (text.substr(p, 1) == "\n") p += 1;
+    }
+  }
+  return out;
+}
+
+std::string rtrim(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+namespace {
+
+bool parse_int(std::string_view field, long& v) {
+  std::size_t a = field.find_first_not_of(' ');
+  if (a == std::string_view::npos) {
+    v = 0;
+    return true;
+  }
+  std::size_t b = field.find_last_not_of(' ');
+  std::string t(field.substr(a, b - a + 1));
+  char* end = nullptr;
+  v = std::strtol(t.c_str(), &end, 10);
+  return end && *end == '\0';
+}
+
+}  // namespace
+
+std::vector<Ring> tucson_rings(std::string_view text) {
+  std::vector<Ring> out;
+  std::vector<Ring> cur;
+  bool in_series = false;
+  for (std::string line : lines_of(text)) {
+    if (line.find_first_not_of(' ') == std::string::npos) continue;
+    line = pad(line, 80);
+    long year = 0;
+    if (!parse_int(std::string_view(line).substr(8, 4), year)) continue;
+    long vals[10];
+    bool ok = true;
+    for (int k = 0; k < 10 && ok; ++k) ok = parse_int(std::string_view(line).substr(12 + 6 * k, 6), vals[k]);
+    if (!ok) continue;
+    const std::string id = rtrim(line.substr(0, 8));
+    const int n = in_series ? 10 : 10 - static_cast<int>(((year % 10) + 10) % 10);
+    int y = static_cast<int>(year);
+    in_series = true;
+    for (int k = 0; k < n; ++k, ++y) {
+      if (vals[k] == 999) {  // hundredths
+        for (Ring& r : cur) r.value *= 10;
+        out.insert(out.end(), cur.begin(), cur.end());
+        cur.clear();
+        in_series = false;
+        break;
+      }
+      if (vals[k] == -9999) {
+        out.insert(out.end(), cur.begin(), cur.end());
+        cur.clear();
+        in_series = false;
+        break;
+      }
+      cur.push_back({id, y, vals[k]});
+    }
+  }
+  return out;
+}
+
+}  // namespace session
