@@ -58,40 +58,58 @@ void Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g,
 
   // 6. A = L L' in place, row by row; the diagonal slot keeps 1 / L(i,i). Slot (i,i-2)
   // couples to row i-2, slot (i,i-1) to row i-1 (whose own (i-1,i-2) entry is A(i-1,2)).
+  // The entries of the two previous rows are also carried in locals (r1, r2 = 1/L of rows
+  // i-1 and i-2, s1 = L(i-1,i-2)), which keeps the serial chain out of memory.
   const double rn = 1.0 / (static_cast<double>(m) * 16.0);
-  for (int32_t i = 1; i <= m; ++i) {
-    const double l1 = i > 2 ? a(i, 1) * a(i - 2, 3) : 0.0;
-    a(i, 1) = l1;
-    const double l2 = i > 1 ? (a(i, 2) - l1 * a(i - 1, 2)) * a(i - 1, 3) : 0.0;
-    a(i, 2) = l2;
-    const double diag = a(i, 3);  // still the entry as filled in step 4
-    const double yy = diag - l1 * l1 - l2 * l2;
-    // Written as "not less" so that a NaN pivot also counts as a failure.
-    if (!(diag < diag + rn * yy)) {
-      s_->line(">> Sbr SPLINE: Matrix not positive definite");
-      g[0] = not_positive_definite;
-      return;
+  {
+    double r1 = 0.0, r2 = 0.0, s1 = 0.0;
+    for (int32_t i = 1; i <= m; ++i) {
+      const double l1 = i > 2 ? a(i, 1) * r2 : 0.0;
+      const double l2 = i > 1 ? (a(i, 2) - l1 * s1) * r1 : 0.0;
+      a(i, 1) = l1;
+      a(i, 2) = l2;
+      const double diag = a(i, 3);  // still the entry as filled in step 4
+      const double yy = diag - l1 * l1 - l2 * l2;
+      // Written as "not less" so that a NaN pivot also counts as a failure.
+      if (!(diag < diag + rn * yy)) {
+        s_->line(">> Sbr SPLINE: Matrix not positive definite");
+        g[0] = not_positive_definite;
+        return;
+      }
+      a(i, 3) = 1.0 / std::sqrt(yy);
+      r2 = r1;
+      r1 = a(i, 3);
+      s1 = l2;
     }
-    a(i, 3) = 1.0 / std::sqrt(yy);
   }
 
   // 7. Forward substitution L z = r; leading zero right-hand sides give z = 0.
-  int32_t i0 = 1;
-  while (i0 <= m && v(i0) == 0.0) ++i0;
-  for (int32_t i = 1; i < i0; ++i) v(i) = 0.0;
-  for (int32_t i = i0; i <= m; ++i) {
-    double z = v(i);
-    if (i > 2) z -= a(i, 1) * v(i - 2);
-    if (i > 1) z -= a(i, 2) * v(i - 1);
-    v(i) = z * a(i, 3);
+  {
+    int32_t i0 = 1;
+    while (i0 <= m && v(i0) == 0.0) ++i0;
+    for (int32_t i = 1; i < i0; ++i) v(i) = 0.0;
+    double z1 = 0.0, z2 = 0.0;  // z(i-1), z(i-2)
+    for (int32_t i = i0; i <= m; ++i) {
+      double z = v(i);
+      if (i > 2) z -= a(i, 1) * z2;
+      if (i > 1) z -= a(i, 2) * z1;
+      v(i) = z * a(i, 3);
+      z2 = z1;
+      z1 = v(i);
+    }
   }
 
   // 8. Back substitution L' x = z.
-  v(m) = v(m) * a(m, 3);
-  for (int32_t i = m - 1; i >= 1; --i) {
-    double x = v(i) - a(i + 1, 2) * v(i + 1);
-    if (i + 2 <= m) x -= a(i + 2, 1) * v(i + 2);
-    v(i) = x * a(i, 3);
+  {
+    v(m) = v(m) * a(m, 3);
+    double x1 = v(m), x2 = 0.0;  // x(i+1), x(i+2)
+    for (int32_t i = m - 1; i >= 1; --i) {
+      double xi = v(i) - a(i + 1, 2) * x1;
+      if (i + 2 <= m) xi -= a(i + 2, 1) * x2;
+      v(i) = xi * a(i, 3);
+      x2 = x1;
+      x1 = v(i);
+    }
   }
 
   // 9. Curve: G = Y - Q x, with x(k) = 0 outside 1..M.

@@ -15,7 +15,7 @@ void Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span
   static const recio::Layout too_many =
       recio::Layout::fixed("(/1X,' *** TOO MANY READ ERRORS IN RINFRN')");
   static const recio::Layout read_error = recio::Layout::fixed(
-      "(1X/' *** Error reading tree-ring data in UEA ','CRU data format: Series ',A6)");
+      "(' '/' *** Error reading tree-ring data in UEA ','CRU data format: Series ',A6)");
   static const recio::Layout echo_line = recio::Layout::fixed("(1X,'Line: ',A)");
 
   recio::Units& units = s_->units();

@@ -89,6 +89,7 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
 
   nval = 0;
   int32_t ndata = 0, ntext = 0;
+  int32_t tail = 0;  // values taken from blank fields at the end of the last data line
   nread = std::max(nread, 0) + 1;
   if (nread == 1)
     for (std::string& h : hdr) std::fill(h.begin(), h.end(), ' ');
@@ -96,8 +97,9 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
   for (;;) {
     // Step 2: the next line, cut or padded to 80 columns.
     if (s_->units().read_line(iunit, rec_) != recio::Outcome::ok) {
-      // A series cut short by the end of the file keeps the values read; the next call
-      // meets the end again and reports it.
+      // A series cut short by the end of the file keeps the values read, less the blank
+      // fields that ended its last line; the next call meets the end again and reports it.
+      nval -= std::min(nval, tail);
       if (nval > 0) return;
       nval = -999;
       nread = -999;
@@ -186,6 +188,7 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
     }
 
     // Step 8: the values.
+    tail = 0;
     if (!index) {
       for (int32_t i = 1; i <= n; ++i) {
         int32_t v = pv_[i - 1];
@@ -195,6 +198,7 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
           return;
         }
         if (v == 999) return;
+        tail = blank(std::string_view(line_).substr(12 + 6 * (i - 1), 6)) ? tail + 1 : 0;
         ++nval;
         if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.01f;
       }
@@ -202,6 +206,7 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
       for (int32_t i = 11 - n; i <= 10; ++i) {
         int32_t v = pv_[i - 1];
         if (v >= 9990) return;
+        tail = blank(std::string_view(line_).substr(10 + 7 * (i - 1), 7)) ? tail + 1 : 0;
         ++nval;
         if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.001f;
         if (store_counts_ && static_cast<std::size_t>(nval) <= icnt.size()) icnt[nval - 1] = pc_[i - 1];

@@ -21,8 +21,8 @@ for h in $harnesses; do
   if [ ! -x "$bin" ]; then echo "== $h: not built, skipped"; continue; fi
   case $h in
     layout_fuzz) group=layout; maxlen=4096; seeds="";;
-    datr_fuzz) group=datr; maxlen=65536; seeds="$shared/peer $shared/real";;
-    trread_*) group=trread; maxlen=65536; seeds="$shared/real $shared/peer";;
+    datr_fuzz) group=datr; maxlen=16384; seeds="$shared/peer $shared/real";;
+    trread_*) group=trread; maxlen=16384; seeds="$shared/real $shared/peer";;
     dialogue_fuzz) group=dialogue; maxlen=4096; seeds="";;
     *) group=$h; maxlen=65536; seeds="";;
   esac

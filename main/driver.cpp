@@ -1,6 +1,7 @@
 #include "main/driver.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "formats/datw.h"
 #include "main/detrend.h"
@@ -34,8 +35,8 @@ Program::Program(recio::Console& console, recio::FileSystem& fs)
       qforma_(session_),
       trread_(session_),
       spline_(session_),
-      drawer_(std::make_unique<NullDrawer>()),
-      cmpplt_(session_, *drawer_) {}
+      cmpdrw_(session_, plotter_),
+      cmpplt_(session_, cmpdrw_) {}
 
 void Program::run() {
   // Start-up: the store holds no values yet.

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "detrend/spline.h"
@@ -13,7 +12,9 @@
 #include "main/answers.h"
 #include "main/picking.h"
 #include "main/store.h"
+#include "plot/cmpdrw.h"
 #include "plot/cmpplt.h"
+#include "plot/plotter.h"
 #include "plot/records.h"
 #include "recio/session.h"
 
@@ -33,7 +34,8 @@ class Program {
   Qforma qforma_;
   Trread trread_;
   Spline spline_;
-  std::unique_ptr<Drawer> drawer_;
+  PlplotPlotter plotter_;
+  Cmpdrw cmpdrw_;
   Cmpplt cmpplt_;
   PickPass pass_;
 

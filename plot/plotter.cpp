@@ -41,11 +41,15 @@ void on_library_abort(const char* msg) {
 }
 
 bool library_has_device(const char* name) {
-  const char** menu = nullptr;
-  const char** devs = nullptr;
-  int ndev = 0;
+  // The caller provides the arrays; ndev goes in as their size and comes back as the count.
+  constexpr int room = 128;
+  const char* menu_store[room] = {};
+  const char* dev_store[room] = {};
+  const char** menu = menu_store;
+  const char** devs = dev_store;
+  int ndev = room;
   ::plgDevs(&menu, &devs, &ndev);
-  for (int i = 0; i < ndev; ++i) {
+  for (int i = 0; i < ndev && i < room; ++i) {
     if (devs[i] != nullptr && std::strcmp(devs[i], name) == 0) return true;
   }
   return false;
@@ -212,8 +216,22 @@ void PlplotPlotter::plssub(int32_t nx, int32_t ny) {
   if (drawing_) guarded([&] { ::c_plssub(nx, ny); });
 }
 void PlplotPlotter::pladv(int32_t page) {
-  // On the window a new page clears the picture of the last drawing.
-  if (drawing_) guarded([&] { ::c_pladv(page); });
+  if (!drawing_) return;
+  // On the window a new page clears the picture of the last drawing, but with the
+  // background the window was opened with: the page is painted in colour 0 (the
+  // background now set) so that a changed background shows.
+  const bool paint = !to_file_;
+  guarded([&] {
+    ::c_pladv(page);
+    if (paint) {
+      static const PLFLT px[4] = {0, 1, 1, 0};
+      static const PLFLT py[4] = {0, 0, 1, 1};
+      ::c_plvpor(0, 1, 0, 1);
+      ::c_plwind(0, 1, 0, 1);
+      ::c_plcol0(0);
+      ::c_plfill(4, px, py);
+    }
+  });
 }
 void PlplotPlotter::plvpor(float xmin, float xmax, float ymin, float ymax) {
   if (drawing_) guarded([&] { ::c_plvpor(xmin, xmax, ymin, ymax); });

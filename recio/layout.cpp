@@ -338,7 +338,7 @@ void put_number(std::string& out, bool neg, std::string_view body, int32_t w) {
   }
   p += width - len;
   if (neg) *p++ = '-';
-  std::memcpy(p, body.data(), body.size());
+  if (!body.empty()) std::memcpy(p, body.data(), body.size());
 }
 
 void format_integer(std::string& out, int32_t v, int32_t w, int32_t m) {
@@ -551,6 +551,7 @@ class Writer {
   Outcome place(std::string_view t) {
     if (pos_ + t.size() > kMaxRecord) return Outcome::error;
     if (rec_.size() < pos_) rec_.resize(pos_, ' ');
+    if (t.empty()) return Outcome::ok;
     size_t over = std::min(t.size(), rec_.size() - pos_);
     rec_.replace(pos_, over, t.data(), over);
     rec_.append(t.data() + over, t.size() - over);
@@ -692,13 +693,30 @@ Outcome parse_real(std::string_view f, int32_t d, float& v) {
     char c = f[i];
     int u = upper(static_cast<unsigned char>(c));
     bool eneg = false;
+    bool sign = false;
     if (u == 'E' || u == 'D' || u == 'Q') {
       ++i;
       while (i < n && f[i] == ' ') ++i;
       if (i < n && (f[i] == '+' || f[i] == '-')) {
         eneg = f[i] == '-';
+        sign = true;
         ++i;
       }
+    } else if (c == '+' || c == '-') {
+      eneg = c == '-';
+      sign = true;
+      ++i;
+    } else {
+      return Outcome::error;
+    }
+    // As gfortran does: a sign in the last column is an error; a blank right after the
+    // sign makes the exponent 0 (digits after it are not taken, anything else is an
+    // error); otherwise at least one digit must follow.
+    if (sign && i == n) return Outcome::error;
+    if (sign && f[i] == ' ') {
+      for (; i < n; ++i)
+        if (f[i] != ' ' && !is_digit(static_cast<unsigned char>(f[i]))) return Outcome::error;
+    } else {
       bool digit = false;
       for (; i < n; ++i) {
         if (f[i] == ' ') continue;
@@ -708,23 +726,11 @@ Outcome parse_real(std::string_view f, int32_t d, float& v) {
         if (ex < 100000) ex = ex * 10 + dgt;
       }
       if (!digit) return Outcome::error;
-    } else if (c == '+' || c == '-') {
-      eneg = c == '-';
-      ++i;
-      if (i == n) return Outcome::error;  // a sign as the last column
-      for (; i < n; ++i) {
-        if (f[i] == ' ') continue;
-        unsigned dgt = static_cast<unsigned char>(f[i]) - '0';
-        if (dgt > 9) return Outcome::error;
-        if (ex < 100000) ex = ex * 10 + dgt;
-      }
-    } else {
-      return Outcome::error;
     }
     if (eneg) ex = -ex;
   }
-  if (!any) {
-    v = point && neg ? -0.0f : 0.0f;
+  if (!any) {  // "-.", "E2": zero (with the sign typed)
+    v = neg ? -0.0f : 0.0f;
     return Outcome::ok;
   }
   int64_t e10 = ex + drop - (point ? frac : d);
@@ -746,7 +752,7 @@ class Reader {
       case Op::integer: {
         if (it.kind() != In::Kind::integer || op.w == 0) return Outcome::error;
         int32_t v;
-        if (parse_int(numeric_field(op.w), v) != Outcome::ok) return Outcome::error;
+        if (numeric(op.w, v, parse_int) != Outcome::ok) return Outcome::error;
         it.integer() = v;
         break;
       }
@@ -756,11 +762,13 @@ class Reader {
         if (op.w == 0) return Outcome::error;
         if (it.kind() == In::Kind::real) {
           float v;
-          if (parse_real(numeric_field(op.w), op.d, v) != Outcome::ok) return Outcome::error;
+          const int32_t d = op.d;
+          auto real = [d](std::string_view f, float& x) { return parse_real(f, d, x); };
+          if (numeric(op.w, v, real) != Outcome::ok) return Outcome::error;
           it.real() = v;
         } else if (it.kind() == In::Kind::integer && op.kind == Op::general) {
           int32_t v;
-          if (parse_int(numeric_field(op.w), v) != Outcome::ok) return Outcome::error;
+          if (numeric(op.w, v, parse_int) != Outcome::ok) return Outcome::error;
           it.integer() = v;
         } else {
           return Outcome::error;
@@ -839,18 +847,21 @@ class Reader {
     return rec_.substr(pos_, std::min(w, rec_.size() - pos_));
   }
 
-  // A numeric field; a comma ends it early and the next field starts after the comma.
-  std::string_view numeric_field(size_t w) {
+  // Parses a numeric field with `parse`; a comma ends the field early and the next field
+  // starts after it. A comma makes the first parse fail, so the common case scans once.
+  template <class T, class Parse>
+  Outcome numeric(size_t w, T& v, Parse parse) {
     std::string_view f = columns(w);
-    const char* p = f.data();
-    for (size_t k = 0, n = f.size(); k < n; ++k) {
-      if (p[k] == ',') {
-        pos_ += k + 1;
-        return f.substr(0, k);
-      }
+    Outcome o = parse(f, v);
+    if (o != Outcome::ok) {
+      size_t comma = f.find(',');
+      if (comma == std::string_view::npos) return o;
+      o = parse(f.substr(0, comma), v);
+      pos_ += comma + 1;
+      return o;
     }
     pos_ = std::min(pos_ + w, kMaxPos);
-    return f;
+    return o;
   }
 };
 

@@ -75,17 +75,124 @@ TEST(Datw, LinesNameAndEmptySeries) {
   Rig rig;
   EXPECT_TRUE(rig.write("NONE", {}, 1900).empty());
 
-  // nn values to a line, the rest on the last; the name is cut at 40 and trimmed.
-  std::vector<float> v(30, 1.5f);
-  std::vector<std::string> lines = rig.write(std::string(45, 'N') + "  ", v, -20);
+  // 45 values of two digits: 40 to a line, the rest on the last; the name is cut at 40
+  // characters and trimmed.
+  std::vector<float> v(45, 1.5f);
+  std::vector<std::string> lines = rig.write(std::string(45, 'N'), v, -20);
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], header("      30", "     -20", std::string(40, 'N'), " -1", "(40F2.0)"));
-  EXPECT_EQ(lines[1], std::string(80, ' ').replace(0, 80, [] {
-    std::string s;
-    for (int i = 0; i < 30; ++i) s += "15";
-    return s;
-  }()));
-  EXPECT_EQ(lines[2], "");  // never reached: 30 values fit one line of 40
+  EXPECT_EQ(lines[0], header("      45", "     -20", std::string(40, 'N'), " -1", "(40F2.0)"));
+  std::string fifteens;
+  for (int i = 0; i < 40; ++i) fifteens += "15";
+  EXPECT_EQ(lines[1], fifteens);
+  EXPECT_EQ(lines[2], "1515151515");
+
+  lines = rig.write("  ", {1.0f}, 5);
+  EXPECT_EQ(lines[0], header("       1", "       5", "", "  0", "(80F1.0)"));
+}
+
+// Series for the round trips: built ones, and real ones from the peer tables when present.
+struct Series {
+  std::string name;
+  int32_t ifyr;
+  std::vector<float> v;
+};
+
+std::vector<Series> built_series() {
+  std::vector<Series> out;
+  std::vector<float> wave;
+  for (int i = 0; i < 157; ++i) wave.push_back(static_cast<float>(std::round(1000 * (1.3 + std::sin(i * 0.37)))) / 1000.0f);
+  out.push_back({"WAVE01 thousandths", 1655, wave});
+  out.push_back({"NEG", -120, {-0.5f, 0.25f, 0.0f, 1.75f, -3.0f}});
+  out.push_back({"BIG", 1, {1234.5f, 2.0f, 99999.0f}});
+  out.push_back({"ZEROS", 1990, std::vector<float>(81, 0.0f)});
+  return out;
+}
+
+std::vector<Series> peer_series() {
+  std::vector<Series> out;
+  std::string dir = testing_support::shared_dir();
+  if (dir.empty()) return out;
+  std::ifstream in(dir + "/data/peer/co021-compact-p001.txt.csv");
+  std::string row;
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(in, row)) {
+    if (!row.empty() && row.back() == '\r') row.pop_back();
+    std::vector<std::string> cells;
+    std::stringstream ss(row);
+    std::string c;
+    while (std::getline(ss, c, ',')) cells.push_back(c);
+    rows.push_back(cells);
+  }
+  if (rows.size() < 2) return out;
+  for (std::size_t j = 1; j < rows[0].size() && out.size() < 6; ++j) {
+    Series s{rows[0][j].substr(1, rows[0][j].size() - 2), 0, {}};
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+      if (j >= rows[r].size() || rows[r][j] == "NA") continue;
+      if (s.v.empty()) s.ifyr = std::stoi(rows[r][0]);
+      s.v.push_back(std::stof(rows[r][j]));
+    }
+    out.push_back(s);
+  }
+  return out;
+}
+
+void expect_close(const std::vector<float>& got, const std::vector<float>& want, const std::string& what) {
+  ASSERT_GE(got.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i)
+    ASSERT_NEAR(got[i], want[i], 1e-6f + 1e-6f * std::fabs(want[i])) << what << " value " << i + 1;
+}
+
+TEST(Datw, RoundTripsThroughBothReaders) {
+  std::vector<Series> all = built_series();
+  std::vector<Series> peer = peer_series();
+  all.insert(all.end(), peer.begin(), peer.end());
+  Rig rig;
+  rig.session.units().open(12, "out.txt", recio::Status::unknown);
+  rig.session.units().write_line(12, "A title line for the file");
+  for (const Series& s : all) {
+    std::vector<int32_t> work(s.v.size());
+    datw(rig.session, s.name, s.v, work, static_cast<int32_t>(s.v.size()), s.ifyr, 12, kCompactCode);
+  }
+  rig.session.units().close(12);
+
+  {
+    rig.session.units().open(10, "out.txt", recio::Status::old);
+    Cdf cdf(rig.session);
+    std::string id(8, ' '), title(80, ' ');
+    std::vector<float> vals(2000);
+    int32_t ifyr = 0, nval = 0, nread = 0;
+    for (const Series& s : all) {
+      cdf(id, vals, ifyr, nval, nread, 10, 2000, title);
+      ASSERT_EQ(nval, static_cast<int32_t>(s.v.size())) << s.name;
+      EXPECT_EQ(ifyr, s.ifyr);
+      std::string want = s.name.substr(0, 8);
+      want.resize(8, ' ');
+      EXPECT_EQ(id, want);
+      expect_close(vals, s.v, "cdf " + s.name);
+    }
+    cdf(id, vals, ifyr, nval, nread, 10, 2000, title);
+    EXPECT_EQ(nval, -999);
+    rig.session.units().close(10);
+  }
+  {
+    rig.session.units().open(10, "out.txt", recio::Status::old);
+    std::string name(48, ' ');
+    std::vector<float> vals(2000);
+    int32_t n = 0, ifyr = 0;
+    for (const Series& s : all) {
+      datr(rig.session, name, n, vals, ifyr, 10);
+      ASSERT_EQ(n, static_cast<int32_t>(s.v.size())) << s.name;
+      EXPECT_EQ(ifyr, s.ifyr);
+      std::string want = s.name;
+      want.resize(48, ' ');
+      EXPECT_EQ(name, want);
+      expect_close(vals, s.v, "datr " + s.name);
+    }
+    datr(rig.session, name, n, vals, ifyr, 10);
+    EXPECT_EQ(n, 0);
+  }
+  EXPECT_EQ(rig.console.output, "\n Title of data:\n A title line for the file" + std::string(55, ' ') + "\n");
+  if (peer.empty()) GTEST_SKIP() << "shared data absent: built series only";
 }
 
 }  // namespace

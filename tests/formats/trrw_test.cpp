@@ -69,7 +69,7 @@ TEST(TrrwRead, HundredthsAndThousandthsGiveMillimetres) {
 TEST(TrrwRead, IndexSkipsLeadingPositionsAndStoresCounts) {
   // 1655: positions 1-5 of the first line hold values of other years and are ignored.
   std::string f =
-      "XYZ   1650   1  1   2  2   3  3   4  4   5  5 900 11 950 12 1000 13 1050 14 1100 15\n"
+      "XYZ   1655   1  1   2  2   3  3   4  4   5  5 900 11 950 121000 131050 141100 15\n"
       "XYZ   1660 1200 169990  0\n";
   Rig rig;
   ASSERT_TRUE(rig.open(f));
@@ -311,7 +311,9 @@ TEST(TrrwWrite, RoundTripsGiveTheSameSeries) {
         for (int k = 0; k < n; ++k) {
           float want = v[k] == 0.999f && wmode[0] == 'M' ? 1.0f : v[k];
           EXPECT_NEAR(r.vals[k], want, 1e-5f) << k;
-          if (wmode[0] == 'I') EXPECT_EQ(r.icnt[k], c[k]) << k;
+          if (wmode[0] == 'I') {
+            EXPECT_EQ(r.icnt[k], c[k]) << k;
+          }
         }
         EXPECT_EQ(read_one(trrw, nread, "MR").nval, -999);
       }

@@ -135,7 +135,7 @@ TEST(Query, SlashEndsTheProgramAtOnce) {
 
 // A measurement decade line: identifier, year and values in six-column fields.
 std::string meas_line(int year, int v) {
-  char buf[100];
+  char buf[200];
   std::snprintf(buf, sizeof buf, "PIN01A  %4d%6d%6d%6d%6d%6d%6d%6d%6d%6d%6d", year, v, v + 1, v + 2, v + 3, v + 4, v + 5,
                 v + 6, v + 7, v + 8, v + 9);
   return buf;

@@ -164,8 +164,10 @@ TEST_F(Edit, RefusedEditsChangeNothing) {
   };
   struct Case {
     const char* what;
-    char op, side;
-    int32_t year, edsel, nsel, merged;
+    char op;
+    int32_t year;
+    char side;
+    int32_t edsel, nsel, merged;
   };
   for (const Case& c : {Case{"year before the series", 'I', 0, 'A', 1, 2, no_edit},
                         Case{"year after the series", 'D', 11, ' ', 1, 2, no_edit},

@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "support/test_support.h"
 
@@ -218,8 +226,9 @@ TEST(Cmpdrw, BackgroundStyleAndWidthReachTheDrawing) {
   EXPECT_EQ(bg[1], "plscolbg 10 20 30");
   EXPECT_EQ(starting_with(r.calls, "pllsty")[1], "pllsty 4");
   EXPECT_EQ(starting_with(r.calls, "plwid")[1], "plwid 12");
-  EXPECT_EQ(starting_with(r.calls, "plcol")[4], "plcol 7");  // frame
-  EXPECT_EQ(starting_with(r.calls, "plcol")[5], "plcol 9");  // text
+  // Per drawing of one series: frame, text, series, first name, other names.
+  EXPECT_EQ(starting_with(r.calls, "plcol")[5], "plcol 7");  // frame
+  EXPECT_EQ(starting_with(r.calls, "plcol")[6], "plcol 9");  // text
 }
 
 TEST(Cmpdrw, SaveDrawsTheSamePictureIntoTheFile) {
@@ -275,8 +284,8 @@ TEST(Cmpdrw, EveryCallStartsFromTheDefaults) {
   EXPECT_EQ(d.pltset().colr(2), 1);
   const auto cols = starting_with(pl.calls, "plcol");
   EXPECT_EQ(cols[2], "plcol 1");
-  EXPECT_EQ(cols[6], "plcol 9");
-  EXPECT_EQ(cols[10], "plcol 1");
+  EXPECT_EQ(cols[7], "plcol 9");
+  EXPECT_EQ(cols[12], "plcol 1");
   d.finish();
   EXPECT_EQ(pl.calls.back(), "close");
 }
@@ -292,6 +301,190 @@ TEST(Cmpdrw, WithoutAScreenEachDrawingGoesToAPictureFile) {
   // Said once.
   EXPECT_EQ(count(r.output, "abc_DATA_SCREEN.ps"), 1u);
   EXPECT_EQ(Cmpdrw::screen_file(fx.rec.thenames), "abc_DATA_SCREEN.ps");
+}
+
+}  // namespace
+}  // namespace ringdate
+
+// ---- the library behind the seam ----
+
+namespace ringdate {
+namespace {
+
+// A scratch folder removed at the end of the test.
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char t[] = "/tmp/ringdate-plot-XXXXXX";
+    path = ::mkdtemp(t) ? t : "";
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
+// Unsets DISPLAY for the scope of the object, or sets it to `value`.
+struct DisplayAs {
+  std::optional<std::string> old;
+  explicit DisplayAs(const char* value) {
+    if (const char* d = std::getenv("DISPLAY")) old = d;
+    if (value) {
+      ::setenv("DISPLAY", value, 1);
+    } else {
+      ::unsetenv("DISPLAY");
+    }
+  }
+  ~DisplayAs() {
+    if (old) {
+      ::setenv("DISPLAY", old->c_str(), 1);
+    } else {
+      ::unsetenv("DISPLAY");
+    }
+  }
+};
+
+void name_files(Fixture& fx, const std::string& base) {
+  fx.rec.thenames.datnam = padded(base + "_DATA", 60);
+  fx.rec.thenames.pltnam = padded(base + "_DATA.PLTS", 60);
+}
+
+TEST(PlplotPlotter, TicksThatWouldFloodTheAxisAreLeftToTheLibrary) {
+  struct Row {
+    double range, tick;
+    int32_t nsub;
+    double safe;
+    int32_t safe_nsub;
+  };
+  const Row rows[] = {
+      {100, 20, 5, 20, 5},      {100, 0, 5, 0, 5},         {100, -5, 5, 0, 5},
+      {100, 1e-6, 5, 0, 5},     {100, 0.1, 10, 0.1, 10},   {100, 20, -3, 20, 0},
+      {100, 20, 1000000, 20, 0}, {-100, 20, 5, 20, 5},    {100, 1.0 / 0.0, 5, 0, 5},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(PlplotPlotter::safe_tick(r.range, r.tick), r.safe) << r.tick;
+    EXPECT_EQ(PlplotPlotter::safe_sub(r.range, r.tick, r.nsub), r.safe_nsub) << r.nsub;
+  }
+}
+
+TEST(PlplotPlotter, WithoutADisplayDrawingsAndSavesGoToPostScriptFiles) {
+  TempDir dir;
+  ASSERT_NE(dir.path, "");
+  DisplayAs none(nullptr);
+  Fixture fx({{1900, 1950}, {1910, 1960}}, 1900, 1960);
+  name_files(fx, dir.path + "/abc");
+  // Tiny ticks, a huge minor count and a zero width must neither hang nor end the run.
+  ScriptConsole con({"8", "0.00001", "9", "2000000000", "7", "0", "0", "s", ""});
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  PlplotPlotter pl;
+  EXPECT_FALSE(pl.has_screen());
+  Cmpdrw d(s, pl);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  d.finish();
+  EXPECT_EQ(testing_support::slurp(dir.path + "/abc_DATA_SCREEN.ps").substr(0, 4), "%!PS");
+  EXPECT_EQ(testing_support::slurp(dir.path + "/abc_DATA.PLTS").substr(0, 4), "%!PS");
+  EXPECT_EQ(count(con.output, "abc_DATA_SCREEN.ps"), 1u);
+}
+
+TEST(PlplotPlotter, ASaveThatCannotBeWrittenIsToldAndTheMenuGoesOn) {
+  DisplayAs none(nullptr);
+  Fixture fx({{1900, 1950}}, 1900, 1950);
+  name_files(fx, "/nonexistent-folder-for-ringdate/abc");
+  ScriptConsole con({"s", "c"});
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  PlplotPlotter pl;
+  Cmpdrw d(s, pl);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  EXPECT_NE(con.output.find(" The plot could not be saved: cannot write the file "
+                            "/nonexistent-folder-for-ringdate/abc_DATA.PLTS"),
+            std::string::npos)
+      << con.output;
+  EXPECT_EQ(count(con.output, "enter option number > "), 2u);
+}
+
+// A virtual X server for the test; skips when Xvfb is not installed.
+struct VirtualDisplay {
+  pid_t pid = -1;
+  std::string name;
+  bool up = false;
+  VirtualDisplay() {
+    if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
+    const int n = 90 + static_cast<int>(::getpid() % 400);
+    name = ":" + std::to_string(n);
+    pid = ::fork();
+    if (pid == 0) {
+      ::freopen("/dev/null", "w", stderr);
+      ::execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+              "tcp", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
+    for (int i = 0; i < 100 && !up; ++i) {
+      ::usleep(100000);
+      up = ::access(sock.c_str(), F_OK) == 0;
+    }
+  }
+  ~VirtualDisplay() {
+    if (pid > 0) {
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, nullptr, 0);
+    }
+  }
+};
+
+// Number of distinct colours on the screen of `display` (0 when it cannot be captured).
+int screen_colours(const std::string& display) {
+  const std::string cmd = "xwd -root -silent -display " + display +
+                          " 2>/dev/null | convert xwd:- -format '%k' info: 2>/dev/null";
+  std::FILE* f = ::popen(cmd.c_str(), "r");
+  if (!f) return 0;
+  int n = 0;
+  if (std::fscanf(f, "%d", &n) != 1) n = 0;
+  ::pclose(f);
+  return n;
+}
+
+// Captures the screen each time an answer is read, while the dialogue waits.
+class CapturingConsole : public ScriptConsole {
+ public:
+  CapturingConsole(std::vector<std::string> answers, std::string display)
+      : ScriptConsole(std::move(answers)), display_(std::move(display)) {}
+  recio::Outcome in(std::string& line) override {
+    colours.push_back(screen_colours(display_));
+    return ScriptConsole::in(line);
+  }
+  std::vector<int> colours;
+
+ private:
+  std::string display_;
+};
+
+TEST(PlplotPlotter, TheWindowStaysOpenWhileTheMenuWaits) {
+  VirtualDisplay x;
+  if (!x.up) GTEST_SKIP() << "no virtual X server";
+  if (::system("command -v xwd >/dev/null && command -v convert >/dev/null") != 0) {
+    GTEST_SKIP() << "no screen capture tools";
+  }
+  DisplayAs shown(x.name.c_str());
+  TempDir dir;
+  Fixture fx({{1900, 1950}, {1910, 1960}}, 1900, 1960);
+  name_files(fx, dir.path + "/abc");
+  CapturingConsole con({"1", "0", "0", "s", ""}, x.name);
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  PlplotPlotter pl;
+  ASSERT_TRUE(pl.has_screen());
+  Cmpdrw d(s, pl);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  // Answers: menu, background question, menu after it, menu after the redraw, after save.
+  ASSERT_EQ(con.colours.size(), 5u);
+  for (int c : con.colours) EXPECT_GE(c, 3);  // background, frame and curve at least
+  EXPECT_EQ(testing_support::slurp(dir.path + "/abc_DATA.PLTS").substr(0, 4), "%!PS");
+  EXPECT_EQ(con.output.find("SCREEN"), std::string::npos);
+  d.finish();
+  EXPECT_LE(screen_colours(x.name), 1);  // the window is gone: the bare root
 }
 
 }  // namespace

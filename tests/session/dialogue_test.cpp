@@ -1,6 +1,8 @@
 // Scripted sessions through the file name, preview, format questions and the exit.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "session/harness.h"
 #include "support/test_support.h"
 
@@ -195,9 +197,9 @@ TEST(Dialogue, EndOfInputKeepsTheCorrectedFile) {
 TEST(Dialogue, PickedSeriesAreShownBeforeTheComparison) {
   Workspace w;
   w.write("pine.rwl", example());
-  // Series 3 twice; the comparison is left at once with a letter that is no menu choice,
-  // then an empty selection ends the run.
-  const Result r = w.run({"pine.rwl", "", "N", "3", "3", "", "", "X", ""});
+  // Series 3 twice; the plot options menu continues on an empty line, the comparison is
+  // left with a letter that is no edit choice, then an empty selection ends the run.
+  const Result r = w.run({"pine.rwl", "", "N", "3", "3", "", "", "", "X", ""});
   EXPECT_EQ(r.status, 0);
   const std::string expected = example_until_selection() + seq_prompt + seq_prompt + seq_prompt +
                                "\n YO, THE TREE-RING SERIES SELECTED FOR EXAMINATION\n" +

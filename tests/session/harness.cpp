@@ -42,7 +42,7 @@ Result Workspace::run(const std::vector<std::string>& answers, bool last_newline
     if (i + 1 < answers.size() || last_newline) in += "\n";
   }
   write(".answers", in);
-  const std::string cmd = "cd '" + dir_ + "' && timeout 120 '" + testing_support::program_path() +
+  const std::string cmd = "cd '" + dir_ + "' && env -u DISPLAY timeout 120 '" + testing_support::program_path() +
                           "' < .answers > .stdout 2> .stderr";
   const int rc = std::system(cmd.c_str());
   Result r;

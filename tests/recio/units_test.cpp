@@ -1,0 +1,257 @@
+// File units: line ends, reading positions, committing written units, the real file system.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "recio/layout.h"
+#include "recio/units.h"
+#include "support/test_support.h"
+
+namespace {
+
+using recio::Outcome;
+using recio::Status;
+using recio::Units;
+using testing_support::MemoryFileSystem;
+
+TEST(SplitRecords, EveryLineEndEndsARecord) {
+  struct {
+    const char* content;
+    std::vector<std::string> records;
+  } cases[] = {
+      {"", {}},
+      {"\n", {""}},
+      {"a", {"a"}},
+      {"a\nb\n", {"a", "b"}},
+      {"a\nb", {"a", "b"}},  // last line without a line end
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},  // old Macintosh
+      {"a\r\r\nb\r\r\n", {"a", "b"}},
+      {"a\n\nb", {"a", "", "b"}},
+      {"a\r\rb", {"a", "", "b"}},  // two lone CRs: an empty line between
+      {"a\r\n\r\nb", {"a", "", "b"}},
+      {"\r", {""}},
+      {"x\r\r", {"x", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(recio::split_records(c.content), c.records) << c.content;
+}
+
+TEST(SplitRecords, RealFileWithCrCrLfHasNoCr) {
+  std::string dir = testing_support::shared_dir();
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
+  std::string path = dir + "/data/real/TTHH_raw.txt";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
+  std::string content = testing_support::slurp(path);
+  size_t lf = std::count(content.begin(), content.end(), '\n');
+  Units units;
+  ASSERT_TRUE(units.open(10, path, Status::old));
+  std::string rec;
+  size_t n = 0;
+  while (units.read_line(10, rec) == Outcome::ok) {
+    EXPECT_EQ(rec.find('\r'), std::string::npos) << "record " << n + 1;
+    ++n;
+  }
+  bool ends_with_line_end = !content.empty() && (content.back() == '\n' || content.back() == '\r');
+  EXPECT_EQ(n, lf + (ends_with_line_end ? 0 : 1));
+}
+
+class UnitsTest : public ::testing::Test {
+ protected:
+  MemoryFileSystem fs;
+  Units units{fs};
+};
+
+TEST_F(UnitsTest, OldFailsWhenMissing) {
+  EXPECT_FALSE(units.open(10, "missing", Status::old));
+  EXPECT_FALSE(units.is_open(10));
+  std::string rec;
+  EXPECT_EQ(units.read_line(10, rec), Outcome::error);
+}
+
+TEST_F(UnitsTest, ReadBackspaceRewindEof) {
+  fs.files["f"] = "one\ntwo\r\nthree";
+  ASSERT_TRUE(units.open(10, "f", Status::old));
+  EXPECT_EQ(units.name(10), "f");
+  std::string rec;
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "one");
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "two");
+  units.backspace(10);
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "two");
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "three");
+  EXPECT_EQ(units.read_line(10, rec), Outcome::eof);
+  EXPECT_EQ(units.read_line(10, rec), Outcome::eof);  // stays at the end
+  units.backspace(10);                                // after the end: back to the last record
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "three");
+  units.rewind(10);
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "one");
+  units.rewind(10);
+  units.backspace(10);  // at the start: stays there
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "one");
+}
+
+TEST_F(UnitsTest, EmptyFileHasNoRecords) {
+  fs.files["e"] = "";
+  ASSERT_TRUE(units.open(10, "e", Status::old));
+  std::string rec;
+  EXPECT_EQ(units.read_line(10, rec), Outcome::eof);
+}
+
+TEST_F(UnitsTest, LayoutReadsContinueOnFollowingRecords) {
+  fs.files["f"] = "   1   2\n   3\nnext\n";
+  ASSERT_TRUE(units.open(10, "f", Status::old));
+  int32_t a, b, c;
+  static const recio::Layout l = recio::Layout::fixed("(2I4)");
+  ASSERT_EQ(recio::read(l, units.source(10), {a, b, c}), Outcome::ok);
+  EXPECT_EQ(a + b * 10 + c * 100, 321);
+  std::string rec;
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "next");
+  // A read error leaves the unit after the bad record; one step back reads it again.
+  fs.files["g"] = "  12\n  x1\n";
+  ASSERT_TRUE(units.open(11, "g", Status::old));
+  static const recio::Layout i4 = recio::Layout::fixed("(I4)");
+  ASSERT_EQ(recio::read(i4, units.source(11), {a}), Outcome::ok);
+  EXPECT_EQ(recio::read(i4, units.source(11), {a}), Outcome::error);
+  EXPECT_EQ(a, 12);
+  units.backspace(11);
+  ASSERT_EQ(units.read_line(11, rec), Outcome::ok);
+  EXPECT_EQ(rec, "  x1");
+}
+
+TEST_F(UnitsTest, WrittenUnitCommitsOnClose) {
+  fs.files["out"] = "old content\n";
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.write_line(12, "CORRECTED RING-WIDTH DATA: x");
+  units.write_line(12, "");
+  units.write_line(12, "ABC01   1900   100");
+  EXPECT_EQ(fs.files["out"], "old content\n");  // nothing until closed
+  std::string rec;
+  EXPECT_EQ(units.read_line(12, rec), Outcome::error);  // not open for reading
+  EXPECT_TRUE(units.close(12));
+  EXPECT_FALSE(units.is_open(12));
+  EXPECT_EQ(fs.files["out"], "CORRECTED RING-WIDTH DATA: x\n\nABC01   1900   100\n");
+  EXPECT_TRUE(units.close(12));  // not open: nothing happens
+}
+
+TEST_F(UnitsTest, EmptyWrittenUnitMakesEmptyFile) {
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  EXPECT_TRUE(units.close(12));
+  EXPECT_EQ(fs.files.at("out"), "");
+}
+
+TEST_F(UnitsTest, FailedCommitIsReportedAndLeavesFile) {
+  fs.files["out"] = "keep\n";
+  fs.fail_writes = true;
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.write_line(12, "new");
+  EXPECT_FALSE(units.close(12));
+  EXPECT_EQ(fs.files["out"], "keep\n");
+}
+
+TEST_F(UnitsTest, CloseWithDeleteRemoves) {
+  fs.files["out"] = "x\n";
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.write_line(12, "y");
+  EXPECT_TRUE(units.close(12, true));
+  EXPECT_EQ(fs.files.count("out"), 0u);
+  ASSERT_TRUE(units.open(12, "never-written", Status::unknown));
+  EXPECT_TRUE(units.close(12, true));  // nothing there to remove is fine
+}
+
+TEST_F(UnitsTest, CloseAllCommitsAndNamesFailures) {
+  fs.files["in"] = "a\n";
+  ASSERT_TRUE(units.open(10, "in", Status::old));
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.write_line(12, "z");
+  EXPECT_TRUE(units.close_all().empty());
+  EXPECT_EQ(fs.files["out"], "z\n");
+  EXPECT_FALSE(units.is_open(10));
+  ASSERT_TRUE(units.open(12, "out2", Status::unknown));
+  fs.fail_writes = true;
+  EXPECT_EQ(units.close_all(), std::vector<std::string>{"out2"});
+}
+
+TEST_F(UnitsTest, ReopeningClosesFirst) {
+  ASSERT_TRUE(units.open(12, "a", Status::unknown));
+  units.write_line(12, "first");
+  ASSERT_TRUE(units.open(12, "b", Status::unknown));
+  EXPECT_EQ(fs.files["a"], "first\n");
+  EXPECT_EQ(units.name(12), "b");
+}
+
+class SystemFileSystemTest : public ::testing::Test {
+ protected:
+  std::filesystem::path dir;
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() / ("recio_units_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+
+TEST_F(SystemFileSystemTest, ReplaceReadRemove) {
+  recio::FileSystem& fs = recio::system_file_system();
+  std::string name = (dir / "f_COR").string();
+  EXPECT_FALSE(fs.read_file(name).has_value());
+  ASSERT_TRUE(fs.replace_file(name, "a\nb\n"));
+  EXPECT_EQ(fs.read_file(name).value(), "a\nb\n");
+  ASSERT_TRUE(fs.replace_file(name, "c\n"));
+  EXPECT_EQ(fs.read_file(name).value(), "c\n");
+  // No temporary file is left behind.
+  size_t files = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir)) files += e.is_regular_file();
+  EXPECT_EQ(files, 1u);
+  EXPECT_TRUE(fs.remove_file(name));
+  EXPECT_FALSE(fs.remove_file(name));
+}
+
+TEST_F(SystemFileSystemTest, FailedReplaceKeepsExistingFile) {
+  recio::FileSystem& fs = recio::system_file_system();
+  std::string name = (dir / "keep").string();
+  ASSERT_TRUE(fs.replace_file(name, "precious\n"));
+  // The temporary file ("<name>.tmp<pid>") cannot be created: a folder stands there.
+  std::filesystem::create_directory(name + ".tmp" + std::to_string(::getpid()));
+  EXPECT_FALSE(fs.replace_file(name, "lost?\n"));
+  EXPECT_EQ(fs.read_file(name).value(), "precious\n");
+}
+
+TEST_F(SystemFileSystemTest, FailedRenameLeavesNoTemporary) {
+  recio::FileSystem& fs = recio::system_file_system();
+  std::filesystem::path target = dir / "target";
+  std::filesystem::create_directories(target / "inside");  // rename over a folder fails
+  EXPECT_FALSE(fs.replace_file(target.string(), "x\n"));
+  auto entries = std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+  EXPECT_EQ(entries, 1);
+  EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
+}
+
+TEST_F(SystemFileSystemTest, ReplaceIntoMissingFolderFails) {
+  recio::FileSystem& fs = recio::system_file_system();
+  EXPECT_FALSE(fs.replace_file((dir / "no" / "such" / "file").string(), "x\n"));
+}
+
+TEST_F(SystemFileSystemTest, UnitCommitReachesDisk) {
+  recio::FileSystem& fs = recio::system_file_system();
+  Units units(fs);
+  std::string name = (dir / "out").string();
+  ASSERT_TRUE(units.open(12, name, Status::unknown));
+  units.write_line(12, "rec");
+  EXPECT_TRUE(units.close(12));
+  EXPECT_EQ(testing_support::slurp(name), "rec\n");
+}
+
+}  // namespace

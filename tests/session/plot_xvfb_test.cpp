@@ -1,0 +1,214 @@
+// The built program drawing its comparison plot: on a virtual X server, with the window
+// captured while the plot options menu waits, and with no display at all.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "session/harness.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string menu_prompt = std::string(15, ' ') + " enter option number > ";
+
+std::size_t count(const std::string& s, const std::string& what) {
+  std::size_t n = 0;
+  for (auto p = s.find(what); p != std::string::npos; p = s.find(what, p + 1)) ++n;
+  return n;
+}
+
+// The program running in `dir` with DISPLAY set to `display` (unset when nullopt); answers
+// are sent one at a time.
+class Running {
+ public:
+  Running(const std::string& dir, std::optional<std::string> display) : out_(dir + "/.stdout") {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(fds[0], 0);
+      const int o = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(o, 1);
+      const int e = ::open((dir + "/.stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(e, 2);
+      ::close(fds[1]);
+      if (::chdir(dir.c_str()) != 0) ::_exit(126);
+      if (display) {
+        ::setenv("DISPLAY", display->c_str(), 1);
+      } else {
+        ::unsetenv("DISPLAY");
+      }
+      const std::string prog = testing_support::program_path();
+      ::execl(prog.c_str(), prog.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(fds[0]);
+    in_ = fds[1];
+  }
+  ~Running() {
+    if (in_ >= 0) ::close(in_);
+    if (pid_ > 0 && !done_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  void send(const std::string& line) {
+    const std::string l = line + "\n";
+    ASSERT_EQ(::write(in_, l.data(), l.size()), static_cast<ssize_t>(l.size()));
+  }
+  std::string output() const { return testing_support::slurp(out_); }
+  // Waits until the output holds `n` times `what`.
+  bool wait_for(const std::string& what, std::size_t n, std::chrono::seconds limit = 60s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      if (count(output(), what) >= n) return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    return false;
+  }
+  // Closes the input and waits for the end: the exit status, or -1 after the time limit.
+  int finish(std::chrono::seconds limit = 60s) {
+    ::close(in_);
+    in_ = -1;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      int st = 0;
+      if (::waitpid(pid_, &st, WNOHANG) == pid_) {
+        done_ = true;
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
+    return -1;
+  }
+
+ private:
+  std::string out_;
+  pid_t pid_ = -1;
+  int in_ = -1;
+  bool done_ = false;
+};
+
+struct VirtualDisplay {
+  pid_t pid = -1;
+  std::string name;
+  bool up = false;
+  VirtualDisplay() {
+    if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
+    const int n = 500 + static_cast<int>(::getpid() % 400);
+    name = ":" + std::to_string(n);
+    pid = ::fork();
+    if (pid == 0) {
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      ::execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+              "tcp", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
+    for (int i = 0; i < 100 && !up; ++i) {
+      std::this_thread::sleep_for(100ms);
+      up = ::access(sock.c_str(), F_OK) == 0;
+    }
+  }
+  ~VirtualDisplay() {
+    if (pid > 0) {
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, nullptr, 0);
+    }
+  }
+};
+
+// Distinct colours on the screen, and the names of the top-level windows.
+int screen_colours(const std::string& display) {
+  const std::string cmd = "xwd -root -silent -display " + display +
+                          " 2>/dev/null | convert xwd:- -format '%k' info: 2>/dev/null";
+  std::FILE* f = ::popen(cmd.c_str(), "r");
+  if (!f) return 0;
+  int n = 0;
+  if (std::fscanf(f, "%d", &n) != 1) n = 0;
+  ::pclose(f);
+  return n;
+}
+
+std::string windows(const std::string& display) {
+  const std::string cmd = "xwininfo -root -children -display " + display + " 2>/dev/null";
+  std::FILE* f = ::popen(cmd.c_str(), "r");
+  if (!f) return "";
+  std::string s;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, f)) s += buf;
+  ::pclose(f);
+  return s;
+}
+
+std::string example() {
+  return testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl");
+}
+
+// The answers up to the first plot: file, Tucson measurements, no spline, series 1 and 2,
+// end of the picks, return.
+const std::vector<std::string> to_the_plot = {"pine.rwl", "", "N", "1", "2", "", ""};
+
+TEST(PlotSession, TheWindowIsShownWhileTheMenuWaitsAndASaveWritesPostScript) {
+  VirtualDisplay x;
+  if (!x.up) GTEST_SKIP() << "Xvfb is not installed";
+  if (std::system("command -v xwd >/dev/null && command -v convert >/dev/null && "
+                  "command -v xwininfo >/dev/null") != 0) {
+    GTEST_SKIP() << "no screen capture tools";
+  }
+  session::Workspace w;
+  w.write("pine.rwl", example());
+  Running p(w.path(""), x.name);
+  for (const auto& a : to_the_plot) p.send(a);
+  ASSERT_TRUE(p.wait_for(menu_prompt, 1)) << p.output();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_NE(windows(x.name).find("\"PLplot\""), std::string::npos) << windows(x.name);
+  EXPECT_GE(screen_colours(x.name), 3);  // background, frame, curves
+  p.send("s");
+  ASSERT_TRUE(p.wait_for(menu_prompt, 2)) << p.output();
+  EXPECT_EQ(w.read("pine.rwl_DATA.PLTS").substr(0, 4), "%!PS");
+  // Saving leaves the window as it was.
+  EXPECT_NE(windows(x.name).find("\"PLplot\""), std::string::npos);
+  EXPECT_GE(screen_colours(x.name), 3);
+  // Continue, leave the comparison with a letter that is no edit choice, end the picks.
+  p.send("");
+  p.send("X");
+  p.send("");
+  EXPECT_EQ(p.finish(), 0) << p.output();
+  EXPECT_EQ(p.output().find("SCREEN.ps"), std::string::npos);
+  EXPECT_TRUE(w.exists("pine.rwl_COR"));
+  EXPECT_FALSE(w.exists("pine.rwl_DATA_SCREEN.ps"));
+}
+
+TEST(PlotSession, WithoutADisplayThePlotGoesToAPictureFileAndTheRunCompletes) {
+  session::Workspace w;
+  w.write("pine.rwl", example());
+  Running p(w.path(""), std::nullopt);
+  for (const auto& a : to_the_plot) p.send(a);
+  for (const auto& a : {"5", "9", "0", "s", "", "X", ""}) p.send(a);
+  EXPECT_EQ(p.finish(), 0) << p.output();
+  const std::string out = p.output();
+  EXPECT_EQ(count(out, menu_prompt), 3u) << out;
+  EXPECT_EQ(count(out, "pine.rwl_DATA_SCREEN.ps"), 1u) << out;
+  EXPECT_EQ(w.read("pine.rwl_DATA_SCREEN.ps").substr(0, 4), "%!PS");
+  EXPECT_EQ(w.read("pine.rwl_DATA.PLTS").substr(0, 4), "%!PS");
+  EXPECT_TRUE(w.exists("pine.rwl_COR"));
+  EXPECT_NE(out.find("select new curve color: [0-15] : "), std::string::npos);
+}
+
+}  // namespace
