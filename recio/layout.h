@@ -110,7 +110,9 @@ inline Records write(const Layout& layout, std::initializer_list<Out> items) {
 
 // Reads the items with the layout, taking records from `source` (one at first, one more
 // for every "/" and every reversion). Items before a failing field keep what they got;
-// the failing item and those after it are not stored.
+// the failing item and those after it are not stored. A read always finishes its last
+// record, also with a "$" layout. A comma ends a numeric field early (on internal records
+// too, where gfortran would report an error).
 Outcome read(const Layout& layout, RecordSource& source, std::span<const In> items);
 inline Outcome read(const Layout& layout, RecordSource& source, std::initializer_list<In> items) {
   return read(layout, source, std::span<const In>(items.begin(), items.size()));

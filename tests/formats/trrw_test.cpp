@@ -70,7 +70,7 @@ TEST(TrrwRead, IndexSkipsLeadingPositionsAndStoresCounts) {
   // 1655: positions 1-5 of the first line hold values of other years and are ignored.
   std::string f =
       "XYZ   1655   1  1   2  2   3  3   4  4   5  5 900 11 950 121000 131050 141100 15\n"
-      "XYZ   1660 1200 169990  0\n";
+      "XYZ   16601200 169990  0\n";
   Rig rig;
   ASSERT_TRUE(rig.open(f));
   ringdate::Trrw trrw(rig.s);
