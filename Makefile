@@ -1,5 +1,5 @@
 # ringdate: build, run and test. The Debian packages the build needs are listed once, here.
-PACKAGES := g++ cmake make pkg-config libgtest-dev libbenchmark-dev libplplot-dev plplot-driver-xwin libedit-dev xvfb xauth clang libclang-rt-14-dev
+PACKAGES := g++ cmake make pkg-config libgtest-dev libbenchmark-dev libplplot-dev plplot-driver-xwin libedit-dev xvfb xauth clang libclang-rt-14-dev x11-apps imagemagick
 
 BUILD := build
 ASAN  := build-asan

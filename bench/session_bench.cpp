@@ -3,6 +3,7 @@
 //   session_bench                 all measurements, each in a fresh process
 //   session_bench session FILE    one session on FILE
 //   session_bench write FILE      one corrected-file write of FILE's series
+//   session_bench gen FILE        writes the big file only (for profiling)
 // Numbers go to standard output; nothing here asserts a time.
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -42,6 +43,7 @@ class BenchConsole final : public recio::Console {
   void out(std::string_view text) override { written += text; }
   void flush() override {}
   recio::Outcome in(std::string& line) override {
+    asked.push_back(Clock::now());
     if (answers_.empty()) return recio::Outcome::eof;
     line = answers_.front();
     answers_.pop_front();
@@ -50,6 +52,7 @@ class BenchConsole final : public recio::Console {
   void err(std::string_view line) override { errors += line; }
   [[noreturn]] void exit(int status) override { throw Ended{status}; }
   std::string written, errors;
+  std::vector<Clock::time_point> asked;  // when each answer was asked for
 
  private:
   std::deque<std::string> answers_;
@@ -67,7 +70,11 @@ double ms_since(Clock::time_point t0) {
 
 // One whole session: the file name, accept the Tucson measurement guess, accept the
 // spline, pick nothing (the listing is written and the corrected file with it), goodbye.
-int run_session(const std::string& file) {
+int run_session(const std::string& path) {
+  // A name typed with a leading "/" means exit: the session runs in the file's folder.
+  const std::filesystem::path p(path);
+  if (p.has_parent_path()) std::filesystem::current_path(p.parent_path());
+  const std::string file = p.filename().string();
   const long rss0 = peak_rss_kb();
   BenchConsole console({file, "", "", "", ""});
   const auto t0 = Clock::now();
@@ -79,10 +86,25 @@ int run_session(const std::string& file) {
     status = e.status;
   }
   const double ms = ms_since(t0);
-  const auto cor = std::filesystem::file_size(file + "_COR");
+  std::error_code ec;
+  const auto cor = std::filesystem::file_size(file + "_COR", ec);
+  if (ec) {
+    const std::string& w = console.written;
+    std::printf("session: no corrected file; status %d; last output:\n%s\n%s\n", status,
+                w.substr(w.size() > 1500 ? w.size() - 1500 : 0).c_str(), console.errors.c_str());
+    return 1;
+  }
   std::printf("session: %.1f ms wall, peak RSS %ld kB (process start %ld kB), status %d, "
               "console %zu bytes, corrected file %ju bytes\n",
               ms, peak_rss_kb(), rss0, status, console.written.size(), static_cast<uintmax_t>(cor));
+  // The answers mark the phases: name, format question, spline question, sequence number,
+  // goodbye; then the end.
+  static const char* const phases[] = {"open+guess+preview", "read (trread, align, snapshot)",
+                                       "detrend+listing", "write corrected file", "end"};
+  auto& a = console.asked;
+  a.push_back(Clock::now());
+  for (std::size_t k = 1; k < a.size() && k <= 5; ++k)
+    std::printf("  %-32s %7.1f ms\n", phases[k - 1], std::chrono::duration<double, std::milli>(a[k] - a[k - 1]).count());
   if (console.written.find("OKAY, THE SPLINING IS DONE") == std::string::npos) std::printf("  (spline not done)\n");
   return status == 0 ? 0 : 1;
 }
@@ -146,6 +168,10 @@ int child(const char* self, const char* what, const std::string& file) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "session") == 0) return run_session(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "write") == 0) return run_write(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "gen") == 0) {
+    std::ofstream(argv[2], std::ios::binary) << bench::big_tucson_file();
+    return 0;
+  }
 
   const auto dir = std::filesystem::temp_directory_path() / ("ringdate_bench_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);

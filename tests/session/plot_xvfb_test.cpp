@@ -136,10 +136,10 @@ struct VirtualDisplay {
 // Distinct colours on the screen, and the names of the top-level windows.
 int screen_colours_now(const std::string& display);
 
-// The window server draws on its own time: give it up to two seconds to show content.
+// The window server draws on its own time: give it up to ten seconds to show content.
 int screen_colours(const std::string& display) {
   int c = screen_colours_now(display);
-  for (int i = 0; i < 20 && c < 3; ++i) {
+  for (int i = 0; i < 100 && c < 3; ++i) {
     std::this_thread::sleep_for(100ms);
     c = screen_colours_now(display);
   }
