@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include "fuzz/fuzz_support.h"
 #include "main/driver.h"
 
@@ -60,6 +63,17 @@ void add_files(fuzzing::FuzzFileSystem& fs) {
 }
 
 }  // namespace
+
+// The renderer draws through the plotting library, which writes its picture files (the
+// saved plot, the screen stand-in without a display) into the working folder, outside the
+// file-system seam: the harness works in a scratch folder of its own and never opens a
+// window.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  unsetenv("DISPLAY");
+  char dir[] = "/tmp/ringdate_dialogue_fuzz_XXXXXX";
+  if (!mkdtemp(dir) || chdir(dir) != 0) __builtin_trap();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fuzzing::FuzzConsole console;

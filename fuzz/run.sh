@@ -6,7 +6,7 @@
 # A crash, sanitizer report, hang (over 10 s for one input) or memory use over 2 GB makes
 # the run fail; the log tail is shown.
 set -u
-build=${1:?build dir}
+build=$(cd "${1:?build dir}" && pwd) || exit 1  # absolute: a harness may change folder
 secs=${2:-60}
 if [ $# -ge 2 ]; then shift 2; else shift $#; fi
 repo=$(cd "$(dirname "$0")/.." && pwd)
