@@ -58,11 +58,17 @@ void Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g,
 
   // 6. A = L L' in place, row by row; the diagonal slot keeps 1 / L(i,i). Slot (i,i-2)
   // couples to row i-2, slot (i,i-1) to row i-1 (whose own (i-1,i-2) entry is A(i-1,2)).
-  // The entries of the two previous rows are also carried in locals (r1, r2 = 1/L of rows
-  // i-1 and i-2, s1 = L(i-1,i-2)), which keeps the serial chain out of memory.
+  // 7. Forward substitution L z = r in place over r; right-hand sides before the first
+  // non-zero one give z = 0. Row i of the substitution needs only rows 1..i of L, so it
+  // runs in the same pass, as soon as row i is factored: the two serial chains then overlap.
+  // The entries of the previous rows are carried in locals (r1, r2 = 1/L of rows i-1 and
+  // i-2, s1 = L(i-1,i-2), z1, z2 = z(i-1), z(i-2)); every slot is still stored in place.
   const double rn = 1.0 / (static_cast<double>(m) * 16.0);
   {
-    double r1 = 0.0, r2 = 0.0, s1 = 0.0;
+    int32_t i0 = 1;
+    while (i0 <= m && v(i0) == 0.0) ++i0;
+    for (int32_t i = 1; i < i0; ++i) v(i) = 0.0;
+    double r1 = 0.0, r2 = 0.0, s1 = 0.0, z1 = 0.0, z2 = 0.0;
     for (int32_t i = 1; i <= m; ++i) {
       const double l1 = i > 2 ? a(i, 1) * r2 : 0.0;
       const double l2 = i > 1 ? (a(i, 2) - l1 * s1) * r1 : 0.0;
@@ -76,26 +82,19 @@ void Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g,
         g[0] = not_positive_definite;
         return;
       }
-      a(i, 3) = 1.0 / std::sqrt(yy);
+      const double ri = 1.0 / std::sqrt(yy);
+      a(i, 3) = ri;
       r2 = r1;
-      r1 = a(i, 3);
+      r1 = ri;
       s1 = l2;
-    }
-  }
-
-  // 7. Forward substitution L z = r; leading zero right-hand sides give z = 0.
-  {
-    int32_t i0 = 1;
-    while (i0 <= m && v(i0) == 0.0) ++i0;
-    for (int32_t i = 1; i < i0; ++i) v(i) = 0.0;
-    double z1 = 0.0, z2 = 0.0;  // z(i-1), z(i-2)
-    for (int32_t i = i0; i <= m; ++i) {
-      double z = v(i);
-      if (i > 2) z -= a(i, 1) * z2;
-      if (i > 1) z -= a(i, 2) * z1;
-      v(i) = z * a(i, 3);
-      z2 = z1;
-      z1 = v(i);
+      if (i >= i0) {
+        double z = v(i);
+        if (i > 2) z -= l1 * z2;
+        if (i > 1) z -= l2 * z1;
+        v(i) = z * ri;
+        z2 = z1;
+        z1 = v(i);
+      }
     }
   }
 

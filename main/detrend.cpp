@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <span>
 #include <string_view>
 
 namespace ringdate {
@@ -41,7 +43,11 @@ void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
     // The alignment keeps every span inside the store; a span that is not stays untouched.
     if (d < 0 || static_cast<int64_t>(d) + std::max(n, 0) > rows) continue;
 
-    for (int32_t k = 1; k <= n; ++k) tsi1.vec(k) = store.wrk(d + k, i);
+    // Rows d+1..d+n of column i (bounds checked above; n <= 0 copies nothing).
+    const auto len = static_cast<std::size_t>(std::max(n, 0));
+    const auto w = store.wrk.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(d), len);
+    const std::span<float> vec = tsi1.vec.span().first(std::min(len, tsi1.vec.size()));
+    std::copy(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(vec.size()), vec.begin());
     spline(n, tsi1.vec.span(), store.curve.span(), p, iper);
 
     const float mark = store.curve(1);
@@ -49,11 +55,12 @@ void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
       session.write(mark == -9999.0f ? pd_msg : short_msg, {store.ids[i - 1]});
       continue;
     }
-    for (int32_t k = 1; k <= n; ++k) {
-      const float g = store.curve(k);
-      const float r = tsi1.vec(k) / g;
+    const std::span<const float> curve = store.curve.span();
+    for (std::size_t k = 0; k < vec.size(); ++k) {
+      const float g = curve[k];
+      const float r = vec[k] / g;
       // A zero curve or a ratio beyond the reals has no index: the year holds rmiss.
-      store.wrk(d + k, i) = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
+      w[k] = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
     }
   }
 }

@@ -366,7 +366,10 @@ void RecordingPlotter::plwid(int32_t w) { calls.push_back("plwid " + num(w)); }
 void RecordingPlotter::plline(std::span<const float> x, std::span<const float> y) {
   std::string s = "plline " + num(static_cast<double>(x.size()));
   for (std::size_t i = 0; i < x.size() && i < y.size(); ++i) {
-    s += " " + num(x[i]) + ":" + num(y[i]);
+    s += ' ';
+    s += num(x[i]);
+    s += ':';
+    s += num(y[i]);
   }
   calls.push_back(s);
 }
