@@ -196,9 +196,7 @@ void Program::examine() {
     }
     session_.pause(" HIT RETURN TO CONTINUE");
     cmpplt_(tsi1_, store_.fname, "DATA FILE", "YEARS", store_.units);
-    if (tsi1_.edyr != no_edit && !apply_edit(store_, tsi1_)) {
-      session_.line(" *** The edit could not be carried into the full series: the common axis would pass 2000 years");
-    }
+    if (tsi1_.edyr != no_edit && !apply_edit(store_, tsi1_)) report_refused_edit();
   }
 }
 
@@ -249,6 +247,22 @@ bool Program::write_corrected() {
     }
   }
   return units.close(12);
+}
+
+void Program::report_refused_edit() {
+  std::string why = "it would not fit on the store's axis of 2000 years";
+  const int32_t k = tsi1_.edsel;
+  if (k >= 1 && k <= tsi1_.nsel) {
+    const int32_t s = store_.iseq(static_cast<std::size_t>(k));
+    const int32_t f = store_.iyr(s, 1), l = store_.iyr(s, 2);
+    if (tsi1_.edyr < f || tsi1_.edyr > l) {
+      why = "the year " + std::to_string(tsi1_.edyr) + " lies outside " + trimmed(store_.ids[static_cast<std::size_t>(s - 1)]) +
+            " (" + std::to_string(f) + " to " + std::to_string(l) + ")";
+    } else if (l - f + 1 < 2) {
+      why = "the series is too short for it";
+    }
+  }
+  session_.line(" *** The edit could not be carried into the full series: " + why);
 }
 
 void Program::report_write_failure() {

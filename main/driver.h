@@ -69,6 +69,7 @@ class Program {
   [[noreturn]] void exit_program();
   bool write_corrected();
   void report_write_failure();
+  void report_refused_edit();
 };
 
 // Runs the program on the process's console and file system.

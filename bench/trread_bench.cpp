@@ -1,0 +1,121 @@
+// Throughput of the Tucson reading of a whole file on the largest file the store holds:
+// 400 series of 2000 years in thousandths of a millimetre (-9999 end markers), written to a
+// temporary file first. Reported as bytes per second of the file.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "formats/trread.h"
+#include "main/store.h"
+#include "recio/session.h"
+
+namespace {
+
+// 400 series x 2000 years, values 50..3999 thousandths (never 999), CRLF line ends.
+std::string thousandths_file() {
+  std::string out;
+  uint32_t rnd = 4711u;
+  char buf[128];
+  for (int s = 1; s <= ringdate::mxser; ++s) {
+    char id[16];
+    std::snprintf(id, sizeof id, "T%06d", s);
+    const int first = 1, last = ringdate::mxyr;
+    int year = first;
+    bool ended = false;
+    while (!ended) {
+      int n = std::snprintf(buf, sizeof buf, "%-8.8s%4d", id, year);
+      const int decade_end = (year / 10) * 10 + 9;
+      for (; year <= decade_end && year <= last; ++year) {
+        rnd = rnd * 1103515245u + 12345u;
+        uint32_t v = 50u + (rnd >> 16) % 3950u;
+        if (v == 999u) v = 1000u;  // 999 would end the series as a hundredths marker
+        n += std::snprintf(buf + n, sizeof buf - n, "%6u", v);
+      }
+      if (year > last && year <= decade_end) {
+        n += std::snprintf(buf + n, sizeof buf - n, "%6d", -9999);
+        ended = true;
+      }
+      out.append(buf, n);
+      out += "\r\n";
+      if (year > last && !ended) {
+        n = std::snprintf(buf, sizeof buf, "%-8.8s%4d%6d", id, year, -9999);
+        out.append(buf, n);
+        out += "\r\n";
+        ended = true;
+      }
+    }
+  }
+  return out;
+}
+
+const std::string& big_path() {
+  static const std::string path = [] {
+    std::string p = (std::filesystem::temp_directory_path() / "trread_bench_big.rwl").string();
+    std::ofstream(p, std::ios::binary) << thousandths_file();
+    return p;
+  }();
+  return path;
+}
+
+// Writes nothing anywhere: the summary line is all trread says on a good file.
+class QuietConsole final : public recio::Console {
+ public:
+  void out(std::string_view t) override { if (getenv("TRREAD_BENCH_ECHO")) std::fwrite(t.data(), 1, t.size(), stderr); }
+  void flush() override {}
+  recio::Outcome in(std::string&) override { return recio::Outcome::eof; }
+  void err(std::string_view line) override { std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data()); }
+  [[noreturn]] void exit(int status) override {
+    std::fprintf(stderr, "the reading ended the program (status %d)\n", status);
+    std::exit(status == 0 ? 1 : status);
+  }
+};
+
+// trread alone: the file is opened once and rewound before every pass.
+void BM_Trread(benchmark::State& state) {
+  const std::string& path = big_path();
+  const auto bytes = static_cast<int64_t>(std::filesystem::file_size(path));
+  QuietConsole con;
+  recio::Session session(con);
+  if (!session.units().open(10, path, recio::Status::old)) {
+    state.SkipWithError("cannot open the generated file");
+    return;
+  }
+  ringdate::Store st;
+  ringdate::Trread trread(session);
+  for (auto _ : state) {
+    session.units().rewind(10);
+    trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    benchmark::DoNotOptimize(st.wrk(1, 1));
+  }
+  if (st.nser != ringdate::mxser) state.SkipWithError("not every series was read");
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_Trread)->Unit(benchmark::kMillisecond);
+
+// Opening the file (reading and splitting it into records) and trread together.
+void BM_OpenAndTrread(benchmark::State& state) {
+  const std::string& path = big_path();
+  const auto bytes = static_cast<int64_t>(std::filesystem::file_size(path));
+  QuietConsole con;
+  recio::Session session(con);
+  ringdate::Store st;
+  ringdate::Trread trread(session);
+  for (auto _ : state) {
+    if (!session.units().open(10, path, recio::Status::old)) {
+      state.SkipWithError("cannot open the generated file");
+      return;
+    }
+    trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    session.units().close(10);
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_OpenAndTrread)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
