@@ -68,7 +68,7 @@ void Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<f
   read(id, ifyr, nval, vals, icnt, nread, iunit, iecho, mode, title, ltitle, maxlen, hdr);
 }
 
-void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
+void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval_out, std::span<float> vals,
                 std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
                 std::string& mode, std::string& title, std::size_t ltitle, int32_t maxlen,
                 std::array<std::string, 3>& hdr) {
@@ -87,25 +87,52 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
   const std::size_t nstore =
       maxlen > 0 ? std::min(vals.size(), static_cast<std::size_t>(maxlen)) : vals.size();
 
-  nval = 0;
+  // The destinations of the two parses, set up once per call.
+  const std::array<recio::In, 22> index_items{
+      recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pc_[0]), recio::In(pv_[1]),
+      recio::In(pc_[1]), recio::In(pv_[2]), recio::In(pc_[2]), recio::In(pv_[3]), recio::In(pc_[3]),
+      recio::In(pv_[4]), recio::In(pc_[4]), recio::In(pv_[5]), recio::In(pc_[5]), recio::In(pv_[6]),
+      recio::In(pc_[6]), recio::In(pv_[7]), recio::In(pc_[7]), recio::In(pv_[8]), recio::In(pc_[8]),
+      recio::In(pv_[9]), recio::In(pc_[9])};
+  const std::array<recio::In, 12> meas_items{
+      recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pv_[1]), recio::In(pv_[2]),
+      recio::In(pv_[3]), recio::In(pv_[4]), recio::In(pv_[5]), recio::In(pv_[6]), recio::In(pv_[7]),
+      recio::In(pv_[8]), recio::In(pv_[9])};
+
+  // The count is kept in a local (written back on every return) so that the value loop
+  // need not reload it through the caller's reference.
+  int32_t nval = 0;
+  struct WriteBack {
+    int32_t& to;
+    const int32_t& from;
+    ~WriteBack() { to = from; }
+  } write_back{nval_out, nval};
   int32_t ndata = 0, ntext = 0;
-  int32_t tail = 0;  // values taken from blank fields at the end of the last data line
+  // The positions taken from the last data line (to find blank fields at its end).
+  int32_t lo = 0, hi = 0;
+  bool last_index = false;
   nread = std::max(nread, 0) + 1;
   if (nread == 1)
     for (std::string& h : hdr) std::fill(h.begin(), h.end(), ' ');
 
   for (;;) {
     // Step 2: the next line, cut or padded to 80 columns.
-    if (s_->units().read_line(iunit, rec_) != recio::Outcome::ok) {
+    if (s_->units().read_line(iunit, line_) != recio::Outcome::ok) {
       // A series cut short by the end of the file keeps the values read, less the blank
       // fields that ended its last line; the next call meets the end again and reports it.
+      int32_t tail = 0;
+      for (int32_t i = hi; i >= lo && i >= 1; --i) {
+        std::string_view f = last_index ? std::string_view(data_line_).substr(10 + 7 * (i - 1), 7)
+                                        : std::string_view(data_line_).substr(12 + 6 * (i - 1), 6);
+        if (!blank(f)) break;
+        ++tail;
+      }
       nval -= std::min(nval, tail);
       if (nval > 0) return;
       nval = -999;
       nread = -999;
       return;
     }
-    line_.assign(rec_, 0, std::min(rec_.size(), kLine));
     line_.resize(kLine, ' ');
 
     // A blank line carries neither values nor text.
@@ -141,21 +168,12 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
     recio::Outcome got;
     if (index) {
       const recio::Layout& l = line_[5] == '-' ? i5 : line_[4] == '-' ? i6 : i4;
-      got = recio::read(l, line_,
-                        {recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pc_[0]),
-                         recio::In(pv_[1]), recio::In(pc_[1]), recio::In(pv_[2]), recio::In(pc_[2]),
-                         recio::In(pv_[3]), recio::In(pc_[3]), recio::In(pv_[4]), recio::In(pc_[4]),
-                         recio::In(pv_[5]), recio::In(pc_[5]), recio::In(pv_[6]), recio::In(pc_[6]),
-                         recio::In(pv_[7]), recio::In(pc_[7]), recio::In(pv_[8]), recio::In(pc_[8]),
-                         recio::In(pv_[9]), recio::In(pc_[9])});
+      got = recio::read(l, line_, index_items);
       pid_[6] = ' ';
       pid_[7] = ' ';
     } else {
       const recio::Layout& l = line_[7] == '-' ? m5 : line_[6] == '-' ? m6 : m4;
-      got = recio::read(l, line_,
-                        {recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pv_[1]),
-                         recio::In(pv_[2]), recio::In(pv_[3]), recio::In(pv_[4]), recio::In(pv_[5]),
-                         recio::In(pv_[6]), recio::In(pv_[7]), recio::In(pv_[8]), recio::In(pv_[9])});
+      got = recio::read(l, line_, meas_items);
     }
 
     // Step 6: a text line.
@@ -188,7 +206,10 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
     }
 
     // Step 8: the values.
-    tail = 0;
+    data_line_ = line_;
+    last_index = index;
+    lo = index ? 11 - n : 1;
+    hi = 0;
     if (!index) {
       for (int32_t i = 1; i <= n; ++i) {
         int32_t v = pv_[i - 1];
@@ -198,7 +219,7 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
           return;
         }
         if (v == 999) return;
-        tail = blank(std::string_view(line_).substr(12 + 6 * (i - 1), 6)) ? tail + 1 : 0;
+        hi = i;
         ++nval;
         if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.01f;
       }
@@ -206,7 +227,7 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> 
       for (int32_t i = 11 - n; i <= 10; ++i) {
         int32_t v = pv_[i - 1];
         if (v >= 9990) return;
-        tail = blank(std::string_view(line_).substr(10 + 7 * (i - 1), 7)) ? tail + 1 : 0;
+        hi = i;
         ++nval;
         if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.001f;
         if (store_counts_ && static_cast<std::size_t>(nval) <= icnt.size()) icnt[nval - 1] = pc_[i - 1];

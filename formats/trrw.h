@@ -31,8 +31,8 @@ class Trrw {
   Datar datar_;
   bool store_counts_ = true;  // the count-storing switch
   std::string line_ = std::string(80, ' ');
-  // Work area: the record as read, and the fields parsed from the current line.
-  std::string rec_;
+  // Work area: the fields parsed from the current line.
+  std::string data_line_ = std::string(80, ' ');  // the last data line of the series
   std::string pid_ = std::string(8, ' ');
   int32_t pyr_ = 0;
   std::array<int32_t, 10> pv_{};

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "formats/rinfrn.h"
 #include "tucson_rig.h"
 
 using namespace tucson_test;
@@ -95,28 +96,6 @@ TEST(TrrwRead, IndexSkipsLeadingPositionsAndStoresCounts) {
   EXPECT_EQ(q.id, "XYZ     ");
   EXPECT_EQ(q.nval, 6);
   EXPECT_EQ(q.icnt[0], -7);
-}
-
-TEST(TrrwRead, YearWidthFollowsTheMinusSign) {
-  struct Case {
-    std::string line;
-    int32_t year;
-    std::string id;
-  } cases[] = {
-      {"ABCDEFG-1234   100   200   300   400   500   600   700   800   900   999\n", -1234, "ABCDEFG "},
-      {"ABCDEF-12345   100   200   300   400   500   999\n", -12345, "ABCDEF  "},
-      {"ABCDEFGH -15   100   200   300   400   500   999\n", -15, "ABCDEFGH"},
-  };
-  for (const Case& c : cases) {
-    Rig rig;
-    ASSERT_TRUE(rig.open(c.line));
-    ringdate::Trrw trrw(rig.s);
-    int32_t nread = 0;
-    Series r = read_one(trrw, nread, "MR");
-    EXPECT_EQ(r.ifyr, c.year) << c.line;
-    EXPECT_EQ(r.id, c.id) << c.line;
-    EXPECT_EQ(r.nval, c.year == -1234 ? 4 : 5) << c.line;
-  }
 }
 
 TEST(TrrwRead, TextLinesAreEchoedAndLimited) {
@@ -317,6 +296,29 @@ TEST(TrrwWrite, RoundTripsGiveTheSameSeries) {
         }
         EXPECT_EQ(read_one(trrw, nread, "MR").nval, -999);
       }
+    }
+  }
+}
+
+TEST(TrrwWrite, CruLayoutReadsBackThroughTheCruReader) {
+  // Hundredths in the CRU layout: the CRU reader (F4.2) gives back the values written.
+  const std::vector<float> v = {0.98f, 1.25f, 0.5f, 1.0f, 2.37f, 0.01f, 1.5f, 0.75f, 1.11f, 0.9f, 1.3f, 0.66f};
+  for (int32_t first : {1655, 1650, -5}) {
+    Rig rig;
+    write_one(rig, "CR", "CRU001", first, v, {3});
+    ASSERT_TRUE(rig.s.units().open(10, "out", recio::Status::old));
+    ringdate::Rinfrn rinfrn(rig.s);
+    std::string id(8, ' '), title(80, ' ');
+    int32_t ifyr = 0, nval = 0, nread = 0;
+    std::vector<float> vals(2000, -1.0f);
+    std::vector<int32_t> icnt(10000, 0);
+    rinfrn(id, ifyr, nval, vals, icnt, nread, 10, title, 2000);
+    EXPECT_EQ(id, "CRU001  ");
+    EXPECT_EQ(ifyr, first);
+    ASSERT_EQ(nval, static_cast<int32_t>(v.size()));
+    for (std::size_t k = 0; k < v.size(); ++k) {
+      EXPECT_NEAR(vals[k], v[k], 1e-5f) << first << " " << k;
+      EXPECT_EQ(icnt[k], 3);
     }
   }
 }
