@@ -34,15 +34,15 @@ struct Items {
   std::vector<std::string> texts;
   std::vector<recio::In> in;
 
-  explicit Items(const std::string& spec) {
-    for (std::size_t i = 0; i < spec.size() && kinds.size() < 32; ++i) {
-      char c = static_cast<char>(std::tolower(static_cast<unsigned char>(spec[i])));
+  explicit Items(const std::string& items_text) {
+    for (std::size_t i = 0; i < items_text.size() && kinds.size() < 32; ++i) {
+      char c = static_cast<char>(std::tolower(static_cast<unsigned char>(items_text[i])));
       if (c == 'i' || c == 'f') {
         kinds.push_back(c);
       } else if (c == 'a') {
         std::size_t w = 0, j = i + 1;
-        while (j < spec.size() && j < i + 4 && std::isdigit(static_cast<unsigned char>(spec[j])))
-          w = w * 10 + static_cast<std::size_t>(spec[j++] - '0');
+        while (j < items_text.size() && j < i + 4 && std::isdigit(static_cast<unsigned char>(items_text[j])))
+          w = w * 10 + static_cast<std::size_t>(items_text[j++] - '0');
         if (j == i + 1) w = 8;
         i = j - 1;
         kinds.push_back('a');

@@ -23,7 +23,7 @@ struct Case {
   int id;
   const char* prog;
   const char* layout;
-  const char* spec;
+  const char* items_text;
   const char* records;
   const char* result;
 };
@@ -419,10 +419,10 @@ struct Item {
 constexpr int32_t kUnsetI = -777777777;
 constexpr float kUnsetR = -7.777E-33f;
 
-// Item spec: R, I, An, x*n, "x n", ( ... )*n; options @INT=n and @THEN=n.
-void parse_spec(const std::string& spec, std::vector<Item>& items, int& internal, int& then) {
+// Item items_text: R, I, An, x*n, "x n", ( ... )*n; options @INT=n and @THEN=n.
+void parse_spec(const std::string& items_text, std::vector<Item>& items, int& internal, int& then) {
   std::vector<std::string> toks;
-  for (const std::string& t : split(spec, ' '))
+  for (const std::string& t : split(items_text, ' '))
     if (!t.empty()) toks.push_back(t);
   std::vector<Item> group;
   bool in_group = false;
@@ -511,7 +511,7 @@ std::string show_real(float r) {
 void run_fmtread(const Case& c) {
   std::vector<Item> items;
   int internal = 0, then = 0;
-  parse_spec(c.spec, items, internal, then);
+  parse_spec(c.items_text, items, internal, then);
   std::vector<In> ins;
   for (Item& it : items) {
     if (it.type == 'I') ins.emplace_back(it.i);
@@ -572,34 +572,34 @@ void run_fmtread(const Case& c) {
 // ---------------------------------------------------------------- writes
 
 // Items: I=v,v,a:b  R=v,v  A='text' | A=text  An='text'; options @TIMES=k @NOADV @INT=.
-bool parse_out_items(const std::string& spec, std::vector<std::string>& texts, std::vector<Out>& items,
+bool parse_out_items(const std::string& items_text, std::vector<std::string>& texts, std::vector<Out>& items,
                      int& times) {
   std::vector<std::pair<char, std::string>> raw;  // kind, value (texts kept in `texts`)
   size_t i = 0;
   texts.reserve(64);
-  while (i < spec.size()) {
-    if (spec[i] == ' ') {
+  while (i < items_text.size()) {
+    if (items_text[i] == ' ') {
       ++i;
       continue;
     }
-    if (spec.compare(i, 7, "@TIMES=") == 0) {
-      size_t e = spec.find(' ', i);
-      times = std::stoi(spec.substr(i + 7, e - i - 7));
-      i = e == std::string::npos ? spec.size() : e;
+    if (items_text.compare(i, 7, "@TIMES=") == 0) {
+      size_t e = items_text.find(' ', i);
+      times = std::stoi(items_text.substr(i + 7, e - i - 7));
+      i = e == std::string::npos ? items_text.size() : e;
       continue;
     }
-    if (spec[i] == '@') return false;  // @NOADV, @INT: not this layer's concern
-    char kind = spec[i];
-    size_t eq = spec.find('=', i);
-    std::string name = spec.substr(i, eq - i);
+    if (items_text[i] == '@') return false;  // @NOADV, @INT: not this layer's concern
+    char kind = items_text[i];
+    size_t eq = items_text.find('=', i);
+    std::string name = items_text.substr(i, eq - i);
     i = eq + 1;
     if (kind == 'A') {
       std::string t;
-      if (i < spec.size() && spec[i] == '\'') {
+      if (i < items_text.size() && items_text[i] == '\'') {
         ++i;
         for (;;) {
-          if (spec[i] == '\'') {
-            if (i + 1 < spec.size() && spec[i + 1] == '\'') {
+          if (items_text[i] == '\'') {
+            if (i + 1 < items_text.size() && items_text[i + 1] == '\'') {
               t += '\'';
               i += 2;
               continue;
@@ -607,12 +607,12 @@ bool parse_out_items(const std::string& spec, std::vector<std::string>& texts, s
             ++i;
             break;
           }
-          t += spec[i++];
+          t += items_text[i++];
         }
       } else {
-        size_t e = spec.find(' ', i);
-        if (e == std::string::npos) e = spec.size();
-        t = spec.substr(i, e - i);
+        size_t e = items_text.find(' ', i);
+        if (e == std::string::npos) e = items_text.size();
+        t = items_text.substr(i, e - i);
         i = e;
       }
       if (name.size() > 1) t.resize(std::stoi(name.substr(1)), ' ');
@@ -620,9 +620,9 @@ bool parse_out_items(const std::string& spec, std::vector<std::string>& texts, s
       items.emplace_back(texts.back());
       continue;
     }
-    size_t e = spec.find(' ', i);
-    if (e == std::string::npos) e = spec.size();
-    for (const std::string& v : split(spec.substr(i, e - i), ',')) {
+    size_t e = items_text.find(' ', i);
+    if (e == std::string::npos) e = items_text.size();
+    for (const std::string& v : split(items_text.substr(i, e - i), ',')) {
       if (kind == 'I') {
         size_t colon = v.find(':');
         if (colon != std::string::npos) {
@@ -644,7 +644,7 @@ void run_fmtwrite(const Case& c) {
   std::vector<std::string> texts;
   std::vector<Out> items;
   int times = 1;
-  if (!parse_out_items(c.spec, texts, items, times)) return;
+  if (!parse_out_items(c.items_text, texts, items, times)) return;
   std::vector<std::string> expect = split(unescape(c.result), '\n');
   Layout layout = Layout::fixed(c.layout);
   // The bytes a file gets: each record ends with a line end unless the layout ends in "$".
@@ -672,15 +672,15 @@ void run_fmtwrite(const Case& c) {
 // ---------------------------------------------------------------- free form
 
 void run_listread(const Case& c) {
-  std::string spec = c.spec;
+  std::string items_text = c.items_text;
   std::vector<std::string> expect = split(unescape(c.result), '\n');
   std::string text = unescape(c.records);
-  if (spec.find("EXT") != std::string::npos) return;  // multi-record integer reads: not offered
-  size_t cut = spec.find("INT=");
-  if (cut != std::string::npos) text.resize(std::stoi(spec.substr(cut + 4)), ' ');
+  if (items_text.find("EXT") != std::string::npos) return;  // multi-record integer reads: not offered
+  size_t cut = items_text.find("INT=");
+  if (cut != std::string::npos) text.resize(std::stoi(items_text.substr(cut + 4)), ' ');
   bool ok = expect[0] == "OK";
-  if (spec[0] == 'I') {
-    if (spec.rfind("I*", 0) == 0) return;  // several integers from one text: not offered
+  if (items_text[0] == 'I') {
+    if (items_text.rfind("I*", 0) == 0) return;  // several integers from one text: not offered
     std::optional<int32_t> v = recio::read_free_int(text);
     if (ok && expect[1] != "unset") {
       ASSERT_TRUE(v.has_value()) << "case " << c.id;
@@ -688,8 +688,8 @@ void run_listread(const Case& c) {
     } else {
       EXPECT_FALSE(v.has_value()) << "case " << c.id;
     }
-  } else if (spec.rfind("R*", 0) == 0) {
-    int n = std::stoi(spec.substr(2));
+  } else if (items_text.rfind("R*", 0) == 0) {
+    int n = std::stoi(items_text.substr(2));
     std::vector<float> vals(n, kUnsetR);
     testing_support::MemoryFileSystem fs;
     fs.files["t"] = text + "\n";
