@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -108,22 +110,32 @@ struct VirtualDisplay {
   bool up = false;
   VirtualDisplay() {
     if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
-    const int n = 500 + static_cast<int>(::getpid() % 400);
-    name = ":" + std::to_string(n);
+    // Xvfb picks a free display itself and writes its number once it accepts connections,
+    // so neither a stale socket nor a slow start can fool the test.
+    int fds[2];
+    if (::pipe(fds) != 0) return;
     pid = ::fork();
     if (pid == 0) {
+      ::close(fds[0]);
       const int null = ::open("/dev/null", O_WRONLY);
       ::dup2(null, 1);
       ::dup2(null, 2);
-      ::execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-              "tcp", static_cast<char*>(nullptr));
+      const std::string fd = std::to_string(fds[1]);
+      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+              "-nolisten", "tcp", static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-    for (int i = 0; i < 100 && !up; ++i) {
-      std::this_thread::sleep_for(100ms);
-      up = ::access(sock.c_str(), F_OK) == 0;
+    ::close(fds[1]);
+    std::string digits;
+    struct pollfd p = {fds[0], POLLIN, 0};
+    while (::poll(&p, 1, 20000) > 0) {
+      char c;
+      if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
+      digits += c;
     }
+    ::close(fds[0]);
+    up = !digits.empty();
+    if (up) name = ":" + digits;
   }
   ~VirtualDisplay() {
     if (pid > 0) {
