@@ -406,47 +406,6 @@ TEST(PlplotPlotter, ASaveThatCannotBeWrittenIsToldAndTheMenuGoesOn) {
   EXPECT_EQ(count(con.output, "enter option number > "), 2u);
 }
 
-// A virtual X server for the test; skips when Xvfb is not installed.
-struct VirtualDisplay {
-  pid_t pid = -1;
-  std::string name;
-  bool up = false;
-  VirtualDisplay() {
-    if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
-    // Xvfb picks a free display itself and writes its number once it accepts connections,
-    // so neither a stale socket nor a slow start can fool the test.
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid = ::fork();
-    if (pid == 0) {
-      ::close(fds[0]);
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, 1);
-      ::dup2(null, 2);
-      const std::string fd = std::to_string(fds[1]);
-      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-              "-nolisten", "tcp", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(fds[1]);
-    std::string digits;
-    struct pollfd p = {fds[0], POLLIN, 0};
-    while (::poll(&p, 1, 20000) > 0) {
-      char c;
-      if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
-      digits += c;
-    }
-    ::close(fds[0]);
-    up = !digits.empty();
-    if (up) name = ":" + digits;
-  }
-  ~VirtualDisplay() {
-    if (pid > 0) {
-      ::kill(pid, SIGTERM);
-      ::waitpid(pid, nullptr, 0);
-    }
-  }
-};
 
 // Number of distinct colours on the screen of `display` (0 when it cannot be captured).
 int screen_colours(const std::string& display) {
@@ -482,7 +441,7 @@ class CapturingConsole : public ScriptConsole {
 };
 
 TEST(PlplotPlotter, TheWindowStaysOpenWhileTheMenuWaits) {
-  VirtualDisplay x;
+  testing_support::VirtualDisplay x;
   if (!x.up) GTEST_SKIP() << "no virtual X server";
   if (::system("command -v xwd >/dev/null && command -v convert >/dev/null") != 0) {
     GTEST_SKIP() << "no screen capture tools";

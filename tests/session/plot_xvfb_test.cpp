@@ -1,13 +1,11 @@
 // The built program drawing its comparison plot: on a virtual X server, with the window
 // captured while the plot options menu waits, and with no display at all.
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
@@ -104,47 +102,6 @@ class Running {
   bool done_ = false;
 };
 
-struct VirtualDisplay {
-  pid_t pid = -1;
-  std::string name;
-  bool up = false;
-  VirtualDisplay() {
-    if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
-    // Xvfb picks a free display itself and writes its number once it accepts connections,
-    // so neither a stale socket nor a slow start can fool the test.
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid = ::fork();
-    if (pid == 0) {
-      ::close(fds[0]);
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, 1);
-      ::dup2(null, 2);
-      const std::string fd = std::to_string(fds[1]);
-      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-              "-nolisten", "tcp", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(fds[1]);
-    std::string digits;
-    struct pollfd p = {fds[0], POLLIN, 0};
-    while (::poll(&p, 1, 20000) > 0) {
-      char c;
-      if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
-      digits += c;
-    }
-    ::close(fds[0]);
-    up = !digits.empty();
-    if (up) name = ":" + digits;
-  }
-  ~VirtualDisplay() {
-    if (pid > 0) {
-      ::kill(pid, SIGTERM);
-      ::waitpid(pid, nullptr, 0);
-    }
-  }
-};
-
 // Distinct colours on the screen, and the names of the top-level windows.
 int screen_colours_now(const std::string& display);
 
@@ -188,35 +145,50 @@ std::string example() {
 // end of the picks, return.
 const std::vector<std::string> to_the_plot = {"pine.rwl", "", "N", "1", "2", "", ""};
 
+// Leaves the comparison and the program from the plot options menu.
+void leave(Running& p) {
+  p.send("");
+  p.send("X");
+  p.send("");
+}
+
 TEST(PlotSession, TheWindowIsShownWhileTheMenuWaitsAndASaveWritesPostScript) {
-  VirtualDisplay x;
-  if (!x.up) GTEST_SKIP() << "Xvfb is not installed";
   if (std::system("command -v xwd >/dev/null && command -v convert >/dev/null && "
                   "command -v xwininfo >/dev/null") != 0) {
     GTEST_SKIP() << "no screen capture tools";
   }
-  session::Workspace w;
-  w.write("pine.rwl", example());
-  Running p(w.path(""), x.name);
-  for (const auto& a : to_the_plot) p.send(a);
-  ASSERT_TRUE(p.wait_for(menu_prompt, 1)) << p.output();
-  std::this_thread::sleep_for(300ms);
-  EXPECT_NE(windows(x.name).find("\"PLplot\""), std::string::npos) << windows(x.name);
-  EXPECT_GE(screen_colours(x.name), 3);  // background, frame, curves
-  p.send("s");
-  ASSERT_TRUE(p.wait_for(menu_prompt, 2)) << p.output();
-  EXPECT_EQ(w.read("pine.rwl_DATA.PLTS").substr(0, 4), "%!PS");
-  // Saving leaves the window as it was.
-  EXPECT_NE(windows(x.name).find("\"PLplot\""), std::string::npos);
-  EXPECT_GE(screen_colours(x.name), 3);
-  // Continue, leave the comparison with a letter that is no edit choice, end the picks.
-  p.send("");
-  p.send("X");
-  p.send("");
-  EXPECT_EQ(p.finish(), 0) << p.output();
-  EXPECT_EQ(p.output().find("SCREEN.ps"), std::string::npos);
-  EXPECT_TRUE(w.exists("pine.rwl_COR"));
-  EXPECT_FALSE(w.exists("pine.rwl_DATA_SCREEN.ps"));
+  // A fresh virtual server now and then refuses the program's first connection; one more
+  // try with a new server tells that apart from a program that never opens its window.
+  for (int attempt = 1;; ++attempt) {
+    testing_support::VirtualDisplay x;
+    if (!x.up) GTEST_SKIP() << "Xvfb is not installed";
+    session::Workspace w;
+    w.write("pine.rwl", example());
+    Running p(w.path(""), x.name);
+    for (const auto& a : to_the_plot) p.send(a);
+    ASSERT_TRUE(p.wait_for(menu_prompt, 1)) << p.output();
+    if (attempt == 1 && p.output().find("SCREEN.ps") != std::string::npos) {
+      leave(p);
+      p.finish();
+      continue;
+    }
+    std::this_thread::sleep_for(300ms);
+    EXPECT_NE(windows(x.name).find("\"PLplot\""), std::string::npos) << windows(x.name);
+    EXPECT_GE(screen_colours(x.name), 3);  // background, frame, curves
+    p.send("s");
+    ASSERT_TRUE(p.wait_for(menu_prompt, 2)) << p.output();
+    EXPECT_EQ(w.read("pine.rwl_DATA.PLTS").substr(0, 4), "%!PS");
+    // Saving leaves the window as it was.
+    EXPECT_NE(windows(x.name).find("\"PLplot\""), std::string::npos);
+    EXPECT_GE(screen_colours(x.name), 3);
+    // Continue, leave the comparison with a letter that is no edit choice, end the picks.
+    leave(p);
+    EXPECT_EQ(p.finish(), 0) << p.output();
+    EXPECT_EQ(p.output().find("SCREEN.ps"), std::string::npos);
+    EXPECT_TRUE(w.exists("pine.rwl_COR"));
+    EXPECT_FALSE(w.exists("pine.rwl_DATA_SCREEN.ps"));
+    return;
+  }
 }
 
 TEST(PlotSession, WithoutADisplayThePlotGoesToAPictureFileAndTheRunCompletes) {

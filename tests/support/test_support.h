@@ -47,6 +47,18 @@ class MemoryFileSystem : public recio::FileSystem {
   bool fail_writes = false;
 };
 
+// A virtual X server for one test: Xvfb picks a free display and reports it once it accepts
+// connections. `up` is false when Xvfb is not installed or did not start.
+struct VirtualDisplay {
+  VirtualDisplay();
+  ~VirtualDisplay();
+  VirtualDisplay(const VirtualDisplay&) = delete;
+  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+  int pid = -1;
+  std::string name;
+  bool up = false;
+};
+
 // ../shared beside the checkout, or "" when it is absent (tests then skip).
 std::string shared_dir();
 std::string source_dir();
