@@ -25,7 +25,7 @@
 #include "bench/bigfile.h"
 #include "formats/trread.h"
 #include "main/driver.h"
-#include "main/store.h"
+#include "core/store.h"
 #include "recio/session.h"
 
 namespace {

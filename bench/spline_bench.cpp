@@ -32,7 +32,7 @@ float width(uint32_t& seed, int32_t year, int32_t series) {
 void BM_SplineFit(benchmark::State& state) {
   QuietConsole console;
   recio::Session session(console);
-  auto spline = std::make_unique<ringdate::Spline>(session);
+  auto spline = std::make_unique<ringdate::Spline>();
   const auto n = static_cast<int32_t>(state.range(0));
   std::vector<float> y(static_cast<std::size_t>(n)), g(y.size());
   uint32_t seed = 1;
@@ -53,7 +53,7 @@ void BM_DetrendFullStore(benchmark::State& state) {
   recio::Session session(console);
   auto store = std::make_unique<Store>();
   auto tsi1 = std::make_unique<Tsi1>();
-  auto spline = std::make_unique<Spline>(session);
+  auto spline = std::make_unique<Spline>();
   uint32_t seed = 7;
   store->nser = mxser;
   for (int32_t i = 1; i <= mxser; ++i) {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "formats/trread.h"
-#include "main/store.h"
+#include "core/store.h"
 #include "recio/session.h"
 
 namespace {

@@ -21,19 +21,14 @@ constexpr float not_positive_definite = -9999.0f;
 
 }  // namespace
 
-void Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p, int32_t iper) {
+SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p, int32_t iper) {
   // 1. Too short: only the marker.
   if (n < 4) {
     if (!g.empty()) g[0] = too_short;
-    return;
+    return SplineStatus::too_short;
   }
-  // 2. Too long for the work area: the program ends.
-  if (n > MXY) {
-    static const recio::Layout too_long = recio::Layout::fixed(
-        "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN SUBROUTINE ***'/)");
-    s_->write(too_long);
-    s_->stop();
-  }
+  // 2. Too long for the work area.
+  if (n > MXY) return SplineStatus::too_long;
   const auto un = static_cast<std::size_t>(n);
   if (y.size() < un || g.size() < un) throw std::invalid_argument("spline: arrays shorter than n");
   auto Y = [&](int32_t i) { return static_cast<double>(y[static_cast<std::size_t>(i - 1)]); };
@@ -78,9 +73,8 @@ void Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g,
       const double yy = diag - l1 * l1 - l2 * l2;
       // Written as "not less" so that a NaN pivot also counts as a failure.
       if (!(diag < diag + rn * yy)) {
-        s_->line(">> Sbr SPLINE: Matrix not positive definite");
         g[0] = not_positive_definite;
-        return;
+        return SplineStatus::not_positive_definite;
       }
       const double ri = 1.0 / std::sqrt(yy);
       a(i, 3) = ri;
@@ -122,6 +116,7 @@ void Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g,
   for (int32_t i = 3; i <= m; ++i) put(i, v(i - 2) - 2.0 * v(i - 1) + v(i));
   put(n - 1, x(m - 1) - 2.0 * x(m));
   put(n, x(m));
+  return SplineStatus::ok;
 }
 
 }  // namespace ringdate

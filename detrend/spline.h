@@ -7,20 +7,21 @@
 #include <cstdint>
 #include <span>
 
-#include "recio/session.h"
+#include "core/limits.h"
 
 namespace ringdate {
 
+// How a fit ended. The caller decides what to tell the user.
+enum class SplineStatus { ok, too_short, not_positive_definite, too_long };
+
 class Spline {
  public:
-  static constexpr int32_t MXY = 2000;
-  explicit Spline(recio::Session& session) : s_(&session) {}
+  static constexpr int32_t MXY = mxyr;
   // Fits the curve g(1..n) to y(1..n); p receives the smoothing parameter. On failure g(1)
-  // is -9998 (n < 4) or -9999 (not positive definite); n > MXY ends the program.
-  void operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p, int32_t iper);
+  // is -9998 (n < 4) or -9999 (not positive definite); n > MXY leaves g untouched.
+  SplineStatus operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p, int32_t iper);
 
  private:
-  recio::Session* s_;
   std::array<std::array<double, 3>, MXY> a_{};  // band rows: second sub-, first sub-, main diagonal
   std::array<double, MXY> v_{};
   // 1-based views of the work area: band slot A(i,j), j = 1..3, and vector element V(i).

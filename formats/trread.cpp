@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "main/store.h"
+#include "core/store.h"
 
 namespace ringdate {
 

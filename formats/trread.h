@@ -11,7 +11,7 @@
 #include "formats/cdf.h"
 #include "formats/rinfrn.h"
 #include "formats/trrw.h"
-#include "main/matrix.h"
+#include "core/matrix.h"
 #include "recio/session.h"
 
 namespace ringdate {

@@ -10,7 +10,7 @@
 
 #include "formats/trread.h"
 #include "fuzz/fuzz_support.h"
-#include "main/store.h"
+#include "core/store.h"
 #include "recio/session.h"
 
 #ifndef RINGDATE_FUZZ_MODE

@@ -23,7 +23,7 @@ std::string field20(std::string_view text) {
 
 }  // namespace
 
-void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline) {
+bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline) {
   // A series the spline cannot fit keeps its measurements; the console says which one.
   static const recio::Layout short_msg =
       recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (too short for the spline)')");
@@ -32,7 +32,7 @@ void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
 
   store.units = field20("INDICES");
   const int32_t nser = std::clamp(store.nser, 0, mxser);
-  if (nser == 0) return;
+  if (nser == 0) return true;
   const int32_t iyrmin = store.iyrmin();
   const auto rows = static_cast<int64_t>(store.wrk.rows());
   float p = 0.0f;
@@ -48,7 +48,14 @@ void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
     const auto w = store.wrk.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(d), len);
     const std::span<float> vec = tsi1.vec.span().first(std::min(len, tsi1.vec.size()));
     std::copy(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(vec.size()), vec.begin());
-    spline(n, tsi1.vec.span(), store.curve.span(), p, iper);
+    const SplineStatus fit = spline(n, tsi1.vec.span(), store.curve.span(), p, iper);
+    if (fit == SplineStatus::too_long) {
+      static const recio::Layout too_long = recio::Layout::fixed(
+          "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN SUBROUTINE ***'/)");
+      session.write(too_long);
+      return false;
+    }
+    if (fit == SplineStatus::not_positive_definite) session.line(">> Sbr SPLINE: Matrix not positive definite");
 
     const float mark = store.curve(1);
     if (n < 4 || mark == -9998.0f || mark == -9999.0f) {
@@ -63,6 +70,7 @@ void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
       w[k] = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
     }
   }
+  return true;
 }
 
 }  // namespace ringdate

@@ -2,12 +2,13 @@
 #pragma once
 
 #include "detrend/spline.h"
-#include "main/store.h"
+#include "core/store.h"
 #include "recio/session.h"
 
 namespace ringdate {
 
 // Turns the working values of every series into indices and sets units to "INDICES".
-void detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline);
+// False when a series is too long for the spline (the message is written; the caller stops).
+bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline);
 
 }  // namespace ringdate

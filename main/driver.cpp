@@ -34,7 +34,6 @@ Program::Program(recio::Console& console, recio::FileSystem& fs)
       query_(session_),
       qforma_(session_),
       trread_(session_),
-      spline_(session_),
       cmpdrw_(session_, plotter_),
       cmpplt_(session_, cmpdrw_) {}
 
@@ -146,7 +145,7 @@ void Program::ask_detrending() {
   yesno_ = session_.answer(1);
   if (yesno_[0] == '/') exit_program();  // the prompt offers "/ TO EXIT"
   if (yes(yesno_[0])) {
-    detrend_store(session_, store_, tsi1_, spline_);
+    if (!detrend_store(session_, store_, tsi1_, spline_)) session_.stop();
     store_.units = padded("INDICES", 20);
     session_.write(done);
   } else {

@@ -11,7 +11,7 @@
 #include "formats/trread.h"
 #include "main/answers.h"
 #include "main/picking.h"
-#include "main/store.h"
+#include "core/store.h"
 #include "plot/cmpdrw.h"
 #include "plot/cmpplt.h"
 #include "plot/plotter.h"

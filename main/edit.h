@@ -2,7 +2,7 @@
 // full series in the store, in both the working and the measured values.
 #pragma once
 
-#include "main/store.h"
+#include "core/store.h"
 
 namespace ringdate {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "main/store.h"
+#include "core/store.h"
 
 namespace ringdate {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "main/store.h"
+#include "core/store.h"
 #include "plot/plotter.h"
 #include "plot/pltsty.h"
 #include "plot/records.h"

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "main/matrix.h"
-#include "main/store.h"
+#include "core/matrix.h"
+#include "core/store.h"
 #include "plot/records.h"
 #include "recio/session.h"
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "main/matrix.h"
-#include "main/store.h"
+#include "core/matrix.h"
+#include "core/store.h"
 #include "recio/session.h"
 
 namespace ringdate {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "main/matrix.h"
-#include "main/store.h"
+#include "core/matrix.h"
+#include "core/store.h"
 
 namespace ringdate {
 

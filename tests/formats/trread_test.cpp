@@ -11,7 +11,7 @@
 #include <map>
 #include <sstream>
 
-#include "main/store.h"
+#include "core/store.h"
 #include "tucson_rig.h"
 
 using namespace tucson_test;

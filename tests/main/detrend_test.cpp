@@ -23,7 +23,7 @@ struct StoreRun {
   recio::Session session{console, fs};
   std::unique_ptr<Store> store = std::make_unique<Store>();
   std::unique_ptr<Tsi1> tsi1 = std::make_unique<Tsi1>();
-  std::unique_ptr<Spline> spline = std::make_unique<Spline>(session);
+  std::unique_ptr<Spline> spline = std::make_unique<Spline>();
 
   // Files one series on the common axis starting at `iyrmin`.
   void add(const std::string& id, int32_t first, const std::vector<float>& v, int32_t iyrmin) {
@@ -72,7 +72,7 @@ TEST(DetrendStore, TurnsEverySeriesIntoIndicesAndKeepsMeasurements) {
     const auto n = c.v->size();
     std::vector<float> g(n);
     float p = 0.0f;
-    Spline fresh(r.session);
+    Spline fresh;
     fresh(static_cast<int32_t>(n), *c.v, g, p, 20);
     double mean = 0;
     for (std::size_t k = 0; k < n; ++k) {

@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "main/matrix.h"
+#include "core/limits.h"
+#include "core/matrix.h"
 
 namespace ringdate {
-
-constexpr int32_t mxyr = 2000;   // rows: the longest common calendar axis, in years
-constexpr int32_t mxser = 400;   // columns: most series in a file, most picks in a pass
-constexpr float rmiss = -9.99f;  // no value for this year
-constexpr int32_t no_edit = -9999;
 
 // The picked series and the posted edit.
 struct Tsi1 {
