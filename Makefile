@@ -30,10 +30,13 @@ run: $(BUILD)/ringdate
 	cd examples && ../$(BUILD)/ringdate
 
 test-plain: $(BUILD)/ringdate
+	cmake -S . -B $(BUILD) -DRINGDATE_WERROR=ON >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
 	@[ -f $(ASAN)/CMakeCache.txt ] || cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DRINGDATE_SANITIZE=ON >/dev/null
+	cmake -S . -B $(ASAN) -DRINGDATE_WERROR=ON >/dev/null
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 

@@ -12,7 +12,7 @@ Trread::Trread(recio::Session& session)
 
 void Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string& mode,
                         int32_t& nser, Matrix<int32_t>& iyr, std::vector<std::string>& ids,
-                        int32_t mxyr, int32_t mxser) {
+                        int32_t max_years, int32_t max_series) {
   static const recio::Layout too_long = recio::Layout::fixed(
       "(/1X,'*** Series read in exceeds maximum allowable ','length: ',A8,2X,I5,' > ',I5,"
       "' MAX ***')");
@@ -25,9 +25,9 @@ void Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string
       recio::Layout::fixed("(/,1X,I6,' series from',I7,' to',I7,I8,' years')");
 
   // The limits may not exceed what the caller's arrays hold.
-  const int32_t lyr = std::min<int64_t>({mxyr, static_cast<int64_t>(wrk.rows()),
+  const int32_t lyr = std::min<int64_t>({max_years, static_cast<int64_t>(wrk.rows()),
                                          static_cast<int64_t>(curve.size())});
-  const int32_t lser = std::min<int64_t>({mxser, static_cast<int64_t>(wrk.cols()),
+  const int32_t lser = std::min<int64_t>({max_series, static_cast<int64_t>(wrk.cols()),
                                           static_cast<int64_t>(ids.size()),
                                           static_cast<int64_t>(iyr.rows()) - 1});
   const std::string_view m(mode);
@@ -88,7 +88,8 @@ void Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string
     iyr(nser, 2) = static_cast<int32_t>(last);
     iyrmin = static_cast<int32_t>(lo);
     iyrmax = static_cast<int32_t>(hi);
-    for (int32_t k = 1; k <= nval_; ++k) wrk(k, nser) = curve(k);
+    const auto values = curve.span().first(static_cast<std::size_t>(std::max(nval_, 0)));
+    std::copy(values.begin(), values.end(), wrk.column(static_cast<std::size_t>(nser)).begin());
   }
 
   // Step 4.

@@ -21,7 +21,7 @@ class Trread {
   explicit Trread(recio::Session& session);
   void operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string& mode,
                   int32_t& nser, Matrix<int32_t>& iyr, std::vector<std::string>& ids,
-                  int32_t mxyr, int32_t mxser);
+                  int32_t max_years, int32_t max_series);
 
   Trrw& trrw() { return trrw_; }
 

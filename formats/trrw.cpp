@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/limits.h"
+
 namespace ringdate {
 namespace {
 
@@ -213,12 +215,12 @@ void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval_out, std::span<flo
     if (!index) {
       for (int32_t i = 1; i <= n; ++i) {
         int32_t v = pv_[i - 1];
-        if (v == -9999) {
+        if (v == end_thousandths) {
           std::size_t ns = std::min(static_cast<std::size_t>(nval), nstore);
           for (std::size_t k = 0; k < ns; ++k) vals[k] *= 0.1f;
           return;
         }
-        if (v == 999) return;
+        if (v == end_hundredths) return;
         hi = i;
         ++nval;
         if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.01f;
@@ -258,13 +260,13 @@ void Trrw::write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span
     for (int32_t i = 1; i <= n; ++i) {
       ++k;
       if (k > nval || static_cast<std::size_t>(k) > nv) {
-        iv[i - 1] = -9999;
+        iv[i - 1] = end_thousandths;
         n = i;
         finished = true;
         break;
       }
       int32_t v = scaled(vals[k - 1], 1000.0f);
-      iv[i - 1] = v == 999 ? 1000 : v;
+      iv[i - 1] = v == end_hundredths ? end_hundredths + 1 : v;  // 999 would read as an end
     }
 
     int idw = 8;

@@ -57,9 +57,8 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
     }
     if (fit == SplineStatus::not_positive_definite) session.line(">> Sbr SPLINE: Matrix not positive definite");
 
-    const float mark = store.curve(1);
-    if (n < 4 || mark == -9998.0f || mark == -9999.0f) {
-      session.write(mark == -9999.0f ? pd_msg : short_msg, {store.ids[i - 1]});
+    if (fit != SplineStatus::ok) {
+      session.write(fit == SplineStatus::not_positive_definite ? pd_msg : short_msg, {store.ids[i - 1]});
       continue;
     }
     const std::span<const float> curve = store.curve.span();

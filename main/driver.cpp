@@ -182,7 +182,7 @@ void Program::examine() {
       if (!read_intfrm(seq_, seqfmt_, seqno_)) continue;
       if (seqno_ < 1 || seqno_ > store_.nser) continue;
       if (!add_pick(store_, tsi1_, pass_, seqno_)) {
-        session_.line(" *** At most 400 series can be compared at once");
+        session_.line(" *** At most " + std::to_string(mxser) + " series can be compared at once");
       }
     }
     // Comparison.
@@ -249,7 +249,7 @@ bool Program::write_corrected() {
 }
 
 void Program::report_refused_edit() {
-  std::string why = "it would not fit on the store's axis of 2000 years";
+  std::string why = "it would not fit on the store's axis of " + std::to_string(mxyr) + " years";
   const int32_t k = tsi1_.edsel;
   if (k >= 1 && k <= tsi1_.nsel) {
     const int32_t s = store_.iseq(static_cast<std::size_t>(k));

@@ -1,0 +1,15 @@
+# Fails when a source of the program includes a header by a path that climbs out of its
+# folder ("../"): such an include would pass by the include roots that keep the layers apart.
+foreach(dir app core recio formats detrend xdate plot main)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
+  foreach(f ${files})
+    file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]*\\.\\./")
+    if(hits)
+      list(APPEND found "${f}: ${hits}")
+    endif()
+  endforeach()
+endforeach()
+if(found)
+  list(JOIN found "\n" text)
+  message(FATAL_ERROR "includes that climb out of their folder:\n${text}")
+endif()
