@@ -118,7 +118,8 @@ int run_write(const std::string& file) {
   ringdate::Trread trread(session);
   if (!session.units().open(10, file, recio::Status::old)) return 1;
   const std::string mode = "MR";
-  trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr, ringdate::mxser);
+  if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr, ringdate::mxser))
+    return 1;
   session.units().close(10);
   const long rss_read = peak_rss_kb();
 

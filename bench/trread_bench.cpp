@@ -88,7 +88,10 @@ void BM_Trread(benchmark::State& state) {
   ringdate::Trread trread(session);
   for (auto _ : state) {
     session.units().rewind(10);
-    trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    if (trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser)) {
+      state.SkipWithError("the file was refused");
+      return;
+    }
     benchmark::DoNotOptimize(st.wrk(1, 1));
   }
   if (st.nser != ringdate::mxser) state.SkipWithError("not every series was read");
@@ -109,7 +112,10 @@ void BM_OpenAndTrread(benchmark::State& state) {
       state.SkipWithError("cannot open the generated file");
       return;
     }
-    trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    if (trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser)) {
+      state.SkipWithError("the file was refused");
+      return;
+    }
     session.units().close(10);
   }
   state.SetBytesProcessed(state.iterations() * bytes);

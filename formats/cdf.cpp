@@ -17,17 +17,15 @@ void put_text(std::string& field, std::string_view text) {
 
 }  // namespace
 
-// Writes a failure message (heading, the series' particulars, the current line), pauses
-// and ends the program.
-void Cdf::fail(const recio::Layout& layout, const std::string& id, int32_t ifyr, int32_t nval) {
-  s_->write(layout, {recio::Out(id), recio::Out(ifyr), recio::Out(nval), recio::Out(fmt_),
-                     recio::Out(line_)});
-  s_->pause(" ");
-  s_->stop();
+// A failure message: heading, the series' particulars, the current line.
+Refusal Cdf::fail(RefusalKind kind, const recio::Layout& layout, const std::string& id, int32_t ifyr,
+                  int32_t nval) {
+  return refusal(kind, layout,
+                 {recio::Out(id), recio::Out(ifyr), recio::Out(nval), recio::Out(fmt_), recio::Out(line_)});
 }
 
-void Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int32_t& nval,
-                     int32_t& nread, int iunit, int32_t maxlen, std::string& title) {
+Refused Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int32_t& nval,
+                        int32_t& nread, int iunit, int32_t maxlen, std::string& title) {
   static const recio::Layout header = recio::Layout::fixed("(1X,I7,2X,I8,3X,A8)");
   static const recio::Layout i3 = recio::Layout::fixed("(I3)");
   static const recio::Layout titled = recio::Layout::fixed("(/1X,'Title of data:'/1X,A)");
@@ -55,7 +53,7 @@ void Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int3
     if (units.read_line(iunit, record) != recio::Outcome::ok) {
       nval = -999;
       nread = -999;
-      return;
+      return std::nullopt;
     }
     line_ = compact::line80(record);
     if (compact::last_nonblank(line_) == 0) continue;  // a blank line is no header
@@ -81,21 +79,18 @@ void Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int3
     } else if (unreadable <= 3) {
       s_->write(echoed, {recio::Out(line_)});
     } else {
-      fail(header_error, id, ifyr, nval);
+      return fail(RefusalKind::compact_header, header_error, id, ifyr, nval);
     }
   }
 
   // 4: the length limit, before any value is read.
-  if (nval > maxlen) {
-    s_->write(too_long, {recio::Out(id), recio::Out(nval), recio::Out(maxlen)});
-    s_->pause(" ");
-    s_->stop();
-  }
+  if (nval > maxlen)
+    return refusal(RefusalKind::compact_too_long, too_long, {recio::Out(id), recio::Out(nval), recio::Out(maxlen)});
 
   // 5: exponent and layout of the data lines.
   fmt_ = line_.substr(71, 8);
   if (recio::read(i3, std::string_view(line_).substr(68, 3), {recio::In(e_)}) != recio::Outcome::ok)
-    fail(exponent_error, id, ifyr, nval);
+    return fail(RefusalKind::compact_exponent, exponent_error, id, ifyr, nval);
 
   // 6: N reals with the header's layout.
   std::size_t count = nval > 0 ? static_cast<std::size_t>(nval) : 0;
@@ -107,7 +102,8 @@ void Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int3
     // The record that failed (after an end of file: the last one read) becomes the line.
     units.backspace(iunit);
     if (units.read_line(iunit, record) == recio::Outcome::ok) line_ = compact::line80(record);
-    fail(got == recio::Outcome::eof ? data_end : data_error, id, ifyr, nval);
+    if (got == recio::Outcome::eof) return fail(RefusalKind::compact_data_end, data_end, id, ifyr, nval);
+    return fail(RefusalKind::compact_data, data_error, id, ifyr, nval);
   }
 
   // 7-8: scale and count the series.
@@ -115,6 +111,7 @@ void Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int3
   std::size_t stored = std::min(count, vals.size());
   for (std::size_t i = 0; i < stored; ++i) vals[i] *= scale;
   nread += 1;
+  return std::nullopt;
 }
 
 }  // namespace ringdate

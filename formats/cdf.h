@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/refusal.h"
 #include "recio/session.h"
 
 namespace ringdate {
@@ -17,8 +18,10 @@ namespace ringdate {
 class Cdf {
  public:
   explicit Cdf(recio::Session& session) : s_(&session) {}
-  void operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int32_t& nval,
-                  int32_t& nread, int iunit, int32_t maxlen, std::string& title);
+  // Reads one series, or refuses the file.
+  [[nodiscard]] Refused operator()(std::string& id, std::span<float> vals, int32_t& ifyr,
+                                   int32_t& nval, int32_t& nread, int iunit, int32_t maxlen,
+                                   std::string& title);
 
  private:
   recio::Session* s_;
@@ -29,8 +32,8 @@ class Cdf {
   std::vector<recio::In> items_;
   float sink_ = 0.0f;  // receives values beyond the caller's array
 
-  [[noreturn]] void fail(const recio::Layout& layout, const std::string& id, int32_t ifyr,
-                         int32_t nval);
+  Refusal fail(RefusalKind kind, const recio::Layout& layout, const std::string& id,
+               int32_t ifyr, int32_t nval);
 };
 
 }  // namespace ringdate

@@ -6,9 +6,9 @@
 
 namespace ringdate {
 
-void Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
-                        std::span<int32_t> icnt, int32_t& nread, int iunit, std::string& title,
-                        int32_t /*maxlen*/) {
+Refused Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
+                           std::span<int32_t> icnt, int32_t& nread, int iunit, std::string& title,
+                           int32_t /*maxlen*/) {
   static const recio::Layout header = recio::Layout::fixed("(A6,2I4)");
   static const recio::Layout data = recio::Layout::fixed("((10X,10(F4.2,I3)))");
   static const recio::Layout titled = recio::Layout::fixed("(/1X,'Title of data:'/1X,A)");
@@ -30,7 +30,7 @@ void Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span
     if (units.read_line(iunit, record) != recio::Outcome::ok) {
       nval = -999;
       nread = -999;
-      return;
+      return std::nullopt;
     }
     line_ = compact::line80(record);
     if (compact::last_nonblank(line_) == 0) continue;
@@ -46,9 +46,7 @@ void Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span
       title.assign(line_, 0, std::min<std::size_t>(80, width));
       title.resize(width, ' ');
     } else if (texts >= 6) {
-      s_->write(too_many);
-      s_->pause(" ");
-      s_->stop();
+      return refusal(RefusalKind::cru_text_lines, too_many);
     }
   }
 
@@ -72,18 +70,18 @@ void Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span
   }
   if (recio::read(data, units.source(iunit), items_) != recio::Outcome::ok) {
     // 6: a bad field, or the file ending among the data lines.
-    s_->write(read_error, {recio::Out(id6)});
+    Refusal r = refusal(RefusalKind::cru_data, read_error, {recio::Out(id6)});
     units.backspace(iunit);
     if (units.read_line(iunit, record) == recio::Outcome::ok) {
       line_ = compact::line80(record);
-      s_->write(echo_line, {recio::Out(line_)});
+      for (std::string& l : recio::write(echo_line, {recio::Out(line_)}).lines) r.records.push_back(std::move(l));
     }
-    s_->pause(" ");
-    s_->stop();
+    return r;
   }
 
   // 8.
   nread += 1;
+  return std::nullopt;
 }
 
 }  // namespace ringdate

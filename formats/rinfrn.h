@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/refusal.h"
 #include "recio/session.h"
 
 namespace ringdate {
@@ -16,9 +17,10 @@ namespace ringdate {
 class Rinfrn {
  public:
   explicit Rinfrn(recio::Session& session) : s_(&session) {}
-  void operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
-                  std::span<int32_t> icnt, int32_t& nread, int iunit, std::string& title,
-                  int32_t maxlen);
+  // Reads one series, or refuses the file.
+  [[nodiscard]] Refused operator()(std::string& id, int32_t& ifyr, int32_t& nval,
+                                   std::span<float> vals, std::span<int32_t> icnt, int32_t& nread,
+                                   int iunit, std::string& title, int32_t maxlen);
 
  private:
   recio::Session* s_;

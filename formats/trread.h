@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/cdf.h"
+#include "formats/refusal.h"
 #include "formats/rinfrn.h"
 #include "formats/trrw.h"
 #include "core/matrix.h"
@@ -19,9 +20,13 @@ namespace ringdate {
 class Trread {
  public:
   explicit Trread(recio::Session& session);
-  void operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string& mode,
-                  int32_t& nser, Matrix<int32_t>& iyr, std::vector<std::string>& ids,
-                  int32_t max_years, int32_t max_series);
+  // Reads every series of the file open on unit 10 in the format `mode` ("MR", "IR", "CR"
+  // or "CD", either case) and prints the summary line; or refuses the file (a reader's
+  // refusal, a limit of the store exceeded, no series at all) without printing it.
+  [[nodiscard]] Refused operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string& mode,
+                                   int32_t& nser, Matrix<int32_t>& iyr,
+                                   std::vector<std::string>& ids, int32_t max_years,
+                                   int32_t max_series);
 
   Trrw& trrw() { return trrw_; }
 
@@ -36,6 +41,14 @@ class Trread {
   std::array<std::string, 3> hdr_{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
   std::string ltag_ = "   ";
   std::vector<int32_t> icnt_ = std::vector<int32_t>(10000, 0);
+  int32_t lyr_ = 0, lser_ = 0;        // the limits of this reading
+  int32_t iyrmin_ = 0, iyrmax_ = 0;  // overall first and last year so far
+
+  Refused read_series(const std::string& mode, Vec<float>& curve, bool& got);
+  Refused check_limits();
+  void file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& nser,
+                   Matrix<int32_t>& iyr, std::vector<std::string>& ids);
+  int64_t last_year() const { return static_cast<int64_t>(ifyr_) + nval_ - 1; }
 };
 
 }  // namespace ringdate

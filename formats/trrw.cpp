@@ -50,192 +50,208 @@ void Trrw::write_records(int iunit, const recio::Records& r) {
   for (const std::string& l : r.lines) s_->units().write_line(iunit, l);
 }
 
-void Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
-                      std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
-                      std::string& mode, std::string& title, const std::string& ltag,
-                      int32_t maxlen, std::array<std::string, 3>& hdr) {
+Refused Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
+                         std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
+                         std::string& mode, std::string& title, const std::string& ltag,
+                         int32_t maxlen, std::array<std::string, 3>& hdr) {
   std::fill(title.begin(), title.end(), ' ');
-  std::size_t ltitle = std::min(kLine, title.size());
 
   std::string_view m = std::string_view(mode).substr(0, 2);
   if (m == "IR") {
     store_counts_ = std::string_view(id).substr(0, 6) != "******";
   } else if (m == "MW") {
     write_mw(id, ifyr, nval, vals, iunit, ltag);
-    return;
+    return std::nullopt;
   } else if (m == "IW" || m == "CR") {
     write_iw(id, ifyr, nval, vals, icnt, iunit, ltag, m == "CR");
-    return;
+    return std::nullopt;
   }
-  read(id, ifyr, nval, vals, icnt, nread, iunit, iecho, mode, title, ltitle, maxlen, hdr);
+  // Values are stored only while they fit the caller's buffers; the count goes on.
+  const std::size_t nstore =
+      maxlen > 0 ? std::min(vals.size(), static_cast<std::size_t>(maxlen)) : vals.size();
+  Series series{vals.first(nstore), icnt, id, ifyr, nval, mode, title, hdr, iunit, iecho, maxlen};
+  return read(series, nread);
 }
 
-void Trrw::read(std::string& id, int32_t& ifyr, int32_t& nval_out, std::span<float> vals,
-                std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
-                std::string& mode, std::string& title, std::size_t ltitle, int32_t maxlen,
-                std::array<std::string, 3>& hdr) {
+// Reads one series: lines up to its end marker, the end of the file, or a self-formatted
+// block. Blank lines are passed over; lines that are no decade line are text lines.
+Refused Trrw::read(Series& s, int32_t& nread) {
+  s.nval = 0;
+  nread = std::max(nread, 0) + 1;
+  if (nread == 1)
+    for (std::string& h : s.hdr) std::fill(h.begin(), h.end(), ' ');
+  int32_t ndata = 0, ntext = 0;
+  for (;;) {
+    if (s_->units().read_line(s.iunit, line_) != recio::Outcome::ok) {
+      end_of_file(s, nread);
+      return std::nullopt;
+    }
+    line_.resize(kLine, ' ');
+    if (blank(line_)) continue;
+    if (s.nval == 0 && line_[79] == '#') {
+      read_block(s);
+      return std::nullopt;
+    }
+    const bool index = index_layout(s.mode);
+    if (!parse_decade_line(index)) {
+      ++ntext;
+      if (ntext > 25) return Refusal{RefusalKind::tucson_text_lines, {}, {}, "Sbr TRRW:  Over 25 text lines"};
+      text_line(s, ntext);
+      continue;
+    }
+    ++ndata;
+    if (ndata == 1) {
+      s.id.assign(pid_);
+      s.ifyr = pyr_;
+    }
+    if (take_values(s, index, ndata == 1 ? first_line_count(pyr_) : 10)) return std::nullopt;
+  }
+}
+
+// The end of the file. A series cut short by it keeps the values read, less the blank
+// fields that ended its last line; the next call meets the end again and reports it.
+void Trrw::end_of_file(Series& s, int32_t& nread) {
+  int32_t tail = 0;
+  for (int32_t i = s.hi; i >= s.lo && i >= 1; --i) {
+    if (!blank(decade_field(data_line_, s.last_index, i))) break;
+    ++tail;
+  }
+  s.nval -= std::min(s.nval, tail);
+  if (s.nval > 0) return;
+  s.nval = -999;
+  nread = -999;
+}
+
+// Field i (1..10) of a decade line: a value of six columns, or a value and count of seven.
+std::string_view Trrw::decade_field(std::string_view line, bool index, int32_t i) {
+  return index ? line.substr(static_cast<std::size_t>(10 + 7 * (i - 1)), 7)
+               : line.substr(static_cast<std::size_t>(12 + 6 * (i - 1)), 6);
+}
+
+// A self-formatted block: datar reads it from its marker line on.
+void Trrw::read_block(Series& s) {
+  static const recio::Layout block_echo = recio::Layout::fixed("(/T10,'Title of data:  ',A/)");
+  s_->units().backspace(s.iunit);
+  datar_(line_, s.nval, s.vals, s.ifyr, s.iunit, s.maxlen);
+  s.id.assign(line_, 0, 8);
+  if (s.iecho > 0) echo(s.iecho, block_echo, line_);
+}
+
+// Measurement or index layout, as this line shows it: index values fill columns 73-80
+// (the last count), measurements leave them blank; a line without a character in any
+// value column counts as measurements. The caller's mode copy takes the layout.
+bool Trrw::index_layout(std::string& mode) {
+  std::string_view lay = std::string_view(mode).substr(0, 2);
+  bool any = false;
+  for (std::size_t c = 13; c <= 73; c += 6) {
+    if (line_[c - 1] != ' ') {
+      any = true;
+      if (!blank(std::string_view(line_).substr(72, 8))) lay = "IR";
+      break;
+    }
+  }
+  if (!any) lay = "MR";
+  const bool index = lay == "IR";
+  if (mode.size() >= 2) {
+    mode[0] = lay.size() > 0 ? lay[0] : ' ';
+    mode[1] = lay.size() > 1 ? lay[1] : ' ';
+  }
+  return index;
+}
+
+// Parses the line as a decade line into pid_, pyr_, pv_ (and pc_ for indices); the width
+// of the year follows the position of a minus sign. False: the line is no decade line.
+bool Trrw::parse_decade_line(bool index) {
   static const recio::Layout m4 = recio::Layout::fixed("(A8,I4,10I6)");
   static const recio::Layout m5 = recio::Layout::fixed("(A7,I5,10I6)");
   static const recio::Layout m6 = recio::Layout::fixed("(A6,I6,10I6)");
   static const recio::Layout i4 = recio::Layout::fixed("(A6,T7,I4,10(I4,I3))");
   static const recio::Layout i5 = recio::Layout::fixed("(A5,T6,I5,10(I4,I3))");
   static const recio::Layout i6 = recio::Layout::fixed("(A4,T5,I6,10(I4,I3))");
+  if (index) {
+    const std::array<recio::In, 22> items{
+        recio::In(pid_),   recio::In(pyr_),   recio::In(pv_[0]), recio::In(pc_[0]), recio::In(pv_[1]),
+        recio::In(pc_[1]), recio::In(pv_[2]), recio::In(pc_[2]), recio::In(pv_[3]), recio::In(pc_[3]),
+        recio::In(pv_[4]), recio::In(pc_[4]), recio::In(pv_[5]), recio::In(pc_[5]), recio::In(pv_[6]),
+        recio::In(pc_[6]), recio::In(pv_[7]), recio::In(pc_[7]), recio::In(pv_[8]), recio::In(pc_[8]),
+        recio::In(pv_[9]), recio::In(pc_[9])};
+    const recio::Layout& l = line_[5] == '-' ? i5 : line_[4] == '-' ? i6 : i4;
+    const bool ok = recio::read(l, line_, items) == recio::Outcome::ok;
+    pid_[6] = ' ';
+    pid_[7] = ' ';
+    return ok;
+  }
+  const std::array<recio::In, 12> items{
+      recio::In(pid_),   recio::In(pyr_),   recio::In(pv_[0]), recio::In(pv_[1]),
+      recio::In(pv_[2]), recio::In(pv_[3]), recio::In(pv_[4]), recio::In(pv_[5]),
+      recio::In(pv_[6]), recio::In(pv_[7]), recio::In(pv_[8]), recio::In(pv_[9])};
+  const recio::Layout& l = line_[7] == '-' ? m5 : line_[6] == '-' ? m6 : m4;
+  return recio::read(l, line_, items) == recio::Outcome::ok;
+}
+
+// A text line before the series' data: the first one is the title (shown and kept, and
+// the first header line), the second and third are header lines too.
+void Trrw::text_line(Series& s, int32_t ntext) {
   static const recio::Layout title_first = recio::Layout::fixed("(/1X,'Title of data:'/1X,A)");
   static const recio::Layout title_echo = recio::Layout::fixed("(/T10,'Title of data:'/1X,A)");
-  static const recio::Layout text_line = recio::Layout::fixed("(1X,A)");
-  static const recio::Layout block_echo = recio::Layout::fixed("(/T10,'Title of data:  ',A/)");
+  static const recio::Layout text = recio::Layout::fixed("(1X,A)");
+  if (ntext == 1) {
+    if (s.iecho > 0) write_records(s.iecho, recio::write(title_echo, {recio::Out(line_)}));
+    s_->write(title_first, {recio::Out(line_)});
+    copy_into(s.title, line_, std::min(kLine, s.title.size()));
+    copy_into(s.hdr[0], line_, kLine);
+  } else {
+    if (s.iecho > 0) echo(s.iecho, text, line_);
+    if (ntext <= 3) copy_into(s.hdr[static_cast<std::size_t>(ntext - 1)], line_, kLine);
+    s_->write(text, {recio::Out(line_)});
+  }
+}
 
-  // Values are stored only while they fit the caller's buffers; nval keeps counting.
-  const std::size_t nstore =
-      maxlen > 0 ? std::min(vals.size(), static_cast<std::size_t>(maxlen)) : vals.size();
-
-  // The destinations of the two parses, set up once per call.
-  const std::array<recio::In, 22> index_items{
-      recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pc_[0]), recio::In(pv_[1]),
-      recio::In(pc_[1]), recio::In(pv_[2]), recio::In(pc_[2]), recio::In(pv_[3]), recio::In(pc_[3]),
-      recio::In(pv_[4]), recio::In(pc_[4]), recio::In(pv_[5]), recio::In(pc_[5]), recio::In(pv_[6]),
-      recio::In(pc_[6]), recio::In(pv_[7]), recio::In(pc_[7]), recio::In(pv_[8]), recio::In(pc_[8]),
-      recio::In(pv_[9]), recio::In(pc_[9])};
-  const std::array<recio::In, 12> meas_items{
-      recio::In(pid_), recio::In(pyr_), recio::In(pv_[0]), recio::In(pv_[1]), recio::In(pv_[2]),
-      recio::In(pv_[3]), recio::In(pv_[4]), recio::In(pv_[5]), recio::In(pv_[6]), recio::In(pv_[7]),
-      recio::In(pv_[8]), recio::In(pv_[9])};
-
-  // The count is kept in a local (written back on every return) so that the value loop
-  // need not reload it through the caller's reference.
-  int32_t nval = 0;
-  struct WriteBack {
-    int32_t& to;
-    const int32_t& from;
-    ~WriteBack() { to = from; }
-  } write_back{nval_out, nval};
-  int32_t ndata = 0, ntext = 0;
-  // The positions taken from the last data line (to find blank fields at its end).
-  int32_t lo = 0, hi = 0;
-  bool last_index = false;
-  nread = std::max(nread, 0) + 1;
-  if (nread == 1)
-    for (std::string& h : hdr) std::fill(h.begin(), h.end(), ' ');
-
-  for (;;) {
-    // Step 2: the next line, cut or padded to 80 columns.
-    if (s_->units().read_line(iunit, line_) != recio::Outcome::ok) {
-      // A series cut short by the end of the file keeps the values read, less the blank
-      // fields that ended its last line; the next call meets the end again and reports it.
-      int32_t tail = 0;
-      for (int32_t i = hi; i >= lo && i >= 1; --i) {
-        std::string_view f = last_index ? std::string_view(data_line_).substr(10 + 7 * (i - 1), 7)
-                                        : std::string_view(data_line_).substr(12 + 6 * (i - 1), 6);
-        if (!blank(f)) break;
-        ++tail;
-      }
-      nval -= std::min(nval, tail);
-      if (nval > 0) return;
-      nval = -999;
-      nread = -999;
-      return;
-    }
-    line_.resize(kLine, ' ');
-
-    // A blank line carries neither values nor text.
-    if (blank(line_)) continue;
-
-    // Step 3: a self-formatted block.
-    if (nval == 0 && line_[79] == '#') {
-      s_->units().backspace(iunit);
-      datar_(line_, nval, vals.first(nstore), ifyr, iunit, maxlen);
-      id.assign(line_, 0, 8);
-      if (iecho > 0) echo(iecho, block_echo, line_);
-      return;
-    }
-
-    // Step 4: measurement or index layout, seen from this line.
-    std::string_view lay = std::string_view(mode).substr(0, 2);
-    bool any = false;
-    for (std::size_t c = 13; c <= 73; c += 6) {
-      if (line_[c - 1] != ' ') {
-        any = true;
-        if (!blank(std::string_view(line_).substr(72, 8))) lay = "IR";
+// Takes the values of the decade line just parsed: n fields (the first line of a series
+// may hold fewer than ten), measurements in hundredths (thousandths when the series ends
+// with the thousandths marker) or indices in thousandths with their counts. True when the
+// line ends the series.
+bool Trrw::take_values(Series& s, bool index, int32_t n) {
+  data_line_ = line_;
+  s.last_index = index;
+  s.lo = index ? 11 - n : 1;
+  s.hi = 0;
+  int32_t nval = s.nval;  // a local count: the loop need not reload it through the reference
+  const std::size_t nstore = s.vals.size();
+  bool ended = false;
+  if (!index) {
+    for (int32_t i = 1; i <= n; ++i) {
+      const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
+      if (v == end_thousandths) {
+        const std::size_t ns = std::min(static_cast<std::size_t>(nval), nstore);
+        for (std::size_t k = 0; k < ns; ++k) s.vals[k] *= 0.1f;
+        ended = true;
         break;
       }
-    }
-    if (!any) lay = "MR";
-    const bool index = lay == "IR";
-    if (mode.size() >= 2) {
-      mode[0] = lay.size() > 0 ? lay[0] : ' ';
-      mode[1] = lay.size() > 1 ? lay[1] : ' ';
-    }
-
-    // Step 5: year width by the position of a minus sign, then the parse.
-    recio::Outcome got;
-    if (index) {
-      const recio::Layout& l = line_[5] == '-' ? i5 : line_[4] == '-' ? i6 : i4;
-      got = recio::read(l, line_, index_items);
-      pid_[6] = ' ';
-      pid_[7] = ' ';
-    } else {
-      const recio::Layout& l = line_[7] == '-' ? m5 : line_[6] == '-' ? m6 : m4;
-      got = recio::read(l, line_, meas_items);
-    }
-
-    // Step 6: a text line.
-    if (got != recio::Outcome::ok) {
-      ++ntext;
-      if (ntext > 25) s_->stop(0, "Sbr TRRW:  Over 25 text lines");
-      if (ntext == 1) {
-        if (iecho > 0) {
-          recio::Records r = recio::write(title_echo, {recio::Out(line_)});
-          write_records(iecho, r);
-        }
-        s_->write(title_first, {recio::Out(line_)});
-        copy_into(title, line_, ltitle);
-        copy_into(hdr[0], line_, kLine);
-      } else {
-        if (iecho > 0) echo(iecho, text_line, line_);
-        if (ntext <= 3) copy_into(hdr[ntext - 1], line_, kLine);
-        s_->write(text_line, {recio::Out(line_)});
+      if (v == end_hundredths) {
+        ended = true;
+        break;
       }
-      continue;
+      s.hi = i;
+      ++nval;
+      if (static_cast<std::size_t>(nval) <= nstore) s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.01f;
     }
-
-    // Step 7: a data line.
-    int32_t n = 10;
-    ++ndata;
-    if (ndata == 1) {
-      id.assign(pid_);
-      ifyr = pyr_;
-      n = first_line_count(pyr_);
-    }
-
-    // Step 8: the values.
-    data_line_ = line_;
-    last_index = index;
-    lo = index ? 11 - n : 1;
-    hi = 0;
-    if (!index) {
-      for (int32_t i = 1; i <= n; ++i) {
-        int32_t v = pv_[i - 1];
-        if (v == end_thousandths) {
-          std::size_t ns = std::min(static_cast<std::size_t>(nval), nstore);
-          for (std::size_t k = 0; k < ns; ++k) vals[k] *= 0.1f;
-          return;
-        }
-        if (v == end_hundredths) return;
-        hi = i;
-        ++nval;
-        if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.01f;
+  } else {
+    for (int32_t i = 11 - n; i <= 10; ++i) {
+      const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
+      if (v >= 9990) {
+        ended = true;
+        break;
       }
-    } else {
-      for (int32_t i = 11 - n; i <= 10; ++i) {
-        int32_t v = pv_[i - 1];
-        if (v >= 9990) return;
-        hi = i;
-        ++nval;
-        if (static_cast<std::size_t>(nval) <= nstore) vals[nval - 1] = static_cast<float>(v) * 0.001f;
-        if (store_counts_ && static_cast<std::size_t>(nval) <= icnt.size()) icnt[nval - 1] = pc_[i - 1];
-      }
+      s.hi = i;
+      ++nval;
+      if (static_cast<std::size_t>(nval) <= nstore) s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.001f;
+      if (store_counts_ && static_cast<std::size_t>(nval) <= s.icnt.size())
+        s.icnt[static_cast<std::size_t>(nval - 1)] = pc_[static_cast<std::size_t>(i - 1)];
     }
   }
+  s.nval = nval;
+  return ended;
 }
 
 void Trrw::write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,

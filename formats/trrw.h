@@ -10,6 +10,7 @@
 #include <string>
 
 #include "formats/datar.h"
+#include "formats/refusal.h"
 #include "recio/session.h"
 
 namespace ringdate {
@@ -20,13 +21,33 @@ class Trrw {
 
   // One call reads or writes one series; arguments as the format's contract lists them.
   // `vals` and `icnt` are the caller's buffers; nothing is stored past their ends, while
-  // `nval` still reports the series' true count.
-  void operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
-                  std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
-                  std::string& mode, std::string& title, const std::string& ltag,
-                  int32_t maxlen, std::array<std::string, 3>& hdr);
+  // `nval` still reports the series' true count. Reading refuses a file whose series is
+  // preceded by more than 25 text lines; writing never refuses.
+  Refused operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
+                     std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
+                     std::string& mode, std::string& title, const std::string& ltag,
+                     int32_t maxlen, std::array<std::string, 3>& hdr);
 
  private:
+  // The series being read: the caller's fields and buffers, and where its last data line
+  // ended.
+  struct Series {
+    std::span<float> vals;  // cut to what may be stored
+    std::span<int32_t> icnt;
+    std::string& id;
+    int32_t& ifyr;
+    int32_t& nval;
+    std::string& mode;
+    std::string& title;
+    std::array<std::string, 3>& hdr;
+    int iunit;
+    int iecho;
+    int32_t maxlen;
+    // Fields lo..hi of data_line_ held values; last_index: it was an index line.
+    int32_t lo = 0, hi = 0;
+    bool last_index = false;
+  };
+
   recio::Session* s_;
   Datar datar_;
   bool store_counts_ = true;  // the count-storing switch
@@ -39,9 +60,14 @@ class Trrw {
   std::array<int32_t, 10> pc_{};
   std::string wid_ = std::string(8, ' ');  // identifier of the series being written
 
-  void read(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
-            std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho, std::string& mode,
-            std::string& title, std::size_t ltitle, int32_t maxlen, std::array<std::string, 3>& hdr);
+  Refused read(Series& s, int32_t& nread);
+  void end_of_file(Series& s, int32_t& nread);
+  static std::string_view decade_field(std::string_view line, bool index, int32_t i);
+  void read_block(Series& s);
+  bool index_layout(std::string& mode);
+  bool parse_decade_line(bool index);
+  void text_line(Series& s, int32_t ntext);
+  bool take_values(Series& s, bool index, int32_t n);
   void write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
                 int iunit, const std::string& ltag);
   void write_iw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,

@@ -1,7 +1,8 @@
 // The file-reading dispatch over arbitrary file contents, in the mode this harness was
 // built for (RINGDATE_FUZZ_MODE: "MR", "IR", "CR" or "CD"). The input is the whole data
-// file; the reader runs through a Session over in-memory seams. A program end (a reader's
-// fatal error, a limit exceeded, no series) is a normal outcome.
+// file; the reader runs through a Session over in-memory seams. A refusal (a reader's, a
+// limit of the store exceeded, no series) is a normal outcome; the readers never end the
+// program.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -45,15 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!session.units().open(10, "data.rwl", recio::Status::old)) __builtin_trap();
     ringdate::Trread trread(session);
     const std::string mode = RINGDATE_FUZZ_MODE;
-    trread(w.wrk, w.curve, mode, nser, w.iyr, w.ids, ringdate::mxyr, ringdate::mxser);
-    // A normal return files at least one series within the limits.
-    if (nser < 1 || nser > ringdate::mxser) __builtin_trap();
-    for (int32_t i = 1; i <= nser; ++i) {
-      if (w.ids[static_cast<std::size_t>(i - 1)].size() != 8) __builtin_trap();
-      const int32_t n = w.iyr(static_cast<std::size_t>(i), 2) - w.iyr(static_cast<std::size_t>(i), 1) + 1;
-      if (n < 0 || n > ringdate::mxyr) __builtin_trap();
+    const ringdate::Refused refused =
+        trread(w.wrk, w.curve, mode, nser, w.iyr, w.ids, ringdate::mxyr, ringdate::mxser);
+    // A refusal carries a message; a reading files at least one series within the limits.
+    if (refused) {
+      if (refused->text().empty()) __builtin_trap();
+    } else {
+      if (nser < 1 || nser > ringdate::mxser) __builtin_trap();
+      for (int32_t i = 1; i <= nser; ++i) {
+        if (w.ids[static_cast<std::size_t>(i - 1)].size() != 8) __builtin_trap();
+        const int32_t n = w.iyr(static_cast<std::size_t>(i), 2) - w.iyr(static_cast<std::size_t>(i), 1) + 1;
+        if (n < 0 || n > ringdate::mxyr) __builtin_trap();
+      }
     }
   } catch (const fuzzing::FuzzExit&) {
+    __builtin_trap();  // the readers never end the program
   }
   // Reading never writes a file.
   if (fs.files.size() != 1) __builtin_trap();

@@ -50,7 +50,7 @@ bool read_intfrm(const std::string& text, const std::string& layout, int32_t& va
   return true;
 }
 
-void Query::operator()(int32_t& choice) {
+bool Query::operator()(int32_t& choice) {
   static const recio::Layout menu = recio::Layout::fixed(
       "(/5X,'Tree-ring measurement types (/ to exit, H for help):'"
       "/5X,'Raw measurements  (TUCSON format)',T45,'1'"
@@ -60,13 +60,13 @@ void Query::operator()(int32_t& choice) {
     blank(answer_, 10);
     s_->write(menu);
     answer_ = s_->answer(10);
-    if (answer_[0] == '/') s_->stop(0);
+    if (answer_[0] == '/') return false;
     intfrm(answer_, layout_);
     int32_t n = 0;
     if (!read_intfrm(answer_, layout_, n)) continue;
     if (n >= 1 && n <= 4) {
       choice = n;
-      return;
+      return true;
     }
   }
 }

@@ -26,11 +26,12 @@ void intfrm(std::string& text, std::string& layout);
 // Reads an integer from an answer prepared by intfrm; false when it is not a number.
 bool read_intfrm(const std::string& text, const std::string& layout, int32_t& value);
 
-// The data-format menu. Returns only with a choice from 1 to 4; "/" ends the program.
+// The data-format menu. True with a choice from 1 to 4; false when the user typed "/" (the
+// caller ends the program).
 class Query {
  public:
   explicit Query(recio::Session& session) : s_(&session) {}
-  void operator()(int32_t& choice);
+  [[nodiscard]] bool operator()(int32_t& choice);
 
  private:
   recio::Session* s_;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "formats/datw.h"
+#include "main/datafile.h"
 #include "main/detrend.h"
 #include "main/edit.h"
 
@@ -116,19 +117,12 @@ void Program::settle_format() {
 void Program::menu() {
   static const char* const codes[] = {"MR", "IR", "CR", "CD"};
   store_.mode = "  ";
-  query_(choice_);
+  if (!query_(choice_)) session_.stop(0);  // "/" at the format menu
   store_.mode = codes[choice_ - 1];
 }
 
 void Program::read_file() {
-  trread_(store_.wrk, store_.curve, store_.mode, store_.nser, store_.iyr, store_.ids, mxyr, mxser);
-  if (!align(store_)) {
-    // The reader keeps the overall span within mxyr; should it not, nothing is moved
-    // past the store's rows.
-    session_.pause(" *** Series read in span more years than the store holds");
-    session_.stop(1);
-  }
-  snapshot(store_);
+  if (Refused r = load_store(trread_, store_)) end_on_refusal(*r);
   file_read_ = true;
   // From here on an end of input at any question keeps what was read and edited.
   session_.on_input_end([this] {
@@ -194,9 +188,28 @@ void Program::examine() {
       session_.write(picked, {k, tsi1_.sid[static_cast<std::size_t>(k - 1)], f, l, l - f + 1});
     }
     session_.pause(" HIT RETURN TO CONTINUE");
-    cmpplt_(tsi1_, store_.fname, "DATA FILE", "YEARS", store_.units);
-    if (tsi1_.edyr != no_edit && !apply_edit(store_, tsi1_)) report_refused_edit();
+    const CompareOutcome end = cmpplt_(tsi1_, store_.fname, "DATA FILE", "YEARS", store_.units);
+    if (end == CompareOutcome::quit) quit_program();
+    if (end == CompareOutcome::edit_posted) carry_edit();
   }
+}
+
+// The edit posted by the comparison loop goes into the full series.
+void Program::carry_edit() {
+  if (!apply_edit(store_, tsi1_)) report_refused_edit();
+}
+
+// The reader refused the file: its message, the pause, the end.
+void Program::end_on_refusal(const Refusal& refusal) {
+  show(session_, refusal);
+  session_.stop(0, refusal.error_line);
+}
+
+// "Q" at the edit menu.
+void Program::quit_program() {
+  session_.pause(" Okay, so STOP already!");
+  cmpplt_.finish();
+  session_.stop(0);
 }
 
 void Program::exit_program() {

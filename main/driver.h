@@ -8,6 +8,7 @@
 #include <string>
 
 #include "detrend/spline.h"
+#include "formats/refusal.h"
 #include "formats/trread.h"
 #include "main/answers.h"
 #include "main/picking.h"
@@ -66,6 +67,9 @@ class Program {
   void read_file();
   void ask_detrending();
   [[noreturn]] void examine();
+  void carry_edit();
+  [[noreturn]] void end_on_refusal(const Refusal& refusal);
+  [[noreturn]] void quit_program();
   [[noreturn]] void exit_program();
   bool write_corrected();
   void report_write_failure();

@@ -63,8 +63,10 @@ std::optional<int32_t> Cmpplt::read_int() { return recio::read_free_int(s_->answ
 
 char Cmpplt::read_char() { return s_->answer(1)[0]; }
 
-void Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
-                        const std::string& yearword, const std::string& units) {
+void Cmpplt::finish() { drawer_->finish(); }
+
+CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
+                                  const std::string& yearword, const std::string& units) {
   fname_ = fname;
   fileword_ = fileword;
   yearword_ = yearword;
@@ -72,7 +74,7 @@ void Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fi
   n_ = t.nsel;
   if (n_ < 1 || n_ > mxser) {  // nothing to compare
     drawer_->finish();
-    return;
+    return CompareOutcome::no_edit_pending;
   }
 
   // Entry: the full span, the names, the window.
@@ -95,7 +97,10 @@ void Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fi
 
   for (;;) {
     draw(t);
-    if (t.edyr != no_edit) break;
+    if (t.edyr != no_edit) {
+      drawer_->finish();
+      return CompareOutcome::edit_posted;
+    }
 
     t.edop = ' ';
     s_->write(menu_layout());
@@ -108,9 +113,7 @@ void Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fi
       rec_.theinput.winlst = l0_;
       rec_.thedata.ndraw = n_;
     } else if (op == 'Q') {
-      s_->pause(" Okay, so STOP already!");
-      drawer_->finish();
-      s_->stop();
+      return CompareOutcome::quit;  // the plot stays up: the caller finishes
     } else if (op == 'I' || op == 'D' || op == 'M' || op == 'H' || op == 'R') {
       choose(t);
       if (op == 'I') insert(t);
@@ -119,10 +122,10 @@ void Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fi
       else if (op == 'H') shift(t);
       else rescale(t);
     } else {
-      break;  // no edit pending
+      drawer_->finish();
+      return CompareOutcome::no_edit_pending;
     }
   }
-  drawer_->finish();
 }
 
 void Cmpplt::draw(Tsi1& t) {

@@ -14,11 +14,24 @@
 
 namespace ringdate {
 
+// How the comparison loop ended.
+enum class CompareOutcome {
+  no_edit_pending,  // the user left the edit menu: nothing for the store
+  edit_posted,      // an insert, delete or merge is posted in tsi1 (edyr, edop, edside, ...)
+  quit,             // the user chose Q: the caller ends the program
+};
+
 class Cmpplt {
  public:
   Cmpplt(recio::Session& session, Drawer& drawer) : s_(&session), drawer_(&drawer) {}
-  void operator()(Tsi1& tsi1, const std::string& fname, const std::string& fileword,
-                  const std::string& yearword, const std::string& units);
+  // Runs the loop on the picks in tsi1. On no_edit_pending and edit_posted the plot is finished;
+  // on quit it stays up, so that it can be seen until the caller has said its last words
+  // and calls finish().
+  [[nodiscard]] CompareOutcome operator()(Tsi1& tsi1, const std::string& fname,
+                                          const std::string& fileword, const std::string& yearword,
+                                          const std::string& units);
+  // Finishes the plot after a quit.
+  void finish();
   const PlotRecords& records() const { return rec_; }
 
  private:

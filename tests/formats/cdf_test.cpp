@@ -13,7 +13,6 @@
 namespace ringdate {
 namespace {
 
-using testing_support::Exited;
 using testing_support::MemoryFileSystem;
 using testing_support::ScriptConsole;
 
@@ -46,9 +45,13 @@ struct Call {
   std::vector<float> vals = std::vector<float>(2000, -7.0f);
   int32_t ifyr = 0, nval = 0, nread = 0;
   std::string title = std::string(80, ' ');
-  void operator()(Cdf& cdf, int32_t maxlen = 2000) {
-    cdf(id, vals, ifyr, nval, nread, 10, maxlen, title);
+  // Reads one series; a refusal is shown on the session's console as the dialogue shows it.
+  Refused operator()(Cdf& cdf, int32_t maxlen = 2000) {
+    Refused r = cdf(id, vals, ifyr, nval, nread, 10, maxlen, title);
+    if (r) show(*session, *r);
+    return r;
   }
+  recio::Session* session = nullptr;
 };
 
 TEST(Cdf, ReadsSeriesAfterTitleWithExponents) {
@@ -61,7 +64,7 @@ TEST(Cdf, ReadsSeriesAfterTitleWithExponents) {
   Rig rig(file);
   Cdf cdf(rig.session);
   Call c;
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 5);
   EXPECT_EQ(c.nread, 1);
   EXPECT_EQ(c.ifyr, 1900);
@@ -71,7 +74,7 @@ TEST(Cdf, ReadsSeriesAfterTitleWithExponents) {
   for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(c.vals[i], want[i]) << i;
   EXPECT_EQ(rig.console.output, "\n Title of data:\n " + pad("Site XYZ ring widths") + "\n");
 
-  c(cdf);  // positive exponent, a name cut to 8, a negative year; title only with the first
+  EXPECT_FALSE(c(cdf));  // positive exponent, a name cut to 8, a negative year; title only with the first
   EXPECT_EQ(c.nval, 3);
   EXPECT_EQ(c.nread, 2);
   EXPECT_EQ(c.ifyr, -1850);
@@ -81,13 +84,13 @@ TEST(Cdf, ReadsSeriesAfterTitleWithExponents) {
   EXPECT_FLOAT_EQ(c.vals[1], -100.0f);
   EXPECT_FLOAT_EQ(c.vals[2], 0.0f);
 
-  c(cdf);  // exponent 0 keeps the integers
+  EXPECT_FALSE(c(cdf));  // exponent 0 keeps the integers
   EXPECT_EQ(c.nval, 2);
   EXPECT_FLOAT_EQ(c.vals[0], 17.0f);
   EXPECT_FLOAT_EQ(c.vals[1], -23.0f);
 
   std::string before = rig.console.output;
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, -999);
   EXPECT_EQ(c.nread, -999);
   EXPECT_EQ(rig.console.output, before);
@@ -97,7 +100,7 @@ TEST(Cdf, ColumnOneIsNotPartOfTheCount) {
   Rig rig(header("10000002", "    1900", "X", " -1", "(26F3.0)") + "\n  5  7\n");
   Cdf cdf(rig.session);
   Call c;
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 2);
   EXPECT_FLOAT_EQ(c.vals[1], 0.7f);
 }
@@ -108,7 +111,7 @@ TEST(Cdf, UnreadableLinesBeforeAHeader) {
           "\n    42\n");
   Cdf cdf(rig.session);
   Call c;
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 1);
   EXPECT_FLOAT_EQ(c.vals[0], 42.0f);
   EXPECT_EQ(rig.console.output, "\n Title of data:\n " + pad("title 1") + "\n " + pad("not=a header") +
@@ -117,10 +120,12 @@ TEST(Cdf, UnreadableLinesBeforeAHeader) {
   // A fourth ends the program with the header message.
   Rig bad("title a\ntitle b\ntitle c\nd line\n");
   Cdf cdf2(bad.session);
-  Call c2;
+  Call c2{.session = &bad.session};
   c2.ifyr = 1234;
   c2.nval = 7;
-  EXPECT_THROW(c2(cdf2), Exited);
+  const Refused r = c2(cdf2);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->kind, RefusalKind::compact_header);
   std::string tail = "\n *** Header line read error in Sbr CDF: \n" + std::string(10, ' ') + "  1234" +
                      "     7" + std::string(10, ' ') + "\n " + pad("d line") + "\n \n";
   ASSERT_GE(bad.console.output.size(), tail.size());
@@ -132,13 +137,13 @@ TEST(Cdf, BlankLinesBetweenSeriesAreSkipped) {
           header("       1", "    1701", "T", "  0", "(13F6.0)") + "\n    43\n\n");
   Cdf cdf(rig.session);
   Call c;
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 1);
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 1);
   EXPECT_EQ(c.ifyr, 1701);
   EXPECT_FLOAT_EQ(c.vals[0], 43.0f);
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, -999);
   EXPECT_EQ(rig.console.output, "");
 }
@@ -150,15 +155,17 @@ TEST(Cdf, LengthLimit) {
     Rig rig(header("    2000", "       1", "LONG", "  0", "(80F1.0)") + "\n" + data);
     Cdf cdf(rig.session);
     Call c;
-    c(cdf);
+    EXPECT_FALSE(c(cdf));
     EXPECT_EQ(c.nval, 2000);
     EXPECT_FLOAT_EQ(c.vals[1999], 1.0f);
   }
   {
     Rig rig(header("    2001", "       1", "LONG", "  0", "(80F1.0)") + "\n" + data + "1\n");
     Cdf cdf(rig.session);
-    Call c;
-    EXPECT_THROW(c(cdf), Exited);
+    Call c{.session = &rig.session};
+    const Refused r = c(cdf);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->kind, RefusalKind::compact_too_long);
     EXPECT_EQ(rig.console.output,
               "\n *** Series length exceeds maximum allowable length: LONG      2001 > 2000\n \n");
     EXPECT_FLOAT_EQ(c.vals[0], -7.0f);  // nothing was read
@@ -169,42 +176,50 @@ TEST(Cdf, LengthLimit) {
     Cdf cdf(rig.session);
     Call c;
     c.vals.assign(3, 0.0f);
-    c(cdf);
+    EXPECT_FALSE(c(cdf));
     EXPECT_EQ(c.nval, 5);
     EXPECT_FLOAT_EQ(c.vals[2], 3.0f);
   }
 }
 
-TEST(Cdf, FailuresInsideASeriesEndTheProgram) {
+TEST(Cdf, FailuresInsideASeriesRefuseTheFile) {
   struct Case {
     const char* what;
     std::string file;
     std::string message;
+    RefusalKind kind;
   };
   std::string h = header("       3", "    1900", "ABC01", " -2", "(26F3.0)");
   const Case cases[] = {
       {"letter in a value", h + "\n 12 1x 13\n",
        "\n *** Error reading data in Sbr CDF: \n ABC01      1900     3  (26F3.0)\n " + pad(" 12 1x 13") +
-           "\n \n"},
+           "\n \n",
+       RefusalKind::compact_data},
       {"end of file inside the data lines",
        header("      30", "    1900", "ABC01", " -2", "(26F3.0)") + "\n" + std::string(78, '1') + "\n",
        "\n *** Unexpected end of data in Sbr CDF: \n ABC01      1900    30  (26F3.0)\n " +
-           pad(std::string(78, '1')) + "\n \n"},
+           pad(std::string(78, '1')) + "\n \n",
+       RefusalKind::compact_data_end},
       {"end of file right after the header", h + "\n",
        "\n *** Unexpected end of data in Sbr CDF: \n ABC01      1900     3  (26F3.0)\n " + pad(h) +
-           "\n \n"},
+           "\n \n",
+       RefusalKind::compact_data_end},
       {"exponent not an integer", header("       3", "    1900", "ABC01", " -x", "(26F3.0)") + "\n 12\n",
        "\n *** Exponent read error in Sbr CDF: \n ABC01      1900     3  (26F3.0)\n " +
-           pad(header("       3", "    1900", "ABC01", " -x", "(26F3.0)")) + "\n \n"},
+           pad(header("       3", "    1900", "ABC01", " -x", "(26F3.0)")) + "\n \n",
+       RefusalKind::compact_exponent},
       {"layout that is not one", header("       3", "    1900", "ABC01", " -2", "26F3.0  ") + "\n 12\n",
        "\n *** Error reading data in Sbr CDF: \n ABC01      1900     3  26F3.0  \n " +
-           pad(header("       3", "    1900", "ABC01", " -2", "26F3.0  ")) + "\n \n"},
+           pad(header("       3", "    1900", "ABC01", " -2", "26F3.0  ")) + "\n \n",
+       RefusalKind::compact_data},
   };
   for (const Case& k : cases) {
     Rig rig(k.file);
     Cdf cdf(rig.session);
-    Call c;
-    EXPECT_THROW(c(cdf), Exited) << k.what;
+    Call c{.session = &rig.session};
+    const Refused r = c(cdf);
+    ASSERT_TRUE(r) << k.what;
+    EXPECT_EQ(r->kind, k.kind) << k.what;
     EXPECT_EQ(rig.console.output, k.message) << k.what;
   }
 }
@@ -219,19 +234,19 @@ TEST(Cdf, HeadersWrittenFromColumnOne) {
   Rig rig(file);
   Cdf cdf(rig.session);
   Call c;
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 3);
   EXPECT_EQ(c.ifyr, 1530);
   EXPECT_EQ(c.id, "CAM011  ");
   EXPECT_FLOAT_EQ(c.vals[0], 1.04f);
   EXPECT_FLOAT_EQ(c.vals[1], 0.89f);
   EXPECT_FLOAT_EQ(c.vals[2], 1.03f);
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 3);
   EXPECT_EQ(c.ifyr, -12);
   EXPECT_EQ(c.id, "ANAMEOVE");
   EXPECT_FLOAT_EQ(c.vals[2], 3.0f);
-  c(cdf);
+  EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.ifyr, 1700);
   EXPECT_EQ(c.title, pad("no signs here", 68) + "  0(13F6.0)~");
   EXPECT_EQ(rig.console.output, "\n Title of data:\n " + c.title + "\n");
@@ -290,7 +305,7 @@ TEST(Cdf, PeerCompactFilesReadToTheirTables) {
     Call c;
     std::size_t series = 0;
     for (;;) {
-      c(cdf);
+      EXPECT_FALSE(c(cdf));
       if (c.nval < 0) break;
       ASSERT_LT(series, t.names.size());
       EXPECT_EQ(c.id, pad(t.names[series], 8));

@@ -13,7 +13,6 @@
 namespace ringdate {
 namespace {
 
-using testing_support::Exited;
 using testing_support::MemoryFileSystem;
 using testing_support::ScriptConsole;
 
@@ -32,7 +31,12 @@ struct Rig {
   std::vector<float> vals = std::vector<float>(2000, -7.0f);
   std::vector<int32_t> icnt = std::vector<int32_t>(10000, -7);
   int32_t ifyr = 0, nval = 0, nread = 0;
-  void operator()() { rinfrn(id, ifyr, nval, vals, icnt, nread, 10, title, 2000); }
+  // Reads one series; a refusal is shown on the console as the dialogue shows it.
+  Refused operator()() {
+    Refused r = rinfrn(id, ifyr, nval, vals, icnt, nread, 10, title, 2000);
+    if (r) show(session, *r);
+    return r;
+  }
 };
 
 std::string pad(std::string s, std::size_t n = 80) {
@@ -75,7 +79,7 @@ TEST(Rinfrn, ReadsSeriesWhereverTheirDecadesStart) {
       c.push_back(1 + i % 7);
     }
     Rig r(cru("ABC123", k.first, v, c));
-    r();
+    EXPECT_FALSE(r());
     EXPECT_EQ(r.nval, k.count) << k.first;
     EXPECT_EQ(r.nread, 1);
     EXPECT_EQ(r.ifyr, k.first);
@@ -84,7 +88,7 @@ TEST(Rinfrn, ReadsSeriesWhereverTheirDecadesStart) {
       EXPECT_FLOAT_EQ(r.vals[i], (50 + i) * 0.01f) << k.first << " " << i;
       EXPECT_EQ(r.icnt[i], 1 + i % 7) << k.first << " " << i;
     }
-    r();
+    EXPECT_FALSE(r());
     EXPECT_EQ(r.nval, -999);
     EXPECT_EQ(r.nread, -999);
     EXPECT_EQ(r.console.output, "");
@@ -95,7 +99,7 @@ TEST(Rinfrn, ValueFieldsInHundredthsOrAsWritten) {
   std::string line = pad("XYZ   1650", 10);
   for (const char* pair : {"  98", "  3", " 1.5", "  2", "    ", "  1", "  .5", " 10"}) line += pair;
   Rig r("XYZ   16501653\n" + line + "\n");
-  r();
+  EXPECT_FALSE(r());
   ASSERT_EQ(r.nval, 4);
   EXPECT_FLOAT_EQ(r.vals[0], 0.98f);
   EXPECT_FLOAT_EQ(r.vals[1], 1.5f);
@@ -109,11 +113,11 @@ TEST(Rinfrn, TitleLinesAndBlankLines) {
   // headers (they would otherwise read as year 0) and are skipped without being counted.
   std::string series = cru("S1", 1900, {100, 101}, {1, 1});
   Rig r("CRU index file\n\nsecond text\nthird text\n\n  \nfourth text\nfifth text\n" + series + "\n\n" + cru("S2", 1901, {99}, {2}));
-  r();
+  EXPECT_FALSE(r());
   EXPECT_EQ(r.nval, 2);
   EXPECT_EQ(r.title, pad("CRU index file"));
   EXPECT_EQ(r.console.output, "\n Title of data:\n " + pad("CRU index file") + "\n");
-  r();
+  EXPECT_FALSE(r());
   EXPECT_EQ(r.nval, 1);
   EXPECT_EQ(r.ifyr, 1901);
   EXPECT_EQ(r.id, "S2      ");
@@ -121,12 +125,14 @@ TEST(Rinfrn, TitleLinesAndBlankLines) {
   EXPECT_FLOAT_EQ(r.vals[0], 0.99f);
 
   Rig six("title line 1\ntitle line 2\ntitle line 3\ntitle line 4\ntitle line 5\ntitle line 6\n" + series);
-  EXPECT_THROW(six(), Exited);
+  const Refused refused = six();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->kind, RefusalKind::cru_text_lines);
   EXPECT_EQ(six.console.output,
             "\n Title of data:\n " + pad("title line 1") + "\n\n  *** TOO MANY READ ERRORS IN RINFRN\n \n");
 }
 
-TEST(Rinfrn, TroubleInTheDataLinesEndsTheProgram) {
+TEST(Rinfrn, TroubleInTheDataLinesRefusesTheFile) {
   std::string bad = cru("BAD001", 1650, std::vector<int>(12, 100), std::vector<int>(12, 1));
   std::size_t at = bad.find('\n') + 1 + 10 + 7 * 3 + 1;  // a value field on the first data line
   bad[at] = 'x';
@@ -147,7 +153,9 @@ TEST(Rinfrn, TroubleInTheDataLinesEndsTheProgram) {
   };
   for (const Case& k : cases) {
     Rig r(k.file);
-    EXPECT_THROW(r(), Exited) << k.what;
+    const Refused refused = r();
+    ASSERT_TRUE(refused) << k.what;
+    EXPECT_EQ(refused->kind, RefusalKind::cru_data) << k.what;
     std::string id6 = k.file.substr(0, 6);
     EXPECT_EQ(r.console.output, " \n *** Error reading tree-ring data in UEA CRU data format: Series " + id6 +
                                     "\n Line: " + pad(k.shown) + "\n \n")
@@ -161,7 +169,7 @@ TEST(Rinfrn, NeverStoresPastTheBuffers) {
   Rig r(cru("LONG01", 1655, v, c));
   r.vals.assign(5, 0.0f);
   r.icnt.assign(3, 0);
-  r();
+  EXPECT_FALSE(r());
   EXPECT_EQ(r.nval, 40);  // the true count, for the caller's length test
   EXPECT_FLOAT_EQ(r.vals[4], 1.4f);
   EXPECT_EQ(r.icnt[2], 3);
@@ -190,7 +198,7 @@ TEST(Rinfrn, RealChronologyReadsBack) {
   }
   ASSERT_GT(v.size(), 100u);
   Rig r("co021 chronology\n" + cru("co021", first, v, c));
-  r();
+  EXPECT_FALSE(r());
   ASSERT_EQ(r.nval, static_cast<int32_t>(v.size()));
   EXPECT_EQ(r.ifyr, first);
   for (std::size_t i = 0; i < v.size(); ++i) {

@@ -15,7 +15,6 @@
 #include "tucson_rig.h"
 
 using namespace tucson_test;
-using testing_support::Exited;
 namespace fs = std::filesystem;
 
 namespace {
@@ -24,20 +23,18 @@ struct ReadRun {
   Rig rig;
   ringdate::Store st;
   ringdate::Trread trread{rig.s};
-  bool exited = false;
+  ringdate::Refused refused;
 
-  // Reads the file with trread in `mode`; true when the program went on (no stop).
+  // Reads the file with trread in `mode`; true when it was read. A refusal is shown on the
+  // console as the dialogue shows it.
   bool read(const std::string& text, const std::string& mode = "MR") {
     EXPECT_TRUE(rig.open(text));
     return go(mode);
   }
   bool go(const std::string& mode) {
-    try {
-      trread(st.wrk, st.curve, mode, st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
-    } catch (const Exited&) {
-      exited = true;
-    }
-    return !exited;
+    refused = trread(st.wrk, st.curve, mode, st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    if (refused) show(rig.s, *refused);
+    return !refused;
   }
 };
 
@@ -200,6 +197,7 @@ TEST(Trread, LimitsOfTheStore) {
   {
     ReadRun r;
     EXPECT_FALSE(r.read(series_lines(401, 3)));
+    EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::too_many_series);
     EXPECT_EQ(r.st.nser, 400);
     EXPECT_EQ(r.rig.con.output, "\n *** Number of series exceeds maximum allowed: 400 MAX ***\n \n");
   }
@@ -212,6 +210,7 @@ TEST(Trread, LimitsOfTheStore) {
   {
     ReadRun r;
     EXPECT_FALSE(r.read(series_lines(1, 2001)));
+    EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::series_too_long);
     EXPECT_EQ(r.st.nser, 0);
     EXPECT_EQ(r.rig.con.output,
               "\n *** Series read in exceeds maximum allowable length: S1      " "   2001 >  2000 MAX ***\n \n");
@@ -220,6 +219,7 @@ TEST(Trread, LimitsOfTheStore) {
   {
     ReadRun r;
     EXPECT_FALSE(r.read(mseries("EARLY", 1, {100, 200}, 999) + mseries("LATE", 2000, {100, 200}, 999)));
+    EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::span_too_wide);
     EXPECT_EQ(r.st.nser, 1);
     EXPECT_EQ(r.rig.con.output,
               "\n *** Series read in span more than the maximum allowable number of years: LATE    "
@@ -229,6 +229,8 @@ TEST(Trread, LimitsOfTheStore) {
   {
     ReadRun r;
     EXPECT_FALSE(r.read("JUST A TITLE\n"));
+    EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::no_series);
+    EXPECT_EQ(r.refused->text(), "*** NC .LE. 0 AFTER READING TREE-RING DATA");
     EXPECT_NE(r.rig.con.output.find("\n *** NC .LE. 0 AFTER READING TREE-RING DATA\n"), std::string::npos);
   }
 }

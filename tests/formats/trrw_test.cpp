@@ -9,7 +9,6 @@
 #include "tucson_rig.h"
 
 using namespace tucson_test;
-using testing_support::Exited;
 
 namespace {
 
@@ -118,7 +117,8 @@ TEST(TrrwRead, TextLinesAreEchoedAndLimited) {
   EXPECT_EQ(hdr[1], l2 + "     ");
   EXPECT_EQ(hdr[2], std::string(85, ' '));
 
-  // 25 text lines pass, the 26th ends the program with the stop text.
+  // 25 text lines pass, the 26th refuses the file: the program ends with the text on the
+  // error stream, without a pause.
   for (int ntext : {25, 26}) {
     Rig r2;
     std::string g;
@@ -129,8 +129,12 @@ TEST(TrrwRead, TextLinesAreEchoedAndLimited) {
     if (ntext == 25) {
       EXPECT_EQ(read_one(t2, n2, "MR").nval, 3);
     } else {
-      EXPECT_THROW(read_one(t2, n2, "MR"), Exited);
-      EXPECT_EQ(r2.con.errors, "Sbr TRRW:  Over 25 text lines\n");
+      const Series s = read_one(t2, n2, "MR");
+      ASSERT_TRUE(s.refused);
+      EXPECT_EQ(s.refused->kind, ringdate::RefusalKind::tucson_text_lines);
+      EXPECT_EQ(s.refused->error_line, "Sbr TRRW:  Over 25 text lines");
+      EXPECT_TRUE(s.refused->records.empty());
+      EXPECT_TRUE(s.refused->pause.empty());
     }
   }
 }
@@ -312,7 +316,7 @@ TEST(TrrwWrite, CruLayoutReadsBackThroughTheCruReader) {
     int32_t ifyr = 0, nval = 0, nread = 0;
     std::vector<float> vals(2000, -1.0f);
     std::vector<int32_t> icnt(10000, 0);
-    rinfrn(id, ifyr, nval, vals, icnt, nread, 10, title, 2000);
+    EXPECT_FALSE(rinfrn(id, ifyr, nval, vals, icnt, nread, 10, title, 2000));
     EXPECT_EQ(id, "CRU001  ");
     EXPECT_EQ(ifyr, first);
     ASSERT_EQ(nval, static_cast<int32_t>(v.size()));

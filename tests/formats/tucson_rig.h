@@ -59,6 +59,7 @@ struct Series {
   int32_t ifyr = 0, nval = 0;
   std::vector<float> vals;
   std::vector<int32_t> icnt;
+  ringdate::Refused refused;
 };
 
 inline Series read_one(ringdate::Trrw& trrw, int32_t& nread, const char* mode, std::size_t cap = 2000,
@@ -69,7 +70,7 @@ inline Series read_one(ringdate::Trrw& trrw, int32_t& nread, const char* mode, s
   r.icnt.assign(cap, -7);
   std::string m = mode, title(80, ' '), ltag = "   ";
   std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
-  trrw(r.id, r.ifyr, r.nval, r.vals, r.icnt, nread, 10, 0, m, title, ltag, static_cast<int32_t>(cap), hdr);
+  r.refused = trrw(r.id, r.ifyr, r.nval, r.vals, r.icnt, nread, 10, 0, m, title, ltag, static_cast<int32_t>(cap), hdr);
   return r;
 }
 

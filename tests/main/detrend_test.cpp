@@ -133,7 +133,7 @@ TEST(DetrendStore, RealFileCorrectedOutputUnchanged) {
   Store& s = *r.store;
   ASSERT_TRUE(r.session.units().open(10, "ca533.rwl", recio::Status::old));
   Trread trread(r.session);
-  trread(s.wrk, s.curve, "MR", s.nser, s.iyr, s.ids, mxyr, mxser);
+  ASSERT_FALSE(trread(s.wrk, s.curve, "MR", s.nser, s.iyr, s.ids, mxyr, mxser));
   ASSERT_GT(s.nser, 1);
   for (int32_t i = 1; i <= s.nser; ++i) {
     const int32_t n = s.iyr(i, 2) - s.iyr(i, 1) + 1, d = s.iyr(i, 1) - s.iyrmin();

@@ -222,7 +222,7 @@ TEST_F(Edit, MergeFromTheLoopReachesTheStore) {
   recio::Session session(con, fs);
   NullDrawer drawer;
   Cmpplt cmpplt(session, drawer);
-  cmpplt(*t, "abc", "DATA FILE", "YEARS", "MILLIMETERS");
+  ASSERT_EQ(cmpplt(*t, "abc", "DATA FILE", "YEARS", "MILLIMETERS"), CompareOutcome::edit_posted);
   ASSERT_EQ(t->edyr, 1901);
   ASSERT_TRUE(apply_edit(*st, *t));
   EXPECT_EQ(st->iyr(2, 1), 1900);

@@ -1,0 +1,98 @@
+#include "main/datafile.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+
+#include "main/answers.h"
+#include "main/picking.h"
+#include "recio/session.h"
+
+namespace ringdate {
+
+namespace {
+
+// Keeps what is written, reads nothing. The readers never end the program.
+class CaptureConsole final : public recio::Console {
+ public:
+  void out(std::string_view text) override { written += text; }
+  void flush() override {}
+  recio::Outcome in(std::string&) override { return recio::Outcome::eof; }
+  void err(std::string_view line) override {
+    written += line;
+    written += '\n';
+  }
+  [[noreturn]] void exit(int) override { std::abort(); }
+
+  std::string written;
+};
+
+std::string upper(std::string_view s) {
+  std::string u(s);
+  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return u;
+}
+
+// The format the dialogue settles on from its guess when the user accepts it; empty when
+// it would have to ask.
+std::string settled(char guess) {
+  if (guess == 'M') return "MR";
+  if (guess == 'I') return "IR";
+  if (guess == 'C') return "CD";
+  return {};
+}
+
+}  // namespace
+
+Refused load_store(Trread& trread, Store& store) {
+  if (Refused r = trread(store.wrk, store.curve, store.mode, store.nser, store.iyr, store.ids, mxyr, mxser))
+    return r;
+  // The reader keeps the overall span within mxyr; should it not, nothing is moved past
+  // the store's rows.
+  if (!align(store))
+    return Refusal{RefusalKind::span_too_wide, {}, " *** Series read in span more years than the store holds", {}};
+  snapshot(store);
+  return std::nullopt;
+}
+
+DataFileReading read_data_file(const std::string& path, std::string_view format, Store& store,
+                               recio::FileSystem& fs) {
+  DataFileReading out;
+  std::string mode = upper(format);
+  if (!mode.empty() && mode != "MR" && mode != "IR" && mode != "CR" && mode != "CD") {
+    out.result = DataFileResult::unknown_format;
+    return out;
+  }
+  CaptureConsole console;
+  auto session = std::make_unique<recio::Session>(console, fs);
+  recio::Units& units = session->units();
+  if (!units.open(10, path, recio::Status::old)) {
+    out.result = DataFileResult::not_found;
+    return out;
+  }
+  if (mode.empty()) {
+    Qforma qforma(*session);
+    char guess = ' ';
+    qforma(10, guess);
+    units.rewind(10);
+    mode = settled(guess);
+    out.guessed = true;
+    if (mode.empty()) {
+      units.close(10);
+      out.result = DataFileResult::cannot_settle;
+      return out;
+    }
+  }
+  out.mode = mode;
+
+  store.fname = path.size() < 40 ? path + std::string(40 - path.size(), ' ') : path;
+  store.mode = mode;
+  auto trread = std::make_unique<Trread>(*session);
+  out.refusal = load_store(*trread, store);
+  units.close(10);
+  out.result = out.refusal ? DataFileResult::refused : DataFileResult::read;
+  out.console = std::move(console.written);
+  return out;
+}
+
+}  // namespace ringdate
