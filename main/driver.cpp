@@ -196,7 +196,9 @@ void Program::examine() {
 
 // The edit posted by the comparison loop goes into the full series.
 void Program::carry_edit() {
-  if (!apply_edit(store_, tsi1_)) report_refused_edit();
+  const EditCarry carried = apply_edit(store_, tsi1_);
+  if (carried == EditCarry::refused) report_refused_edit();
+  if (carried == EditCarry::carried) edited_ = true;
 }
 
 // The reader refused the file: its message, the pause, the end.

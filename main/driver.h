@@ -50,6 +50,7 @@ class Program {
   int32_t choice_ = 0;
   int32_t nlen_ = 0;
   bool file_read_ = false;  // a file has been read: every way out writes the corrected file
+  bool edited_ = false;     // an insert, delete or merge has been carried into the store
 
   // Corrected-file work area.
   std::string corname_;

@@ -1,12 +1,14 @@
 #include "plot/cmpplt.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "core/ringedit.h"
 #include "recio/layout.h"
 
 namespace ringdate {
@@ -286,15 +288,43 @@ bool Cmpplt::room_for_insert(const Tsi1& t, char side) {
   return ok;
 }
 
-// Makes room for a year before R0: every compared column moves one row down.
-void Cmpplt::grow_front(Tsi1& t) {
-  for (int32_t k = 1; k <= n_; ++k) {
-    for (int32_t r = mxyr - 1; r >= 1; --r) t.sel(r + 1, k) = t.sel(r, k);
-    t.sel(1, k) = rmiss;
+// Applies the chosen ring edit to the compared copy. The checks of the loop come first, so
+// the edit always fits; a series moved before R0 grows the copy's axis by a row.
+void Cmpplt::apply(Tsi1& t, const RingEdit& edit) {
+  int32_t lmax = -9999;
+  for (int32_t k = 1; k <= n_; ++k) lmax = std::max(lmax, t.syr(k, 2));
+  const std::array<Matrix<float>*, 1> planes{&t.sel};
+  const std::array<Vec<float>*, 1> work{&t.vec};
+  SeriesAxis axis{planes, work, r0_, lmax - r0_ + 1, n_};
+  const std::optional<YearSpan> to =
+      apply_ring_edit(edit, {t.syr(isel_, 1), t.syr(isel_, 2)}, isel_, axis);
+  if (!to) {  // not reached: the loop's checks are stricter than the module's
+    t.edyr = no_edit;
+    return;
   }
-  --r0_;
-  t.syr(n_ + 1, 1) = r0_;
-  rec_.thedata.yr0 = r0_;
+  t.syr(isel_, 1) = to->first;
+  t.syr(isel_, 2) = to->last;
+  if (axis.origin != r0_) {
+    r0_ = axis.origin;
+    t.syr(n_ + 1, 1) = r0_;
+    rec_.thedata.yr0 = r0_;
+  }
+}
+
+// Asks for a year of the chosen series until one is typed that may be edited.
+int32_t Cmpplt::ask_year(const Tsi1& t, const Layout& ask) {
+  for (;;) {
+    s_->write(ask);
+    const auto a = read_int();
+    if (a && year_ok(t, *a)) return *a;
+  }
+}
+
+// Asks which part of the series moves.
+char Cmpplt::ask_side(const Layout& ask) {
+  s_->line("");
+  s_->write(ask);
+  return read_char();
 }
 
 void Cmpplt::insert(Tsi1& t) {
@@ -307,53 +337,13 @@ void Cmpplt::insert(Tsi1& t) {
   }
   int32_t y = 0;
   char side = ' ';
-  for (;;) {
-    s_->write(ask);
-    const auto a = read_int();
-    if (!a) continue;
-    if (!year_ok(t, *a)) continue;
-    y = *a;
-    s_->line("");
-    s_->write(side_ask);
-    side = read_char();
-    if (!room_for_insert(t, up(side))) continue;
-    break;
-  }
+  do {
+    y = ask_year(t, ask);
+    side = ask_side(side_ask);
+  } while (!room_for_insert(t, up(side)));
   t.edyr = y;
   t.edside = side;
-
-  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1, q = y - f + 1;
-  for (int32_t j = 1; j <= nval; ++j) t.vec(j) = cell(t, isel_, f + j - 1);
-  // With the span kept, the last value drops out; it needs no room in vec.
-  for (int32_t j = std::min(nval, mxyr - 1); j >= q; --j) t.vec(j + 1) = t.vec(j);
-  t.vec(q) = 0.0f;
-  if (up(side) == 'B') {
-    if (f - 1 < r0_) grow_front(t);
-    t.syr(isel_, 1) = f - 1;
-    for (int32_t j = 1; j <= nval + 1; ++j) cell(t, isel_, f - 1 + j - 1) = t.vec(j);
-  } else if (up(side) == 'A') {
-    t.syr(isel_, 2) = l + 1;
-    for (int32_t j = 1; j <= nval + 1; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
-  } else {
-    for (int32_t j = 1; j <= nval; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
-  }
-}
-
-// Stores vec after a delete or a merge: by the side, the series loses its first or its
-// last year, or keeps its span with the last value doubled.
-void Cmpplt::store_shrunk(Tsi1& t, int32_t nval, char side) {
-  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2);
-  if (up(side) == 'B') {
-    t.syr(isel_, 1) = f + 1;
-    cell(t, isel_, f) = rmiss;
-    for (int32_t j = 1; j <= nval - 1; ++j) cell(t, isel_, f + 1 + j - 1) = t.vec(j);
-  } else if (up(side) == 'A') {
-    t.syr(isel_, 2) = l - 1;
-    cell(t, isel_, l) = rmiss;
-    for (int32_t j = 1; j <= nval - 1; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
-  } else {
-    for (int32_t j = 1; j <= nval; ++j) cell(t, isel_, f + j - 1) = t.vec(j);
-  }
+  apply(t, {RingOp::insert, y, side_of(side)});
 }
 
 void Cmpplt::remove(Tsi1& t) {
@@ -364,19 +354,13 @@ void Cmpplt::remove(Tsi1& t) {
     say("The series lies outside the years it was read with: shift it back first");
     return;
   }
-  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1;
+  const int32_t nval = t.syr(isel_, 2) - t.syr(isel_, 1) + 1;
   int32_t y = 0;
   char side = ' ';
   for (;;) {
-    s_->write(ask);
-    const auto a = read_int();
-    if (!a) continue;
-    if (!year_ok(t, *a)) continue;
-    y = *a;
-    s_->line("");
-    s_->write(side_ask);
-    side = read_char();
-    if ((up(side) == 'B' || up(side) == 'A') && nval < 2) {
+    y = ask_year(t, ask);
+    side = ask_side(side_ask);
+    if (side_of(side) != Side::keep && nval < 2) {
       say("The series has only one ring: it cannot lose it");
       continue;
     }
@@ -384,11 +368,7 @@ void Cmpplt::remove(Tsi1& t) {
   }
   t.edyr = y;
   t.edside = side;
-
-  const int32_t q = y - f + 1;
-  for (int32_t j = 1; j <= nval; ++j) t.vec(j) = cell(t, isel_, f + j - 1);
-  for (int32_t j = q; j <= nval - 1; ++j) t.vec(j) = t.vec(j + 1);
-  store_shrunk(t, nval, side);
+  apply(t, {RingOp::remove, y, side_of(side)});
 }
 
 void Cmpplt::merge(Tsi1& t) {
@@ -400,7 +380,6 @@ void Cmpplt::merge(Tsi1& t) {
     return;
   }
   int32_t y1 = 0, y2 = 0;
-  char side = ' ';
   for (;;) {
     s_->write(ask);
     const auto a = read_int();
@@ -411,23 +390,16 @@ void Cmpplt::merge(Tsi1& t) {
     if (!year_ok(t, std::min(*a, *b)) || !year_ok(t, std::max(*a, *b))) continue;
     y1 = *a;
     y2 = *b;
-    s_->line("");
-    s_->write(side_ask);
-    side = read_char();
     break;
   }
+  const char side = ask_side(side_ask);
   const int32_t e = std::min(y1, y2);
-  if (up(side) == 'B') t.edyr = y1;
-  if (up(side) == 'A') t.edyr = y2;
-  if (up(side) == 'B' || up(side) == 'A') t.edmrg = e;
+  // Only a merge that moves a side is posted (with the year the side chose).
+  if (side_of(side) == Side::before) t.edyr = y1;
+  if (side_of(side) == Side::after) t.edyr = y2;
+  if (side_of(side) != Side::keep) t.edmrg = e;
   t.edside = side;
-
-  const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1, q = e - f + 1;
-  for (int32_t j = 1; j <= nval; ++j) t.vec(j) = cell(t, isel_, f + j - 1);
-  const float sum = t.vec(q) + t.vec(q + 1);
-  for (int32_t j = q; j <= nval - 1; ++j) t.vec(j) = t.vec(j + 1);
-  t.vec(q) = sum;
-  store_shrunk(t, nval, side);
+  apply(t, {RingOp::merge, e, side_of(side)});
 }
 
 }  // namespace ringdate

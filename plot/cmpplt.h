@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/matrix.h"
+#include "core/ringedit.h"
 #include "core/store.h"
 #include "plot/records.h"
 #include "recio/session.h"
@@ -67,8 +68,9 @@ class Cmpplt {
   int32_t edit_hi(const Tsi1& t) const;
   bool year_ok(const Tsi1& t, int64_t y);
   bool room_for_insert(const Tsi1& t, char side);
-  void grow_front(Tsi1& t);
-  void store_shrunk(Tsi1& t, int32_t nval, char side);
+  int32_t ask_year(const Tsi1& t, const recio::Layout& ask);
+  char ask_side(const recio::Layout& ask);
+  void apply(Tsi1& t, const RingEdit& edit);
   float& cell(Tsi1& t, int32_t k, int32_t year);
   float sink_ = 0.0f;  // stands in for a cell outside sel (never reached by a checked edit)
 };

@@ -79,7 +79,7 @@ class Edit : public ::testing::Test {
 TEST_F(Edit, InsertBeforeAtFirstYearGrowsTheAxis) {
   auto st = aligned({{"A", 1900, {1, 2, 3}}, {"B", 1901, {4, 5}}});
   post(*t, 'I', 1900, 'B', 1, 2);
-  ASSERT_TRUE(apply_edit(*st, *t));
+  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
   EXPECT_EQ(st->iyrmin(), 1899);
   EXPECT_EQ(st->iyrmax(), 1902);
   EXPECT_EQ(st->iyr(1, 1), 1899);
@@ -104,7 +104,7 @@ TEST_F(Edit, InsertSides) {
                         Case{'B', 1901, 1899, 1902, {1, 0, 2, 3}}, Case{' ', 1901, 1900, 1902, {1, 0, 2}}}) {
     auto st = aligned({{"X", 1890, {9}}, {"A", 1900, {1, 2, 3}}});
     post(*t, 'i', c.year, c.side, 2, 2);
-    ASSERT_TRUE(apply_edit(*st, *t)) << c.side << c.year;
+    ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried) << c.side << c.year;
     EXPECT_EQ(st->iyr(2, 1), c.first) << c.side << c.year;
     EXPECT_EQ(st->iyr(2, 2), c.last) << c.side << c.year;
     EXPECT_EQ(wrk_of(*st, 2), c.vals) << c.side << c.year;
@@ -128,7 +128,7 @@ TEST_F(Edit, DeleteAndMergeSides) {
                         Case{'m', 'A', 1901, 1901, 1900, 1902, {1, 5, 4}, 1903}}) {
     auto st = aligned({{"A", 1900, {1, 2, 3, 4}}});
     post(*t, c.op, c.year, c.side, 1, 1, c.merged);
-    ASSERT_TRUE(apply_edit(*st, *t)) << c.op << c.side;
+    ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried) << c.op << c.side;
     EXPECT_EQ(st->iyr(1, 1), c.first) << c.op << c.side;
     EXPECT_EQ(st->iyr(1, 2), c.last) << c.op << c.side;
     EXPECT_EQ(wrk_of(*st, 1), c.vals) << c.op << c.side;
@@ -146,14 +146,14 @@ TEST_F(Edit, DuplicateIdentifiersReachThePickedSeries) {
   st->iseq(2) = 1;
   t->edid = "SAME    ";
   post(*t, 'D', 1900, 'A', 1, 2);
-  ASSERT_TRUE(apply_edit(*st, *t));
+  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
   EXPECT_EQ(wrk_of(*st, 1), (V{1, 2}));
   EXPECT_EQ(wrk_of(*st, 2), (V{4}));
 
   // Without a picked position the first series with the identifier is taken.
   auto st2 = aligned({{"SAME", 1900, {1, 2}}, {"SAME", 1900, {3, 4}}});
   post(*t, 'D', 1900, 'A', 0, 2);
-  ASSERT_TRUE(apply_edit(*st2, *t));
+  ASSERT_EQ(apply_edit(*st2, *t), EditCarry::carried);
   EXPECT_EQ(wrk_of(*st2, 1), (V{2}));
   EXPECT_EQ(wrk_of(*st2, 2), (V{3, 4}));
 }
@@ -180,7 +180,7 @@ TEST_F(Edit, RefusedEditsChangeNothing) {
     auto st = full();
     t->edid = "NONE    ";
     post(*t, c.op, c.year, c.side, c.edsel, c.nsel, c.merged);
-    EXPECT_FALSE(apply_edit(*st, *t)) << c.what;
+    EXPECT_EQ(apply_edit(*st, *t), EditCarry::refused) << c.what;
     auto fresh = full();
     EXPECT_EQ(st->iyrmin(), 1) << c.what;
     EXPECT_EQ(st->iyrmax(), 2000) << c.what;
@@ -193,7 +193,7 @@ TEST_F(Edit, RefusedEditsChangeNothing) {
   // A store with one free row still takes the front growth.
   auto st = aligned({{"A", 2, V(10, 1.0f)}, {"Z", 1991, V(10, 2.0f)}});
   post(*t, 'I', 2, 'B', 1, 2);
-  ASSERT_TRUE(apply_edit(*st, *t));
+  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
   EXPECT_EQ(st->iyrmin(), 1);
   EXPECT_EQ(st->wrk(mxyr, 2), 2.0f);
 }
@@ -201,7 +201,7 @@ TEST_F(Edit, RefusedEditsChangeNothing) {
 TEST_F(Edit, OtherLettersLeaveTheStore) {
   auto st = aligned({{"A", 1900, {1, 2, 3}}});
   post(*t, 'H', 1901, 'A', 1, 1);
-  EXPECT_TRUE(apply_edit(*st, *t));
+  EXPECT_EQ(apply_edit(*st, *t), EditCarry::nothing);
   EXPECT_EQ(wrk_of(*st, 1), (V{1, 2, 3}));
   EXPECT_EQ(st->iyr(1, 2), 1902);
 }
@@ -224,7 +224,7 @@ TEST_F(Edit, MergeFromTheLoopReachesTheStore) {
   Cmpplt cmpplt(session, drawer);
   ASSERT_EQ(cmpplt(*t, "abc", "DATA FILE", "YEARS", "MILLIMETERS"), CompareOutcome::edit_posted);
   ASSERT_EQ(t->edyr, 1901);
-  ASSERT_TRUE(apply_edit(*st, *t));
+  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
   EXPECT_EQ(st->iyr(2, 1), 1900);
   EXPECT_EQ(st->iyr(2, 2), 1902);
   EXPECT_EQ(wrk_of(*st, 2), (V{4, 11, 7}));
