@@ -207,11 +207,21 @@ void Program::end_on_refusal(const Refusal& refusal) {
   session_.stop(0, refusal.error_line);
 }
 
-// "Q" at the edit menu.
+// "Q" at the edit menu. Corrections carried into the store are kept: the corrected file is
+// written as the normal exit writes it. Without any, nothing is written, so that an earlier
+// corrected file is never replaced by an uncorrected copy.
 void Program::quit_program() {
+  int status = 0;
+  if (edited_) {
+    session_.on_input_end({});  // the file is written here, once
+    if (!write_corrected()) {
+      report_write_failure();
+      status = 1;
+    }
+  }
   session_.pause(" Okay, so STOP already!");
   cmpplt_.finish();
-  session_.stop(0);
+  session_.stop(status);
 }
 
 void Program::exit_program() {

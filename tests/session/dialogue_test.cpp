@@ -214,3 +214,63 @@ TEST(Dialogue, PickedSeriesAreShownBeforeTheComparison) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace session;
+
+// Picks PIN04A and PIN01A, inserts the missing ring of 1903 into PIN04A (series 1 of the
+// pass), then picks PIN04A again and leaves the edit menu with `letter`.
+std::vector<std::string> insert_then(const std::string& letter) {
+  return {"pine.rwl", "", "N", "5", "1", "", "", "", "I", "1", "1904", "B", "",  // first comparison
+          "5", "", "", "", letter, ""};                                           // second, then the pause
+}
+
+const std::string stop_line = " Okay, so STOP already!\n";
+
+TEST(Dialogue, QuitAfterAnInsertKeepsTheCorrectedFile) {
+  Workspace w;
+  w.write("pine.rwl", example());
+  // The normal exit after the same insert, for comparison.
+  Result r = w.run({"pine.rwl", "", "N", "5", "1", "", "", "", "I", "1", "1904", "B", "", ""});
+  ASSERT_EQ(r.status, 0);
+  const std::string by_exit = w.read("pine.rwl_COR");
+  ASSERT_NE(tucson_rings(by_exit), tucson_rings(example()));
+  std::filesystem::remove(w.path("pine.rwl_COR"));
+
+  r = w.run(insert_then("Q"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  ASSERT_GE(r.out.size(), stop_line.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - stop_line.size()), stop_line);
+  EXPECT_EQ(r.out.find(goodbye()), std::string::npos);
+  EXPECT_EQ(w.read("pine.rwl_COR"), by_exit);  // same name, same content as the normal exit
+}
+
+TEST(Dialogue, QuitWithoutAnEditLeavesAnEarlierCorrectedFile) {
+  Workspace w;
+  w.write("pine.rwl", example());
+  w.write("pine.rwl_COR", "EARLIER CORRECTIONS\n");
+  const Result r = w.run({"pine.rwl", "", "N", "5", "", "", "", "q", ""});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.substr(r.out.size() - stop_line.size()), stop_line);
+  EXPECT_EQ(w.read("pine.rwl_COR"), "EARLIER CORRECTIONS\n");
+  // A shift or a rescale alone never reaches the store: still nothing to keep.
+  const Result shifted = w.run({"pine.rwl", "", "N", "5", "", "", "", "H", "1", "2", "", "Q", ""});
+  EXPECT_EQ(shifted.status, 0);
+  EXPECT_EQ(w.read("pine.rwl_COR"), "EARLIER CORRECTIONS\n");
+}
+
+TEST(Dialogue, QuitReportsACorrectedFileThatCannotBeWritten) {
+  Workspace w;
+  w.write("pine.rwl", example());
+  std::filesystem::create_directory(w.path("pine.rwl_COR"));  // nothing can be renamed over it
+  const Result r = w.run(insert_then("Q"));
+  EXPECT_NE(r.status, 0);
+  const std::string tail = " *** Could not write the corrected file: pine.rwl_COR\n" + stop_line;
+  ASSERT_GE(r.out.size(), tail.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+  EXPECT_TRUE(std::filesystem::is_directory(w.path("pine.rwl_COR")));
+}
+
+}  // namespace
