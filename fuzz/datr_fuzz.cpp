@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/datr.h"
-#include "fuzz/fuzz_support.h"
+#include "support/test_support.h"
 #include "recio/session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::size_t name_width = 1 + (data[0] & 0x3f);        // 1..64
   const std::size_t nvals = (data[0] & 0x40) ? 2000 : 7;      // a large and a tiny buffer
   const std::string content(reinterpret_cast<const char*>(data + 1), size - 1);
-  fuzzing::FuzzConsole console;
-  fuzzing::FuzzFileSystem fs;
+  testing_support::ScriptConsole console;
+  console.keep_output = false;
+  testing_support::MemoryFileSystem fs;
   fs.files["data.txt"] = content;
   const std::size_t lines = recio::split_records(content).size();
   try {
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       if (name.size() != name_width) __builtin_trap();  // the name keeps its width
       if (n == 0) break;
     }
-  } catch (const fuzzing::FuzzExit&) {
+  } catch (const testing_support::Exited&) {
     // datr never ends the program.
     __builtin_trap();
   }

@@ -7,31 +7,22 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "fuzz/fuzz_support.h"
+#include "support/test_support.h"
 #include "main/driver.h"
 
 namespace {
 
-std::string tucson_line(const char* id, int year, std::initializer_list<int> vals) {
-  char buf[16];
-  std::string s(id);
-  s.resize(8, ' ');
-  std::snprintf(buf, sizeof buf, "%4d", year);
-  s += buf;
-  for (int v : vals) {
-    std::snprintf(buf, sizeof buf, "%6d", v);
-    s += buf;
-  }
-  return s + "\n";
-}
+using testing_support::cru_series;
+using testing_support::tucson_line;
 
 // The files the answers can name: a Tucson measurement file with a header line and three
 // series (two share an identifier), an index file, a compact file and a UEA CRU file.
-void add_files(fuzzing::FuzzFileSystem& fs) {
+void add_files(testing_support::MemoryFileSystem& fs) {
   std::string rwl = "Small site for the dialogue\n";
   rwl += tucson_line("AB01", 1655, {120, 130, 140, 150, 160});
   rwl += tucson_line("AB01", 1660, {101, 102, 103, 104, 105, 106, 107, 108, 109, 110});
@@ -55,11 +46,8 @@ void add_files(fuzzing::FuzzFileSystem& fs) {
       " 12150203 90110\n"
       "      12=N    1895=I XYZ02                                            0(13F6.0)~ SED\n"
       "     5   500    50     5   500    50     5   500    50     5   500    50\n";
-  fs.files["r.txt"] =
-      "CRU title\n"
-      "CRU001 16551664\n"
-      "CRU0011650  98  3 101  3  99  3 100  3 102  3 101  3 103  3 104  3 105  3 106  3\n"
-      "CRU0011660  97  3 103  3 105  3 104  3 103  3\n";
+  fs.files["r.txt"] = "CRU title\n" + cru_series("CRU001", 1655, {101, 99, 100, 102, 101, 103, 104, 105, 106, 97},
+                                                 std::vector<int>(10, 3));
 }
 
 }  // namespace
@@ -76,8 +64,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  fuzzing::FuzzConsole console;
-  fuzzing::FuzzFileSystem fs;
+  testing_support::ScriptConsole console;
+  console.keep_output = false;
+  testing_support::MemoryFileSystem fs;
   add_files(fs);
   std::string_view in(reinterpret_cast<const char*>(data), size);
   std::size_t answers = 0;
@@ -91,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   try {
     auto program = std::make_unique<ringdate::Program>(console, fs);
     program->run();
-  } catch (const fuzzing::FuzzExit&) {
+  } catch (const testing_support::Exited&) {
   }
   // The data files are never changed; at most one file is added, named "..._COR".
   for (const auto& [name, content] : before) {

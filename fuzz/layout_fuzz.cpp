@@ -5,13 +5,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "fuzz/fuzz_support.h"
 #include "recio/layout.h"
 #include "recio/units.h"
 
 namespace {
+
+// Splits the input at its first line feed: head before it, rest after it (rest is empty
+// when there is no line feed).
+void split_first_line(const uint8_t* data, std::size_t size, std::string& head, std::string& rest) {
+  std::string_view all(reinterpret_cast<const char*>(data), size);
+  const auto nl = all.find('\n');
+  if (nl == std::string_view::npos) {
+    head.assign(all);
+    rest.clear();
+  } else {
+    head.assign(all.substr(0, nl));
+    rest.assign(all.substr(nl + 1));
+  }
+}
 
 class VectorSource final : public recio::RecordSource {
  public:
@@ -83,8 +97,8 @@ void check_text_widths(const Items& items, const std::vector<std::size_t>& width
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::string layout_text, rest, kinds, records_text;
-  fuzzing::split_first_line(data, size, layout_text, rest);
-  fuzzing::split_first_line(reinterpret_cast<const uint8_t*>(rest.data()), rest.size(), kinds,
+  split_first_line(data, size, layout_text, rest);
+  split_first_line(reinterpret_cast<const uint8_t*>(rest.data()), rest.size(), kinds,
                             records_text);
   const std::vector<std::string> records = recio::split_records(records_text);
   for (const auto& r : records)

@@ -11,7 +11,6 @@ secs=${2:-60}
 if [ $# -ge 2 ]; then shift 2; else shift $#; fi
 repo=$(cd "$(dirname "$0")/.." && pwd)
 shared=${RINGDATE_SHARED_DATA:-$repo/../shared/data}
-[ -d "$shared" ] || shared=/work/shared/data
 
 harnesses=${*:-"layout_fuzz datr_fuzz trread_mr_fuzz trread_ir_fuzz trread_cr_fuzz trread_cd_fuzz dialogue_fuzz"}
 failed=""

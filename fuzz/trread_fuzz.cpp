@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "formats/trread.h"
-#include "fuzz/fuzz_support.h"
+#include "support/test_support.h"
 #include "core/store.h"
 #include "recio/session.h"
 
@@ -36,8 +36,9 @@ Work& work() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  fuzzing::FuzzConsole console;
-  fuzzing::FuzzFileSystem fs;
+  testing_support::ScriptConsole console;
+  console.keep_output = false;
+  testing_support::MemoryFileSystem fs;
   fs.files["data.rwl"] = std::string(reinterpret_cast<const char*>(data), size);
   Work& w = work();
   int32_t nser = 0;
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (n < 0 || n > ringdate::mxyr) __builtin_trap();
       }
     }
-  } catch (const fuzzing::FuzzExit&) {
+  } catch (const testing_support::Exited&) {
     __builtin_trap();  // the readers never end the program
   }
   // Reading never writes a file.

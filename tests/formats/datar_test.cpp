@@ -40,7 +40,7 @@ TEST(Datar, BlockIsOneSeriesInItsOwnLayout) {
   // Called through the Tucson reader, which steps back to the marker line.
   Rig rig;
   std::string f = marker("ABC01") + header("N ", 25, 1900, "(10F8.3)") + values(25) +
-                  mseries("NEXT", 1650, {100, 200}, 999);
+                  tucson_series("NEXT", 1650, {100, 200}, 999);
   ASSERT_TRUE(rig.open(f));
   ringdate::Trrw trrw(rig.s);
   int32_t nread = 0;

@@ -44,26 +44,8 @@ std::string pad(std::string s, std::size_t n = 80) {
   return s;
 }
 
-// One CRU series: the header and decade lines of value (hundredths) / count pairs; the
-// positions before the first year and after the last are filled with 9990 and 0.
 std::string cru(const std::string& id, int32_t first, const std::vector<int>& v, const std::vector<int>& c) {
-  char buf[128];
-  int32_t last = first + static_cast<int32_t>(v.size()) - 1;
-  std::snprintf(buf, sizeof buf, "%-6.6s%4d%4d\n", id.c_str(), first, last);
-  std::string out = buf;
-  int32_t decade = first - (((first % 10) + 10) % 10);
-  for (int32_t y = decade; y <= last; y += 10) {
-    std::snprintf(buf, sizeof buf, "%-6.6s%4d", id.c_str(), y);
-    std::string line = buf;
-    for (int32_t k = y; k < y + 10; ++k) {
-      bool in = k >= first && k <= last;
-      std::size_t i = static_cast<std::size_t>(k - first);
-      std::snprintf(buf, sizeof buf, "%4d%3d", in ? v[i] : 9990, in ? c[i] : 0);
-      line += buf;
-    }
-    out += line + "\n";
-  }
-  return out;
+  return testing_support::cru_series(id, first, v, c);
 }
 
 TEST(Rinfrn, ReadsSeriesWhereverTheirDecadesStart) {

@@ -140,7 +140,7 @@ std::string series_lines(int nser, int nyears) {
   for (int j = 1; j <= nser; ++j) {
     std::vector<int> v;
     for (int k = 0; k < nyears; ++k) v.push_back(100 + (j + k) % 50);
-    f += mseries("S" + std::to_string(j), 1650, v, 999);
+    f += tucson_series("S" + std::to_string(j), 1650, v, 999);
   }
   return f;
 }
@@ -149,7 +149,7 @@ std::string series_lines(int nser, int nyears) {
 
 TEST(Trread, OneSeriesAndTheSummaryLine) {
   ReadRun r;
-  ASSERT_TRUE(r.read(mseries("A1", 1650, {100, 110, 120, 130, 140, 150, 160, 170, 180, 190}, 999)));
+  ASSERT_TRUE(r.read(tucson_series("A1", 1650, {100, 110, 120, 130, 140, 150, 160, 170, 180, 190}, 999)));
   EXPECT_EQ(r.st.nser, 1);
   EXPECT_EQ(r.st.iyr(1, 1), 1650);
   EXPECT_EQ(r.st.iyr(1, 2), 1659);
@@ -182,7 +182,7 @@ TEST(Trread, ModesAndIdentifiers) {
   }
   // Lower case selects the Tucson measurement reader too; a negative first year.
   ReadRun r;
-  ASSERT_TRUE(r.read(mseries("A1", -5, {100, 200, 300, 400, 500, 600}, 999), "mr"));
+  ASSERT_TRUE(r.read(tucson_series("A1", -5, {100, 200, 300, 400, 500, 600}, 999), "mr"));
   EXPECT_EQ(r.st.nser, 1);
   EXPECT_EQ(r.st.iyr(1, 2), 0);
 }
@@ -218,7 +218,7 @@ TEST(Trread, LimitsOfTheStore) {
   // Series that together span more years than the store holds.
   {
     ReadRun r;
-    EXPECT_FALSE(r.read(mseries("EARLY", 1, {100, 200}, 999) + mseries("LATE", 2000, {100, 200}, 999)));
+    EXPECT_FALSE(r.read(tucson_series("EARLY", 1, {100, 200}, 999) + tucson_series("LATE", 2000, {100, 200}, 999)));
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::span_too_wide);
     EXPECT_EQ(r.st.nser, 1);
     EXPECT_EQ(r.rig.con.output,

@@ -50,7 +50,7 @@ TEST(TrrwRead, HundredthsAndThousandthsGiveMillimetres) {
     std::vector<int> file = v;
     if (marker == -9999)
       for (int& x : file) x *= 10;
-    ASSERT_TRUE(rig.open(mseries("ABC01", 1655, file, marker)));
+    ASSERT_TRUE(rig.open(tucson_series("ABC01", 1655, file, marker)));
     ringdate::Trrw trrw(rig.s);
     int32_t nread = 0;
     Series r = read_one(trrw, nread, "MR");
@@ -99,7 +99,7 @@ TEST(TrrwRead, IndexSkipsLeadingPositionsAndStoresCounts) {
 
 TEST(TrrwRead, TextLinesAreEchoedAndLimited) {
   Rig rig;
-  std::string f = "SITE NAME, STATE\nSECOND LINE\n" + mseries("A1", 1650, ramp(3), 999);
+  std::string f = "SITE NAME, STATE\nSECOND LINE\n" + tucson_series("A1", 1650, ramp(3), 999);
   ASSERT_TRUE(rig.open(f));
   ringdate::Trrw trrw(rig.s);
   std::string id(8, ' '), m = "MR", title(80, ' '), ltag = "   ";
@@ -123,7 +123,7 @@ TEST(TrrwRead, TextLinesAreEchoedAndLimited) {
     Rig r2;
     std::string g;
     for (int i = 0; i < ntext; ++i) g += "TEXT LINE " + std::to_string(i) + "\n";
-    ASSERT_TRUE(r2.open(g + mseries("A1", 1650, ramp(3), 999)));
+    ASSERT_TRUE(r2.open(g + tucson_series("A1", 1650, ramp(3), 999)));
     ringdate::Trrw t2(r2.s);
     int32_t n2 = 0;
     if (ntext == 25) {
@@ -141,8 +141,8 @@ TEST(TrrwRead, TextLinesAreEchoedAndLimited) {
 
 TEST(TrrwRead, BlankLinesAreSkipped) {
   // A blank line inside a series adds no values; one between series starts no series.
-  std::string a = mseries("A1", 1655, ramp(12), 999);
-  std::string b = mseries("B1", 1700, ramp(4, 500), 999);
+  std::string a = tucson_series("A1", 1655, ramp(12), 999);
+  std::string b = tucson_series("B1", 1700, ramp(4, 500), 999);
   std::string f = "\n" + a.substr(0, a.find('\n') + 1) + "   \n" + a.substr(a.find('\n') + 1) + "\n\n" + b;
   Rig rig;
   ASSERT_TRUE(rig.open(f));
@@ -160,7 +160,7 @@ TEST(TrrwRead, BlankLinesAreSkipped) {
 }
 
 TEST(TrrwRead, SeriesWithoutEndMarkerIsKept) {
-  std::string f = mseries("A1", 1650, ramp(5), 999) + mline("B1", 1700, {100, 200, 300});
+  std::string f = tucson_series("A1", 1650, ramp(5), 999) + tucson_line("B1", 1700, {100, 200, 300});
   Rig rig;
   ASSERT_TRUE(rig.open(f));
   ringdate::Trrw trrw(rig.s);
@@ -179,7 +179,7 @@ TEST(TrrwRead, EdgesOfASeries) {
   // A first value that is the end marker gives no values.
   {
     Rig rig;
-    ASSERT_TRUE(rig.open(mline("A1", 1650, {999})));
+    ASSERT_TRUE(rig.open(tucson_line("A1", 1650, {999})));
     ringdate::Trrw trrw(rig.s);
     int32_t nread = 0;
     EXPECT_EQ(read_one(trrw, nread, "MR").nval, 0);
@@ -187,7 +187,7 @@ TEST(TrrwRead, EdgesOfASeries) {
   // A series longer than the buffer is counted in full and stored only up to its end.
   {
     Rig rig;
-    ASSERT_TRUE(rig.open(mseries("LONG", 1, ramp(2001), 999)));
+    ASSERT_TRUE(rig.open(tucson_series("LONG", 1, ramp(2001), 999)));
     ringdate::Trrw trrw(rig.s);
     int32_t nread = 0;
     Series r = read_one(trrw, nread, "MR", 2000);
@@ -197,7 +197,7 @@ TEST(TrrwRead, EdgesOfASeries) {
   // Same in thousandths: the final scaling stays inside the buffer.
   {
     Rig rig;
-    ASSERT_TRUE(rig.open(mseries("LONG", 1, ramp(2005), -9999)));
+    ASSERT_TRUE(rig.open(tucson_series("LONG", 1, ramp(2005), -9999)));
     ringdate::Trrw trrw(rig.s);
     int32_t nread = 0;
     Series r = read_one(trrw, nread, "MR", 2000);
@@ -208,7 +208,7 @@ TEST(TrrwRead, EdgesOfASeries) {
   // in columns 73-80 makes the line an index line.
   {
     Rig rig;
-    ASSERT_TRUE(rig.open(mline("A1", 1650, {100, 123456, 300, 999})));
+    ASSERT_TRUE(rig.open(tucson_line("A1", 1650, {100, 123456, 300, 999})));
     ringdate::Trrw trrw(rig.s);
     int32_t nread = 0;
     Series r = read_one(trrw, nread, "MR");

@@ -1,8 +1,7 @@
-// Shared helpers of the Tucson reader tests: a scripted session over files in memory, and
-// builders of decade lines.
+// Shared helpers of the Tucson reader tests: a scripted session over files in memory and a
+// one-series read.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,34 +23,8 @@ struct Rig {
   }
 };
 
-// One measurement line in the 4-wide year form.
-inline std::string mline(const std::string& id, int year, const std::vector<int>& v) {
-  char buf[128];
-  int n = std::snprintf(buf, sizeof buf, "%-8.8s%4d", id.c_str(), year);
-  std::string s(buf, n);
-  for (int x : v) {
-    n = std::snprintf(buf, sizeof buf, "%6d", x);
-    s.append(buf, n);
-  }
-  return s + "\n";
-}
-
-// A measurement series as decade lines: values `v` (file units) from `first`, then `marker`.
-inline std::string mseries(const std::string& id, int first, std::vector<int> v, int marker) {
-  v.push_back(marker);
-  std::string out;
-  int year = first;
-  std::size_t k = 0;
-  int n = year >= 0 ? 10 - year % 10 : (year % 10 == 0 ? 10 : -(year % 10));
-  while (k < v.size()) {
-    std::vector<int> line;
-    for (int i = 0; i < n && k < v.size(); ++i) line.push_back(v[k++]);
-    out += mline(id, year, line);
-    year += n;
-    n = 10;
-  }
-  return out;
-}
+using testing_support::tucson_line;
+using testing_support::tucson_series;
 
 // Reads one series with trrw in mode `mode` (a fresh copy per call).
 struct Series {

@@ -129,10 +129,9 @@ TEST(Query, SlashLeavesAtOnce) {
 
 // A measurement decade line: identifier, year and values in six-column fields.
 std::string meas_line(int year, int v) {
-  char buf[200];
-  std::snprintf(buf, sizeof buf, "PIN01A  %4d%6d%6d%6d%6d%6d%6d%6d%6d%6d%6d", year, v, v + 1, v + 2, v + 3, v + 4, v + 5,
-                v + 6, v + 7, v + 8, v + 9);
-  return buf;
+  std::string l = testing_support::tucson_line("PIN01A", year, {v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9});
+  l.pop_back();  // the callers add the line end
+  return l;
 }
 
 char guess_of(const std::string& content, std::string* next_line = nullptr) {

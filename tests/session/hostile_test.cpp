@@ -26,18 +26,7 @@ using testing_support::Exited;
 using testing_support::MemoryFileSystem;
 using testing_support::ScriptConsole;
 
-std::string tucson_line(const std::string& id, int year, const std::vector<int>& vals) {
-  char buf[16];
-  std::string s = id;
-  s.resize(8, ' ');
-  std::snprintf(buf, sizeof buf, "%4d", year);
-  s += buf;
-  for (int v : vals) {
-    std::snprintf(buf, sizeof buf, "%6d", v);
-    s += buf;
-  }
-  return s + "\n";
-}
+using testing_support::tucson_line;
 
 // Two short measurement series, hundredths and thousandths.
 std::string small_rwl() {
