@@ -109,101 +109,116 @@ void put_name(std::string& name, std::string_view id) {
   name.resize(width, ' ');
 }
 
+// What datr does after looking at a line: go on to the next line, or return.
+enum class Step { next_line, done };
+
+// 8: a bar header, read again from the whole record, and its free-form values.
+Step bar_series(recio::Session& session, std::string& name, int32_t& n, std::span<float> vals,
+                int32_t& ifyr, int iunit) {
+  static const recio::Layout bar = recio::Layout::fixed("(2A,2I8,$)");
+  recio::Units& units = session.units();
+  std::string record;
+  units.backspace(iunit);
+  if (units.read_line(iunit, record) != recio::Outcome::ok) {
+    session.line(" >> Sbr DATR:  EOF unexpected");
+    return Step::done;
+  }
+  std::string mark(1, ' ');
+  std::string id(8, ' ');
+  int32_t nb = 0, yb = 0;
+  if (recio::read(bar, record, {recio::In(mark), recio::In(id), recio::In(nb), recio::In(yb)}) !=
+      recio::Outcome::ok)
+    return Step::next_line;
+  put_name(name, id);
+  if (mark != "|" || nb <= 0) return Step::next_line;
+  n = nb;
+  ifyr = yb;
+  std::vector<float> work(static_cast<std::size_t>(std::min(nb, kMaxItems)), 0.0f);
+  std::copy_n(vals.begin(), std::min(work.size(), vals.size()), work.begin());
+  AfterHeader src(record.size() > 25 ? record.substr(25) : std::string(), units.source(iunit));
+  const recio::Outcome got = recio::read_free_reals(src, work);
+  std::copy_n(work.begin(), std::min(work.size(), vals.size()), vals.begin());
+  if (got == recio::Outcome::eof)
+    session.line(" >> Sbr DATR:  EOF unexpected");
+  else if (got != recio::Outcome::ok)
+    session.line(" >> Sbr DATR:  Read error");
+  return Step::done;
+}
+
+// An older compact header (marked "@"): its width and count become a (nnFw.0) layout with
+// exponent 0 in the columns of a compact header. False when the line is too short for one.
+bool older_header_as_compact(std::string& line, int l) {
+  if (l < 12) return false;
+  const std::string layout =
+      line.substr(static_cast<std::size_t>(l - 8), 3) + "F" + line[static_cast<std::size_t>(l - 3)] + ".0)";
+  line.replace(static_cast<std::size_t>(l - 12), 11, "  0" + layout);
+  return true;
+}
+
+// 4-7: a compact header read by the positions of its "=" signs, then the values with the
+// header's layout, scaled by 10^E.
+Step compact_series(recio::Session& session, const std::string& line, int l, std::string& name,
+                    int32_t& n, std::span<float> vals, int32_t& ifyr, int iunit) {
+  static const recio::Layout ei = recio::Layout::fixed("(I3,A)");
+  int32_t nh = 0, yh = 0;
+  std::string nm(name.size(), ' ');
+  if (l < 12 || !compact::read_by_equals(line, l, nh, yh, nm)) return Step::next_line;
+  int32_t e = 0;
+  std::string fmt(8, ' ');
+  if (recio::read(ei, std::string_view(line).substr(static_cast<std::size_t>(l - 12), 11),
+                  {recio::In(e), recio::In(fmt)}) != recio::Outcome::ok)
+    return Step::next_line;
+  n = nh;
+  ifyr = yh;
+  name = nm;
+
+  const int32_t count = std::clamp(nh, 0, kMaxItems);
+  float sink = 0.0f;
+  std::vector<recio::In> items;
+  for (int32_t i = 0; i < count; ++i)
+    items.emplace_back(static_cast<std::size_t>(i) < vals.size() ? vals[static_cast<std::size_t>(i)] : sink);
+  const std::optional<recio::Layout> layout = recio::Layout::compile(fmt);
+  const recio::Outcome got =
+      layout ? recio::read(*layout, session.units().source(iunit), items) : recio::Outcome::error;
+  if (got == recio::Outcome::eof) {
+    session.line(" >> Sbr DATR:  EOF unexpected");
+    return Step::done;
+  }
+  if (got != recio::Outcome::ok) {
+    session.line(" >> Sbr DATR:  Read error");
+    return Step::done;
+  }
+  const float scale = compact::ten_to(e);
+  const std::size_t stored = std::min(static_cast<std::size_t>(count), vals.size());
+  for (std::size_t i = 0; i < stored; ++i) vals[i] *= scale;
+  return Step::done;
+}
+
 }  // namespace
 
 void datr(recio::Session& session, std::string& name, int32_t& n, std::span<float> vals,
           int32_t& ifyr, int iunit) {
-  static const recio::Layout ei = recio::Layout::fixed("(I3,A)");
-  static const recio::Layout bar = recio::Layout::fixed("(2A,2I8,$)");
-  recio::Units& units = session.units();
   std::string record;
-  std::vector<float> work;
-  std::vector<recio::In> items;
-  float sink = 0.0f;
   for (;;) {
     // 1-2: the next line, skipped when shorter than two characters.
     n = 0;
-    if (units.read_line(iunit, record) != recio::Outcome::ok) return;
+    if (session.units().read_line(iunit, record) != recio::Outcome::ok) return;
     std::string line = compact::line80(record);
-    int l = compact::last_nonblank(line);
+    const int l = compact::last_nonblank(line);
     if (l < 2) continue;
-    char last = line[static_cast<std::size_t>(l - 1)];
+    const char last = line[static_cast<std::size_t>(l - 1)];
 
     // 3: classify.
     if (last != '~' && line[0] == '|') {
-      // 8: bar header, read again from the whole record.
-      units.backspace(iunit);
-      if (units.read_line(iunit, record) != recio::Outcome::ok) {
-        session.line(" >> Sbr DATR:  EOF unexpected");
-        return;
-      }
-      std::string mark(1, ' ');
-      std::string id(8, ' ');
-      int32_t nb = 0, yb = 0;
-      if (recio::read(bar, record, {recio::In(mark), recio::In(id), recio::In(nb), recio::In(yb)}) !=
-          recio::Outcome::ok)
-        continue;
-      put_name(name, id);
-      if (mark != "|" || nb <= 0) continue;
-      n = nb;
-      ifyr = yb;
-      int32_t count = std::min(nb, kMaxItems);
-      work.assign(static_cast<std::size_t>(count), 0.0f);
-      std::copy_n(vals.begin(), std::min(work.size(), vals.size()), work.begin());
-      AfterHeader src(record.size() > 25 ? record.substr(25) : std::string(), units.source(iunit));
-      recio::Outcome got = recio::read_free_reals(src, work);
-      std::size_t keep = std::min(work.size(), vals.size());
-      std::copy_n(work.begin(), keep, vals.begin());
-      if (got == recio::Outcome::eof)
-        session.line(" >> Sbr DATR:  EOF unexpected");
-      else if (got != recio::Outcome::ok)
-        session.line(" >> Sbr DATR:  Read error");
-      return;
+      if (bar_series(session, name, n, vals, ifyr, iunit) == Step::done) return;
+      continue;
     }
     if (last == '@') {
-      // Older compact header: its width and count become a (nnFw.0) layout, exponent 0.
-      if (l < 12) continue;
-      std::string layout = line.substr(static_cast<std::size_t>(l - 8), 3) + "F" +
-                           line[static_cast<std::size_t>(l - 3)] + ".0)";
-      line.replace(static_cast<std::size_t>(l - 12), 11, "  0" + layout);
+      if (!older_header_as_compact(line, l)) continue;
     } else if (last != '~') {
       continue;
     }
-
-    // 4-6: compact header by the positions of its "=" signs.
-    int32_t nh = 0, yh = 0;
-    std::string nm(name.size(), ' ');
-    if (l < 12 || !compact::read_by_equals(line, l, nh, yh, nm)) continue;
-    int32_t e = 0;
-    std::string fmt(8, ' ');
-    if (recio::read(ei, std::string_view(line).substr(static_cast<std::size_t>(l - 12), 11),
-                    {recio::In(e), recio::In(fmt)}) != recio::Outcome::ok)
-      continue;
-    n = nh;
-    ifyr = yh;
-    name = nm;
-
-    // 7: the values with the header's layout, scaled by 10^E.
-    int32_t count = std::clamp(nh, 0, kMaxItems);
-    items.clear();
-    for (int32_t i = 0; i < count; ++i)
-      items.emplace_back(static_cast<std::size_t>(i) < vals.size() ? vals[static_cast<std::size_t>(i)]
-                                                                     : sink);
-    std::optional<recio::Layout> layout = recio::Layout::compile(fmt);
-    recio::Outcome got = layout ? recio::read(*layout, units.source(iunit), items)
-                                : recio::Outcome::error;
-    if (got == recio::Outcome::eof) {
-      session.line(" >> Sbr DATR:  EOF unexpected");
-      return;
-    }
-    if (got != recio::Outcome::ok) {
-      session.line(" >> Sbr DATR:  Read error");
-      return;
-    }
-    float scale = compact::ten_to(e);
-    std::size_t stored = std::min(static_cast<std::size_t>(count), vals.size());
-    for (std::size_t i = 0; i < stored; ++i) vals[i] *= scale;
-    return;
+    if (compact_series(session, line, l, name, n, vals, ifyr, iunit) == Step::done) return;
   }
 }
 

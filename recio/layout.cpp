@@ -122,135 +122,164 @@ class Parser {
     }
   }
 
+  // One item of a list: an optional repeat count, then a group or one edit descriptor.
   bool item(int depth, size_t& last_top, int64_t& steps) {
     int32_t n = -1;
     if (is_digit(peek())) {
       if (!number(n, kMaxCount) || n == 0) return false;
     }
-    int c = peek();
+    const int c = peek();
+    if (c == '(') return group(n > 0 ? n : 1, depth, last_top, steps);
     Op op{};
     op.repeat = n > 0 ? n : 1;
+    if (!descriptor(c, n, op)) return false;
+    c_.ops.push_back(op);
+    steps += op.is_data() || op.kind == Op::slash ? op.repeat : 1;
+    return true;
+  }
+
+  // A parenthesised group repeated `repeat` times: an open and a close operation that link
+  // to each other. The last group at the top level is where a reversion starts.
+  bool group(int32_t repeat, int depth, size_t& last_top, int64_t& steps) {
+    if (depth >= kMaxDepth) return false;
+    ++i_;
+    const size_t open = c_.ops.size();
+    Op op{};
+    op.kind = Op::open;
+    op.repeat = repeat;
+    c_.ops.push_back(op);
+    size_t inner_top = 0;
+    int64_t inner = 0;
+    if (!list(depth + 1, inner_top, inner)) return false;
+    Op cl{};
+    cl.kind = Op::close;
+    cl.link = static_cast<uint32_t>(open);
+    c_.ops[open].link = static_cast<uint32_t>(c_.ops.size());
+    c_.ops.push_back(cl);
+    if (depth == 1) last_top = open;
+    steps += static_cast<int64_t>(repeat) * (inner + 1);
+    return true;
+  }
+
+  // One edit descriptor starting with the character c; n is the count before it (-1: none).
+  bool descriptor(int c, int32_t n, Op& op) {
     switch (c) {
-      case '(': {
-        if (depth >= kMaxDepth) return false;
-        ++i_;
-        size_t open = c_.ops.size();
-        op.kind = Op::open;
-        c_.ops.push_back(op);
-        size_t dummy = 0;
-        int64_t inner = 0;
-        if (!list(depth + 1, dummy, inner)) return false;
-        Op cl{};
-        cl.kind = Op::close;
-        cl.link = static_cast<uint32_t>(open);
-        c_.ops[open].link = static_cast<uint32_t>(c_.ops.size());
-        c_.ops.push_back(cl);
-        if (depth == 1) last_top = open;
-        steps += static_cast<int64_t>(op.repeat) * (inner + 1);
-        return true;
-      }
       case 'I':
         ++i_;
-        op.kind = Op::integer;
-        if (!number(op.w, kMaxWidth)) return false;
-        op.d = -1;
-        if (peek() == '.') {
-          ++i_;
-          if (!number(op.d, kMaxWidth)) return false;
-        }
-        break;
+        return integer_edit(op);
       case 'F':
       case 'E':
       case 'D':
       case 'G':
         ++i_;
-        op.kind = c == 'F' ? Op::fixed : c == 'G' ? Op::general : Op::expo;
-        if (!number(op.w, kMaxWidth)) return false;
-        if (peek() != '.') return false;
-        ++i_;
-        if (!number(op.d, kMaxWidth)) return false;
-        if (c == 'E' && peek() == 'E') {
-          ++i_;
-          if (!number(op.e, 9) || op.e == 0) return false;
-        }
-        if ((c == 'E' || c == 'D') && op.d == 0) return false;
-        break;
+        return real_edit(c, op);
       case 'A':
         ++i_;
         op.kind = Op::text;
         op.w = -1;
-        if (is_digit(peek()) && (!number(op.w, kMaxWidth) || op.w == 0)) return false;
-        break;
+        return !(is_digit(peek()) && (!number(op.w, kMaxWidth) || op.w == 0));
       case 'X':
         ++i_;
         op.kind = Op::skip;
         op.w = n > 0 ? (n > kMaxWidth ? kMaxWidth : n) : 1;
         op.repeat = 1;
-        break;
-      case 'T': {
+        return true;
+      case 'T':
         ++i_;
-        int c2 = peek();
-        op.kind = Op::tab;
-        if (c2 == 'L' || c2 == 'R') {
-          ++i_;
-          op.kind = c2 == 'L' ? Op::tab_left : Op::tab_right;
-        }
-        if (n > 0) return false;
-        if (!number(op.w, kMaxWidth)) return false;
-        if (op.kind == Op::tab && op.w == 0) return false;
-        break;
-      }
+        return tab(n, op);
       case '/':
         ++i_;
         op.kind = Op::slash;
-        break;
+        return true;
       case '$':
       case ':':
         if (n > 0) return false;
         ++i_;
         op.kind = c == '$' ? Op::dollar : Op::colon;
         if (c == '$') c_.open_end = true;
-        break;
-      case 'H': {
-        if (n <= 0) return false;
-        ++i_;
-        if (s_.size() - i_ < static_cast<size_t>(n)) return false;
-        op.kind = Op::literal;
-        op.repeat = 1;
-        op.lit_off = static_cast<uint32_t>(c_.literals.size());
-        c_.literals.append(s_.substr(i_, n));
-        op.lit_len = static_cast<uint32_t>(n);
-        i_ += n;
-        break;
-      }
+        return true;
+      case 'H':
+        return hollerith(n, op);
       case '\'':
-      case '"': {
-        if (n > 0) return false;
-        char q = static_cast<char>(c);
-        ++i_;
-        op.kind = Op::literal;
-        op.lit_off = static_cast<uint32_t>(c_.literals.size());
-        for (;;) {
-          if (i_ >= s_.size()) return false;
-          char ch = s_[i_++];
-          if (ch == q) {
-            if (i_ < s_.size() && s_[i_] == q) {
-              c_.literals.push_back(q);
-              ++i_;
-              continue;
-            }
-            break;
-          }
-          c_.literals.push_back(ch);
-        }
-        op.lit_len = static_cast<uint32_t>(c_.literals.size() - op.lit_off);
-        break;
-      }
+      case '"':
+        return n <= 0 && quoted(static_cast<char>(c), op);
       default:
         return false;
     }
-    c_.ops.push_back(op);
-    steps += op.is_data() || op.kind == Op::slash ? op.repeat : 1;
+  }
+
+  // Iw or Iw.m (the minimum digits m are kept in d; -1 without).
+  bool integer_edit(Op& op) {
+    op.kind = Op::integer;
+    if (!number(op.w, kMaxWidth)) return false;
+    op.d = -1;
+    if (peek() == '.') {
+      ++i_;
+      if (!number(op.d, kMaxWidth)) return false;
+    }
+    return true;
+  }
+
+  // Fw.d, Gw.d, Ew.d (with an optional Ee exponent width) and Dw.d.
+  bool real_edit(int c, Op& op) {
+    op.kind = c == 'F' ? Op::fixed : c == 'G' ? Op::general : Op::expo;
+    if (!number(op.w, kMaxWidth)) return false;
+    if (peek() != '.') return false;
+    ++i_;
+    if (!number(op.d, kMaxWidth)) return false;
+    if (c == 'E' && peek() == 'E') {
+      ++i_;
+      if (!number(op.e, 9) || op.e == 0) return false;
+    }
+    return !((c == 'E' || c == 'D') && op.d == 0);
+  }
+
+  // Tn, TLn and TRn; no count before them.
+  bool tab(int32_t n, Op& op) {
+    const int c2 = peek();
+    op.kind = Op::tab;
+    if (c2 == 'L' || c2 == 'R') {
+      ++i_;
+      op.kind = c2 == 'L' ? Op::tab_left : Op::tab_right;
+    }
+    if (n > 0) return false;
+    if (!number(op.w, kMaxWidth)) return false;
+    return !(op.kind == Op::tab && op.w == 0);
+  }
+
+  // nH followed by n characters of text.
+  bool hollerith(int32_t n, Op& op) {
+    if (n <= 0) return false;
+    ++i_;
+    if (s_.size() - i_ < static_cast<size_t>(n)) return false;
+    op.kind = Op::literal;
+    op.repeat = 1;
+    op.lit_off = static_cast<uint32_t>(c_.literals.size());
+    c_.literals.append(s_.substr(i_, n));
+    op.lit_len = static_cast<uint32_t>(n);
+    i_ += n;
+    return true;
+  }
+
+  // A text in apostrophes or quotes; a doubled quote character stands for itself.
+  bool quoted(char q, Op& op) {
+    ++i_;
+    op.kind = Op::literal;
+    op.lit_off = static_cast<uint32_t>(c_.literals.size());
+    for (;;) {
+      if (i_ >= s_.size()) return false;
+      const char ch = s_[i_++];
+      if (ch == q) {
+        if (i_ < s_.size() && s_[i_] == q) {
+          c_.literals.push_back(q);
+          ++i_;
+          continue;
+        }
+        break;
+      }
+      c_.literals.push_back(ch);
+    }
+    op.lit_len = static_cast<uint32_t>(c_.literals.size() - op.lit_off);
     return true;
   }
 };
