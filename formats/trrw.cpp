@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "core/limits.h"
+#include "formats/loose_decade.h"
 
 namespace ringdate {
 namespace {
@@ -37,6 +39,28 @@ void copy_into(std::string& to, std::string_view from, std::size_t n) {
 
 bool blank(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// Measurement or index layout, as an 80-column line shows it, starting from the layout
+// given: index values fill columns 73-80 (the last count), measurements leave them blank; a
+// line without a character in any value column counts as measurements.
+std::string_view detect_layout(std::string_view line, std::string_view given) {
+  for (std::size_t c = 13; c <= 73; c += 6) {
+    if (line[c - 1] != ' ') return blank(line.substr(72, 8)) ? given : "IR";
+  }
+  return "MR";
+}
+
+// The layout a line starts from: the first two characters of the mode copy.
+std::array<char, 2> layout_given(const std::string& mode) {
+  return {mode.size() > 0 ? mode[0] : ' ', mode.size() > 1 ? mode[1] : ' '};
+}
+
+void set_layout(std::string& mode, std::string_view lay) {
+  if (mode.size() >= 2) {
+    mode[0] = lay[0];
+    mode[1] = lay[1];
+  }
 }
 
 }  // namespace
@@ -82,18 +106,26 @@ Refused Trrw::read(Series& s, int32_t& nread) {
     for (std::string& h : s.hdr) std::fill(h.begin(), h.end(), ' ');
   int32_t ndata = 0, ntext = 0;
   for (;;) {
-    if (s_->units().read_line(s.iunit, line_) != recio::Outcome::ok) {
+    if (s_->units().read_line(s.iunit, record_) != recio::Outcome::ok) {
       end_of_file(s, nread);
       return std::nullopt;
     }
+    line_.assign(record_, 0, std::min(kLine, record_.size()));
     line_.resize(kLine, ' ');
     if (blank(line_)) continue;
     if (s.nval == 0 && line_[79] == '#') {
       read_block(s);
       return std::nullopt;
     }
-    const bool index = index_layout(s.mode);
-    if (!parse_decade_line(index)) {
+    const std::array<char, 2> given = layout_given(s.mode);
+    bool index = index_layout(s.mode);
+    bool data = parse_decade_line(index);
+    // A line that fails the fixed columns may hold its fields separated by tabs or blanks.
+    if (!data && read_loose_line(std::string_view(given.data(), 2), s.mode)) {
+      index = false;
+      data = true;
+    }
+    if (!data) {
       ++ntext;
       if (ntext > 25) return Refusal{RefusalKind::tucson_text_lines, {}, {}, "Sbr TRRW:  Over 25 text lines"};
       text_line(s, ntext);
@@ -137,26 +169,12 @@ void Trrw::read_block(Series& s) {
   if (s.iecho > 0) echo(s.iecho, block_echo, line_);
 }
 
-// Measurement or index layout, as this line shows it: index values fill columns 73-80
-// (the last count), measurements leave them blank; a line without a character in any
-// value column counts as measurements. The caller's mode copy takes the layout.
+// Measurement or index layout, as this line shows it; the caller's mode copy takes it.
 bool Trrw::index_layout(std::string& mode) {
-  std::string_view lay = std::string_view(mode).substr(0, 2);
-  bool any = false;
-  for (std::size_t c = 13; c <= 73; c += 6) {
-    if (line_[c - 1] != ' ') {
-      any = true;
-      if (!blank(std::string_view(line_).substr(72, 8))) lay = "IR";
-      break;
-    }
-  }
-  if (!any) lay = "MR";
-  const bool index = lay == "IR";
-  if (mode.size() >= 2) {
-    mode[0] = lay.size() > 0 ? lay[0] : ' ';
-    mode[1] = lay.size() > 1 ? lay[1] : ' ';
-  }
-  return index;
+  const std::array<char, 2> given = layout_given(mode);
+  const std::string_view lay = detect_layout(line_, std::string_view(given.data(), 2));
+  set_layout(mode, lay);
+  return lay == "IR";
 }
 
 // Parses the line as a decade line into pid_, pyr_, pv_ (and pc_ for indices); the width
@@ -187,6 +205,24 @@ bool Trrw::parse_decade_line(bool index) {
       recio::In(pv_[6]), recio::In(pv_[7]), recio::In(pv_[8]), recio::In(pv_[9])};
   const recio::Layout& l = line_[7] == '-' ? m5 : line_[6] == '-' ? m6 : m4;
   return recio::read(l, line_, items) == recio::Outcome::ok;
+}
+
+// Takes the current record as a decade line whose fields are separated by tabs or blanks:
+// it reads as its fields placed in the fixed columns would, where it must be a measurement
+// line. The parsed fields are set and line_ becomes that fixed-column form. False: no such
+// line.
+bool Trrw::read_loose_line(std::string_view given, std::string& mode) {
+  const std::optional<LooseDecadeLine> loose = read_loose_decade(record_);
+  if (!loose) return false;
+  std::string fixed = in_fixed_columns(*loose);
+  if (detect_layout(fixed, given) != "MR") return false;
+  pid_.assign(loose->id);
+  pid_.resize(8, ' ');
+  pyr_ = loose->year;
+  pv_ = loose->values;
+  line_ = std::move(fixed);
+  set_layout(mode, "MR");
+  return true;
 }
 
 // A text line before the series' data: the first one is the title (shown and kept, and

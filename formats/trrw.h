@@ -1,6 +1,8 @@
 // Tucson decadal format: reads one series ("MR" measurements, "IR" indices) or writes one
 // ("MW", "IW", or "CR" for the UEA CRU layout). A block marked "#" in column 80 is handed
-// to datar. The reader's count-storing switch and header lines live in this object for the
+// to datar. A line that does not read in the fixed columns but holds its fields separated
+// by tabs or blanks is read as those fields placed in the fixed columns (loose_decade.h).
+// The reader's count-storing switch and header lines live in this object for the
 // whole run.
 #pragma once
 
@@ -51,6 +53,7 @@ class Trrw {
   recio::Session* s_;
   Datar datar_;
   bool store_counts_ = true;  // the count-storing switch
+  std::string record_;  // the line as read, not cut at column 80
   std::string line_ = std::string(80, ' ');
   // Work area: the fields parsed from the current line.
   std::string data_line_ = std::string(80, ' ');  // the last data line of the series
@@ -66,6 +69,7 @@ class Trrw {
   void read_block(Series& s);
   bool index_layout(std::string& mode);
   bool parse_decade_line(bool index);
+  bool read_loose_line(std::string_view given, std::string& mode);
   void text_line(Series& s, int32_t ntext);
   bool take_values(Series& s, bool index, int32_t n);
   void write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,

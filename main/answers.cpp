@@ -1,6 +1,9 @@
 #include "main/answers.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "formats/loose_decade.h"
 
 namespace ringdate {
 
@@ -74,8 +77,9 @@ bool Query::operator()(int32_t& choice) {
 void Qforma::operator()(int unit, char& guess) {
   static const recio::Layout a = recio::Layout::fixed("(A)");
   guess = ' ';
+  recio::Outcome got = recio::Outcome::ok;
   for (nline_ = 1; nline_ <= 8; ++nline_) {
-    const recio::Outcome got = s_->units().read_line(unit, rec_);
+    got = s_->units().read_line(unit, rec_);
     if (got == recio::Outcome::eof) return;
     blank(line_, 80);
     // A read error counts as a line; what was read of it is looked at like any other line.
@@ -88,11 +92,7 @@ void Qforma::operator()(int unit, char& guess) {
     }
   }
   // The eighth line alone decides between measurements and indices.
-  bool all_blank = true;
-  for (icol_ = 13; icol_ <= 73; icol_ += 6) {
-    if (line_[static_cast<std::size_t>(icol_ - 1)] != ' ') all_blank = false;
-  }
-  if (all_blank) {
+  if (value_columns_blank()) {
     guess = 'M';
     return;
   }
@@ -102,6 +102,21 @@ void Qforma::operator()(int unit, char& guess) {
       return;
     }
   }
+  // A decade line whose fields are separated by tabs or blanks is judged with its fields
+  // placed in the fixed columns.
+  if (got != recio::Outcome::ok || reads_in_fixed_measurement_columns(line_)) return;
+  const std::optional<LooseDecadeLine> loose = read_loose_decade(rec_);
+  if (!loose) return;
+  line_ = in_fixed_columns(*loose);
+  if (value_columns_blank()) guess = 'M';
+}
+
+// Columns 13, 19, ..., 73 of the line (the first column of every value field) are blank.
+bool Qforma::value_columns_blank() {
+  for (icol_ = 13; icol_ <= 73; icol_ += 6) {
+    if (line_[static_cast<std::size_t>(icol_ - 1)] != ' ') return false;
+  }
+  return true;
 }
 
 }  // namespace ringdate

@@ -40,8 +40,9 @@ class Query {
 };
 
 // Guesses the data format of the file open on a unit from up to eight lines: 'C' compact,
-// 'I' Tucson indices, 'M' Tucson measurements, ' ' when no rule decides. The unit is left
-// after the lines read.
+// 'I' Tucson indices, 'M' Tucson measurements, ' ' when no rule decides. An eighth line that
+// is a decade line only with its fields separated by tabs or blanks is judged with them
+// placed in the fixed columns. The unit is left after the lines read.
 class Qforma {
  public:
   explicit Qforma(recio::Session& session) : s_(&session) {}
@@ -52,6 +53,8 @@ class Qforma {
   std::string line_ = std::string(80, ' ');
   std::string rec_;
   int32_t nline_ = 0, icol_ = 0, len_ = 0;
+
+  bool value_columns_blank();
 };
 
 }  // namespace ringdate
