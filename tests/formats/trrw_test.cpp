@@ -326,3 +326,167 @@ TEST(TrrwWrite, CruLayoutReadsBackThroughTheCruReader) {
     }
   }
 }
+
+namespace {
+
+// The decade lines of `fixed` with their fields joined by `sep` instead of standing in
+// columns; `trailing` pads every line to twelve fields with empty ones, as spreadsheets do.
+std::string loosened(const std::string& fixed, const std::string& sep, bool trailing = false) {
+  std::string out;
+  for (const std::string& line : lines_of(fixed)) {
+    std::istringstream in(line);
+    int n = 0;
+    for (std::string f; in >> f; ++n) out += (n ? sep : "") + f;
+    if (trailing)
+      for (; n < 12; ++n) out += "\t";
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::vector<Series> read_all(const std::string& text, const char* mode = "MR") {
+  Rig rig;
+  EXPECT_TRUE(rig.open(text));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  std::vector<Series> out;
+  for (Series s = read_one(trrw, nread, mode); !s.refused && s.nval > 0; s = read_one(trrw, nread, mode))
+    out.push_back(s);
+  return out;
+}
+
+void expect_same(const std::vector<Series>& got, const std::vector<Series>& want, const std::string& what) {
+  ASSERT_EQ(got.size(), want.size()) << what;
+  for (std::size_t j = 0; j < got.size(); ++j) {
+    EXPECT_EQ(got[j].id, want[j].id) << what;
+    EXPECT_EQ(got[j].ifyr, want[j].ifyr) << what;
+    ASSERT_EQ(got[j].nval, want[j].nval) << what;
+    for (int k = 0; k < got[j].nval; ++k) EXPECT_EQ(got[j].vals[k], want[j].vals[k]) << what << " " << k;
+  }
+}
+
+}  // namespace
+
+TEST(TrrwLoose, FieldsSeparatedByTabsOrBlanksReadAsInFixedColumns) {
+  // Both markers and units, first-line counts from positive, negative and decade years.
+  const std::string fixed = tucson_series("ABC01", 1655, ramp(48), 999) + tucson_series("XY2", -5, ramp(7, 3000), 999) +
+                            tucson_series("LONGID8", 1650, ramp(20, 20000), -9999);
+  const std::vector<Series> want = read_all(fixed);
+  ASSERT_EQ(want.size(), 3u);
+  expect_same(read_all(loosened(fixed, "\t", true)), want, "tabs");
+  expect_same(read_all(loosened(fixed, "\t")), want, "tabs, no empty fields");
+  expect_same(read_all(loosened(fixed, " \t  ")), want, "blanks and a tab");
+  // Fixed and loose lines mixed within one series.
+  const std::string tabs = loosened(fixed, "\t");
+  std::string mixed;
+  const auto a = lines_of(fixed), b = lines_of(tabs);
+  for (std::size_t i = 0; i < a.size(); ++i) mixed += (i % 2 ? a[i] : b[i]) + "\n";
+  expect_same(read_all(mixed), want, "mixed");
+  // A series without its end marker keeps its values, less the empty fields at the end.
+  expect_same(read_all("A1\t1650\t100\t200\t300\t\t\t\t\t\t\t\n"), read_all(tucson_line("A1", 1650, {100, 200, 300})),
+              "no marker");
+}
+
+TEST(TrrwLoose, HeaderLinesStayText) {
+  const std::string head =
+      "107 1 TUCSON\n107 2 ARIZONA\t\tOAK TREE\t8392\t2821N3931E\t1923\t1945\nSITE 3 1.5 2.5\n\n";
+  Rig rig;
+  ASSERT_TRUE(rig.open(head + "107011 1923\t91\t92\t38\t10\t23\t43\t12\n107011 1930\t12\t34  999\n"));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  Series r = read_one(trrw, nread, "MR");
+  EXPECT_EQ(r.id, "107011  ");
+  EXPECT_EQ(r.ifyr, 1923);
+  ASSERT_EQ(r.nval, 9);
+  EXPECT_NEAR(r.vals[8], 0.34f, 1e-6f);
+  const std::string l3 = "SITE 3 1.5 2.5" + std::string(66, ' ');
+  EXPECT_NE(rig.con.output.find(" Title of data:\n 107 1 TUCSON"), std::string::npos);
+  EXPECT_NE(rig.con.output.find("\n " + l3 + "\n"), std::string::npos);
+  EXPECT_EQ(rig.con.output.find("107011"), std::string::npos);
+}
+
+TEST(TrrwLoose, OnlyLinesThatFailTheFixedColumns) {
+  // A line that reads in the fixed columns is read there, however its fields look.
+  Rig rig;
+  ASSERT_TRUE(rig.open("SeriesA  1   10 30 50 70 999\nSeriesB  1   200 400 600 800 -9999\n"));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  Series a = read_one(trrw, nread, "MR");
+  ASSERT_EQ(a.nval, 2);
+  EXPECT_NEAR(a.vals[0], 10.30f, 1e-5f);  // columns 13-18 hold " 10 30"
+  // The second line does not read in the fixed columns ("00 -9999" in one field).
+  Series b = read_one(trrw, nread, "MR");
+  EXPECT_EQ(b.id, "SeriesB ");
+  EXPECT_EQ(b.ifyr, 1);
+  ASSERT_EQ(b.nval, 4);
+  EXPECT_NEAR(b.vals[3], 0.8f, 1e-6f);
+
+  // A first line shifted out of its columns no longer loses its rings.
+  std::vector<Series> s =
+      read_all("    PM309N  1898  3063  1109\n" + tucson_series("PM309N", 1900, ramp(12), -9999).substr(0));
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0].ifyr, 1898);
+  EXPECT_EQ(s[0].nval, 14);
+}
+
+TEST(TrrwLoose, LayoutDetectionAppliesToTheFixedColumnForm) {
+  // In index mode a loose line is a measurement line, as the same line in fixed columns is.
+  const std::string tabs = loosened(tucson_series("A1", 1650, ramp(12), 999), "\t");
+  std::vector<Series> idx = read_all(tabs, "IR");
+  ASSERT_EQ(idx.size(), 1u);
+  expect_same(idx, read_all(tabs, "MR"), "index mode");
+  // A value of six digits keeps the layout given: read in measurement mode, text in index mode.
+  const std::string big = "A1\t1650\t100\t123456\t300\t999\n";
+  std::vector<Series> m = read_all(big, "MR");
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_NEAR(m[0].vals[1], 1234.56f, 1e-2f);
+  EXPECT_TRUE(read_all(big, "IR").empty());
+}
+
+TEST(TrrwLoose, HostileLinesAreTextOrACleanStop) {
+  const std::string tabs(5000, '\t');
+  const std::vector<std::string> hostile = {
+      "ABCDEFGHIJKL\t1650\t100",          // identifier longer than its columns
+      "A1\t1650\t1234567\t100",           // value longer than its columns
+      "A1\t195000000000\t100",            // a year of 12 digits
+      "A1\t1650\t100" + tabs + "200",     // 5000 tabs between two values
+      tabs + "A1\t1650\t100",             // 5000 tabs before the identifier
+      std::string("A1\t1650\t1\0" "00", 12),  // a NUL byte
+      "A1\t1650\t1\t99999999999999999999999",  // a value that would overflow
+  };
+  std::string text;
+  for (const std::string& h : hostile) text += h + "\n";
+  Rig rig;
+  ASSERT_TRUE(rig.open(text + tucson_series("OK", 1650, ramp(3), 999)));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  Series r = read_one(trrw, nread, "MR");
+  EXPECT_EQ(r.id, "OK      ");
+  EXPECT_EQ(r.nval, 3);
+  EXPECT_NE(rig.con.output.find("Title of data:"), std::string::npos);
+
+  // Too many of them refuse the file with the text-line refusal, nothing else.
+  std::string many;
+  for (int k = 0; k < 5; ++k) many += text;
+  Rig rig2;
+  ASSERT_TRUE(rig2.open(many + tucson_series("OK", 1650, ramp(3), 999)));
+  ringdate::Trrw t2(rig2.s);
+  nread = 0;
+  const Series refused = read_one(t2, nread, "MR");
+  ASSERT_TRUE(refused.refused);
+  EXPECT_EQ(refused.refused->kind, ringdate::RefusalKind::tucson_text_lines);
+}
+
+TEST(TrrwLoose, WrittenInFixedColumnsAndReadBack) {
+  const std::string fixed = tucson_series("STB01a", 1865, ramp(40, 1000), -9999);
+  const std::vector<Series> s = read_all(loosened(fixed, "\t", true));
+  ASSERT_EQ(s.size(), 1u);
+  Rig rig;
+  std::vector<float> v(s[0].vals.begin(), s[0].vals.begin() + s[0].nval);
+  const std::vector<std::string> out = write_one(rig, "MW", s[0].id, s[0].ifyr, v);
+  std::string written;
+  for (const std::string& l : out) written += l + "\n";
+  EXPECT_EQ(out[0], "STB01a  1865  1000  1007  1014  1021  1028");
+  EXPECT_EQ(written.find('\t'), std::string::npos);
+  expect_same(read_all(written), s, "read back");
+}

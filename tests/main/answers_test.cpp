@@ -177,10 +177,29 @@ TEST(Qforma, CompactMarksDecideAtOnce) {
   EXPECT_EQ(next, "second line");  // two lines read
 }
 
+TEST(Qforma, DecadeLinesSeparatedByTabsAreJudgedInTheFixedColumns) {
+  auto file = [](const std::string& eighth) {
+    std::string f;
+    for (int k = 1; k <= 7; ++k) f += "A1\t" + std::to_string(1800 + 10 * k) + "\t1431\t1409\t1895\t1849\r\n";
+    return f + eighth + "\r\n";
+  };
+  EXPECT_EQ(guess_of(file("STB01a\t1865\t1431\t1409\t1895\t1849\t1553\t\t\t\t\t")), 'M');
+  EXPECT_EQ(guess_of(file("107012 1510\t22\t45\t12\t34  999")), 'M');
+  // A value of six digits reaches the first column of its field: no rule decides.
+  EXPECT_EQ(guess_of(file("A1\t1650\t100\t123456")), ' ');
+  // Words or decimals: no decade line.
+  EXPECT_EQ(guess_of(file("107 3 JACKSON\t\t08\t76")), ' ');
+  EXPECT_EQ(guess_of(file("A1\t1650\t1.5\t2.5")), ' ');
+  // A line that reads in the fixed columns is judged there only (columns 13 and 19 hold
+  // digits of fields 8 columns wide).
+  EXPECT_EQ(guess_of(file("NRP1030e    1970    5213    3518    3232    3301    3028    3237    2707    2168")), ' ');
+}
+
 TEST(Qforma, RealMeasurementFilesAreGuessedTucson) {
   const std::string dir = testing_support::shared_dir();
   if (dir.empty()) GTEST_SKIP() << "no shared data";
-  for (const char* f : {"ca533.rwl", "co021.rwl", "wa082.rwl", "TTHH_raw.txt"}) {
+  for (const char* f : {"ca533.rwl", "co021.rwl", "wa082.rwl", "TTHH_raw.txt", "test1.txt",
+                        "study/MohonkSweetBirchBELE.rwl", "study/ArnotForestNY.rwl", "study/NRP_FAGR.rwl"}) {
     EXPECT_EQ(guess_of(testing_support::slurp(dir + "/data/real/" + f)), 'M') << f;
   }
 }

@@ -102,11 +102,13 @@ TEST(ReadDataFile, RefusedFilesReportTheMessageAndPrintNothing) {
             "MAX ***");
   EXPECT_EQ(got.console.find("***"), std::string::npos);  // the message is the refusal's, not shown
 
-  // A tab-separated table is no Tucson file: nothing is found in it.
+  // Decade lines whose fields are separated by tabs, below three header lines: guessed as
+  // Tucson measurements and read by their fields.
   got = r.read(real("test1.txt"));
-  ASSERT_EQ(got.result, DataFileResult::refused);
-  EXPECT_EQ(got.refusal->kind, RefusalKind::no_series);
-  EXPECT_EQ(got.refusal->text(), "*** NC .LE. 0 AFTER READING TREE-RING DATA");
+  ASSERT_EQ(got.result, DataFileResult::read) << (got.refusal ? got.refusal->text() : "");
+  EXPECT_EQ(got.mode, "MR");
+  EXPECT_TRUE(got.guessed);
+  EXPECT_EQ(r.store->nser, 2);
 }
 
 TEST(ReadDataFile, ReadsThroughTheFileSystemGiven) {
