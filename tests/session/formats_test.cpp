@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "session/harness.h"
 #include "support/test_support.h"
@@ -117,6 +118,40 @@ TEST(Formats, CruFileReadsBackToTheSameValues) {
   // The header and the values in hundredths.
   EXPECT_EQ(a[1], "SITE0116551672");
   EXPECT_EQ(a[2].substr(10 + 5 * 7, 7), " 101  1");
+}
+
+// The example with its decade lines written as a spreadsheet writes them: fields separated
+// by tabs, empty trailing fields, CRLF line ends.
+std::string example_with_tabs() {
+  const auto lines = lines_of(example());
+  std::string out = lines.at(0) + "\r\n";
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::istringstream in(lines[i]);
+    int n = 0;
+    for (std::string f; in >> f; ++n) out += (n ? "\t" : "") + f;
+    for (; n < 12; ++n) out += "\t";
+    out += "\r\n";
+  }
+  return out;
+}
+
+TEST(Formats, TabSeparatedFileIsGuessedReadAndWrittenInFixedColumns) {
+  Workspace w;
+  w.write("pine.rwl", example());
+  w.write("pine.tab", example_with_tabs());
+  const Result fixed = w.run({"pine.rwl", "", "N", ""});
+  const Result tabs = w.run({"pine.tab", "", "N", ""});
+  ASSERT_EQ(fixed.status, 0) << fixed.out << fixed.err;
+  ASSERT_EQ(tabs.status, 0) << tabs.out << tabs.err;
+  // The same guess and the same reading as the file in fixed columns.
+  const std::string from = "\n" + prompt("TUCSON MEASUREMENT FORMAT? <Y>/N");
+  ASSERT_NE(tabs.out.find(from), std::string::npos) << tabs.out;
+  EXPECT_EQ(tabs.out.substr(tabs.out.find(from)), fixed.out.substr(fixed.out.find(from)));
+  // The corrected file is in the fixed columns, line for line the one of the fixed file.
+  const auto a = lines_of(w.read("pine.rwl_COR")), b = lines_of(w.read("pine.tab_COR"));
+  ASSERT_EQ(a.size(), b.size());
+  ASSERT_GT(a.size(), 100u);
+  for (std::size_t i = 1; i < a.size(); ++i) EXPECT_EQ(a[i], b[i]) << i;
 }
 
 TEST(Formats, AnEditTheStoreCannotHoldIsReportedAndNothingChanges) {

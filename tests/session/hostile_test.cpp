@@ -142,9 +142,10 @@ TEST(HostileInput, EachFileGetsItsReactionAndTouchesNoOtherFile) {
   }
 }
 
-// A tab-separated file is not Tucson: every line is a text line (its blank lines start a
-// series that never ends), so no series is found and the program refuses the file.
-TEST(HostileInput, TabSeparatedFileIsRefused) {
+// A file of tab-separated decade lines below three header lines: the header lines are
+// text, the decade lines are read by their fields, and the corrected file has them in the
+// fixed columns.
+TEST(HostileInput, TabSeparatedFileIsReadByItsFields) {
   const std::string dir = testing_support::shared_dir();
   if (dir.empty()) GTEST_SKIP() << "no shared data";
   const std::string data = testing_support::slurp(dir + "/data/real/test1.txt");
@@ -153,10 +154,16 @@ TEST(HostileInput, TabSeparatedFileIsRefused) {
   fs.files["test1.txt"] = data;
   const Result r = run(fs, "test1.txt", read_and_leave);
   EXPECT_TRUE(r.ended);
-  EXPECT_NE((r.output + r.errors).find("NC .LE. 0 AFTER READING TREE-RING DATA"), std::string::npos);
-  EXPECT_FALSE(listed(r));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(listed(r)) << r.output;
+  EXPECT_NE(r.output.find("     2 series from   1491 to   1944     454 years"), std::string::npos) << r.output;
   EXPECT_EQ(fs.files["test1.txt"], data);
-  EXPECT_EQ(fs.files.size(), 1u);
+  ASSERT_EQ(fs.files.size(), 2u);
+  const std::string cor = fs.files["test1.txt_COR"];
+  expect_whole_corrected(cor, "test1.txt_COR", 2);
+  EXPECT_EQ(cor.find('\t'), std::string::npos);
+  EXPECT_NE(cor.find("\n107011  1923   910   920   380   100   230   430   120\n"), std::string::npos) << cor;
+  EXPECT_NE(cor.find("\n107012  1510   220   450   120   340 -9999\n"), std::string::npos) << cor;
 }
 
 // A file system whose data file vanishes once it has been read (deleted, or its disk
