@@ -1,5 +1,8 @@
 // The largest Tucson measurement file the store holds: 400 series of 2000 years (years 1
-// to 2000), hundredths of a millimetre, ending with 999; about 6 MB.
+// to 2000), about 6 MB, CRLF line ends. In hundredths of a millimetre (values 50..399,
+// ending with 999) or in thousandths (values 50..3999, ending with -9999). A thousandths
+// file never holds 999, which any Tucson reader takes as the hundredths end marker: it is
+// written as 1000, as the program's writer does.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +11,13 @@
 
 namespace bench {
 
-inline std::string big_tucson_file(int nseries = 400, int nyears = 2000, int first_year = 1) {
+enum class Precision { hundredths, thousandths };
+
+inline std::string big_tucson_file(int nseries = 400, int nyears = 2000, int first_year = 1,
+                                   Precision precision = Precision::hundredths) {
+  const bool thousandths = precision == Precision::thousandths;
+  const int end_marker = thousandths ? -9999 : 999;
+  const uint32_t range = thousandths ? 3950u : 350u;
   std::string out;
   out.reserve(static_cast<std::size_t>(nseries) * static_cast<std::size_t>(nyears / 10 + 2) * 74);
   uint32_t rnd = 12345u;
@@ -24,17 +33,19 @@ inline std::string big_tucson_file(int nseries = 400, int nyears = 2000, int fir
       const int decade_end = (year / 10) * 10 + 9;
       for (; year <= decade_end && year <= last; ++year) {
         rnd = rnd * 1103515245u + 12345u;
-        n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), "%6u", 50u + (rnd >> 16) % 350u);
+        uint32_t v = 50u + (rnd >> 16) % range;
+        if (thousandths && v == 999u) v = 1000u;
+        n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), "%6u", v);
       }
       if (year > last && year <= decade_end) {
-        n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), "%6d", 999);
+        n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), "%6d", end_marker);
         ended = true;
       }
       out.append(buf, static_cast<std::size_t>(n));
       out += "\r\n";
       if (year > last && !ended) {
         // The last value filled its line: the end marker stands on a line of its own.
-        n = std::snprintf(buf, sizeof buf, "%-8.8s%4d%6d", id, year, 999);
+        n = std::snprintf(buf, sizeof buf, "%-8.8s%4d%6d", id, year, end_marker);
         out.append(buf, static_cast<std::size_t>(n));
         out += "\r\n";
         ended = true;

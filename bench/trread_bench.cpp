@@ -9,53 +9,17 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bigfile.h"
 #include "formats/trread.h"
 #include "core/store.h"
 #include "recio/session.h"
 
 namespace {
 
-// 400 series x 2000 years, values 50..3999 thousandths (never 999), CRLF line ends.
-std::string thousandths_file() {
-  std::string out;
-  uint32_t rnd = 4711u;
-  char buf[128];
-  for (int s = 1; s <= ringdate::mxser; ++s) {
-    char id[16];
-    std::snprintf(id, sizeof id, "T%06d", s);
-    const int first = 1, last = ringdate::mxyr;
-    int year = first;
-    bool ended = false;
-    while (!ended) {
-      int n = std::snprintf(buf, sizeof buf, "%-8.8s%4d", id, year);
-      const int decade_end = (year / 10) * 10 + 9;
-      for (; year <= decade_end && year <= last; ++year) {
-        rnd = rnd * 1103515245u + 12345u;
-        uint32_t v = 50u + (rnd >> 16) % 3950u;
-        if (v == 999u) v = 1000u;  // 999 would end the series as a hundredths marker
-        n += std::snprintf(buf + n, sizeof buf - n, "%6u", v);
-      }
-      if (year > last && year <= decade_end) {
-        n += std::snprintf(buf + n, sizeof buf - n, "%6d", -9999);
-        ended = true;
-      }
-      out.append(buf, n);
-      out += "\r\n";
-      if (year > last && !ended) {
-        n = std::snprintf(buf, sizeof buf, "%-8.8s%4d%6d", id, year, -9999);
-        out.append(buf, n);
-        out += "\r\n";
-        ended = true;
-      }
-    }
-  }
-  return out;
-}
-
 const std::string& big_path() {
   static const std::string path = [] {
     std::string p = (std::filesystem::temp_directory_path() / "trread_bench_big.rwl").string();
-    std::ofstream(p, std::ios::binary) << thousandths_file();
+    std::ofstream(p, std::ios::binary) << bench::big_tucson_file(ringdate::mxser, ringdate::mxyr, 1, bench::Precision::thousandths);
     return p;
   }();
   return path;
