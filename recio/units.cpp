@@ -4,62 +4,86 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 
 namespace recio {
 
 namespace {
 
-// Calls f(offset, length) for every record of the content.
-template <class F>
-void for_each_record(std::string_view content, F f) {
-  size_t start = 0;
-  size_t i = 0;
-  const size_t n = content.size();
-  while (i < n) {
-    char c = content[i];
-    if (c != '\n' && c != '\r') {
-      ++i;
-      continue;
-    }
-    f(start, i - start);
-    if (c == '\r') {
-      if (i + 1 < n && content[i + 1] == '\n') {
-        i += 2;  // CR LF
-      } else if (i + 2 < n && content[i + 1] == '\r' && content[i + 2] == '\n') {
-        i += 3;  // CR CR LF
-      } else {
-        i += 1;  // lone CR
-      }
+// Finds the records of a content one after another: a record ends at LF, CR LF, a lone CR
+// or CR CR LF, and a last line without a line end is a record too. The next LF and the
+// next CR are looked up with memchr and kept until passed, so each byte is scanned once.
+class RecordScanner {
+ public:
+  explicit RecordScanner(std::string_view content, size_t from = 0) : s_(content), at_(from) {}
+
+  // The next record as offset and length; false at the end of the content.
+  bool next(size_t& offset, size_t& length) {
+    const size_t n = s_.size();
+    if (at_ >= n) return false;
+    const size_t end = std::min(find(lf_, '\n'), find(cr_, '\r'));
+    offset = at_;
+    length = end - at_;
+    if (end == n) {
+      at_ = n;
+    } else if (s_[end] == '\n') {
+      at_ = end + 1;
+    } else if (end + 1 < n && s_[end + 1] == '\n') {
+      at_ = end + 2;  // CR LF
+    } else if (end + 2 < n && s_[end + 1] == '\r' && s_[end + 2] == '\n') {
+      at_ = end + 3;  // CR CR LF
     } else {
-      i += 1;
+      at_ = end + 1;  // lone CR
     }
-    start = i;
+    return true;
   }
-  if (start < n) f(start, n - start);
-}
+
+  size_t position() const { return at_; }
+
+ private:
+  std::string_view s_;
+  size_t at_;
+  size_t lf_ = 0, cr_ = 0;  // the next LF and CR at or after at_ once looked up (n: none)
+  bool lf_known_ = false, cr_known_ = false;
+
+  size_t find(size_t& cached, char c) {
+    bool& known = c == '\n' ? lf_known_ : cr_known_;
+    if (!known || cached < at_) {
+      const void* p = std::memchr(s_.data() + at_, c, s_.size() - at_);
+      cached = p ? static_cast<size_t>(static_cast<const char*>(p) - s_.data()) : s_.size();
+      known = true;
+    }
+    return cached;
+  }
+};
 
 }  // namespace
 
 std::vector<std::string> split_records(std::string_view content) {
   std::vector<std::string> records;
-  for_each_record(content, [&](size_t at, size_t len) { records.emplace_back(content.substr(at, len)); });
+  RecordScanner scan(content);
+  size_t at = 0, len = 0;
+  while (scan.next(at, len)) records.emplace_back(content.substr(at, len));
   return records;
 }
 
-// One unit: the records of a file read whole ("OLD"), or the records written so far
-// ("UNKNOWN"). As a record source it hands out the records from the read position on.
+// One unit: a file read whole ("OLD"), handed out record by record from the read position,
+// or the text written so far ("UNKNOWN"), each record followed by a line end.
 struct Units::Unit : RecordSource {
+  static constexpr size_t unknown = static_cast<size_t>(-1);
   std::string name;
   bool open = false;
   bool writing = false;
-  std::string content;                              // a file read whole
-  std::vector<std::pair<size_t, size_t>> spans;     // its records: offset, length
-  std::vector<std::string> records;                 // records written
-  size_t pos = 0;  // index of the next record to read
+  std::string content;     // a file read whole
+  size_t next_at = 0;      // offset of the next record to read
+  size_t index = 0;        // records read before it
+  size_t last_at = unknown;  // offset of record index - 1 when known
+  std::string written;     // records written, each ended by '\n'
 
   Outcome next(std::string& record) override {
     std::string_view v;
@@ -69,10 +93,35 @@ struct Units::Unit : RecordSource {
   }
   Outcome next_view(std::string_view& record) override {
     if (!open || writing) return Outcome::error;
-    if (pos >= spans.size()) return Outcome::eof;
-    const auto& sp = spans[pos++];
-    record = std::string_view(content).substr(sp.first, sp.second);
+    RecordScanner scan(content, next_at);
+    size_t at = 0, len = 0;
+    if (!scan.next(at, len)) return Outcome::eof;
+    record = std::string_view(content).substr(at, len);
+    last_at = at;
+    next_at = scan.position();
+    ++index;
     return Outcome::ok;
+  }
+  void rewind() {
+    next_at = 0;
+    index = 0;
+    last_at = unknown;
+  }
+  // Back to record index - 1; after an end of file that is the last record.
+  void backspace() {
+    if (index == 0) return;
+    const size_t target = index - 1;
+    if (last_at != unknown) {
+      next_at = last_at;
+      last_at = unknown;
+      index = target;
+      return;
+    }
+    // A second step back in a row: count the records again from the start.
+    rewind();
+    std::string_view skipped;
+    while (index < target && next_view(skipped) == Outcome::ok) {
+    }
   }
 };
 
@@ -100,7 +149,6 @@ bool Units::open(int n, const std::string& name, Status status) {
     std::optional<std::string> content = fs_->read_file(name);
     if (!content) return false;
     u->content = std::move(*content);
-    for_each_record(u->content, [&](size_t at, size_t len) { u->spans.emplace_back(at, len); });
   } else {
     u->writing = true;
   }
@@ -120,15 +168,7 @@ bool Units::close(int n, bool remove) {
     return !fs_->read_file(u->name).has_value();  // gone already is fine
   }
   if (!u->writing) return true;
-  std::string data;
-  size_t total = 0;
-  for (const std::string& r : u->records) total += r.size() + 1;
-  data.reserve(total);
-  for (const std::string& r : u->records) {
-    data += r;
-    data += '\n';
-  }
-  return fs_->replace_file(u->name, data);
+  return fs_->replace_file(u->name, u->written);
 }
 
 std::vector<std::string> Units::close_all() {
@@ -141,20 +181,22 @@ std::vector<std::string> Units::close_all() {
   return failed;
 }
 
-void Units::rewind(int n) { unit(n).pos = 0; }
+void Units::rewind(int n) { unit(n).rewind(); }
 
-// After an end of file the position is past the last record, so this returns to it.
-void Units::backspace(int n) {
-  Unit& u = unit(n);
-  if (u.pos > 0) --u.pos;
-}
+void Units::backspace(int n) { unit(n).backspace(); }
 
 Outcome Units::read_line(int n, std::string& record) { return unit(n).next(record); }
 
 void Units::write_line(int n, std::string_view record) {
   Unit& u = unit(n);
   if (!u.open || !u.writing) return;
-  u.records.emplace_back(record);
+  u.written.append(record);
+  u.written += '\n';
+}
+
+std::string* Units::output(int n) {
+  Unit& u = unit(n);
+  return u.open && u.writing ? &u.written : nullptr;
 }
 
 RecordSource& Units::source(int n) { return unit(n); }
@@ -167,13 +209,34 @@ namespace {
 
 class SystemFileSystem : public FileSystem {
  public:
+  // The file in one read when its size is known (a regular file), in pieces otherwise.
   std::optional<std::string> read_file(const std::string& name) override {
-    std::ifstream f(name, std::ios::binary);
-    if (!f) return std::nullopt;
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    if (f.bad()) return std::nullopt;
-    return std::move(ss).str();
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::string data;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) data.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    bool ok = true;
+    char probe[4096];  // where a read that should meet the end of the file goes
+    for (;;) {
+      const bool full = got == data.size();
+      const ssize_t r = full ? ::read(fd, probe, sizeof probe) : ::read(fd, data.data() + got, data.size() - got);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) {
+        ok = r == 0;
+        break;
+      }
+      if (full) {  // more than the size said (a pipe, or a file still growing)
+        data.resize(std::max(2 * data.size(), got + sizeof probe));
+        std::memcpy(data.data() + got, probe, static_cast<size_t>(r));
+      }
+      got += static_cast<size_t>(r);
+    }
+    ::close(fd);
+    if (!ok) return std::nullopt;
+    data.resize(got);
+    return data;
   }
 
   bool replace_file(const std::string& name, std::string_view data) override {

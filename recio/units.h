@@ -58,6 +58,9 @@ class Units {
   Outcome read_line(int unit, std::string& record);
   // Appends one record to a unit opened for writing.
   void write_line(int unit, std::string_view record);
+  // The text of a unit opened for writing, for writers that build their records in place:
+  // each record is followed by '\n'. nullptr when the unit is not open for writing.
+  std::string* output(int unit);
   // The unit as a record source for layout reads.
   RecordSource& source(int unit);
   const std::string& name(int unit) const;

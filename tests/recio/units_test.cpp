@@ -99,6 +99,29 @@ TEST_F(UnitsTest, ReadBackspaceRewindEof) {
   EXPECT_EQ(rec, "one");
 }
 
+TEST_F(UnitsTest, StepsBackMoreThanOnceInARow) {
+  fs.files["f"] = "one\r\ntwo\rthree\r\r\nfour";
+  ASSERT_TRUE(units.open(10, "f", Status::old));
+  std::string rec;
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "four");
+  for (const char* want : {"four", "three", "two", "one"}) {
+    units.backspace(10);
+    ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+    EXPECT_EQ(rec, want);
+    units.backspace(10);
+  }
+  units.backspace(10);  // at the start: stays there
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "one");
+  // Three steps back after the end of the file land on the second record.
+  while (units.read_line(10, rec) == Outcome::ok) {
+  }
+  for (int k = 0; k < 3; ++k) units.backspace(10);
+  ASSERT_EQ(units.read_line(10, rec), Outcome::ok);
+  EXPECT_EQ(rec, "two");
+}
+
 TEST_F(UnitsTest, EmptyFileHasNoRecords) {
   fs.files["e"] = "";
   ASSERT_TRUE(units.open(10, "e", Status::old));
@@ -141,6 +164,21 @@ TEST_F(UnitsTest, WrittenUnitCommitsOnClose) {
   EXPECT_FALSE(units.is_open(12));
   EXPECT_EQ(fs.files["out"], "CORRECTED RING-WIDTH DATA: x\n\nABC01   1900   100\n");
   EXPECT_TRUE(units.close(12));  // not open: nothing happens
+}
+
+TEST_F(UnitsTest, WritersAppendRecordsToTheOutputInPlace) {
+  EXPECT_EQ(units.output(12), nullptr);  // not open
+  fs.files["in"] = "a\n";
+  ASSERT_TRUE(units.open(10, "in", Status::old));
+  EXPECT_EQ(units.output(10), nullptr);  // open for reading
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.write_line(12, "first");
+  std::string* out = units.output(12);
+  ASSERT_NE(out, nullptr);
+  *out += "second\n";
+  units.write_line(12, "third");
+  EXPECT_TRUE(units.close(12));
+  EXPECT_EQ(fs.files["out"], "first\nsecond\nthird\n");
 }
 
 TEST_F(UnitsTest, EmptyWrittenUnitMakesEmptyFile) {
@@ -242,6 +280,22 @@ TEST_F(SystemFileSystemTest, FailedRenameLeavesNoTemporary) {
 TEST_F(SystemFileSystemTest, ReplaceIntoMissingFolderFails) {
   recio::FileSystem& fs = recio::system_file_system();
   EXPECT_FALSE(fs.replace_file((dir / "no" / "such" / "file").string(), "x\n"));
+}
+
+TEST_F(SystemFileSystemTest, ReadsWholeFilesOfAnySize) {
+  recio::FileSystem& fs = recio::system_file_system();
+  std::string big;
+  for (int k = 0; big.size() < 300000; ++k) big += "line " + std::to_string(k) + "\r\n";
+  const std::string name = (dir / "big").string();
+  ASSERT_TRUE(fs.replace_file(name, big));
+  EXPECT_EQ(fs.read_file(name).value(), big);
+  ASSERT_TRUE(fs.replace_file(name, ""));
+  EXPECT_EQ(fs.read_file(name).value(), "");
+  // A file whose size the system does not know beforehand is read to its end as well.
+  const std::optional<std::string> status = fs.read_file("/proc/self/status");
+  ASSERT_TRUE(status.has_value());
+  EXPECT_NE(status->find("Name:"), std::string::npos);
+  EXPECT_FALSE(fs.read_file(dir.string()).has_value());  // a folder is no file
 }
 
 TEST_F(SystemFileSystemTest, UnitCommitReachesDisk) {
