@@ -1,35 +1,17 @@
 #include "formats/trrw.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "core/limits.h"
+#include "formats/decade_writer.h"
 #include "formats/loose_decade.h"
 
 namespace ringdate {
 namespace {
 
 constexpr std::size_t kLine = 80;
-
-// Number of values on the first line of a series that starts in `year`.
-int32_t first_line_count(int32_t year) {
-  if (year >= 0) return 10 - year % 10;
-  int32_t r = std::abs(year % 10);
-  return r == 0 ? 10 : r;
-}
-
-// Nearest integer of x * scale, halves away from zero; kept inside the 32-bit range.
-int32_t scaled(float x, float scale) {
-  float p = x * scale;
-  if (std::isnan(p)) return 0;
-  if (p >= 2.0e9f) return 2000000000;
-  if (p <= -2.0e9f) return -2000000000;
-  return static_cast<int32_t>(std::lround(p));
-}
 
 // Copies `from` into `to` over the first `n` characters, keeping `to`'s width.
 void copy_into(std::string& to, std::string_view from, std::size_t n) {
@@ -83,11 +65,14 @@ Refused Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::spa
   std::string_view m = std::string_view(mode).substr(0, 2);
   if (m == "IR") {
     store_counts_ = std::string_view(id).substr(0, 6) != "******";
-  } else if (m == "MW") {
-    write_mw(id, ifyr, nval, vals, iunit, ltag);
-    return std::nullopt;
-  } else if (m == "IW" || m == "CR") {
-    write_iw(id, ifyr, nval, vals, icnt, iunit, ltag, m == "CR");
+  } else if (m == "MW" || m == "IW" || m == "CR") {
+    // The lines go straight into the unit's text (a unit not open for writing takes none).
+    if (std::string* out = s_->units().output(iunit)) {
+      if (m == "MW")
+        write_measurement_series(*out, id, ifyr, nval, vals, ltag);
+      else
+        write_index_series(*out, id, ifyr, nval, vals, icnt, ltag, m == "CR");
+    }
     return std::nullopt;
   }
   // Values are stored only while they fit the caller's buffers; the count goes on.
@@ -288,132 +273,6 @@ bool Trrw::take_values(Series& s, bool index, int32_t n) {
   }
   s.nval = nval;
   return ended;
-}
-
-void Trrw::write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
-                    int iunit, const std::string& ltag) {
-  static const recio::Layout w4 = recio::Layout::fixed("(A8,I4,10I6)");
-  static const recio::Layout w5 = recio::Layout::fixed("(A7,I5,10I6)");
-  static const recio::Layout w6 = recio::Layout::fixed("(A6,I6,10I6)");
-  static const recio::Layout t4 = recio::Layout::fixed("(A8,I4,10I6,T75,A)");
-  static const recio::Layout t5 = recio::Layout::fixed("(A7,I5,10I6,T75,A)");
-  static const recio::Layout t6 = recio::Layout::fixed("(A6,I6,10I6,T75,A)");
-  if (nval <= 0) return;
-
-  wid_.assign(id, 0, std::min<std::size_t>(id.size(), 8));
-  wid_.resize(8, ' ');
-  const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
-  int32_t lyr = ifyr;
-  int32_t k = 0;
-  int32_t n = first_line_count(ifyr);
-  std::array<int32_t, 10> iv{};
-  for (;;) {
-    bool finished = false;
-    for (int32_t i = 1; i <= n; ++i) {
-      ++k;
-      if (k > nval || static_cast<std::size_t>(k) > nv) {
-        iv[i - 1] = end_thousandths;
-        n = i;
-        finished = true;
-        break;
-      }
-      int32_t v = scaled(vals[k - 1], 1000.0f);
-      iv[i - 1] = v == end_hundredths ? end_hundredths + 1 : v;  // 999 would read as an end
-    }
-
-    int idw = 8;
-    const recio::Layout* l = n == 10 ? &t4 : &w4;
-    if (lyr < -999 && lyr > -10000 && lyr != -1000) {
-      idw = 7;
-      l = n == 10 ? &t5 : &w5;
-    } else if (lyr < -999) {
-      idw = 6;
-      l = n == 10 ? &t6 : &w6;
-    }
-    std::array<recio::Out, 13> out{recio::Out(std::string_view(wid_).substr(0, idw)),
-                                   recio::Out(lyr), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, recio::Out(ltag)};
-    for (int32_t i = 0; i < n; ++i) out[2 + i] = recio::Out(iv[i]);
-    std::size_t nitems = 2 + n;
-    if (n == 10) out[nitems++] = recio::Out(ltag);
-    write_records(iunit, recio::write(*l, std::span<const recio::Out>(out.data(), nitems)));
-
-    if (finished) return;
-    lyr += n;
-    n = 10;
-  }
-}
-
-void Trrw::write_iw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
-                    std::span<const int32_t> icnt, int iunit, const std::string& ltag, bool cru) {
-  static const recio::Layout h4 = recio::Layout::fixed("(A6,2I4)");
-  static const recio::Layout h5 = recio::Layout::fixed("(A6,2I5)");
-  static const recio::Layout w4 = recio::Layout::fixed("(A6,I4,10(I4,I3),2X,A)");
-  static const recio::Layout w5 = recio::Layout::fixed("(A5,I5,10(I4,I3),2X,A)");
-  static const recio::Layout w6 = recio::Layout::fixed("(A4,I6,10(I4,I3),2X,A)");
-  if (nval <= 0) return;
-
-  wid_.assign(id, 0, std::min<std::size_t>(id.size(), 8));
-  wid_.resize(8, ' ');
-  // The index writer keeps thousandths; the CRU reader takes hundredths (F4.2), so the CRU
-  // layout is written in hundredths to read back to the same values.
-  const float scale = cru ? 100.0f : 1000.0f;
-  const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
-  const bool ones = icnt.empty() || icnt[0] <= 0;
-
-  if (cru) {
-    int32_t lyr = ifyr + nval - 1;
-    const recio::Layout& h = (ifyr <= -1000 || lyr <= -1000) ? h5 : h4;
-    write_records(iunit, recio::write(h, {recio::Out(std::string_view(wid_).substr(0, 6)),
-                                          recio::Out(ifyr), recio::Out(lyr)}));
-  }
-
-  int32_t s;
-  if (ifyr >= 0) {
-    s = ifyr % 10 + 1;
-  } else {
-    int32_t r = std::abs(ifyr % 10);
-    s = r == 0 ? 1 : 11 - r;
-  }
-  int32_t lyr = ifyr;
-  int32_t k = 0;
-  std::array<int32_t, 10> iv{}, ic{};
-  for (;;) {
-    if (cru && k == nval) return;
-    iv.fill(9990);
-    ic.fill(0);
-    bool finished = false;
-    for (int32_t i = s; i <= 10; ++i) {
-      ++k;
-      if (k > nval || static_cast<std::size_t>(k) > nv) {
-        finished = true;
-        break;
-      }
-      iv[i - 1] = scaled(vals[k - 1], scale);
-      ic[i - 1] = (ones || static_cast<std::size_t>(k) > icnt.size()) ? 1 : icnt[k - 1];
-    }
-
-    int idw = 6;
-    const recio::Layout* l = &w4;
-    if (lyr < -999 && lyr > -10000 && lyr != -1000) {
-      idw = 5;
-      l = &w5;
-    } else if (lyr < -999) {
-      idw = 4;
-      l = &w6;
-    }
-    std::array<recio::Out, 23> out{recio::Out(std::string_view(wid_).substr(0, idw)), recio::Out(lyr),
-                                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                   recio::Out(ltag)};
-    for (int32_t i = 0; i < 10; ++i) {
-      out[2 + 2 * i] = recio::Out(iv[i]);
-      out[3 + 2 * i] = recio::Out(ic[i]);
-    }
-    write_records(iunit, recio::write(*l, std::span<const recio::Out>(out)));
-
-    if (finished) return;
-    lyr = lyr - s + 11;
-    s = 1;
-  }
 }
 
 }  // namespace ringdate

@@ -61,7 +61,6 @@ class Trrw {
   int32_t pyr_ = 0;
   std::array<int32_t, 10> pv_{};
   std::array<int32_t, 10> pc_{};
-  std::string wid_ = std::string(8, ' ');  // identifier of the series being written
 
   Refused read(Series& s, int32_t& nread);
   void end_of_file(Series& s, int32_t& nread);
@@ -72,10 +71,6 @@ class Trrw {
   bool read_loose_line(std::string_view given, std::string& mode);
   void text_line(Series& s, int32_t ntext);
   bool take_values(Series& s, bool index, int32_t n);
-  void write_mw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
-                int iunit, const std::string& ltag);
-  void write_iw(const std::string& id, int32_t ifyr, int32_t nval, std::span<const float> vals,
-                std::span<const int32_t> icnt, int iunit, const std::string& ltag, bool cru);
   void echo(int iecho, const recio::Layout& layout, std::string_view text);
   void write_records(int iunit, const recio::Records& r);
 };

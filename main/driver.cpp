@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "formats/datw.h"
+#include "formats/decade_writer.h"
 #include "main/datafile.h"
 #include "main/detrend.h"
 #include "main/edit.h"
@@ -252,6 +253,7 @@ bool Program::write_corrected() {
   if (cormode_ == "MR") cormode_ = "MW";
   if (cormode_ == "IR") cormode_ = "IW";
   for (const std::string& rec : recio::write(first, {shown}).lines) units.write_line(12, rec);
+  reserve_corrected_text();
   const int32_t iyrmin = store_.iyrmin();
   coricnt_(1) = 0;  // the writer writes a count of 1 for every value
   for (int32_t i = 1; i <= store_.nser; ++i) {
@@ -271,6 +273,16 @@ bool Program::write_corrected() {
     }
   }
   return units.close(12);
+}
+
+// The decade lines are built in the unit's text: room for all of them at once, so that the
+// text never moves while it grows.
+void Program::reserve_corrected_text() {
+  std::string* out = session_.units().output(12);
+  if (out == nullptr || cormode_ == "CD") return;
+  std::size_t bound = out->size();
+  for (int32_t i = 1; i <= store_.nser; ++i) bound += series_text_bound(store_.iyr(i, 2) - store_.iyr(i, 1) + 1, "   ");
+  out->reserve(bound);
 }
 
 void Program::report_refused_edit() {

@@ -73,6 +73,7 @@ class Program {
   [[noreturn]] void quit_program();
   [[noreturn]] void exit_program();
   bool write_corrected();
+  void reserve_corrected_text();
   void report_write_failure();
   void report_refused_edit();
 };

@@ -1,0 +1,180 @@
+#include "formats/decade_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/limits.h"
+
+namespace ringdate {
+
+namespace {
+
+// Nearest integer of x * scale, halves away from zero (as lround), kept inside the 32-bit
+// range. Below 2^24 the truncated value converts back exactly, so the fraction is exact.
+int32_t scaled(float x, float scale) {
+  const float p = x * scale;
+  if (std::isnan(p)) return 0;
+  if (p >= 2.0e9f) return 2000000000;
+  if (p <= -2.0e9f) return -2000000000;
+  const auto t = static_cast<int32_t>(p);
+  const float frac = p - static_cast<float>(t);
+  return t + (frac >= 0.5f ? 1 : 0) - (frac <= -0.5f ? 1 : 0);
+}
+
+// Iw: `v` right-justified in the w blank columns at p, or w asterisks when it does not fit.
+void put_int(char* p, int w, int32_t v) {
+  char digits[10];
+  int len = 0;
+  uint32_t a = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+  do {
+    digits[len++] = static_cast<char>('0' + a % 10);
+    a /= 10;
+  } while (a != 0);
+  if (len + (v < 0 ? 1 : 0) > w) {
+    std::memset(p, '*', static_cast<std::size_t>(w));
+    return;
+  }
+  char* q = p + w;
+  for (int k = 0; k < len; ++k) *--q = digits[k];
+  if (v < 0) *--q = '-';
+}
+
+// The identifier field: the first w characters of the identifier, blank-padded.
+void put_id(char* p, std::size_t w, std::string_view id) { std::memcpy(p, id.data(), std::min(w, id.size())); }
+
+// Appends `len` blanks and a line end; returns where the record starts.
+char* new_record(std::string& out, std::size_t len) {
+  const std::size_t at = out.size();
+  out.append(len, ' ');
+  out.push_back('\n');
+  return out.data() + at;
+}
+
+// Identifier and year widths of a line by its year: the year field grows to the left.
+struct LineForm {
+  int idw, yw;
+};
+LineForm form_for(int32_t year, int idw4) {
+  if (year < -999 && year > -10000 && year != -1000) return {idw4 - 1, 5};
+  if (year < -999) return {idw4 - 2, 6};
+  return {idw4, 4};
+}
+
+}  // namespace
+
+int32_t first_line_count(int32_t year) {
+  if (year >= 0) return 10 - year % 10;
+  const int32_t r = std::abs(year % 10);
+  return r == 0 ? 10 : r;
+}
+
+void put_measurement_line(std::string& out, std::string_view id, int32_t year, std::span<const int32_t> values,
+                          std::string_view ltag) {
+  const std::size_t n = std::min<std::size_t>(values.size(), 10);
+  const bool tagged = n == 10;  // "T75,A"
+  char* p = new_record(out, tagged ? 74 + ltag.size() : 12 + 6 * n);
+  const LineForm f = form_for(year, 8);
+  put_id(p, static_cast<std::size_t>(f.idw), id);
+  put_int(p + f.idw, f.yw, year);
+  for (std::size_t i = 0; i < n; ++i) put_int(p + 12 + 6 * i, 6, values[i]);
+  if (tagged && !ltag.empty()) std::memcpy(p + 74, ltag.data(), ltag.size());
+}
+
+void put_index_line(std::string& out, std::string_view id, int32_t year, const std::array<int32_t, 10>& values,
+                    const std::array<int32_t, 10>& counts, std::string_view ltag) {
+  char* p = new_record(out, 82 + ltag.size());  // "2X,A" after column 80
+  const LineForm f = form_for(year, 6);
+  put_id(p, static_cast<std::size_t>(f.idw), id);
+  put_int(p + f.idw, f.yw, year);
+  for (std::size_t i = 0; i < 10; ++i) {
+    put_int(p + 10 + 7 * i, 4, values[i]);
+    put_int(p + 14 + 7 * i, 3, counts[i]);
+  }
+  if (!ltag.empty()) std::memcpy(p + 82, ltag.data(), ltag.size());
+}
+
+void put_cru_header(std::string& out, std::string_view id, int32_t first, int32_t last) {
+  const int yw = (first <= -1000 || last <= -1000) ? 5 : 4;
+  char* p = new_record(out, 6 + 2 * static_cast<std::size_t>(yw));
+  put_id(p, 6, id);
+  put_int(p + 6, yw, first);
+  put_int(p + 6 + yw, yw, last);
+}
+
+void write_measurement_series(std::string& out, std::string_view id, int32_t ifyr, int32_t nval,
+                              std::span<const float> vals, std::string_view ltag) {
+  if (nval <= 0) return;
+  const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
+  int32_t lyr = ifyr;
+  int32_t k = 0;
+  int32_t n = first_line_count(ifyr);
+  std::array<int32_t, 10> iv{};
+  for (;;) {
+    bool finished = false;
+    for (int32_t i = 1; i <= n; ++i) {
+      ++k;
+      if (k > nval || static_cast<std::size_t>(k) > nv) {
+        iv[i - 1] = end_thousandths;
+        n = i;
+        finished = true;
+        break;
+      }
+      const int32_t v = scaled(vals[k - 1], 1000.0f);
+      iv[i - 1] = v == end_hundredths ? 1000 : v;
+    }
+    put_measurement_line(out, id, lyr, std::span<const int32_t>(iv.data(), static_cast<std::size_t>(n)), ltag);
+    if (finished) return;
+    lyr += n;
+    n = 10;
+  }
+}
+
+void write_index_series(std::string& out, std::string_view id, int32_t ifyr, int32_t nval,
+                        std::span<const float> vals, std::span<const int32_t> icnt, std::string_view ltag, bool cru) {
+  if (nval <= 0) return;
+  // The index writer keeps thousandths; the CRU reader takes hundredths (F4.2), so the CRU
+  // layout is written in hundredths to read back to the same values.
+  const float scale = cru ? 100.0f : 1000.0f;
+  const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
+  const bool ones = icnt.empty() || icnt[0] <= 0;
+  if (cru) put_cru_header(out, id, ifyr, ifyr + nval - 1);
+
+  int32_t s;  // position of the first value on the line
+  if (ifyr >= 0) {
+    s = ifyr % 10 + 1;
+  } else {
+    const int32_t r = std::abs(ifyr % 10);
+    s = r == 0 ? 1 : 11 - r;
+  }
+  int32_t lyr = ifyr;
+  int32_t k = 0;
+  std::array<int32_t, 10> iv{}, ic{};
+  for (;;) {
+    if (cru && k == nval) return;
+    iv.fill(9990);
+    ic.fill(0);
+    bool finished = false;
+    for (int32_t i = s; i <= 10; ++i) {
+      ++k;
+      if (k > nval || static_cast<std::size_t>(k) > nv) {
+        finished = true;
+        break;
+      }
+      iv[i - 1] = scaled(vals[k - 1], scale);
+      ic[i - 1] = (ones || static_cast<std::size_t>(k) > icnt.size()) ? 1 : icnt[k - 1];
+    }
+    put_index_line(out, id, lyr, iv, ic, ltag);
+    if (finished) return;
+    lyr = lyr - s + 11;
+    s = 1;
+  }
+}
+
+std::size_t series_text_bound(int32_t nval, std::string_view ltag) {
+  if (nval <= 0) return 0;
+  // A header, a partial first line, the full lines and a line for the end marker.
+  return (static_cast<std::size_t>(nval) / 10 + 3) * (83 + ltag.size());
+}
+
+}  // namespace ringdate
