@@ -44,7 +44,7 @@ void put_int(char* p, int w, int32_t v) {
 void put_id(char* p, std::size_t w, std::string_view id) { std::memcpy(p, id.data(), std::min(w, id.size())); }
 
 // Appends `len` blanks and a line end; returns where the record starts.
-char* new_record(std::string& out, std::size_t len) {
+char* new_record(recio::Text& out, std::size_t len) {
   const std::size_t at = out.size();
   out.append(len, ' ');
   out.push_back('\n');
@@ -69,7 +69,7 @@ int32_t first_line_count(int32_t year) {
   return r == 0 ? 10 : r;
 }
 
-void put_measurement_line(std::string& out, std::string_view id, int32_t year, std::span<const int32_t> values,
+void put_measurement_line(recio::Text& out, std::string_view id, int32_t year, std::span<const int32_t> values,
                           std::string_view ltag) {
   const std::size_t n = std::min<std::size_t>(values.size(), 10);
   const bool tagged = n == 10;  // "T75,A"
@@ -81,7 +81,7 @@ void put_measurement_line(std::string& out, std::string_view id, int32_t year, s
   if (tagged && !ltag.empty()) std::memcpy(p + 74, ltag.data(), ltag.size());
 }
 
-void put_index_line(std::string& out, std::string_view id, int32_t year, const std::array<int32_t, 10>& values,
+void put_index_line(recio::Text& out, std::string_view id, int32_t year, const std::array<int32_t, 10>& values,
                     const std::array<int32_t, 10>& counts, std::string_view ltag) {
   char* p = new_record(out, 82 + ltag.size());  // "2X,A" after column 80
   const LineForm f = form_for(year, 6);
@@ -94,7 +94,7 @@ void put_index_line(std::string& out, std::string_view id, int32_t year, const s
   if (!ltag.empty()) std::memcpy(p + 82, ltag.data(), ltag.size());
 }
 
-void put_cru_header(std::string& out, std::string_view id, int32_t first, int32_t last) {
+void put_cru_header(recio::Text& out, std::string_view id, int32_t first, int32_t last) {
   const int yw = (first <= -1000 || last <= -1000) ? 5 : 4;
   char* p = new_record(out, 6 + 2 * static_cast<std::size_t>(yw));
   put_id(p, 6, id);
@@ -102,7 +102,7 @@ void put_cru_header(std::string& out, std::string_view id, int32_t first, int32_
   put_int(p + 6 + yw, yw, last);
 }
 
-void write_measurement_series(std::string& out, std::string_view id, int32_t ifyr, int32_t nval,
+void write_measurement_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,
                               std::span<const float> vals, std::string_view ltag) {
   if (nval <= 0) return;
   const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
@@ -130,7 +130,7 @@ void write_measurement_series(std::string& out, std::string_view id, int32_t ify
   }
 }
 
-void write_index_series(std::string& out, std::string_view id, int32_t ifyr, int32_t nval,
+void write_index_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,
                         std::span<const float> vals, std::span<const int32_t> icnt, std::string_view ltag, bool cru) {
   if (nval <= 0) return;
   // The index writer keeps thousandths; the CRU reader takes hundredths (F4.2), so the CRU

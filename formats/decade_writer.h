@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "recio/units.h"
+
 namespace ringdate {
 
 // Values on the first line of a series that starts in `year`: the rest of its decade
@@ -22,30 +24,30 @@ int32_t first_line_count(int32_t year);
 // year calls for (4 wide from -999 up, 5 wide for -9999 to -1001, 6 wide for -1000 and
 // below -9999), then the values in 6 columns each; a line of ten values carries `ltag`
 // from column 75.
-void put_measurement_line(std::string& out, std::string_view id, int32_t year, std::span<const int32_t> values,
+void put_measurement_line(recio::Text& out, std::string_view id, int32_t year, std::span<const int32_t> values,
                           std::string_view ltag);
 
 // One index line: `id`'s first 6, 5 or 4 characters and the year in the form the year
 // calls for, ten pairs of value (4 columns) and count (3 columns), two blanks and `ltag`.
-void put_index_line(std::string& out, std::string_view id, int32_t year, const std::array<int32_t, 10>& values,
+void put_index_line(recio::Text& out, std::string_view id, int32_t year, const std::array<int32_t, 10>& values,
                     const std::array<int32_t, 10>& counts, std::string_view ltag);
 
 // The header line of a CRU series: `id`'s first 6 characters, the first and the last year
 // (4 columns each, 5 when either is -1000 or less).
-void put_cru_header(std::string& out, std::string_view id, int32_t first, int32_t last);
+void put_cru_header(recio::Text& out, std::string_view id, int32_t first, int32_t last);
 
 // One series in the measurement layout ("MW"): thousandths of the values (in mm), 999
 // written as 1000 (it would read back as the hundredths end marker), and -9999 after the
 // last value; a series whose last value fills its line gets a line of its own for -9999.
 // Values beyond vals.size() count as missing from the series. Nothing for nval <= 0.
-void write_measurement_series(std::string& out, std::string_view id, int32_t ifyr, int32_t nval,
+void write_measurement_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,
                               std::span<const float> vals, std::string_view ltag);
 
 // One series in the index layout ("IW"; thousandths, 9990 in the positions after the last
 // value, a line of 9990 when the last value fills its line) or, with `cru`, in the CRU
 // layout (a header line, hundredths, nothing after the line of the last value). Counts are
 // icnt(k), or 1 for every value when icnt is empty or icnt(1) <= 0.
-void write_index_series(std::string& out, std::string_view id, int32_t ifyr, int32_t nval,
+void write_index_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,
                         std::span<const float> vals, std::span<const int32_t> icnt, std::string_view ltag, bool cru);
 
 // Room a series takes at most in either layout, so that a whole file can be reserved at once.

@@ -67,7 +67,7 @@ Refused Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::spa
     store_counts_ = std::string_view(id).substr(0, 6) != "******";
   } else if (m == "MW" || m == "IW" || m == "CR") {
     // The lines go straight into the unit's text (a unit not open for writing takes none).
-    if (std::string* out = s_->units().output(iunit)) {
+    if (recio::Text* out = s_->units().output(iunit)) {
       if (m == "MW")
         write_measurement_series(*out, id, ifyr, nval, vals, ltag);
       else

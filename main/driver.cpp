@@ -278,7 +278,7 @@ bool Program::write_corrected() {
 // The decade lines are built in the unit's text: room for all of them at once, so that the
 // text never moves while it grows.
 void Program::reserve_corrected_text() {
-  std::string* out = session_.units().output(12);
+  recio::Text* out = session_.units().output(12);
   if (out == nullptr || cormode_ == "CD") return;
   std::size_t bound = out->size();
   for (int32_t i = 1; i <= store_.nser; ++i) bound += series_text_bound(store_.iyr(i, 2) - store_.iyr(i, 1) + 1, "   ");

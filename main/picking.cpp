@@ -29,12 +29,7 @@ bool align(Store& store) {
   return true;
 }
 
-void snapshot(Store& store) {
-  for (std::size_t c = 1; c <= store.wrk.cols(); ++c) {
-    const auto from = store.wrk.column(c);
-    std::copy(from.begin(), from.end(), store.raw.column(c).begin());
-  }
-}
+void snapshot(Store& store) { store.raw = store.wrk; }
 
 void begin_pass(Tsi1& tsi1, PickPass& pass) {
   tsi1.nsel = 0;

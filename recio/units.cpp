@@ -79,11 +79,11 @@ struct Units::Unit : RecordSource {
   std::string name;
   bool open = false;
   bool writing = false;
-  std::string content;     // a file read whole
+  Text content;            // a file read whole
   size_t next_at = 0;      // offset of the next record to read
   size_t index = 0;        // records read before it
   size_t last_at = unknown;  // offset of record index - 1 when known
-  std::string written;     // records written, each ended by '\n'
+  Text written;            // records written, each ended by '\n'
 
   Outcome next(std::string& record) override {
     std::string_view v;
@@ -146,7 +146,7 @@ bool Units::open(int n, const std::string& name, Status status) {
   u->name = name;
   u->open = true;
   if (status == Status::old) {
-    std::optional<std::string> content = fs_->read_file(name);
+    std::optional<Text> content = fs_->read_text(name);
     if (!content) return false;
     u->content = std::move(*content);
   } else {
@@ -194,7 +194,7 @@ void Units::write_line(int n, std::string_view record) {
   u.written += '\n';
 }
 
-std::string* Units::output(int n) {
+Text* Units::output(int n) {
   Unit& u = unit(n);
   return u.open && u.writing ? &u.written : nullptr;
 }
@@ -209,12 +209,18 @@ namespace {
 
 class SystemFileSystem : public FileSystem {
  public:
-  // The file in one read when its size is known (a regular file), in pieces otherwise.
   std::optional<std::string> read_file(const std::string& name) override {
+    std::optional<Text> t = read_text(name);
+    if (!t) return std::nullopt;
+    return std::string(t->data(), t->size());
+  }
+
+  // The file in one read when its size is known (a regular file), in pieces otherwise.
+  std::optional<Text> read_text(const std::string& name) override {
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st {};
-    std::string data;
+    Text data;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) data.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
     bool ok = true;

@@ -12,9 +12,14 @@
 #include <string_view>
 #include <vector>
 
+#include "core/pages.h"
 #include "recio/layout.h"
 
 namespace recio {
+
+// The text of a whole file, read or being written; a large one lives in pages of its own
+// (core/pages.h), so that filling megabytes costs few page faults.
+using Text = std::basic_string<char, std::char_traits<char>, ringdate::PageAllocator<char>>;
 
 // The file-system seam; tests replace it (a vanished file, a full disk).
 class FileSystem {
@@ -22,6 +27,12 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // The whole content of the file, or nullopt when it cannot be opened or read.
   virtual std::optional<std::string> read_file(const std::string& name) = 0;
+  // The same as a Text; file systems that read into one directly override it.
+  virtual std::optional<Text> read_text(const std::string& name) {
+    std::optional<std::string> s = read_file(name);
+    if (!s) return std::nullopt;
+    return Text(s->data(), s->size());
+  }
   // Writes `data` completely to a temporary file beside `name`, then renames it over
   // `name`. False (and `name` untouched) when any step fails.
   virtual bool replace_file(const std::string& name, std::string_view data) = 0;
@@ -60,7 +71,7 @@ class Units {
   void write_line(int unit, std::string_view record);
   // The text of a unit opened for writing, for writers that build their records in place:
   // each record is followed by '\n'. nullptr when the unit is not open for writing.
-  std::string* output(int unit);
+  Text* output(int unit);
   // The unit as a record source for layout reads.
   RecordSource& source(int unit);
   const std::string& name(int unit) const;

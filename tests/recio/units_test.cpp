@@ -173,7 +173,7 @@ TEST_F(UnitsTest, WritersAppendRecordsToTheOutputInPlace) {
   EXPECT_EQ(units.output(10), nullptr);  // open for reading
   ASSERT_TRUE(units.open(12, "out", Status::unknown));
   units.write_line(12, "first");
-  std::string* out = units.output(12);
+  recio::Text* out = units.output(12);
   ASSERT_NE(out, nullptr);
   *out += "second\n";
   units.write_line(12, "third");
