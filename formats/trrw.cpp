@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/limits.h"
-#include "formats/decade_writer.h"
+#include "formats/decade_lines.h"
 #include "formats/loose_decade.h"
 
 namespace ringdate {
@@ -165,31 +165,15 @@ bool Trrw::index_layout(std::string& mode) {
 // Parses the line as a decade line into pid_, pyr_, pv_ (and pc_ for indices); the width
 // of the year follows the position of a minus sign. False: the line is no decade line.
 bool Trrw::parse_decade_line(bool index) {
-  static const recio::Layout m4 = recio::Layout::fixed("(A8,I4,10I6)");
-  static const recio::Layout m5 = recio::Layout::fixed("(A7,I5,10I6)");
-  static const recio::Layout m6 = recio::Layout::fixed("(A6,I6,10I6)");
-  static const recio::Layout i4 = recio::Layout::fixed("(A6,T7,I4,10(I4,I3))");
-  static const recio::Layout i5 = recio::Layout::fixed("(A5,T6,I5,10(I4,I3))");
-  static const recio::Layout i6 = recio::Layout::fixed("(A4,T5,I6,10(I4,I3))");
   if (index) {
-    const std::array<recio::In, 22> items{
-        recio::In(pid_),   recio::In(pyr_),   recio::In(pv_[0]), recio::In(pc_[0]), recio::In(pv_[1]),
-        recio::In(pc_[1]), recio::In(pv_[2]), recio::In(pc_[2]), recio::In(pv_[3]), recio::In(pc_[3]),
-        recio::In(pv_[4]), recio::In(pc_[4]), recio::In(pv_[5]), recio::In(pc_[5]), recio::In(pv_[6]),
-        recio::In(pc_[6]), recio::In(pv_[7]), recio::In(pc_[7]), recio::In(pv_[8]), recio::In(pc_[8]),
-        recio::In(pv_[9]), recio::In(pc_[9])};
-    const recio::Layout& l = line_[5] == '-' ? i5 : line_[4] == '-' ? i6 : i4;
-    const bool ok = recio::read(l, line_, items) == recio::Outcome::ok;
+    const bool ok = read_index_line(line_, line_[5] == '-' ? 5 : line_[4] == '-' ? 6 : 4, pid_, pyr_, pv_, pc_) ==
+                    recio::Outcome::ok;
     pid_[6] = ' ';
     pid_[7] = ' ';
     return ok;
   }
-  const std::array<recio::In, 12> items{
-      recio::In(pid_),   recio::In(pyr_),   recio::In(pv_[0]), recio::In(pv_[1]),
-      recio::In(pv_[2]), recio::In(pv_[3]), recio::In(pv_[4]), recio::In(pv_[5]),
-      recio::In(pv_[6]), recio::In(pv_[7]), recio::In(pv_[8]), recio::In(pv_[9])};
-  const recio::Layout& l = line_[7] == '-' ? m5 : line_[6] == '-' ? m6 : m4;
-  return recio::read(l, line_, items) == recio::Outcome::ok;
+  return read_measurement_line(line_, line_[7] == '-' ? 5 : line_[6] == '-' ? 6 : 4, pid_, pyr_, pv_) ==
+         recio::Outcome::ok;
 }
 
 // Takes the current record as a decade line whose fields are separated by tabs or blanks:

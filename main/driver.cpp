@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "formats/datw.h"
-#include "formats/decade_writer.h"
+#include "formats/decade_lines.h"
 #include "main/datafile.h"
 #include "main/detrend.h"
 #include "main/edit.h"

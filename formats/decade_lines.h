@@ -1,8 +1,9 @@
-// The Tucson decade lines of the corrected file, formatted straight into a unit's text:
-// measurement lines "(A8,I4,10I6)", index lines "(A6,I4,10(I4,I3),2X,A)", their 5- and
-// 6-wide-year forms, and the CRU header "(A6,2I4)". The bytes are those the layout
-// interpreter writes for the same layouts and items (asterisks for a number too wide for
-// its field); the layouts are fixed, so no layout is interpreted per line.
+// The Tucson decade lines, whose layouts are fixed: measurement lines "(A8,I4,10I6)", index
+// lines "(A6,I4,10(I4,I3))" and their 5- and 6-wide-year forms, and the CRU header
+// "(A6,2I4)". Reading and writing them gives what the layout interpreter gives for the
+// same layouts and items (on output, asterisks for a number too wide for its field), without
+// interpreting a layout per line; the corrected file is formatted straight into the unit's
+// text.
 #pragma once
 
 #include <array>
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "recio/layout.h"
 #include "recio/units.h"
 
 namespace ringdate {
@@ -19,6 +21,18 @@ namespace ringdate {
 // Values on the first line of a series that starts in `year`: the rest of its decade
 // (10 - year mod 10 for year >= 0; |year rem 10|, or 10 for a remainder of 0, below 0).
 int32_t first_line_count(int32_t year);
+
+// Reads a measurement line with "(A8,I4,10I6)", "(A7,I5,10I6)" or "(A6,I6,10I6)" for a
+// year width `yw` of 4, 5 or 6: the identifier field (8 characters, blank after the first
+// 12 - yw), the year and the ten values. A numeric field holding anything but blanks,
+// digits and a sign is handed to the interpreter, which decides (a comma, a letter).
+recio::Outcome read_measurement_line(std::string_view line, int yw, std::string& id, int32_t& year,
+                                     std::array<int32_t, 10>& values);
+
+// Reads an index line with "(A6,T7,I4,10(I4,I3))", "(A5,T6,I5,10(I4,I3))" or
+// "(A4,T5,I6,10(I4,I3))" for a year width `yw` of 4, 5 or 6, as read_measurement_line does.
+recio::Outcome read_index_line(std::string_view line, int yw, std::string& id, int32_t& year,
+                               std::array<int32_t, 10>& values, std::array<int32_t, 10>& counts);
 
 // One measurement line: `id`'s first 8, 7 or 6 characters and the year in the form the
 // year calls for (4 wide from -999 up, 5 wide for -9999 to -1001, 6 wide for -1000 and

@@ -1,4 +1,4 @@
-#include "formats/decade_writer.h"
+#include "formats/decade_lines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,7 +61,76 @@ LineForm form_for(int32_t year, int idw4) {
   return {idw4, 4};
 }
 
+// An integer field read as the interpreter reads Iw (blanks count as nothing, an
+// all-blank field is 0), for fields of blanks, digits and a leading sign; false for
+// anything else, which the interpreter is left to judge.
+bool simple_int(const char* f, std::size_t w, int32_t& v) {
+  std::size_t i = 0;
+  while (i < w && f[i] == ' ') ++i;
+  if (i == w) {
+    v = 0;
+    return true;
+  }
+  const bool neg = f[i] == '-';
+  if (neg || f[i] == '+') ++i;
+  if (i == w) return false;
+  int32_t acc = 0;  // at most 6 digits
+  for (; i < w; ++i) {
+    const char c = f[i];
+    if (c == ' ') continue;
+    const unsigned d = static_cast<unsigned char>(c) - '0';
+    if (d > 9) return false;
+    acc = acc * 10 + static_cast<int32_t>(d);
+  }
+  v = neg ? -acc : acc;
+  return true;
+}
+
+// The identifier field: the first w columns, blank-padded to the destination's width.
+void take_id(std::string_view line, std::size_t w, std::string& id) {
+  for (std::size_t j = 0; j < id.size(); ++j) id[j] = j < w && j < line.size() ? line[j] : ' ';
+}
+
 }  // namespace
+
+recio::Outcome read_measurement_line(std::string_view line, int yw, std::string& id, int32_t& year,
+                                     std::array<int32_t, 10>& values) {
+  static const recio::Layout forms[] = {recio::Layout::fixed("(A8,I4,10I6)"), recio::Layout::fixed("(A7,I5,10I6)"),
+                                        recio::Layout::fixed("(A6,I6,10I6)")};
+  const std::size_t idw = static_cast<std::size_t>(12 - yw);
+  if (line.size() >= 72 && yw >= 4 && yw <= 6 && simple_int(line.data() + idw, static_cast<std::size_t>(yw), year)) {
+    bool simple = true;
+    for (std::size_t i = 0; i < 10 && simple; ++i) simple = simple_int(line.data() + 12 + 6 * i, 6, values[i]);
+    if (simple) {
+      take_id(line, idw, id);
+      return recio::Outcome::ok;
+    }
+  }
+  const std::array<recio::In, 12> items{id, year, values[0], values[1], values[2], values[3], values[4],
+                                        values[5], values[6], values[7], values[8], values[9]};
+  return recio::read(forms[std::clamp(yw, 4, 6) - 4], line, items);
+}
+
+recio::Outcome read_index_line(std::string_view line, int yw, std::string& id, int32_t& year,
+                               std::array<int32_t, 10>& values, std::array<int32_t, 10>& counts) {
+  static const recio::Layout forms[] = {recio::Layout::fixed("(A6,T7,I4,10(I4,I3))"),
+                                        recio::Layout::fixed("(A5,T6,I5,10(I4,I3))"),
+                                        recio::Layout::fixed("(A4,T5,I6,10(I4,I3))")};
+  const std::size_t idw = static_cast<std::size_t>(10 - yw);
+  if (line.size() >= 80 && yw >= 4 && yw <= 6 && simple_int(line.data() + idw, static_cast<std::size_t>(yw), year)) {
+    bool simple = true;
+    for (std::size_t i = 0; i < 10 && simple; ++i)
+      simple = simple_int(line.data() + 10 + 7 * i, 4, values[i]) && simple_int(line.data() + 14 + 7 * i, 3, counts[i]);
+    if (simple) {
+      take_id(line, idw, id);
+      return recio::Outcome::ok;
+    }
+  }
+  std::array<recio::In, 22> items{id, year, values[0], counts[0], values[1], counts[1], values[2], counts[2],
+                                  values[3], counts[3], values[4], counts[4], values[5], counts[5], values[6],
+                                  counts[6], values[7], counts[7], values[8], counts[8], values[9], counts[9]};
+  return recio::read(forms[std::clamp(yw, 4, 6) - 4], line, items);
+}
 
 int32_t first_line_count(int32_t year) {
   if (year >= 0) return 10 - year % 10;
