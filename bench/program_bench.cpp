@@ -108,7 +108,7 @@ class Child {
 
   // Reads the rest of the output, then waits for the process: its end time, exit status
   // and peak resident set in kB.
-  void finish(Clock::time_point& at, int& status, long& maxrss_kb) {
+  void finish(Clock::time_point& at, int& status, long& maxrss_kb, double& cpu_ms) {
     while (fill()) {
     }
     rusage ru{};
@@ -117,6 +117,7 @@ class Child {
     at = Clock::now();
     status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + (WIFSIGNALED(st) ? WTERMSIG(st) : 0);
     maxrss_kb = ru.ru_maxrss;
+    cpu_ms = (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
   }
 
  private:
@@ -144,6 +145,7 @@ const char* const kArrow = "==> ";
 
 struct Scripted {
   double total_ms = 0;
+  double cpu_ms = 0;  // user + system time of the process
   long maxrss_kb = 0;
   bool ok = false;
 };
@@ -155,7 +157,7 @@ Scripted run_scripted(const std::string& binary, const std::string& dir, const s
   Scripted r;
   Clock::time_point end;
   int status = -1;
-  c.finish(end, status, r.maxrss_kb);
+  c.finish(end, status, r.maxrss_kb, r.cpu_ms);
   r.total_ms = ms_between(c.start(), end);
   r.ok = status == 0;
   return r;
@@ -190,7 +192,8 @@ Phased run_phased(const std::string& binary, const std::string& dir, const std::
   c.send("\n");
   c.close_input();
   int status = -1;
-  c.finish(t[6], status, r.maxrss_kb);
+  double cpu_ms = 0;
+  c.finish(t[6], status, r.maxrss_kb, cpu_ms);
   r.ok = ok && status == 0;
   for (int p = 0; p < nphases; ++p) r.ms[p] = ms_between(t[p], t[p + 1]);
   r.total_ms = ms_between(t[0], t[6]);
@@ -235,7 +238,7 @@ int main(int argc, char** argv) {
   std::printf("program: %s\nfile: %zu bytes (%s), 400 series x 2000 years; %d runs of each kind\n", binary.c_str(),
               content.size(), precision == bench::Precision::hundredths ? "hundredths" : "thousandths", runs);
 
-  std::vector<double> scripted, scripted_rss;
+  std::vector<double> scripted, scripted_cpu, scripted_rss;
   std::vector<double> phase[nphases], phase_n[nphases], phased_total;
   std::uintmax_t cor_size = 0;
   int failures = 0;
@@ -247,6 +250,7 @@ int main(int argc, char** argv) {
     cor_size = std::filesystem::file_size(cor, ec);
     if (!s.ok || ec) ++failures;
     scripted.push_back(s.total_ms);
+    scripted_cpu.push_back(s.cpu_ms);
     scripted_rss.push_back(static_cast<double>(s.maxrss_kb));
 
     const Phased p = run_phased(binary, dir.string(), file, true);
@@ -264,6 +268,7 @@ int main(int argc, char** argv) {
   std::printf("scripted session (read, detrend all, write):  median %6.1f ms  (min %.1f, max %.1f)\n",
               median(scripted), *std::min_element(scripted.begin(), scripted.end()),
               *std::max_element(scripted.begin(), scripted.end()));
+  std::printf("  its processor time (user + system):          median %6.1f ms\n", median(scripted_cpu));
   std::printf("peak memory (child max RSS):                  median %6.1f MB  (max %.1f MB)\n",
               median(scripted_rss) / 1024.0, *std::max_element(scripted_rss.begin(), scripted_rss.end()) / 1024.0);
   std::printf("phases of the detrending session (medians):\n");
@@ -276,6 +281,8 @@ int main(int argc, char** argv) {
   std::printf("reading (open + preview + read):    %7.1f ms = %.0f MB/s\n", reading, mb / (reading / 1e3));
   std::printf("reading (read phase alone):         %7.1f ms = %.0f MB/s\n", median(phase[read_in]),
               mb / (median(phase[read_in]) / 1e3));
+  double load[3] = {0, 0, 0};
+  if (getloadavg(load, 3) > 0) std::printf("load average at the end: %.2f %.2f %.2f (2 cores)\n", load[0], load[1], load[2]);
   if (failures) std::printf("FAILED RUNS: %d\n", failures);
   return failures ? 1 : 0;
 }

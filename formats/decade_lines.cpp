@@ -22,21 +22,23 @@ int32_t scaled(float x, float scale) {
   return t + (frac >= 0.5f ? 1 : 0) - (frac <= -0.5f ? 1 : 0);
 }
 
-// Iw: `v` right-justified in the w blank columns at p, or w asterisks when it does not fit.
+// Iw: `v` right-justified in the w blank columns at p, or w asterisks when it does not fit
+// (the minus sign takes a column).
 void put_int(char* p, int w, int32_t v) {
-  char digits[10];
-  int len = 0;
-  uint32_t a = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-  do {
-    digits[len++] = static_cast<char>('0' + a % 10);
-    a /= 10;
-  } while (a != 0);
-  if (len + (v < 0 ? 1 : 0) > w) {
+  static constexpr int64_t limit[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
+                                      10000000000};
+  const int64_t x = v;
+  const bool fits = w >= 11 || (x >= 0 ? x < limit[w] : w >= 2 && -x < limit[w - 1]);
+  if (!fits) {
     std::memset(p, '*', static_cast<std::size_t>(w));
     return;
   }
+  uint32_t a = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
   char* q = p + w;
-  for (int k = 0; k < len; ++k) *--q = digits[k];
+  do {
+    *--q = static_cast<char>('0' + a % 10);
+    a /= 10;
+  } while (a != 0);
   if (v < 0) *--q = '-';
 }
 
