@@ -361,11 +361,8 @@ TEST(DecadeWriter, RealFilesAsTheInterpreterWritesThem) {
       auto store = std::make_unique<ringdate::Store>();
       ringdate::Trread trread(session);
       ASSERT_TRUE(session.units().open(10, path.string(), recio::Status::old)) << path;
-      try {
-        trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr, ringdate::mxser);
-      } catch (const testing_support::Exited&) {
+      if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr, ringdate::mxser))
         continue;  // refused in this mode
-      }
       for (int32_t i = 1; i <= store->nser; ++i) {
         const std::string& id = store->ids[static_cast<std::size_t>(i - 1)];
         const int32_t first = store->iyr(i, 1), n = store->iyr(i, 2) - first + 1;
