@@ -22,9 +22,10 @@ bool align(Store& store) {
     const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
     const int32_t d = store.iyr(i, 1) - iyrmin;
     if (d == 0) continue;
-    // From the last value backwards, so that the move is safe in place.
-    for (int32_t r = n; r >= 1; --r) store.wrk(r + d, i) = store.wrk(r, i);
-    for (int32_t r = 1; r <= d; ++r) store.wrk(r, i) = rmiss;
+    // From the last value backwards, so that the move is safe in place (n + d <= mxyr above).
+    const auto col = store.wrk.column(static_cast<std::size_t>(i));
+    std::copy_backward(col.begin(), col.begin() + n, col.begin() + n + d);
+    std::fill(col.begin(), col.begin() + d, rmiss);
   }
   return true;
 }
