@@ -22,9 +22,15 @@ int32_t scaled(float x, float scale) {
   return t + (frac >= 0.5f ? 1 : 0) - (frac <= -0.5f ? 1 : 0);
 }
 
+// "00" to "99": two digits at a time.
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // Iw: `v` right-justified in the w blank columns at p, or w asterisks when it does not fit
 // (the minus sign takes a column).
-void put_int(char* p, int w, int32_t v) {
+inline void put_int(char* p, int w, int32_t v) {
   static constexpr int64_t limit[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
                                       10000000000};
   const int64_t x = v;
@@ -35,10 +41,17 @@ void put_int(char* p, int w, int32_t v) {
   }
   uint32_t a = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
   char* q = p + w;
-  do {
-    *--q = static_cast<char>('0' + a % 10);
-    a /= 10;
-  } while (a != 0);
+  while (a >= 100) {
+    q -= 2;
+    std::memcpy(q, digit_pairs + 2 * (a % 100), 2);
+    a /= 100;
+  }
+  if (a >= 10) {
+    q -= 2;
+    std::memcpy(q, digit_pairs + 2 * a, 2);
+  } else {
+    *--q = static_cast<char>('0' + a);
+  }
   if (v < 0) *--q = '-';
 }
 
