@@ -76,29 +76,72 @@ LineForm form_for(int32_t year, int idw4) {
   return {idw4, 4};
 }
 
-// An integer field read as the interpreter reads Iw (blanks count as nothing, an
-// all-blank field is 0), for fields of blanks, digits and a leading sign; false for
-// anything else, which the interpreter is left to judge.
-bool simple_int(const char* f, std::size_t w, int32_t& v) {
+// The common form of a field, blanks and then digits up to its end, in a few operations on
+// one word: the eight bytes that end with the field are loaded at once (the caller
+// guarantees the 8 - W bytes before the field are there) and those before the field count
+// as blanks; blanks must all come before the first digit and turn into zeros, and the
+// eight digits are combined pairwise. False for any other field.
+template <std::size_t W>
+inline bool blanks_then_digits(const char* f, int32_t& v) {
+  static_assert(W >= 1 && W <= 8);
+  constexpr uint64_t ones = 0x0101010101010101ull;
+  uint64_t x;
+  std::memcpy(&x, f + W - 8, 8);  // the first column of the field in byte 8 - W
+  if constexpr (W < 8) {
+    constexpr uint64_t before = ~uint64_t(0) >> (8 * W);  // the bytes before the field
+    x = (x & ~before) | ((ones * ' ') & before);
+  }
+  const uint64_t t = x ^ (ones * ' ');  // 0 in the blank bytes
+  const uint64_t marked = (((t & (ones * 0x7F)) + ones * 0x7F) | t) & (ones * 0x80);  // 0x80: not blank
+  const uint64_t blanks = ((marked ^ (ones * 0x80)) >> 7) * 0xFF;                      // 0xFF: blank
+  if ((blanks & (blanks + 1)) != 0) return false;  // a blank after a digit
+  const uint64_t y = x | (blanks & (ones * 0x10));  // blanks become '0'
+  if (((y & (ones * 0xF0)) | (((y + ones * 0x06) & (ones * 0xF0)) >> 4)) != ones * 0x33) return false;
+  uint64_t d = y - ones * '0';
+  d = d * 10 + (d >> 8);
+  d = (((d & 0x000000FF000000FFull) * 0x000F424000000064ull) + (((d >> 16) & 0x000000FF000000FFull) * 0x0000271000000001ull)) >> 32;
+  v = static_cast<int32_t>(d);
+  return true;
+}
+
+// An integer field of W columns read as the interpreter reads Iw (blanks count as nothing,
+// an all-blank field is 0), for fields of blanks, digits and a leading sign; false for
+// anything else, which the interpreter is left to judge. At least 8 - W bytes of the line
+// stand before the field.
+template <std::size_t W>
+inline bool simple_int(const char* f, int32_t& v) {
+  static_assert(W <= 8, "the value must fit 32 bits");
+  if (blanks_then_digits<W>(f, v)) return true;
   std::size_t i = 0;
-  while (i < w && f[i] == ' ') ++i;
-  if (i == w) {
+  while (i < W && f[i] == ' ') ++i;
+  if (i == W) {
     v = 0;
     return true;
   }
   const bool neg = f[i] == '-';
   if (neg || f[i] == '+') ++i;
-  if (i == w) return false;
-  int32_t acc = 0;  // at most 6 digits
-  for (; i < w; ++i) {
-    const char c = f[i];
-    if (c == ' ') continue;
-    const unsigned d = static_cast<unsigned char>(c) - '0';
-    if (d > 9) return false;
+  if (i == W) return false;
+  int32_t acc = 0;
+  for (; i < W; ++i) {
+    const unsigned d = static_cast<unsigned char>(f[i]) - '0';
+    if (d > 9) {
+      if (f[i] == ' ') continue;
+      return false;
+    }
     acc = acc * 10 + static_cast<int32_t>(d);
   }
   v = neg ? -acc : acc;
   return true;
+}
+
+// The year field, 4, 5 or 6 columns wide.
+inline bool simple_year(const char* f, int yw, int32_t& v) {
+  switch (yw) {
+    case 4: return simple_int<4>(f, v);
+    case 5: return simple_int<5>(f, v);
+    case 6: return simple_int<6>(f, v);
+    default: return false;
+  }
 }
 
 // The identifier field: the first w columns, blank-padded to the destination's width.
@@ -113,9 +156,9 @@ recio::Outcome read_measurement_line(std::string_view line, int yw, std::string&
   static const recio::Layout forms[] = {recio::Layout::fixed("(A8,I4,10I6)"), recio::Layout::fixed("(A7,I5,10I6)"),
                                         recio::Layout::fixed("(A6,I6,10I6)")};
   const std::size_t idw = static_cast<std::size_t>(12 - yw);
-  if (line.size() >= 72 && yw >= 4 && yw <= 6 && simple_int(line.data() + idw, static_cast<std::size_t>(yw), year)) {
+  if (line.size() >= 72 && simple_year(line.data() + idw, yw, year)) {
     bool simple = true;
-    for (std::size_t i = 0; i < 10 && simple; ++i) simple = simple_int(line.data() + 12 + 6 * i, 6, values[i]);
+    for (std::size_t i = 0; i < 10 && simple; ++i) simple = simple_int<6>(line.data() + 12 + 6 * i, values[i]);
     if (simple) {
       take_id(line, idw, id);
       return recio::Outcome::ok;
@@ -132,10 +175,10 @@ recio::Outcome read_index_line(std::string_view line, int yw, std::string& id, i
                                         recio::Layout::fixed("(A5,T6,I5,10(I4,I3))"),
                                         recio::Layout::fixed("(A4,T5,I6,10(I4,I3))")};
   const std::size_t idw = static_cast<std::size_t>(10 - yw);
-  if (line.size() >= 80 && yw >= 4 && yw <= 6 && simple_int(line.data() + idw, static_cast<std::size_t>(yw), year)) {
+  if (line.size() >= 80 && simple_year(line.data() + idw, yw, year)) {
     bool simple = true;
     for (std::size_t i = 0; i < 10 && simple; ++i)
-      simple = simple_int(line.data() + 10 + 7 * i, 4, values[i]) && simple_int(line.data() + 14 + 7 * i, 3, counts[i]);
+      simple = simple_int<4>(line.data() + 10 + 7 * i, values[i]) && simple_int<3>(line.data() + 14 + 7 * i, counts[i]);
     if (simple) {
       take_id(line, idw, id);
       return recio::Outcome::ok;
