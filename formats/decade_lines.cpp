@@ -11,7 +11,8 @@ namespace ringdate {
 namespace {
 
 // Nearest integer of x * scale, halves away from zero (as lround), kept inside the 32-bit
-// range. Below 2^24 the truncated value converts back exactly, so the fraction is exact.
+// range. The fraction is exact: below 2^24 the truncated value converts back exactly, and
+// from 2^24 on every float is a whole number (fraction 0).
 int32_t scaled(float x, float scale) {
   const float p = x * scale;
   if (std::isnan(p)) return 0;
