@@ -1,0 +1,149 @@
+#include "xdate/filter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ringdate::xdate {
+
+namespace {
+
+constexpr double zero_ring = 0.001;  // a width of 0 enters the filter as this
+
+// The number of autocovariance lags tried: min(n - 1, floor(10 log10 n)).
+int32_t max_order(std::size_t n) {
+  const auto by_log = static_cast<int32_t>(std::floor(10.0 * std::log10(static_cast<double>(n))));
+  return std::max(0, std::min(static_cast<int32_t>(n) - 1, by_log));
+}
+
+double mean_of(std::span<const double> x) {
+  double s = 0.0;
+  for (double v : x) s += v;
+  return x.empty() ? 0.0 : s / static_cast<double>(x.size());
+}
+
+}  // namespace
+
+void autocovariances(std::span<const double> x, double mean, std::span<double> c) {
+  const std::size_t n = x.size();
+  for (std::size_t k = 0; k < c.size(); ++k) {
+    double s = 0.0;
+    for (std::size_t t = 0; t + k < n; ++t) s += (x[t] - mean) * (x[t + k] - mean);
+    c[k] = n == 0 ? 0.0 : s / static_cast<double>(n);
+  }
+}
+
+int32_t levinson_durbin(std::span<const double> c, std::vector<double>& v, std::vector<std::vector<double>>& phis) {
+  const auto K = static_cast<int32_t>(c.size()) - 1;
+  v.assign(1, c.empty() ? 0.0 : c[0]);
+  phis.assign(1, {});
+  if (K < 1 || !(v[0] > 0.0)) return 0;
+  for (int32_t k = 1; k <= K; ++k) {
+    const std::vector<double>& prev = phis.back();
+    double num = c[static_cast<std::size_t>(k)];
+    for (int32_t j = 1; j < k; ++j) num -= prev[static_cast<std::size_t>(j - 1)] * c[static_cast<std::size_t>(k - j)];
+    const double kappa = num / v.back();
+    const double vk = v.back() * (1.0 - kappa * kappa);
+    if (!(vk > 0.0) || !std::isfinite(vk)) return k - 1;
+    std::vector<double> next(static_cast<std::size_t>(k));
+    for (int32_t j = 1; j < k; ++j) {
+      next[static_cast<std::size_t>(j - 1)] =
+          prev[static_cast<std::size_t>(j - 1)] - kappa * prev[static_cast<std::size_t>(k - j - 1)];
+    }
+    next[static_cast<std::size_t>(k - 1)] = kappa;
+    phis.push_back(std::move(next));
+    v.push_back(vk);
+  }
+  return K;
+}
+
+ArModel fit_ar(std::span<const double> x) {
+  ArModel model;
+  model.mean = mean_of(x);
+  if (x.empty()) return model;
+  std::vector<double> c(static_cast<std::size_t>(max_order(x.size())) + 1);
+  autocovariances(x, model.mean, c);
+  std::vector<double> v;
+  std::vector<std::vector<double>> phis;
+  const int32_t reached = levinson_durbin(c, v, phis);
+  if (!(v[0] > 0.0)) return model;  // a constant series: nothing to whiten
+  const double n = static_cast<double>(x.size());
+  double best = std::numeric_limits<double>::infinity();
+  for (int32_t k = 0; k <= reached; ++k) {
+    const double aic = n * std::log(v[static_cast<std::size_t>(k)]) + 2.0 * k;
+    if (aic < best) {
+      best = aic;
+      model.order = k;
+    }
+  }
+  model.phi = phis[static_cast<std::size_t>(model.order)];
+  return model;
+}
+
+std::vector<double> prewhiten(std::span<const double> x, const ArModel& model) {
+  std::vector<double> f(x.size(), absent);
+  const auto p = static_cast<std::size_t>(model.order);
+  for (std::size_t t = p; t < x.size(); ++t) {
+    double e = x[t] - model.mean;
+    for (std::size_t k = 1; k <= p; ++k) e -= model.phi[k - 1] * (x[t - k] - model.mean);
+    f[t] = e + model.mean;
+  }
+  return f;
+}
+
+Filtered Filter::operator()(int32_t first, std::span<const double> w) {
+  Filtered out;
+  out.values.first = first;
+  const std::size_t n = w.size();
+  for (double x : w) {
+    if (!std::isfinite(x) || x < 0.0) {
+      out.status = FilterStatus::invalid;
+      return out;
+    }
+  }
+  if (n <= 3) {
+    out.status = FilterStatus::too_short;
+    return out;
+  }
+  if (n > static_cast<std::size_t>(Spline::MXY)) {
+    out.status = FilterStatus::too_long;
+    return out;
+  }
+  // Ratios to the spline, scaled to mean 1.
+  y_.resize(n);
+  g_.resize(n);
+  j_.resize(n);
+  double ymean = 0.0;
+  for (std::size_t t = 0; t < n; ++t) {
+    const double y = w[t] == 0.0 ? zero_ring : w[t];
+    y_[t] = static_cast<float>(y);
+    ymean += static_cast<double>(y_[t]);
+  }
+  ymean /= static_cast<double>(n);
+  float p = 0.0f;
+  if (spline_(static_cast<int32_t>(n), y_, g_, p, spline_period) != SplineStatus::ok) {
+    out.status = FilterStatus::too_short;
+    return out;
+  }
+  const bool positive = std::all_of(g_.begin(), g_.end(), [](float g) { return g > 0.0f; });
+  double isum = 0.0;
+  for (std::size_t t = 0; t < n; ++t) {
+    const double g = positive ? static_cast<double>(g_[t]) : ymean;
+    j_[t] = static_cast<double>(y_[t]) / g;
+    isum += j_[t];
+  }
+  const double imean = isum / static_cast<double>(n);
+  if (!(imean > 0.0) || !std::isfinite(imean)) {
+    out.status = FilterStatus::too_short;
+    return out;
+  }
+  for (double& j : j_) j /= imean;
+  // Prewhitening.
+  const ArModel model = fit_ar(j_);
+  out.values.v = prewhiten(j_, model);
+  out.ar_order = model.order;
+  out.status = FilterStatus::ok;
+  return out;
+}
+
+}  // namespace ringdate::xdate
