@@ -34,7 +34,7 @@ CheckResult run_check(std::vector<SeriesInput> series, const Settings& settings)
     const SeriesResult& before = out.series.back();
     if (before.flagged == 0 || out.usable < 2) continue;
     const SeriesInput& s = data.input(i);
-    if (auto found = locate(data.filter(), s, m, before, data.grid(), settings)) {
+    if (auto found = locate(data.filter(), s, data.filtered(i), m, before, data.grid(), settings)) {
       found->series = static_cast<int32_t>(i);
       out.suggestions.push_back(*found);
     }

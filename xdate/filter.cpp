@@ -91,25 +91,13 @@ std::vector<double> prewhiten(std::span<const double> x, const ArModel& model) {
   return f;
 }
 
-Filtered Filter::operator()(int32_t first, std::span<const double> w) {
-  Filtered out;
-  out.values.first = first;
+FilterStatus Filter::index(std::span<const double> w) {
   const std::size_t n = w.size();
   for (double x : w) {
-    if (!std::isfinite(x) || x < 0.0) {
-      out.status = FilterStatus::invalid;
-      return out;
-    }
+    if (!std::isfinite(x) || x < 0.0) return FilterStatus::invalid;
   }
-  if (n <= 3) {
-    out.status = FilterStatus::too_short;
-    return out;
-  }
-  if (n > static_cast<std::size_t>(Spline::MXY)) {
-    out.status = FilterStatus::too_long;
-    return out;
-  }
-  // Ratios to the spline, scaled to mean 1.
+  if (n <= 3) return FilterStatus::too_short;
+  if (n > static_cast<std::size_t>(Spline::MXY)) return FilterStatus::too_long;
   y_.resize(n);
   g_.resize(n);
   j_.resize(n);
@@ -121,10 +109,7 @@ Filtered Filter::operator()(int32_t first, std::span<const double> w) {
   }
   ymean /= static_cast<double>(n);
   float p = 0.0f;
-  if (spline_(static_cast<int32_t>(n), y_, g_, p, spline_period) != SplineStatus::ok) {
-    out.status = FilterStatus::too_short;
-    return out;
-  }
+  if (spline_(static_cast<int32_t>(n), y_, g_, p, spline_period) != SplineStatus::ok) return FilterStatus::too_short;
   const bool positive = std::all_of(g_.begin(), g_.end(), [](float g) { return g > 0.0f; });
   double isum = 0.0;
   for (std::size_t t = 0; t < n; ++t) {
@@ -133,16 +118,33 @@ Filtered Filter::operator()(int32_t first, std::span<const double> w) {
     isum += j_[t];
   }
   const double imean = isum / static_cast<double>(n);
-  if (!(imean > 0.0) || !std::isfinite(imean)) {
-    out.status = FilterStatus::too_short;
-    return out;
-  }
+  if (!(imean > 0.0) || !std::isfinite(imean)) return FilterStatus::too_short;
   for (double& j : j_) j /= imean;
-  // Prewhitening.
-  const ArModel model = fit_ar(j_);
-  out.values.v = prewhiten(j_, model);
+  return FilterStatus::ok;
+}
+
+Filtered Filter::operator()(int32_t first, std::span<const double> w) {
+  Filtered out;
+  out.values.first = first;
+  out.status = index(w);
+  if (out.status != FilterStatus::ok) return out;
+  out.model = fit_ar(j_);
+  out.values.v = prewhiten(j_, out.model);
+  out.ar_order = out.model.order;
+  return out;
+}
+
+Filtered Filter::operator()(int32_t first, std::span<const double> w, const ArModel& model) {
+  Filtered out;
+  out.values.first = first;
+  out.status = index(w);
+  if (out.status != FilterStatus::ok) return out;
+  out.model = model;
+  out.model.mean = 0.0;
+  for (double j : j_) out.model.mean += j;
+  out.model.mean /= static_cast<double>(j_.size());
+  out.values.v = prewhiten(j_, out.model);
   out.ar_order = model.order;
-  out.status = FilterStatus::ok;
   return out;
 }
 

@@ -43,6 +43,7 @@ struct Filtered {
   FilterStatus status = FilterStatus::too_short;
   Track values;  // over the series' years; the first ar_order years are absent
   int32_t ar_order = 0;
+  ArModel model;  // the prewhitening model fitted
 };
 
 // Filters one series at a time; owns the spline's work area.
@@ -51,8 +52,14 @@ class Filter {
   static constexpr int32_t spline_period = 32;
 
   Filtered operator()(int32_t first, std::span<const double> w);
+  // The same with a given prewhitening model instead of one fitted to the series: versions
+  // of one series that differ in a few rings then differ only near those rings.
+  Filtered operator()(int32_t first, std::span<const double> w, const ArModel& model);
 
  private:
+  // Ratios to the spline scaled to mean 1 into j_; the status.
+  FilterStatus index(std::span<const double> w);
+
   Spline spline_;
   std::vector<float> y_, g_;
   std::vector<double> j_;

@@ -1,10 +1,262 @@
 #include "xdate/location.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "xdate/correlation.h"
+#include "xdate/transforms.h"
+
 namespace ringdate::xdate {
 
-std::optional<Suggestion> Locator::operator()(Filter&, const SeriesInput&, const Master&, const SeriesResult&,
-                                              const SegmentGrid&, const Settings&) {
-  return std::nullopt;
+namespace {
+
+// The lag at which the rings before an edit pair with the master: an insert moves them one
+// year earlier (the series dated t meets the master at t - 1), a delete one year later.
+int32_t shift_of(EditKind kind) { return kind == EditKind::insert ? -1 : +1; }
+
+// Segments flagged after the edit that were tested and not flagged before.
+bool adds_flag(const SeriesResult& before, const SeriesResult& after) {
+  for (const SegmentResult& a : after.segments) {
+    if (!a.flagged()) continue;
+    const auto was = std::find_if(before.segments.begin(), before.segments.end(),
+                                  [&](const SegmentResult& b) { return b.start == a.start; });
+    if (was == before.segments.end() || !was->flagged()) return true;
+  }
+  return false;
+}
+
+// The widths of the series as scored for an edit: an inserted ring at the mean width of its
+// neighbours, a deleted ring merged with the next one. False when the edit does not leave
+// at least one ring on either side.
+bool scored_widths(const SeriesInput& s, const Edit& e, SeriesInput& v) {
+  const int64_t k = static_cast<int64_t>(e.year) - s.first;
+  const auto n = static_cast<int64_t>(s.values.size());
+  if (k < 1 || k + 2 >= n) return false;
+  const auto uk = static_cast<std::size_t>(k);
+  if (e.kind == EditKind::insert) {
+    if (!apply_edit(s, e, v)) return false;
+    v.values[uk + 1] = (s.values[uk] + s.values[uk + 1]) / 2.0;
+  } else {
+    v.id = s.id;
+    v.first = s.first + 1;
+    v.values.assign(s.values.begin(), s.values.end());
+    v.values[uk + 1] += v.values[uk];
+    v.values.erase(v.values.begin() + k);
+  }
+  return true;
+}
+
+// The inserted ring stays out of the pairs.
+void leave_out_inserted(Track& t, const Edit& e) {
+  if (e.kind != EditKind::insert) return;
+  const int64_t at = static_cast<int64_t>(e.year) - t.first;
+  if (at >= 0 && at < static_cast<int64_t>(t.v.size())) t.v[static_cast<std::size_t>(at)] = absent;
+}
+
+// Regression of a track on its master: t = a + b m + e, e with variance s2.
+struct Regression {
+  double a = 0.0, b = 0.0, s2 = 1.0;
+  bool ok = false;
+
+  static Regression of(const Track& t, const Track& m) {
+    PairSums ps;
+    for (int32_t y = t.first; y <= t.last(); ++y) {
+      const double x = m.at(y), v = t.at(y);
+      if (present(x) && present(v)) ps.add(x, v);
+    }
+    Regression g;
+    if (ps.n < 10) return g;
+    const double sxx = ps.sxx - ps.sx * ps.sx / ps.n;
+    const double sxy = ps.sxy - ps.sx * ps.sy / ps.n;
+    const double syy = ps.syy - ps.sy * ps.sy / ps.n;
+    if (!(sxx > 0.0)) return g;
+    g.b = sxy / sxx;
+    g.a = (ps.sy - g.b * ps.sx) / ps.n;
+    g.s2 = (syy - g.b * sxy) / (ps.n - 2);
+    g.ok = g.s2 > 0.0 && std::isfinite(g.s2);
+    return g;
+  }
+
+  // Log-likelihood (up to a constant) of the pairs of the years from..to.
+  double loglik(const Track& t, const Track& m, int32_t from, int32_t to) const {
+    double ll = 0.0;
+    for (int32_t y = from; y <= to; ++y) {
+      const double x = m.at(y), v = t.at(y);
+      if (!present(x) || !present(v)) continue;
+      const double e = v - a - b * x;
+      ll -= e * e / (2.0 * s2);
+    }
+    return ll;
+  }
+};
+
+// How low the master is in a year among the years from..to, in standard deviations.
+double standardised(const Track& m, int32_t year, int32_t from, int32_t to) {
+  PairSums ps;
+  for (int32_t y = from; y <= to; ++y) {
+    if (present(m.at(y))) ps.add(m.at(y), m.at(y));
+  }
+  if (ps.n < 5 || !present(m.at(year))) return 0.0;
+  const double mean = ps.sx / ps.n;
+  const double var = ps.sxx / ps.n - mean * mean;
+  if (!(var > 0.0)) return 0.0;
+  return std::clamp((m.at(year) - mean) / std::sqrt(var), -3.0, 3.0);
+}
+
+}  // namespace
+
+bool apply_edit(const SeriesInput& s, const Edit& e, SeriesInput& out) {
+  const int64_t k = static_cast<int64_t>(e.year) - s.first;
+  const auto n = static_cast<int64_t>(s.values.size());
+  out.id = s.id;
+  out.values.clear();
+  if (k < 0 || k >= n) return false;
+  if (e.kind == EditKind::insert) {
+    // The rings up to the year move one year earlier; the zero ring takes the year.
+    out.first = s.first - 1;
+    out.values.reserve(s.values.size() + 1);
+    out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k + 1);
+    out.values.push_back(0.0);
+    out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
+  } else {
+    // The ring of the year goes; the earlier rings move one year later.
+    if (n < 2) return false;
+    out.first = s.first + 1;
+    out.values.reserve(s.values.size() - 1);
+    out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k);
+    out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
+  }
+  return true;
+}
+
+std::vector<double> Locator::cheap_scores(const Track& t, const Track& master, EditKind kind) {
+  const std::size_t n = t.v.size();
+  std::vector<double> out(n, absent);
+  if (n < 4) return out;
+  const int32_t lag = shift_of(kind);
+  // before[k]: pairs of the years up to t.first + k at the shifted lag; after[k]: pairs
+  // from t.first + k on at lag 0.
+  std::vector<PairSums> before(n), after(n + 1);
+  PairSums run;
+  for (std::size_t k = 0; k < n; ++k) {
+    const int32_t y = t.first + static_cast<int32_t>(k);
+    const double x = t.v[k], m = master.at(y + lag);
+    if (present(x) && present(m)) run.add(x, m);
+    before[k] = run;
+  }
+  run = PairSums{};
+  for (std::size_t k = n; k-- > 0;) {
+    const int32_t y = t.first + static_cast<int32_t>(k);
+    const double x = t.v[k], m = master.at(y);
+    if (present(x) && present(m)) run.add(x, m);
+    after[k] = run;
+  }
+  for (std::size_t k = 1; k + 2 < n; ++k) {
+    // insert at k: rings up to k shifted, the zero ring at k left out, k + 1 on at lag 0;
+    // delete at k: rings before k shifted, ring k merged into k + 1 (left out), k + 2 on.
+    PairSums s = kind == EditKind::insert ? before[k] : before[k - 1];
+    s += kind == EditKind::insert ? after[k + 1] : after[k + 2];
+    const Correlation c = s.result();
+    if (c.valid) out[k] = c.r;
+  }
+  return out;
+}
+
+std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                                        const Master& m, EditKind kind, double r_before) {
+  // Cheap scores of the filtered and the Baillie-Pilcher values together.
+  const Track bp = baillie_pilcher(widths_of(s.first, s.values));
+  std::vector<double> cheap = cheap_scores(f.values, m.filtered, kind);
+  const std::vector<double> cheap_bp = cheap_scores(bp, m.bp, kind);
+  double best_cheap = -2.0;
+  int32_t centre = 0;
+  bool promising = false;
+  for (std::size_t k = 0; k < cheap.size(); ++k) {
+    if (!present(cheap[k]) || k >= cheap_bp.size() || !present(cheap_bp[k])) continue;
+    // An edit whose cheap r stays far below the gain asked for is not worth refiltering.
+    promising = promising || cheap[k] >= r_before + settings_.min_gain / 2.0;
+    const double c = cheap[k] + cheap_bp[k];
+    if (c > best_cheap) {
+      best_cheap = c;
+      centre = f.values.first + static_cast<int32_t>(k);
+    }
+  }
+  if (!promising) return std::nullopt;
+
+  // The regressions of the version at the cheap best year.
+  SeriesInput v;
+  if (!scored_widths(s, Edit{kind, centre}, v)) return std::nullopt;
+  Filtered fv = filter(v.first, v.values, f.model);
+  if (fv.status != FilterStatus::ok) return std::nullopt;
+  leave_out_inserted(fv.values, Edit{kind, centre});
+  Track bpv = baillie_pilcher(widths_of(v.first, v.values));
+  leave_out_inserted(bpv, Edit{kind, centre});
+  const Regression rf = Regression::of(fv.values, m.filtered);
+  const Regression rb = Regression::of(bpv, m.bp);
+  if (!rf.ok) return std::nullopt;
+
+  const int32_t from = centre - settings_.reach - settings_.window;
+  const int32_t to = centre + settings_.reach + settings_.window;
+  std::optional<Candidate> best;
+  double best_ll = 0.0;
+  for (int32_t y = centre - settings_.reach; y <= centre + settings_.reach; ++y) {
+    const Edit e{kind, y};
+    if (!scored_widths(s, e, v)) continue;
+    fv = filter(v.first, v.values, f.model);
+    if (fv.status != FilterStatus::ok) continue;
+    leave_out_inserted(fv.values, e);
+    bpv = baillie_pilcher(widths_of(v.first, v.values));
+    leave_out_inserted(bpv, e);
+    double ll = rf.loglik(fv.values, m.filtered, from, to);
+    if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
+    if (kind == EditKind::insert) ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
+    if (best && ll <= best_ll) continue;
+    const Correlation r = correlate(fv.values, m.filtered);
+    if (!r.valid) continue;
+    best_ll = ll;
+    best = Candidate{e, r.r};
+  }
+  return best;
+}
+
+std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
+                                              const SeriesResult& before, const SegmentGrid& grid,
+                                              const Settings& settings) {
+  considered_.reset();
+  if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok) return std::nullopt;
+  std::optional<Candidate> best;
+  for (EditKind kind : {EditKind::insert, EditKind::remove}) {
+    const std::optional<Candidate> c = best_of_kind(filter, s, f, m, kind, before.r.r);
+    if (c && (!best || c->r > best->r)) best = c;
+  }
+  if (!best) return std::nullopt;
+  Suggestion out;
+  out.id = s.id;
+  out.edit = best->edit;
+  out.r_before = before.r.r;
+  out.r_after = best->r;
+  out.flagged_before = before.flagged;
+  out.flagged_after = before.flagged;
+  considered_ = out;
+  if (out.gain() < settings_.min_gain) return std::nullopt;
+
+  // The statistics with the edit made, filtered afresh as the check filters a series.
+  SeriesInput edited;
+  if (!apply_edit(s, out.edit, edited)) return std::nullopt;
+  if (out.edit.kind == EditKind::insert) {
+    const auto k = static_cast<std::size_t>(out.edit.year - s.first);
+    edited.values[k + 1] = (s.values[k] + s.values[k + 1]) / 2.0;
+  }
+  const Filtered fe = filter(edited.first, edited.values);
+  const SeriesResult after = analyse(s.id, edited.first, edited.values, fe, m, grid, settings);
+  if (!after.usable() || !after.r.valid) return std::nullopt;
+  out.r_after = after.r.r;
+  out.flagged_after = after.flagged;
+  considered_ = out;
+  if (out.gain() < settings_.min_gain || out.flagged_after >= out.flagged_before || adds_flag(before, after)) {
+    return std::nullopt;
+  }
+  return out;
 }
 
 }  // namespace ringdate::xdate
