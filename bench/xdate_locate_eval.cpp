@@ -18,7 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "eval_read.h"
+#include "core/store.h"
+#include "main/datafile.h"
 #include "xdate/dataset.h"
 #include "xdate/location.h"
 #include "xdate/store_input.h"
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
     if (o.half == "odd" && fi % 2 == 0) continue;
     if (o.half == "even" && fi % 2 == 1) continue;
     auto store = std::make_unique<ringdate::Store>();
-    if (!bench::read_store(paths[fi], *store)) continue;
+    if (ringdate::read_data_file(paths[fi], "", *store).result != ringdate::DataFileResult::read) continue;
     Dataset data(series_of_store(*store), settings);
     if (data.usable() < 3) continue;
     ++files;
