@@ -2,16 +2,17 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace ringdate::xdate {
 
 double decimal_value(float x) {
   if (!std::isfinite(x)) return static_cast<double>(x);
   char buf[64];
-  const auto put = std::to_chars(buf, buf + sizeof buf, x);
+  std::snprintf(buf, sizeof buf, "%.6g", static_cast<double>(x));
   double d = static_cast<double>(x);
-  if (put.ec != std::errc{}) return d;
-  const auto got = std::from_chars(buf, put.ptr, d);
+  const auto got = std::from_chars(buf, buf + std::strlen(buf), d);
   return got.ec == std::errc{} ? d : static_cast<double>(x);
 }
 

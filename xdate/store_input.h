@@ -8,8 +8,10 @@
 
 namespace ringdate::xdate {
 
-// The shortest decimal number that reads back as x, as a double: the value as it was
-// written in the data file (0.35 read into single precision gives 0.35, not 0.3499999940).
+// The value as the data file wrote it, as a double: x rounded to six significant digits.
+// Single precision holds about seven, and the readers' scaling (hundredths or thousandths
+// to millimetres) can leave the last one off, so 49 hundredths held as 0.48999998 give
+// 0.49. Values of the file then compare and add up as the file's numbers do.
 double decimal_value(float x);
 
 // Every series of the store, its measured values as read (raw), identifiers without their

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "synthetic.h"
 #include "tables.h"
 
 namespace {
@@ -91,5 +92,37 @@ TEST_P(Reference, SegmentStatisticsAndFlagsMatch) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFiles, Reference, ::testing::Values("co021", "ca533"));
+
+}  // namespace
+
+namespace {
+
+using namespace ringdate::xdate;
+
+TEST(Check, OneSeriesOrTooShortSeriesGiveNoStatisticsAndNoFlags) {
+  const CheckResult one = run_check({SeriesInput{"A", 1900, std::vector<double>(100, 1.0)}}, Settings{});
+  ASSERT_EQ(one.series.size(), 1u);
+  EXPECT_FALSE(one.series[0].r.valid);
+  EXPECT_EQ(one.flagged_segments(), 0);
+  const CheckResult shorts = run_check({SeriesInput{"A", 1900, {1.0, 2.0, 3.0}}, SeriesInput{"B", 1900, {}},
+                                        SeriesInput{"C", 1901, {1.0, -1.0, 2.0, 3.0, 1.0}}},
+                                       Settings{});
+  EXPECT_EQ(shorts.usable, 0);
+  EXPECT_EQ(shorts.series[0].status, FilterStatus::too_short);
+  EXPECT_EQ(shorts.series[1].status, FilterStatus::too_short);
+  EXPECT_EQ(shorts.series[2].status, FilterStatus::invalid);
+  EXPECT_TRUE(shorts.suggestions.empty());
+}
+
+TEST(Check, ATooShortSeriesTakesNoPartInTheMasters) {
+  auto files = xdate_synthetic::forest(4, 1700, 1899);
+  const CheckResult plain = run_check(files, Settings{});
+  files.push_back(SeriesInput{"TINY", 1750, {50.0, 60.0, 70.0}});
+  const CheckResult with_tiny = run_check(files, Settings{});
+  for (std::size_t i = 0; i < plain.series.size(); ++i) {
+    EXPECT_DOUBLE_EQ(plain.series[i].r.r, with_tiny.series[i].r.r);
+    EXPECT_DOUBLE_EQ(plain.series[i].glk.value, with_tiny.series[i].glk.value);
+  }
+}
 
 }  // namespace
