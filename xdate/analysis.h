@@ -33,8 +33,17 @@ struct SeriesResult {
 // The widths of a series as a track.
 Track widths_of(int32_t first, std::span<const double> values);
 
+// The Baillie-Pilcher and Hollstein values of a series.
+struct Transforms {
+  Track bp, ho;
+};
+Transforms transforms_of(const Track& widths);
+
 // Statistics of the series `id` (widths from `first`, filtered as `f`) against master `m`.
 SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths, const Filtered& f,
                      const Master& m, const SegmentGrid& grid, const Settings& settings);
+// The same with the series' transforms computed already.
+SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths, const Transforms& t,
+                     const Filtered& f, const Master& m, const SegmentGrid& grid, const Settings& settings);
 
 }  // namespace ringdate::xdate

@@ -10,6 +10,10 @@ namespace ringdate::xdate {
 
 namespace {
 
+// Double precision throughout: Boost would otherwise compute in long double.
+using Policy = boost::math::policies::policy<boost::math::policies::promote_double<false>>;
+using StudentsT = boost::math::students_t_distribution<double, Policy>;
+
 // r from centred sums; invalid when a side is constant or there are fewer than 3 pairs.
 Correlation from_centred(int32_t n, double sxx, double syy, double sxy) {
   Correlation c;
@@ -38,14 +42,14 @@ double Correlation::p() const {
 double upper_tail(double t, int32_t df) {
   if (df < 1 || std::isnan(t)) return 1.0;
   if (std::isinf(t)) return t > 0 ? 0.0 : 1.0;
-  const boost::math::students_t_distribution<double> dist(static_cast<double>(df));
+  const StudentsT dist(static_cast<double>(df));
   return boost::math::cdf(boost::math::complement(dist, t));
 }
 
 double critical_r(int32_t n, double pcrit) {
   if (n < 3 || !(pcrit > 0.0 && pcrit < 1.0)) return 1.0;
   const double df = static_cast<double>(n - 2);
-  const boost::math::students_t_distribution<double> dist(df);
+  const StudentsT dist(df);
   const double t = boost::math::quantile(boost::math::complement(dist, pcrit));
   return t / std::sqrt(t * t + df);
 }

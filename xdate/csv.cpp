@@ -57,7 +57,7 @@ void write_segments_csv(std::ostream& out, const CheckResult& result) {
   for (const SeriesResult& s : result.series) {
     for (const SegmentResult& g : s.segments) {
       out << quoted(s.id) << ',' << g.start << ',' << g.end << ',' << num(g.r.valid, g.r.r) << ','
-          << num(g.r.valid, g.p) << ',' << flag(g.flag_a) << ',' << g.best_lag << ',' << num(true, g.r_best) << ','
+          << num(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ',' << g.best_lag << ',' << num(true, g.r_best) << ','
           << flag(g.flag_b) << '\n';
     }
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "xdate/transforms.h"
 
 namespace ringdate::xdate {
 
@@ -37,12 +36,15 @@ Dataset::Dataset(std::vector<SeriesInput> series, const Settings& settings)
       ho_(first_, last_),
       width_(first_, last_) {
   f_.reserve(in_.size());
-  for (const SeriesInput& s : in_) {
+  t_.resize(in_.size());
+  for (std::size_t i = 0; i < in_.size(); ++i) {
+    const SeriesInput& s = in_[i];
     f_.push_back(filter_(s.first, s.values));
     if (f_.back().status != FilterStatus::ok) continue;
     const Track w = widths_of(s.first, s.values);
-    bp_.add(baillie_pilcher(w));
-    ho_.add(hollstein(w));
+    t_[i] = transforms_of(w);
+    bp_.add(t_[i].bp);
+    ho_.add(t_[i].ho);
     width_.add(w);
   }
 }
@@ -96,7 +98,7 @@ std::vector<Master> Dataset::masters(std::span<const int32_t> which) const {
 
 SeriesResult Dataset::analyse(std::size_t i, const Master& m) const {
   const SeriesInput& s = in_.at(i);
-  return xdate::analyse(s.id, s.first, s.values, f_[i], m, grid_, settings_);
+  return xdate::analyse(s.id, s.first, s.values, t_[i], f_[i], m, grid_, settings_);
 }
 
 SeriesResult Dataset::analyse_version(std::size_t i, const Master& m, int32_t first, std::span<const double> values) {

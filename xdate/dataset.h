@@ -23,6 +23,7 @@ class Dataset {
   std::size_t size() const { return in_.size(); }
   const SeriesInput& input(std::size_t i) const { return in_.at(i); }
   const Filtered& filtered(std::size_t i) const { return f_.at(i); }
+  const Transforms& transforms(std::size_t i) const { return t_.at(i); }
   const Settings& settings() const { return settings_; }
   const SegmentGrid& grid() const { return grid_; }
   int32_t first_year() const { return first_; }
@@ -50,6 +51,7 @@ class Dataset {
  private:
   std::vector<SeriesInput> in_;
   std::vector<Filtered> f_;
+  std::vector<Transforms> t_;  // of the usable series
   Settings settings_;
   int32_t first_ = 0, last_ = -1;
   SegmentGrid grid_;

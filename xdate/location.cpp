@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "xdate/correlation.h"
 #include "xdate/transforms.h"
@@ -162,61 +163,98 @@ std::vector<double> Locator::cheap_scores(const Track& t, const Track& master, E
   return out;
 }
 
+// The flagged segments the series would keep after an edit at `year`, estimated from the
+// segment tests as they stand: segments before the year take their correlation one year
+// off, segments after it keep their flags, segments across it are taken as mended.
+int32_t Locator::flags_left(const SeriesResult& before, EditKind kind, int32_t year, double rcrit) {
+  const int32_t lag = shift_of(kind);
+  int32_t left = 0;
+  for (const SegmentResult& g : before.segments) {
+    if (g.end < year) {
+      const double r = g.at_lag(lag);
+      left += !(present(r) && r > rcrit) || g.best_lag != lag;
+    } else if (g.start > year + 1) {
+      left += g.flagged();
+    }
+  }
+  return left;
+}
+
 std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f,
-                                                        const Master& m, EditKind kind, double r_before) {
-  // Cheap scores of the filtered and the Baillie-Pilcher values together.
-  const Track bp = baillie_pilcher(widths_of(s.first, s.values));
-  std::vector<double> cheap = cheap_scores(f.values, m.filtered, kind);
-  const std::vector<double> cheap_bp = cheap_scores(bp, m.bp, kind);
+                                                        const Master& m, EditKind kind, const SeriesResult& before,
+                                                        double rcrit) {
+  // Refiltering is for edits that could pass: judged at the best year of the cheap scores of
+  // the filtered values, r must rise and most flags be mended.
+  const std::vector<double> cheap = cheap_scores(f.values, m.filtered, kind);
+  const auto top = std::max_element(cheap.begin(), cheap.end(), [](double a, double b) {
+    return present(a) ? present(b) && a < b : present(b);
+  });
+  if (top == cheap.end() || !present(*top) || *top < before.r.r + settings_.min_gain / 2.0) return std::nullopt;
+  const int32_t left = flags_left(before, kind, f.values.first + static_cast<int32_t>(top - cheap.begin()), rcrit);
+  if (left >= before.flagged || 2 * left > before.flagged) return std::nullopt;
+
+  // The centre of the search: the best year of the cheap scores of the filtered and the
+  // Baillie-Pilcher values together.
+  const std::vector<double> cheap_bp = cheap_scores(baillie_pilcher(widths_of(s.first, s.values)), m.bp, kind);
   double best_cheap = -2.0;
   int32_t centre = 0;
-  bool promising = false;
   for (std::size_t k = 0; k < cheap.size(); ++k) {
     if (!present(cheap[k]) || k >= cheap_bp.size() || !present(cheap_bp[k])) continue;
-    // An edit whose cheap r stays far below the gain asked for is not worth refiltering.
-    promising = promising || cheap[k] >= r_before + settings_.min_gain / 2.0;
-    const double c = cheap[k] + cheap_bp[k];
-    if (c > best_cheap) {
-      best_cheap = c;
+    if (cheap[k] + cheap_bp[k] > best_cheap) {
+      best_cheap = cheap[k] + cheap_bp[k];
       centre = f.values.first + static_cast<int32_t>(k);
     }
   }
-  if (!promising) return std::nullopt;
+  if (best_cheap < -1.0) return std::nullopt;
 
-  // The regressions of the version at the cheap best year.
+  // The candidates are compared on a stretch of the series around them: with the
+  // prewhitening model kept, versions differ only near the edit.
+  const int32_t from = centre - settings_.reach - settings_.window;
+  const int32_t to = centre + settings_.reach + settings_.window;
+  SeriesInput part;
+  part.id = s.id;
+  part.first = std::max(s.first, from - margin);
+  const int32_t part_last = std::min(s.last(), to + margin);
+  part.values.assign(s.values.begin() + (part.first - s.first), s.values.begin() + (part_last - s.first) + 1);
+
   SeriesInput v;
-  if (!scored_widths(s, Edit{kind, centre}, v)) return std::nullopt;
-  Filtered fv = filter(v.first, v.values, f.model);
-  if (fv.status != FilterStatus::ok) return std::nullopt;
-  leave_out_inserted(fv.values, Edit{kind, centre});
-  Track bpv = baillie_pilcher(widths_of(v.first, v.values));
-  leave_out_inserted(bpv, Edit{kind, centre});
-  const Regression rf = Regression::of(fv.values, m.filtered);
+  Track fv, bpv;
+  auto score = [&](const Edit& e) {
+    if (!scored_widths(part, e, v)) return false;
+    Filtered g = filter(v.first, v.values, f.model);
+    if (g.status != FilterStatus::ok) return false;
+    fv = std::move(g.values);
+    leave_out_inserted(fv, e);
+    bpv = baillie_pilcher(widths_of(v.first, v.values));
+    leave_out_inserted(bpv, e);
+    return true;
+  };
+  if (!score(Edit{kind, centre})) return std::nullopt;
+  const Regression rf = Regression::of(fv, m.filtered);
   const Regression rb = Regression::of(bpv, m.bp);
   if (!rf.ok) return std::nullopt;
 
-  const int32_t from = centre - settings_.reach - settings_.window;
-  const int32_t to = centre + settings_.reach + settings_.window;
-  std::optional<Candidate> best;
+  std::optional<Edit> best;
   double best_ll = 0.0;
   for (int32_t y = centre - settings_.reach; y <= centre + settings_.reach; ++y) {
     const Edit e{kind, y};
-    if (!scored_widths(s, e, v)) continue;
-    fv = filter(v.first, v.values, f.model);
-    if (fv.status != FilterStatus::ok) continue;
-    leave_out_inserted(fv.values, e);
-    bpv = baillie_pilcher(widths_of(v.first, v.values));
-    leave_out_inserted(bpv, e);
-    double ll = rf.loglik(fv.values, m.filtered, from, to);
+    if (!score(e)) continue;
+    double ll = rf.loglik(fv, m.filtered, from, to);
     if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
     if (kind == EditKind::insert) ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
     if (best && ll <= best_ll) continue;
-    const Correlation r = correlate(fv.values, m.filtered);
-    if (!r.valid) continue;
     best_ll = ll;
-    best = Candidate{e, r.r};
+    best = e;
   }
-  return best;
+  if (!best) return std::nullopt;
+  // The overall r of the best version, for the choice between the kinds.
+  if (!scored_widths(s, *best, v)) return std::nullopt;
+  Filtered whole = filter(v.first, v.values, f.model);
+  if (whole.status != FilterStatus::ok) return std::nullopt;
+  leave_out_inserted(whole.values, *best);
+  const Correlation r = correlate(whole.values, m.filtered);
+  if (!r.valid) return std::nullopt;
+  return Candidate{*best, r.r};
 }
 
 std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
@@ -224,9 +262,10 @@ std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput&
                                               const Settings& settings) {
   considered_.reset();
   if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok) return std::nullopt;
+  const double rcrit = critical_r(grid.length, settings.pcrit);
   std::optional<Candidate> best;
   for (EditKind kind : {EditKind::insert, EditKind::remove}) {
-    const std::optional<Candidate> c = best_of_kind(filter, s, f, m, kind, before.r.r);
+    const std::optional<Candidate> c = best_of_kind(filter, s, f, m, kind, before, rcrit);
     if (c && (!best || c->r > best->r)) best = c;
   }
   if (!best) return std::nullopt;
@@ -253,9 +292,10 @@ std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput&
   out.r_after = after.r.r;
   out.flagged_after = after.flagged;
   considered_ = out;
-  if (out.gain() < settings_.min_gain || out.flagged_after >= out.flagged_before || adds_flag(before, after)) {
-    return std::nullopt;
-  }
+  // A clear rise of r to a significant level, at least half of the flags mended, none added.
+  if (out.gain() < settings_.min_gain || !(after.r.p() < settings.pcrit)) return std::nullopt;
+  if (out.flagged_after >= out.flagged_before || 2 * out.flagged_after > out.flagged_before) return std::nullopt;
+  if (adds_flag(before, after)) return std::nullopt;
   return out;
 }
 

@@ -69,7 +69,8 @@ class Locator {
 
   // The edit that best restores the dating of a series with flagged segments (`before`:
   // its statistics as it stands, `f` its filtered values), or none when no edit raises r by
-  // min_gain and removes flagged segments without adding one.
+  // min_gain to a significant r and mends at least half of the flagged segments without
+  // flagging another.
   std::optional<Suggestion> operator()(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
                                        const SeriesResult& before, const SegmentGrid& grid, const Settings& settings);
 
@@ -89,8 +90,11 @@ class Locator {
   };
   LocatorSettings settings_;
   std::optional<Suggestion> considered_;
+  // Years of the series kept on either side of the compared stretch when it is refiltered.
+  static constexpr int32_t margin = 100;
   std::optional<Candidate> best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
-                                        EditKind kind, double r_before);
+                                        EditKind kind, const SeriesResult& before, double rcrit);
+  static int32_t flags_left(const SeriesResult& before, EditKind kind, int32_t year, double rcrit);
 };
 
 }  // namespace ringdate::xdate

@@ -49,13 +49,17 @@ double biweight_mean(std::span<double> x) {
 }
 
 const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const double> sorted, double m) {
-  for (const Centre& c : centres_) {
-    if (c.m == m) return c;
+  for (std::size_t i = 0; i < used_; ++i) {
+    if (centres_[i].m == m) return centres_[i];
   }
   // The deviations from m in ascending order: a merge of the values below m (walking down)
-  // and those from m on (walking up).
+  // and those from m on (walking up). The work areas of earlier calls are reused.
   const std::size_t n = sorted.size();
-  Centre c{m, std::vector<double>(n), std::vector<int32_t>(n)};
+  if (used_ == centres_.size()) centres_.emplace_back();
+  Centre& c = centres_[used_++];
+  c.m = m;
+  c.dev.resize(n);
+  c.rank.resize(n);
   const auto split = static_cast<std::size_t>(std::lower_bound(sorted.begin(), sorted.end(), m) - sorted.begin());
   std::size_t lo = split, hi = split;  // next below: lo - 1; next above: hi
   for (std::size_t pos = 0; pos < n; ++pos) {
@@ -72,8 +76,7 @@ const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const d
     c.dev[pos] = std::abs(sorted[k] - m);
     c.rank[k] = static_cast<int32_t>(pos);
   }
-  centres_.push_back(std::move(c));
-  return centres_.back();
+  return c;
 }
 
 const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const double> sorted, double m, double s) {
@@ -92,7 +95,7 @@ const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const doubl
 
 void BiweightLeaveOneOut::operator()(std::span<const double> sorted, std::span<double> out) {
   const std::size_t n = sorted.size();
-  centres_.clear();
+  used_ = 0;
   sums_.clear();
   if (n == 0) return;
   if (n == 1) {
@@ -117,35 +120,77 @@ BiweightPool::BiweightPool(std::vector<const Track*> tracks, int32_t first, int3
 
 std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const {
   const std::size_t years = last_ >= first_ ? static_cast<std::size_t>(last_ - first_ + 1) : 0;
-  std::vector<Track> out(which.size(), Track{first_, std::vector<double>(years, absent)});
-  std::vector<int32_t> slot(tracks_.size(), -1);
+  const std::size_t n = tracks_.size();
+  // Each listed track once (a series may be listed twice); column `outside` stands for the
+  // listed indices that are no track of the pool: they get the biweight of all tracks.
+  std::vector<int32_t> column_of_track(n, -1), column_of(which.size());
+  std::size_t columns = 0;
   for (std::size_t w = 0; w < which.size(); ++w) {
     const int32_t i = which[w];
-    if (i >= 0 && static_cast<std::size_t>(i) < tracks_.size()) slot[static_cast<std::size_t>(i)] = static_cast<int32_t>(w);
+    if (i < 0 || static_cast<std::size_t>(i) >= n) {
+      column_of[w] = -1;
+      continue;
+    }
+    int32_t& c = column_of_track[static_cast<std::size_t>(i)];
+    if (c < 0) c = static_cast<int32_t>(columns++);
+    column_of[w] = c;
   }
+  const std::size_t outside = columns++;
+  const bool outside_used = std::find(column_of.begin(), column_of.end(), -1) != column_of.end();
+  // The years go in blocks: each block of every track is copied once into a year-major
+  // work area and each block of every master written once, rather than visiting every
+  // track for every year.
+  constexpr std::size_t block = 64;
+  std::vector<double> in(n * block), res(columns * block);
+  std::vector<std::vector<double>> masters(columns, std::vector<double>(years, absent));
   std::vector<std::pair<double, int32_t>> here;
   std::vector<double> sorted, loo, all;
   BiweightLeaveOneOut leave_one_out;
-  for (std::size_t y = 0; y < years; ++y) {
-    const int32_t year = first_ + static_cast<int32_t>(y);
-    here.clear();
-    for (std::size_t i = 0; i < tracks_.size(); ++i) {
-      const double x = tracks_[i]->at(year);
-      if (present(x)) here.emplace_back(x, static_cast<int32_t>(i));
+  for (std::size_t y0 = 0; y0 < years; y0 += block) {
+    const std::size_t nb = std::min(block, years - y0);
+    const int64_t year0 = static_cast<int64_t>(first_) + static_cast<int64_t>(y0);
+    for (std::size_t i = 0; i < n; ++i) {
+      const Track& t = *tracks_[i];
+      for (std::size_t dy = 0; dy < nb; ++dy) {
+        const int64_t k = year0 + static_cast<int64_t>(dy) - t.first;
+        in[i * block + dy] = (k >= 0 && k < static_cast<int64_t>(t.v.size())) ? t.v[static_cast<std::size_t>(k)] : absent;
+      }
     }
-    if (here.empty()) continue;
-    std::sort(here.begin(), here.end());
-    sorted.resize(here.size());
-    for (std::size_t k = 0; k < here.size(); ++k) sorted[k] = here[k].first;
-    loo.assign(here.size(), absent);
-    leave_one_out(sorted, loo);
-    all = sorted;
-    const double full = biweight_mean(all);
-    for (auto& t : out) t.v[y] = full;
-    for (std::size_t k = 0; k < here.size(); ++k) {
-      const int32_t w = slot[static_cast<std::size_t>(here[k].second)];
-      if (w >= 0) out[static_cast<std::size_t>(w)].v[y] = loo[k];
+    std::fill(res.begin(), res.end(), absent);
+    for (std::size_t dy = 0; dy < nb; ++dy) {
+      here.clear();
+      for (std::size_t i = 0; i < n; ++i) {
+        const double x = in[i * block + dy];
+        if (present(x)) here.emplace_back(x, static_cast<int32_t>(i));
+      }
+      if (here.empty()) continue;
+      std::sort(here.begin(), here.end());
+      sorted.resize(here.size());
+      for (std::size_t k = 0; k < here.size(); ++k) sorted[k] = here[k].first;
+      // Columns without a value of their own this year get the biweight of all.
+      std::size_t listed_here = 0;
+      for (const auto& h : here) listed_here += column_of_track[static_cast<std::size_t>(h.second)] >= 0;
+      if (outside_used || listed_here + 1 < columns) {
+        all = sorted;
+        const double full = biweight_mean(all);
+        for (std::size_t c = 0; c < columns; ++c) res[c * block + dy] = full;
+      }
+      loo.assign(here.size(), absent);
+      leave_one_out(sorted, loo);
+      for (std::size_t k = 0; k < here.size(); ++k) {
+        const int32_t c = column_of_track[static_cast<std::size_t>(here[k].second)];
+        if (c >= 0) res[static_cast<std::size_t>(c) * block + dy] = loo[k];
+      }
     }
+    for (std::size_t c = 0; c < columns; ++c) {
+      std::copy_n(res.begin() + static_cast<std::ptrdiff_t>(c * block), nb, masters[c].begin() + static_cast<std::ptrdiff_t>(y0));
+    }
+  }
+  std::vector<Track> out;
+  out.reserve(which.size());
+  for (std::size_t w = 0; w < which.size(); ++w) {
+    const std::size_t c = column_of[w] < 0 ? outside : static_cast<std::size_t>(column_of[w]);
+    out.push_back(Track{first_, masters[c]});
   }
   return out;
 }

@@ -33,6 +33,7 @@ class BiweightLeaveOneOut {
     double m, s, wx, w;
   };
   std::vector<Centre> centres_;
+  std::size_t used_ = 0;  // centres of the current call
   std::vector<Sums> sums_;
   const Centre& centre(std::span<const double> sorted, double m);
   const Sums& sums(std::span<const double> sorted, double m, double s);

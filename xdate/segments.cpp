@@ -14,55 +14,43 @@ int32_t century_at_or_after(int32_t y) {
   return static_cast<int32_t>(c * 100);
 }
 
-bool all_present(const Track& t, int32_t from, int32_t to) {
-  if (from < t.first || to > t.last()) return false;
-  for (int32_t y = from; y <= to; ++y) {
-    if (!present(t.at(y))) return false;
+// Counts of present values of a track up to each year, so that "all values present from
+// a to b" is one subtraction.
+class Coverage {
+ public:
+  explicit Coverage(const Track& t) : first_(t.first), count_(t.v.size() + 1, 0) {
+    for (std::size_t k = 0; k < t.v.size(); ++k) count_[k + 1] = count_[k] + (present(t.v[k]) ? 1 : 0);
   }
-  return true;
-}
-
-// The segment's centred series values, for the correlations at every lag.
-struct Centred {
-  std::vector<double> dx;
-  double sxx = 0.0;
-
-  void take(const Track& f, int32_t start, int32_t end) {
-    dx.clear();
-    double s = 0.0;
-    for (int32_t t = start; t <= end; ++t) {
-      dx.push_back(f.at(t));
-      s += dx.back();
-    }
-    const double mean = s / static_cast<double>(dx.size());
-    sxx = 0.0;
-    for (double& x : dx) {
-      x -= mean;
-      sxx += x * x;
-    }
+  bool all(int64_t from, int64_t to) const {
+    const int64_t a = from - first_, b = to - first_;
+    if (a < 0 || b >= static_cast<int64_t>(count_.size()) - 1 || a > b) return false;
+    return count_[static_cast<std::size_t>(b + 1)] - count_[static_cast<std::size_t>(a)] == b - a + 1;
   }
 
-  // r with master(t + lag); the master has all values there.
-  Correlation with(const Track& master, int32_t start, int32_t lag) const {
-    double sy = 0.0, syy = 0.0, sxy = 0.0;
-    const auto n = static_cast<double>(dx.size());
-    for (std::size_t k = 0; k < dx.size(); ++k) {
-      const double y = master.at(start + static_cast<int32_t>(k) + lag);
-      sy += y;
-      syy += y * y;
-      sxy += dx[k] * y;
-    }
-    Correlation c;
-    c.n = static_cast<int32_t>(dx.size());
-    const double cyy = syy - sy * sy / n;
-    if (c.n < 3 || !(sxx > 0.0) || !(cyy > 0.0)) return c;
-    const double r = sxy / std::sqrt(sxx * cyy);
-    if (!std::isfinite(r)) return c;
-    c.r = std::clamp(r, -1.0, 1.0);
-    c.valid = true;
-    return c;
-  }
+ private:
+  int32_t first_;
+  std::vector<int32_t> count_;
 };
+
+// r of the centred segment values dx with n master values from y.
+Correlation centred_r(const std::vector<double>& dx, double sxx, const double* y) {
+  double sy = 0.0, syy = 0.0, sxy = 0.0;
+  const std::size_t n = dx.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    sy += y[k];
+    syy += y[k] * y[k];
+    sxy += dx[k] * y[k];
+  }
+  Correlation c;
+  c.n = static_cast<int32_t>(n);
+  const double cyy = syy - sy * sy / static_cast<double>(n);
+  if (n < 3 || !(sxx > 0.0) || !(cyy > 0.0)) return c;
+  const double r = sxy / std::sqrt(sxx * cyy);
+  if (!std::isfinite(r)) return c;
+  c.r = std::clamp(r, -1.0, 1.0);
+  c.valid = true;
+  return c;
+}
 
 }  // namespace
 
@@ -75,48 +63,62 @@ SegmentGrid SegmentGrid::of(int32_t min_year, int32_t max_year, int32_t length) 
   return g;
 }
 
+double SegmentResult::at_lag(int32_t lag) const {
+  const int64_t k = static_cast<int64_t>(lag) + static_cast<int64_t>(by_lag.size() / 2);
+  if (k < 0 || k >= static_cast<int64_t>(by_lag.size())) return absent;
+  return by_lag[static_cast<std::size_t>(k)];
+}
+
 bool better_lag(double r, int32_t lag, double best_r, int32_t best_lag) {
   if (r != best_r) return r > best_r;
   if (std::abs(lag) != std::abs(best_lag)) return std::abs(lag) < std::abs(best_lag);
   return lag < best_lag;
 }
 
-Correlation segment_correlation(const Track& f, const Track& master, int32_t start, int32_t end, int32_t lag) {
-  if (!all_present(f, start, end) || !all_present(master, start + lag, end + lag)) return Correlation{};
-  Centred c;
-  c.take(f, start, end);
-  return c.with(master, start, lag);
-}
-
 std::vector<SegmentResult> test_segments(const Track& f, const Track& master, const SegmentGrid& grid,
                                          const Settings& settings) {
   std::vector<SegmentResult> out;
-  Centred c;
+  if (grid.count <= 0 || f.v.empty() || master.v.empty()) return out;
+  const Coverage fc(f), mc(master);
+  const int32_t L = std::max(settings.lag, 0);
+  const double rcrit = critical_r(grid.length, settings.pcrit);
+  std::vector<double> dx;
   for (int32_t k = 0; k < grid.count; ++k) {
     const int32_t start = grid.start(k), end = grid.end(k);
-    if (!all_present(f, start, end) || !all_present(master, start, end)) continue;
+    if (!fc.all(start, end) || !mc.all(start, end)) continue;
     SegmentResult s;
     s.start = start;
     s.end = end;
-    c.take(f, start, end);
-    s.r = c.with(master, start, 0);
-    s.p = s.r.p();
-    s.flag_a = !(s.p < settings.pcrit);
-    s.best_lag = 0;
-    s.r_best = s.r.r;
-    bool any = s.r.valid;
-    for (int32_t lag = -settings.lag; lag <= settings.lag; ++lag) {
-      if (lag == 0 || !all_present(master, start + lag, end + lag)) continue;
-      const Correlation at = c.with(master, start, lag);
-      if (!at.valid) continue;
-      if (!any || better_lag(at.r, lag, s.r_best, s.best_lag)) {
-        s.r_best = at.r;
+    // The segment's values, centred.
+    dx.assign(f.v.begin() + (start - f.first), f.v.begin() + (end - f.first) + 1);
+    double mean = 0.0;
+    for (double x : dx) mean += x;
+    mean /= static_cast<double>(dx.size());
+    double sxx = 0.0;
+    for (double& x : dx) {
+      x -= mean;
+      sxx += x * x;
+    }
+    s.by_lag.assign(static_cast<std::size_t>(2 * L + 1), absent);
+    bool any = false;
+    for (int32_t lag = -L; lag <= L; ++lag) {
+      if (!mc.all(static_cast<int64_t>(start) + lag, static_cast<int64_t>(end) + lag)) continue;
+      const Correlation c = centred_r(dx, sxx, master.v.data() + (start + lag - master.first));
+      if (lag == 0) s.r = c;
+      if (!c.valid) continue;
+      s.by_lag[static_cast<std::size_t>(lag + L)] = c.r;
+      if (!any || better_lag(c.r, lag, s.r_best, s.best_lag)) {
+        s.r_best = c.r;
         s.best_lag = lag;
         any = true;
       }
     }
+    if (!s.r.valid) s.r.n = grid.length;
+    // p < pcrit exactly when r exceeds the critical r of the segment's length.
+    s.flag_a = !(s.r.valid && s.r.r > rcrit);
+    if (!any) s.r_best = s.r.r;
     s.flag_b = s.best_lag != 0;
-    out.push_back(s);
+    out.push_back(std::move(s));
   }
   return out;
 }

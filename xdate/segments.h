@@ -28,22 +28,23 @@ struct SegmentGrid {
 
 struct SegmentResult {
   int32_t start = 0, end = 0;
-  Correlation r;       // at lag 0
-  double p = 1.0;      // one-sided, at lag 0
-  bool flag_a = false; // p >= pcrit
+  Correlation r;        // at lag 0
+  bool flag_a = false;  // not significant at lag 0: p >= pcrit
   int32_t best_lag = 0;
   double r_best = 0.0;
-  bool flag_b = false; // best lag is not 0
+  bool flag_b = false;  // best lag is not 0
+  // r at every lag -L..L (index lag + L); absent where the master misses a year.
+  std::vector<double> by_lag;
 
   bool flagged() const { return flag_a || flag_b; }
+  // One-sided p at lag 0.
+  double p() const { return r.p(); }
+  // r at a lag, absent when not computed.
+  double at_lag(int32_t lag) const;
 };
 
 // The lag with the highest r; on a tie the smaller |lag|, then the negative one.
 bool better_lag(double r, int32_t lag, double best_r, int32_t best_lag);
-
-// r of f(t) with master(t + lag) over t = start..end, or an invalid correlation when f or
-// the master misses a year.
-Correlation segment_correlation(const Track& f, const Track& master, int32_t start, int32_t end, int32_t lag);
 
 // Every segment of the grid in which both f and the master have all values.
 std::vector<SegmentResult> test_segments(const Track& f, const Track& master, const SegmentGrid& grid,

@@ -83,7 +83,7 @@ TEST_P(Reference, SegmentStatisticsAndFlagsMatch) {
     ASSERT_NE(seg, nullptr);
     EXPECT_EQ(seg->end, segments_.num(k, "seg_end"));
     EXPECT_NEAR(seg->r.r, segments_.num(k, "r"), 1e-4);
-    EXPECT_PRED2(near_p, seg->p, segments_.num(k, "p"));
+    EXPECT_PRED2(near_p, seg->p(), segments_.num(k, "p"));
     EXPECT_EQ(seg->flag_a, flag_of(segments_.cell(k, "flagA")));
     EXPECT_EQ(seg->best_lag, segments_.num(k, "best_lag"));
     EXPECT_NEAR(seg->r_best, segments_.num(k, "r_best"), 1e-4);

@@ -72,6 +72,13 @@ TEST(Biweight, PoolGivesEachSeriesTheOthersOnly) {
   // b in 1900 (no value of its own): a and c.
   EXPECT_DOUBLE_EQ(m[1].at(1900), 4.0);
   EXPECT_FALSE(present(m[1].at(1899)));
+  // A series listed twice gets its master twice; an index outside the pool gets all tracks.
+  const std::vector<int32_t> again = {0, 7, 0};
+  const std::vector<Track> m2 = pool.leave_out(again);
+  ASSERT_EQ(m2.size(), 3u);
+  EXPECT_EQ(m2[0].v, m[0].v);
+  EXPECT_EQ(m2[2].v, m[0].v);
+  EXPECT_DOUBLE_EQ(m2[1].at(1901), 5.0);  // 2, 5, 8: the median, equal weights either side
 }
 
 TEST(MeanPool, TheMeanOfTheOthersLeavesTheOwnValueOut) {
