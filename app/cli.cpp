@@ -205,8 +205,9 @@ int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err)
       }
       return exit_failure;
   }
-  const xdate::CheckResult result = xdate::run_check(xdate::series_of_store(*store), options.settings);
+  std::vector<xdate::SeriesInput> series = xdate::series_of_store(*store);
   store.reset();
+  const xdate::CheckResult result = xdate::run_check(std::move(series), options.settings);
   xdate::write_report(out, xdate::ReportHeader{options.file, reading.mode, reading.guessed}, result);
   out.flush();
   if (options.csv_dir && !write_tables(*options.csv_dir, result, err)) return exit_failure;

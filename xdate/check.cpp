@@ -31,13 +31,15 @@ CheckResult run_check(std::vector<SeriesInput> series, const Settings& settings)
   for (std::size_t i = 0; i < data.size(); ++i) {
     const Master m = data.master(i, std::move(biweight[i]));
     out.series.push_back(data.analyse(i, m));
-    const SeriesResult& before = out.series.back();
-    if (before.flagged == 0 || out.usable < 2) continue;
-    const SeriesInput& s = data.input(i);
-    if (auto found = locate(data.filter(), s, data.filtered(i), m, before, data.grid(), settings)) {
-      found->series = static_cast<int32_t>(i);
-      out.suggestions.push_back(*found);
+    SeriesResult& before = out.series.back();
+    if (before.flagged > 0 && out.usable >= 2) {
+      if (auto found = locate(data.filter(), data.input(i), data.filtered(i), m, before, data.grid(), settings)) {
+        found->series = static_cast<int32_t>(i);
+        out.suggestions.push_back(*found);
+      }
     }
+    // The lag tables served the location; the result keeps the segments' own figures.
+    for (SegmentResult& g : before.segments) std::vector<double>().swap(g.by_lag);
   }
   std::stable_sort(out.suggestions.begin(), out.suggestions.end(),
                    [](const Suggestion& a, const Suggestion& b) { return a.gain() > b.gain(); });

@@ -76,10 +76,9 @@ Master Dataset::master(std::size_t i, Track biweight) const {
   m.filtered = std::move(biweight);
   const SeriesInput& s = in_.at(i);
   if (f_[i].status == FilterStatus::ok) {
-    const Track w = widths_of(s.first, s.values);
-    m.bp = bp_.leaving_out(baillie_pilcher(w));
-    m.ho = ho_.leaving_out(hollstein(w));
-    m.width = width_.leaving_out(w);
+    m.bp = bp_.leaving_out(t_[i].bp);
+    m.ho = ho_.leaving_out(t_[i].ho);
+    m.width = width_.leaving_out(widths_of(s.first, s.values));
   } else {
     m.bp = bp_.leaving_out(Track{});
     m.ho = ho_.leaving_out(Track{});

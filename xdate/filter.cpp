@@ -26,10 +26,21 @@ double mean_of(std::span<const double> x) {
 
 void autocovariances(std::span<const double> x, double mean, std::span<double> c) {
   const std::size_t n = x.size();
+  std::vector<double> d(n);
+  for (std::size_t t = 0; t < n; ++t) d[t] = x[t] - mean;
   for (std::size_t k = 0; k < c.size(); ++k) {
-    double s = 0.0;
-    for (std::size_t t = 0; t + k < n; ++t) s += (x[t] - mean) * (x[t + k] - mean);
-    c[k] = n == 0 ? 0.0 : s / static_cast<double>(n);
+    // Four partial sums, so that the additions do not wait on each other.
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    const std::size_t m = k < n ? n - k : 0;
+    std::size_t t = 0;
+    for (; t + 4 <= m; t += 4) {
+      s0 += d[t] * d[t + k];
+      s1 += d[t + 1] * d[t + k + 1];
+      s2 += d[t + 2] * d[t + k + 2];
+      s3 += d[t + 3] * d[t + k + 3];
+    }
+    for (; t < m; ++t) s0 += d[t] * d[t + k];
+    c[k] = n == 0 ? 0.0 : ((s0 + s1) + (s2 + s3)) / static_cast<double>(n);
   }
 }
 
@@ -81,12 +92,23 @@ ArModel fit_ar(std::span<const double> x) {
 }
 
 std::vector<double> prewhiten(std::span<const double> x, const ArModel& model) {
-  std::vector<double> f(x.size(), absent);
-  const auto p = static_cast<std::size_t>(model.order);
-  for (std::size_t t = p; t < x.size(); ++t) {
-    double e = x[t] - model.mean;
-    for (std::size_t k = 1; k <= p; ++k) e -= model.phi[k - 1] * (x[t - k] - model.mean);
-    f[t] = e + model.mean;
+  const std::size_t n = x.size();
+  std::vector<double> f(n, absent);
+  const auto p = std::min(static_cast<std::size_t>(std::max(model.order, 0)), model.phi.size());
+  std::vector<double> c(n);
+  for (std::size_t t = 0; t < n; ++t) c[t] = x[t] - model.mean;
+  for (std::size_t t = p; t < n; ++t) {
+    // Four partial sums, so that the products do not wait on each other.
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    std::size_t k = 1;
+    for (; k + 3 <= p; k += 4) {
+      s0 += model.phi[k - 1] * c[t - k];
+      s1 += model.phi[k] * c[t - k - 1];
+      s2 += model.phi[k + 1] * c[t - k - 2];
+      s3 += model.phi[k + 2] * c[t - k - 3];
+    }
+    for (; k <= p; ++k) s0 += model.phi[k - 1] * c[t - k];
+    f[t] = c[t] - ((s0 + s1) + (s2 + s3)) + model.mean;
   }
   return f;
 }

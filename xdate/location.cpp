@@ -111,18 +111,17 @@ bool apply_edit(const SeriesInput& s, const Edit& e, SeriesInput& out) {
   const auto n = static_cast<int64_t>(s.values.size());
   out.id = s.id;
   out.values.clear();
-  if (k < 0 || k >= n) return false;
+  if (k < 0 || k >= n || (e.kind == EditKind::remove && n < 2)) return false;
+  // The years follow the rules of the comparison loop's edits.
+  out.first = edited_span(e.ring_edit(), YearSpan{s.first, s.last()}).first;
   if (e.kind == EditKind::insert) {
     // The rings up to the year move one year earlier; the zero ring takes the year.
-    out.first = s.first - 1;
     out.values.reserve(s.values.size() + 1);
     out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k + 1);
     out.values.push_back(0.0);
     out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
   } else {
     // The ring of the year goes; the earlier rings move one year later.
-    if (n < 2) return false;
-    out.first = s.first + 1;
     out.values.reserve(s.values.size() - 1);
     out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k);
     out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
@@ -135,28 +134,39 @@ std::vector<double> Locator::cheap_scores(const Track& t, const Track& master, E
   std::vector<double> out(n, absent);
   if (n < 4) return out;
   const int32_t lag = shift_of(kind);
-  // before[k]: pairs of the years up to t.first + k at the shifted lag; after[k]: pairs
-  // from t.first + k on at lag 0.
-  std::vector<PairSums> before(n), after(n + 1);
-  PairSums run;
+  // Running sums of the pairs up to each year: at the shifted lag (before the edit) and at
+  // lag 0 (after it, as the whole less what lies before).
+  struct Sums {
+    double n, sx, sy, sxx, syy, sxy;
+  };
+  std::vector<Sums> shifted(n + 1), level(n + 1);
+  Sums a{}, b{};
+  shifted[0] = a;
+  level[0] = b;
   for (std::size_t k = 0; k < n; ++k) {
     const int32_t y = t.first + static_cast<int32_t>(k);
-    const double x = t.v[k], m = master.at(y + lag);
-    if (present(x) && present(m)) run.add(x, m);
-    before[k] = run;
+    const double x = t.v[k];
+    if (present(x)) {
+      const double ms = master.at(y + lag), m0 = master.at(y);
+      if (present(ms)) a = Sums{a.n + 1, a.sx + x, a.sy + ms, a.sxx + x * x, a.syy + ms * ms, a.sxy + x * ms};
+      if (present(m0)) b = Sums{b.n + 1, b.sx + x, b.sy + m0, b.sxx + x * x, b.syy + m0 * m0, b.sxy + x * m0};
+    }
+    shifted[k + 1] = a;
+    level[k + 1] = b;
   }
-  run = PairSums{};
-  for (std::size_t k = n; k-- > 0;) {
-    const int32_t y = t.first + static_cast<int32_t>(k);
-    const double x = t.v[k], m = master.at(y);
-    if (present(x) && present(m)) run.add(x, m);
-    after[k] = run;
-  }
+  const Sums& all = level[n];
   for (std::size_t k = 1; k + 2 < n; ++k) {
     // insert at k: rings up to k shifted, the zero ring at k left out, k + 1 on at lag 0;
     // delete at k: rings before k shifted, ring k merged into k + 1 (left out), k + 2 on.
-    PairSums s = kind == EditKind::insert ? before[k] : before[k - 1];
-    s += kind == EditKind::insert ? after[k + 1] : after[k + 2];
+    const Sums& pre = kind == EditKind::insert ? shifted[k + 1] : shifted[k];
+    const Sums& cut = kind == EditKind::insert ? level[k + 1] : level[k + 2];
+    PairSums s;
+    s.n = pre.n + all.n - cut.n;
+    s.sx = pre.sx + all.sx - cut.sx;
+    s.sy = pre.sy + all.sy - cut.sy;
+    s.sxx = pre.sxx + all.sxx - cut.sxx;
+    s.syy = pre.syy + all.syy - cut.syy;
+    s.sxy = pre.sxy + all.sxy - cut.sxy;
     const Correlation c = s.result();
     if (c.valid) out[k] = c.r;
   }
@@ -183,6 +193,17 @@ int32_t Locator::flags_left(const SeriesResult& before, EditKind kind, int32_t y
 std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f,
                                                         const Master& m, EditKind kind, const SeriesResult& before,
                                                         double rcrit) {
+  // An edit mends a segment before it only where the segment correlates best, and
+  // significantly, one year off; beside those, at most the two segments across the edit.
+  // Without enough of them no year can mend half of the flags.
+  const int32_t lag = shift_of(kind);
+  int32_t mendable = 2;
+  for (const SegmentResult& g : before.segments) {
+    const double r = g.at_lag(lag);
+    mendable += g.flagged() && g.best_lag == lag && present(r) && r > rcrit;
+  }
+  if (2 * (before.flagged - mendable) > before.flagged) return std::nullopt;
+
   // Refiltering is for edits that could pass: judged at the best year of the cheap scores of
   // the filtered values, r must rise and most flags be mended.
   const std::vector<double> cheap = cheap_scores(f.values, m.filtered, kind);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ringedit.h"
 #include "xdate/analysis.h"
 #include "xdate/filter.h"
 #include "xdate/master.h"
@@ -29,6 +30,10 @@ struct Edit {
   // What to type in the comparison loop with side B: an insert of year Y puts the zero ring
   // at Y - 1, a delete of year Y removes the ring of Y.
   int32_t type_year() const { return kind == EditKind::insert ? year + 1 : year; }
+  // The edit as the comparison loop and the store apply it.
+  RingEdit ring_edit() const {
+    return RingEdit{kind == EditKind::insert ? RingOp::insert : RingOp::remove, type_year(), Side::before};
+  }
 };
 
 // The series after the edit (an inserted ring has width 0); false when the year is not

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace ringdate::xdate {
@@ -17,9 +18,6 @@ double median_at(std::size_t m, At at) {
   if (m % 2 == 1) return at((m - 1) / 2);
   return (at(m / 2 - 1) + at(m / 2)) / 2.0;
 }
-
-// The position in the full sequence of position i of the sequence without position k.
-inline std::size_t skip(std::size_t i, std::size_t k) { return i < k ? i : i + 1; }
 
 double weight(double x, double m, double s) {
   const double u = (x - m) / (tuning * s + guard);
@@ -48,43 +46,57 @@ double biweight_mean(std::span<double> x) {
   return w > 0.0 ? wx / w : absent;
 }
 
-const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const double> sorted, double m) {
-  for (std::size_t i = 0; i < used_; ++i) {
-    if (centres_[i].m == m) return centres_[i];
-  }
-  // The deviations from m in ascending order: a merge of the values below m (walking down)
-  // and those from m on (walking up). The work areas of earlier calls are reused.
-  const std::size_t n = sorted.size();
-  if (used_ == centres_.size()) centres_.emplace_back();
-  Centre& c = centres_[used_++];
-  c.m = m;
-  c.dev.resize(n);
-  c.rank.resize(n);
-  const auto split = static_cast<std::size_t>(std::lower_bound(sorted.begin(), sorted.end(), m) - sorted.begin());
-  std::size_t lo = split, hi = split;  // next below: lo - 1; next above: hi
-  for (std::size_t pos = 0; pos < n; ++pos) {
-    std::size_t k;
-    if (lo == 0) {
-      k = hi++;
-    } else if (hi == n) {
-      k = --lo;
-    } else if (m - sorted[lo - 1] <= sorted[hi] - m) {
-      k = --lo;
-    } else {
-      k = hi++;
+BiweightLeaveOneOut::Middle BiweightLeaveOneOut::middle_of(std::span<const double> x) {
+  // n values, n - 1 others: their median is the order statistic h = (n - 2) / 2 of the
+  // others when n - 1 is odd, the mean of h1 = (n - 1) / 2 - 1 and h1 + 1 otherwise. Which
+  // order statistic of all n values stands at position h of the others depends on the value
+  // left out: a_(h + 1) when it lies below a_(h + 1), else a_(h).
+  const std::size_t n = x.size();
+  Middle mid;
+  mid.odd_others = (n - 1) % 2 == 1;
+  mid.p = mid.odd_others ? (n - 2) / 2 : (n - 1) / 2 - 1;
+  scratch_.assign(x.begin(), x.end());
+  const auto at = scratch_.begin() + static_cast<std::ptrdiff_t>(mid.p);
+  std::nth_element(scratch_.begin(), at, scratch_.end());
+  mid.a[0] = *at;
+  // The next two order statistics: the two smallest above position p.
+  double b1 = std::numeric_limits<double>::infinity(), b2 = b1;
+  for (auto it = at + 1; it != scratch_.end(); ++it) {
+    if (*it < b1) {
+      b2 = b1;
+      b1 = *it;
+    } else if (*it < b2) {
+      b2 = *it;
     }
-    c.dev[pos] = std::abs(sorted[k] - m);
-    c.rank[k] = static_cast<int32_t>(pos);
   }
-  return c;
+  mid.a[1] = b1;
+  mid.a[2] = b2;
+  return mid;
 }
 
-const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const double> sorted, double m, double s) {
+double BiweightLeaveOneOut::Middle::without(double v) const {
+  // Position p + i of the others holds a_(p + i + 1) when v < a_(p + i + 1), else a_(p + i).
+  auto others = [&](int i) { return v < a[i + 1] ? a[i + 1] : a[i]; };
+  if (odd_others) return others(0);
+  return (others(0) + others(1)) / 2.0;
+}
+
+const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const double> values, double m) {
+  for (const Centre& c : centres_) {
+    if (c.m == m) return c;
+  }
+  dev_.resize(values.size());
+  for (std::size_t j = 0; j < values.size(); ++j) dev_[j] = std::abs(values[j] - m);
+  centres_.push_back(Centre{m, middle_of(dev_)});
+  return centres_.back();
+}
+
+const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const double> values, double m, double s) {
   for (const Sums& x : sums_) {
     if (x.m == m && x.s == s) return x;
   }
   Sums x{m, s, 0.0, 0.0};
-  for (double v : sorted) {
+  for (double v : values) {
     const double wt = weight(v, m, s);
     x.wx += wt * v;
     x.w += wt;
@@ -93,25 +105,24 @@ const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const doubl
   return sums_.back();
 }
 
-void BiweightLeaveOneOut::operator()(std::span<const double> sorted, std::span<double> out) {
-  const std::size_t n = sorted.size();
-  used_ = 0;
+void BiweightLeaveOneOut::operator()(std::span<const double> values, std::span<double> out) {
+  const std::size_t n = values.size();
+  centres_.clear();
   sums_.clear();
   if (n == 0) return;
   if (n == 1) {
     out[0] = absent;
     return;
   }
-  const std::size_t m = n - 1;
+  const Middle mid = middle_of(values);
   for (std::size_t k = 0; k < n; ++k) {
-    const double med = median_at(m, [&](std::size_t i) { return sorted[skip(i, k)]; });
-    const Centre& c = centre(sorted, med);
-    const auto q = static_cast<std::size_t>(c.rank[k]);
-    const double mad = median_at(m, [&](std::size_t i) { return c.dev[skip(i, q)]; });
-    const Sums& x = sums(sorted, med, mad);
-    const double wk = weight(sorted[k], med, mad);
+    const double v = values[k];
+    const double med = mid.without(v);
+    const double mad = centre(values, med).dev.without(std::abs(v - med));
+    const Sums& x = sums(values, med, mad);
+    const double wk = weight(v, med, mad);
     const double w = x.w - wk;
-    out[k] = w > 0.0 ? (x.wx - wk * sorted[k]) / w : absent;
+    out[k] = w > 0.0 ? (x.wx - wk * v) / w : absent;
   }
 }
 
@@ -144,7 +155,7 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
   std::vector<double> in(n * block), res(columns * block);
   std::vector<std::vector<double>> masters(columns, std::vector<double>(years, absent));
   std::vector<std::pair<double, int32_t>> here;
-  std::vector<double> sorted, loo, all;
+  std::vector<double> values, loo, all;
   BiweightLeaveOneOut leave_one_out;
   for (std::size_t y0 = 0; y0 < years; y0 += block) {
     const std::size_t nb = std::min(block, years - y0);
@@ -164,19 +175,18 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
         if (present(x)) here.emplace_back(x, static_cast<int32_t>(i));
       }
       if (here.empty()) continue;
-      std::sort(here.begin(), here.end());
-      sorted.resize(here.size());
-      for (std::size_t k = 0; k < here.size(); ++k) sorted[k] = here[k].first;
+      values.resize(here.size());
+      for (std::size_t k = 0; k < here.size(); ++k) values[k] = here[k].first;
       // Columns without a value of their own this year get the biweight of all.
       std::size_t listed_here = 0;
       for (const auto& h : here) listed_here += column_of_track[static_cast<std::size_t>(h.second)] >= 0;
       if (outside_used || listed_here + 1 < columns) {
-        all = sorted;
+        all = values;
         const double full = biweight_mean(all);
         for (std::size_t c = 0; c < columns; ++c) res[c * block + dy] = full;
       }
       loo.assign(here.size(), absent);
-      leave_one_out(sorted, loo);
+      leave_one_out(values, loo);
       for (std::size_t k = 0; k < here.size(); ++k) {
         const int32_t c = column_of_track[static_cast<std::size_t>(here[k].second)];
         if (c >= 0) res[static_cast<std::size_t>(c) * block + dy] = loo[k];
@@ -186,11 +196,15 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
       std::copy_n(res.begin() + static_cast<std::ptrdiff_t>(c * block), nb, masters[c].begin() + static_cast<std::ptrdiff_t>(y0));
     }
   }
-  std::vector<Track> out;
-  out.reserve(which.size());
+  // A column listed once is handed over; one listed more often is copied until its last use.
+  auto column = [&](std::size_t w) { return column_of[w] < 0 ? outside : static_cast<std::size_t>(column_of[w]); };
+  std::vector<int32_t> uses(columns, 0);
+  for (std::size_t w = 0; w < which.size(); ++w) ++uses[column(w)];
+  std::vector<Track> out(which.size());
   for (std::size_t w = 0; w < which.size(); ++w) {
-    const std::size_t c = column_of[w] < 0 ? outside : static_cast<std::size_t>(column_of[w]);
-    out.push_back(Track{first_, masters[c]});
+    const std::size_t c = column(w);
+    out[w].first = first_;
+    out[w].v = --uses[c] == 0 ? std::move(masters[c]) : masters[c];
   }
   return out;
 }
@@ -201,25 +215,31 @@ MeanPool::MeanPool(int32_t first, int32_t last)
       count_(sum_.size(), 0) {}
 
 void MeanPool::add(const Track& t) {
-  for (std::size_t y = 0; y < sum_.size(); ++y) {
-    const double x = t.at(first_ + static_cast<int32_t>(y));
+  // The years the track and the pool share.
+  const int64_t lo = std::max<int64_t>(first_, t.first);
+  const int64_t hi = std::min<int64_t>(static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, t.last());
+  for (int64_t y = lo; y <= hi; ++y) {
+    const double x = t.v[static_cast<std::size_t>(y - t.first)];
     if (!present(x)) continue;
-    sum_[y] += static_cast<long double>(x);
-    ++count_[y];
+    const auto k = static_cast<std::size_t>(y - first_);
+    sum_[k] += static_cast<long double>(x);
+    ++count_[k];
   }
 }
 
 Track MeanPool::leaving_out(const Track& own) const {
   Track m{first_, std::vector<double>(sum_.size(), absent)};
   for (std::size_t y = 0; y < sum_.size(); ++y) {
-    const double x = own.at(first_ + static_cast<int32_t>(y));
-    double s = static_cast<double>(sum_[y]);
-    int32_t c = count_[y];
-    if (present(x)) {
-      s -= x;
-      --c;
-    }
-    if (c > 0) m.v[y] = s / c;
+    if (count_[y] > 0) m.v[y] = static_cast<double>(sum_[y]) / count_[y];
+  }
+  const int64_t lo = std::max<int64_t>(first_, own.first);
+  const int64_t hi = std::min<int64_t>(static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, own.last());
+  for (int64_t y = lo; y <= hi; ++y) {
+    const double x = own.v[static_cast<std::size_t>(y - own.first)];
+    if (!present(x)) continue;
+    const auto k = static_cast<std::size_t>(y - first_);
+    const int32_t c = count_[k] - 1;
+    m.v[k] = c > 0 ? (static_cast<double>(sum_[k]) - x) / c : absent;
   }
   return m;
 }

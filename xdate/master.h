@@ -17,26 +17,38 @@ namespace ringdate::xdate {
 // The values are reordered.
 double biweight_mean(std::span<double> x);
 
-// For values sorted ascending: out[k] = the biweight mean of all values but the k-th, for
-// every k at once (out[0] is absent when there is one value).
+// out[k] = the biweight mean of all values but the k-th, for every k at once (out[0] is
+// absent when there is one value). Values in any order. The median of the others takes one
+// of at most three values, depending only on where the left-out value lies against the
+// middle order statistics; so does the median absolute deviation for each of those medians.
+// A handful of selections and sums then serve every k.
 class BiweightLeaveOneOut {
  public:
-  void operator()(std::span<const double> sorted, std::span<double> out);
+  void operator()(std::span<const double> values, std::span<double> out);
 
  private:
+  // The middle of n values without one: the order statistics p, p + 1 and p + 2 of the n
+  // values (p = (n - 1) / 2 - 1 for the lower middle of the others).
+  struct Middle {
+    double a[3] = {0, 0, 0};
+    std::size_t p = 0;
+    bool odd_others = false;  // n - 1 odd: one middle value
+    // The median of the values without one of value v.
+    double without(double v) const;
+  };
   struct Centre {
     double m;
-    std::vector<double> dev;      // |x - m| ascending
-    std::vector<int32_t> rank;    // rank[k]: position of value k in dev
+    Middle dev;  // of |x - m|
   };
   struct Sums {
     double m, s, wx, w;
   };
+  std::vector<double> scratch_, dev_;
   std::vector<Centre> centres_;
-  std::size_t used_ = 0;  // centres of the current call
   std::vector<Sums> sums_;
-  const Centre& centre(std::span<const double> sorted, double m);
-  const Sums& sums(std::span<const double> sorted, double m, double s);
+  Middle middle_of(std::span<const double> x);
+  const Centre& centre(std::span<const double> values, double m);
+  const Sums& sums(std::span<const double> values, double m, double s);
 };
 
 // The leave-one-out biweight masters of the filtered series.

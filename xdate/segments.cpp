@@ -32,26 +32,6 @@ class Coverage {
   std::vector<int32_t> count_;
 };
 
-// r of the centred segment values dx with n master values from y.
-Correlation centred_r(const std::vector<double>& dx, double sxx, const double* y) {
-  double sy = 0.0, syy = 0.0, sxy = 0.0;
-  const std::size_t n = dx.size();
-  for (std::size_t k = 0; k < n; ++k) {
-    sy += y[k];
-    syy += y[k] * y[k];
-    sxy += dx[k] * y[k];
-  }
-  Correlation c;
-  c.n = static_cast<int32_t>(n);
-  const double cyy = syy - sy * sy / static_cast<double>(n);
-  if (n < 3 || !(sxx > 0.0) || !(cyy > 0.0)) return c;
-  const double r = sxy / std::sqrt(sxx * cyy);
-  if (!std::isfinite(r)) return c;
-  c.r = std::clamp(r, -1.0, 1.0);
-  c.valid = true;
-  return c;
-}
-
 }  // namespace
 
 SegmentGrid SegmentGrid::of(int32_t min_year, int32_t max_year, int32_t length) {
@@ -82,6 +62,15 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master, co
   const Coverage fc(f), mc(master);
   const int32_t L = std::max(settings.lag, 0);
   const double rcrit = critical_r(grid.length, settings.pcrit);
+  // Running sums of the master and its squares by year, for its sums over any segment at
+  // any lag; absent years count 0 (segments with one are never used).
+  const std::size_t nm = master.v.size();
+  std::vector<double> sm(nm + 1, 0.0), smm(nm + 1, 0.0);
+  for (std::size_t k = 0; k < nm; ++k) {
+    const double y = present(master.v[k]) ? master.v[k] : 0.0;
+    sm[k + 1] = sm[k] + y;
+    smm[k + 1] = smm[k] + y * y;
+  }
   std::vector<double> dx;
   for (int32_t k = 0; k < grid.count; ++k) {
     const int32_t start = grid.start(k), end = grid.end(k);
@@ -89,11 +78,12 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master, co
     SegmentResult s;
     s.start = start;
     s.end = end;
-    // The segment's values, centred.
+    // The segment's values, centred: the products with the master then need no mean of it.
     dx.assign(f.v.begin() + (start - f.first), f.v.begin() + (end - f.first) + 1);
+    const auto n = static_cast<double>(dx.size());
     double mean = 0.0;
     for (double x : dx) mean += x;
-    mean /= static_cast<double>(dx.size());
+    mean /= n;
     double sxx = 0.0;
     for (double& x : dx) {
       x -= mean;
@@ -103,7 +93,24 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master, co
     bool any = false;
     for (int32_t lag = -L; lag <= L; ++lag) {
       if (!mc.all(static_cast<int64_t>(start) + lag, static_cast<int64_t>(end) + lag)) continue;
-      const Correlation c = centred_r(dx, sxx, master.v.data() + (start + lag - master.first));
+      const auto from = static_cast<std::size_t>(start + lag - master.first);
+      const double* y = master.v.data() + from;
+      double sxy0 = 0.0, sxy1 = 0.0;
+      std::size_t j = 0;
+      for (; j + 2 <= dx.size(); j += 2) {
+        sxy0 += dx[j] * y[j];
+        sxy1 += dx[j + 1] * y[j + 1];
+      }
+      for (; j < dx.size(); ++j) sxy0 += dx[j] * y[j];
+      const double sy = sm[from + dx.size()] - sm[from];
+      const double cyy = (smm[from + dx.size()] - smm[from]) - sy * sy / n;
+      Correlation c;
+      c.n = static_cast<int32_t>(dx.size());
+      const double r = (sxy0 + sxy1) / std::sqrt(sxx * cyy);
+      if (c.n >= 3 && sxx > 0.0 && cyy > 1e-12 * (smm[from + dx.size()] - smm[from]) && std::isfinite(r)) {
+        c.r = std::clamp(r, -1.0, 1.0);
+        c.valid = true;
+      }
       if (lag == 0) s.r = c;
       if (!c.valid) continue;
       s.by_lag[static_cast<std::size_t>(lag + L)] = c.r;

@@ -268,7 +268,7 @@ class TypedEdit : public ::testing::Test {
     Cmpplt cmpplt(session, drawer);
     tsi1->edyr = no_edit;
     EXPECT_EQ(cmpplt(*tsi1, "pine.rwl", "DATA FILE", "YEARS", "MILLIMETERS"), CompareOutcome::edit_posted);
-    EXPECT_TRUE(apply_edit(*store, *tsi1));
+    EXPECT_EQ(apply_edit(*store, *tsi1), EditCarry::carried);
     return xdate::series_of_store(*store)[pin04a - 1];
   }
   static xdate::SeriesInput as_read() {
