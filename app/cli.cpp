@@ -51,7 +51,8 @@ std::string apply(std::string_view name, std::string_view value, CheckOptions& o
     o.file = std::string(value);
   } else if (name == "--format") {
     const std::string f = upper(value);
-    if (f != "MR" && f != "IR" && f != "CR" && f != "CD") return "--format must be MR, IR, CR or CD";
+    if (f != "MR" && f != "IR" && f != "CR" && f != "CD")
+      return "--format must be MR, IR, CR or CD";
     o.format = f;
   } else if (name == "--segment") {
     int32_t v = 0;
@@ -61,11 +62,13 @@ std::string apply(std::string_view name, std::string_view value, CheckOptions& o
     o.settings.segment = v;
   } else if (name == "--lag") {
     int32_t v = 0;
-    if (!read_int(value, v) || v < 1 || v > max_lag) return "--lag must be a whole number from 1 to 50";
+    if (!read_int(value, v) || v < 1 || v > max_lag)
+      return "--lag must be a whole number from 1 to 50";
     o.settings.lag = v;
   } else if (name == "--pcrit") {
     double v = 0.0;
-    if (!read_real(value, v) || !(v > 0.0 && v < 1.0)) return "--pcrit must be a number between 0 and 1";
+    if (!read_real(value, v) || !(v > 0.0 && v < 1.0))
+      return "--pcrit must be a number between 0 and 1";
     o.settings.pcrit = v;
   } else if (name == "--csv") {
     if (value.empty()) return "--csv needs a folder";
@@ -75,11 +78,12 @@ std::string apply(std::string_view name, std::string_view value, CheckOptions& o
 }
 
 bool takes_value(std::string_view name) {
-  return name == "--check" || name == "--format" || name == "--segment" || name == "--lag" || name == "--pcrit" ||
-         name == "--csv";
+  return name == "--check" || name == "--format" || name == "--segment" || name == "--lag" ||
+         name == "--pcrit" || name == "--csv";
 }
 
-bool write_table(const std::filesystem::path& path, void (*write)(std::ostream&, const xdate::CheckResult&),
+bool write_table(const std::filesystem::path& path,
+                 void (*write)(std::ostream&, const xdate::CheckResult&),
                  const xdate::CheckResult& result) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   if (!f) return false;
@@ -194,7 +198,8 @@ int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err)
       err << "ringdate: unknown format " << options.format << "; use --format MR, IR, CR or CD\n";
       return exit_failure;
     case DataFileResult::cannot_settle:
-      err << "ringdate: cannot tell the format of " << options.file << "; name it with --format MR|IR|CR|CD\n";
+      err << "ringdate: cannot tell the format of " << options.file
+          << "; name it with --format MR|IR|CR|CD\n";
       return exit_failure;
     case DataFileResult::refused:
       if (reading.refusal) {
@@ -208,7 +213,8 @@ int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err)
   std::vector<xdate::SeriesInput> series = xdate::series_of_store(*store);
   store.reset();
   const xdate::CheckResult result = xdate::run_check(std::move(series), options.settings);
-  xdate::write_report(out, xdate::ReportHeader{options.file, reading.mode, reading.guessed}, result);
+  xdate::write_report(out, xdate::ReportHeader{options.file, reading.mode, reading.guessed},
+                      result);
   out.flush();
   if (options.csv_dir && !write_tables(*options.csv_dir, result, err)) return exit_failure;
   return result.flagged_segments() > 0 ? exit_flagged : exit_clean;

@@ -14,9 +14,9 @@
 namespace ringdate::app {
 
 // Exit statuses of the command-line modes.
-constexpr int exit_clean = 0;     // no flagged segment (or help, version)
-constexpr int exit_flagged = 1;   // something flagged
-constexpr int exit_failure = 2;   // usage error, unreadable file, unwritable tables
+constexpr int exit_clean = 0;    // no flagged segment (or help, version)
+constexpr int exit_flagged = 1;  // something flagged
+constexpr int exit_failure = 2;  // usage error, unreadable file, unwritable tables
 
 struct CheckOptions {
   std::string file;

@@ -36,14 +36,17 @@ namespace {
 using namespace ringdate;
 using Clock = std::chrono::steady_clock;
 
-double ms_since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+double ms_since(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
 
 struct NullBuffer : std::streambuf {
   int overflow(int c) override { return c; }
 };
 
 std::string big_path() {
-  const std::string p = (std::filesystem::temp_directory_path() / "xdate_check_bench_big.rwl").string();
+  const std::string p =
+      (std::filesystem::temp_directory_path() / "xdate_check_bench_big.rwl").string();
   if (!std::filesystem::exists(p)) std::ofstream(p, std::ios::binary) << bench::big_tucson_file();
   return p;
 }
@@ -55,7 +58,9 @@ double median(std::vector<double> v) {
 
 void load_line() {
   double load[3] = {0, 0, 0};
-  if (getloadavg(load, 3) > 0) std::printf("machine load (1 min): %.2f on %ld processors\n", load[0], sysconf(_SC_NPROCESSORS_ONLN));
+  if (getloadavg(load, 3) > 0)
+    std::printf("machine load (1 min): %.2f on %ld processors\n", load[0],
+                sysconf(_SC_NPROCESSORS_ONLN));
 }
 
 // One check of the big file in a child process: wall ms, processor ms, peak kB, exit status.
@@ -80,7 +85,8 @@ Run check_once(const std::string& path) {
   wait4(pid, &status, 0, &use);
   Run r;
   r.wall = ms_since(t);
-  r.cpu = (use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e3 + (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e3;
+  r.cpu = (use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e3 +
+          (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e3;
   r.peak_kb = use.ru_maxrss;
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
@@ -99,9 +105,12 @@ void bench_check() {
     status = r.status;
   }
   std::printf("check of the 400 x 2000 file (7 runs, fresh process each, reading included):\n");
-  std::printf("  wall ms: min %.1f  median %.1f\n", *std::min_element(wall.begin(), wall.end()), median(wall));
-  std::printf("  processor ms (user + system): min %.1f  median %.1f\n", *std::min_element(cpu.begin(), cpu.end()), median(cpu));
-  std::printf("  peak resident memory: %.1f MB; exit status %d\n", static_cast<double>(peak) / 1024.0, status);
+  std::printf("  wall ms: min %.1f  median %.1f\n", *std::min_element(wall.begin(), wall.end()),
+              median(wall));
+  std::printf("  processor ms (user + system): min %.1f  median %.1f\n",
+              *std::min_element(cpu.begin(), cpu.end()), median(cpu));
+  std::printf("  peak resident memory: %.1f MB; exit status %d\n",
+              static_cast<double>(peak) / 1024.0, status);
 }
 
 void bench_redraw() {
@@ -126,10 +135,11 @@ void bench_redraw() {
     for (std::size_t k = 0; k < compared.size(); ++k) {
       const xdate::SeriesInput& s = data.input(static_cast<std::size_t>(compared[k]));
       xdate::SeriesInput edited;
-      xdate::apply_edit(s, xdate::Edit{xdate::EditKind::remove, s.first + 500 + 50 * round}, edited);
+      xdate::apply_edit(s, xdate::Edit{xdate::EditKind::remove, s.first + 500 + 50 * round},
+                        edited);
       const xdate::Filtered f = data.filter()(edited.first, edited.values);
-      const xdate::SeriesResult r = xdate::analyse(edited.id, edited.first, edited.values, f, masters[k], data.grid(),
-                                                   data.settings());
+      const xdate::SeriesResult r = xdate::analyse(edited.id, edited.first, edited.values, f,
+                                                   masters[k], data.grid(), data.settings());
       flagged += r.flagged;
       locate(data.filter(), edited, f, masters[k], r, data.grid(), data.settings());
     }

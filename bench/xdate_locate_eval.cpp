@@ -44,11 +44,14 @@ struct Tally {
   void print(const char* label) const {
     const int flagged = injected - unflagged;
     auto pc = [](int x, int of) { return of ? 100.0 * x / of : 0.0; };
-    std::printf("%-14s %5d injected, %5d flagged, %5d suggested\n", label, injected, flagged, suggested);
-    std::printf("  of injected:  right kind %5.1f%%  exact %5.1f%%  within 2 %5.1f%%  within 5 %5.1f%%\n",
-                pc(kind, injected), pc(exact, injected), pc(within2, injected), pc(within5, injected));
-    std::printf("  of flagged:   right kind %5.1f%%  exact %5.1f%%  within 2 %5.1f%%  within 5 %5.1f%%\n",
-                pc(kind, flagged), pc(exact, flagged), pc(within2, flagged), pc(within5, flagged));
+    std::printf("%-14s %5d injected, %5d flagged, %5d suggested\n", label, injected, flagged,
+                suggested);
+    std::printf(
+        "  of injected:  right kind %5.1f%%  exact %5.1f%%  within 2 %5.1f%%  within 5 %5.1f%%\n",
+        pc(kind, injected), pc(exact, injected), pc(within2, injected), pc(within5, injected));
+    std::printf(
+        "  of flagged:   right kind %5.1f%%  exact %5.1f%%  within 2 %5.1f%%  within 5 %5.1f%%\n",
+        pc(kind, flagged), pc(exact, flagged), pc(within2, flagged), pc(within5, flagged));
   }
 };
 
@@ -101,11 +104,16 @@ int main(int argc, char** argv) {
   Options o;
   for (int a = 1; a < argc; ++a) {
     const std::string arg = argv[a];
-    if (arg == "--seed" && a + 1 < argc) o.seed = static_cast<unsigned>(std::atoi(argv[++a]));
-    else if (arg == "--per-file" && a + 1 < argc) o.per_file = std::atoi(argv[++a]);
-    else if (arg == "--half" && a + 1 < argc) o.half = argv[++a];
-    else if (arg == "--verbose") o.verbose = true;
-    else o.dirs.push_back(arg);
+    if (arg == "--seed" && a + 1 < argc)
+      o.seed = static_cast<unsigned>(std::atoi(argv[++a]));
+    else if (arg == "--per-file" && a + 1 < argc)
+      o.per_file = std::atoi(argv[++a]);
+    else if (arg == "--half" && a + 1 < argc)
+      o.half = argv[++a];
+    else if (arg == "--verbose")
+      o.verbose = true;
+    else
+      o.dirs.push_back(arg);
   }
   if (o.dirs.empty()) {
     const std::string shared = RINGDATE_SHARED_DIR;
@@ -121,7 +129,8 @@ int main(int argc, char** argv) {
     if (o.half == "odd" && fi % 2 == 0) continue;
     if (o.half == "even" && fi % 2 == 1) continue;
     auto store = std::make_unique<ringdate::Store>();
-    if (ringdate::read_data_file(paths[fi], "", *store).result != ringdate::DataFileResult::read) continue;
+    if (ringdate::read_data_file(paths[fi], "", *store).result != ringdate::DataFileResult::read)
+      continue;
     Dataset data(series_of_store(*store), settings);
     if (data.usable() < 3) continue;
     ++files;
@@ -133,11 +142,14 @@ int main(int argc, char** argv) {
       const SeriesResult r = data.analyse(i, masters[i]);
       if (!r.usable() || r.flagged > 0 || r.segments.empty()) continue;
       ++clean_series;
-      if (locate(data.filter(), data.input(i), data.filtered(i), masters[i], r, data.grid(), settings)) ++clean_suggestions;
+      if (locate(data.filter(), data.input(i), data.filtered(i), masters[i], r, data.grid(),
+                 settings))
+        ++clean_suggestions;
       if (r.n >= 121) clean.push_back(static_cast<int32_t>(i));
     }
     std::shuffle(clean.begin(), clean.end(), rng);
-    if (static_cast<int>(clean.size()) > o.per_file) clean.resize(static_cast<std::size_t>(o.per_file));
+    if (static_cast<int>(clean.size()) > o.per_file)
+      clean.resize(static_cast<std::size_t>(o.per_file));
     for (int32_t i : clean) {
       const SeriesInput& s = data.input(static_cast<std::size_t>(i));
       const int32_t lo = s.first + 60, hi = s.last() - 60;
@@ -152,7 +164,8 @@ int main(int argc, char** argv) {
         for (int32_t y = lo; y <= hi; ++y) {
           if (s.values[static_cast<std::size_t>(y - s.first)] <= limit) years.push_back(y);
         }
-        if (!years.empty()) year = years[std::uniform_int_distribution<std::size_t>(0, years.size() - 1)(rng)];
+        if (!years.empty())
+          year = years[std::uniform_int_distribution<std::size_t>(0, years.size() - 1)(rng)];
       }
       const double inner = std::uniform_real_distribution<double>(0.3, 0.7)(rng);
       const SeriesInput bad = remove ? remove_ring(s, year) : split_ring(s, year, inner);
@@ -161,12 +174,15 @@ int main(int argc, char** argv) {
       Tally t;
       t.injected = 1;
       const Filtered f = data.filter()(bad.first, bad.values);
-      const SeriesResult before = analyse(bad.id, bad.first, bad.values, f, masters[static_cast<std::size_t>(i)], data.grid(), settings);
+      const SeriesResult before =
+          analyse(bad.id, bad.first, bad.values, f, masters[static_cast<std::size_t>(i)],
+                  data.grid(), settings);
       std::optional<Suggestion> got;
       if (before.flagged == 0) {
         t.unflagged = 1;
       } else {
-        got = locate(data.filter(), bad, f, masters[static_cast<std::size_t>(i)], before, data.grid(), settings);
+        got = locate(data.filter(), bad, f, masters[static_cast<std::size_t>(i)], before,
+                     data.grid(), settings);
       }
       if (got) {
         t.suggested = 1;
@@ -180,25 +196,32 @@ int main(int argc, char** argv) {
       }
       int32_t cheap_year = 0;
       {
-        const std::vector<double> c = Locator::cheap_scores(f.values, masters[static_cast<std::size_t>(i)].filtered, want_kind);
+        const std::vector<double> c = Locator::cheap_scores(
+            f.values, masters[static_cast<std::size_t>(i)].filtered, want_kind);
         double b = -2;
-        for (std::size_t k = 0; k < c.size(); ++k) if (present(c[k]) && c[k] > b) { b = c[k]; cheap_year = f.values.first + static_cast<int32_t>(k); }
+        for (std::size_t k = 0; k < c.size(); ++k)
+          if (present(c[k]) && c[k] > b) {
+            b = c[k];
+            cheap_year = f.values.first + static_cast<int32_t>(k);
+          }
       }
       if (o.verbose) {
         const std::optional<Suggestion> seen = before.flagged ? locate.considered() : std::nullopt;
-        std::printf("%-40s %-8s %s %5d%s -> %s %5d  cheap %5d r %.3f -> %.3f  flags %d -> %d %s\n",
-                    std::filesystem::path(paths[fi]).filename().string().c_str(), s.id.c_str(),
-                    remove ? "missing" : "false  ", want_year, narrow ? "n" : " ",
-                    seen ? (seen->edit.kind == EditKind::insert ? (got ? "I" : "i") : (got ? "D" : "d")) : "-",
-                    seen ? seen->edit.year : 0, cheap_year, before.r.r, seen ? seen->r_after : 0.0, before.flagged,
-                    seen ? seen->flagged_after : 0, before.flagged ? "" : "not flagged");
+        std::printf(
+            "%-40s %-8s %s %5d%s -> %s %5d  cheap %5d r %.3f -> %.3f  flags %d -> %d %s\n",
+            std::filesystem::path(paths[fi]).filename().string().c_str(), s.id.c_str(),
+            remove ? "missing" : "false  ", want_year, narrow ? "n" : " ",
+            seen ? (seen->edit.kind == EditKind::insert ? (got ? "I" : "i") : (got ? "D" : "d"))
+                 : "-",
+            seen ? seen->edit.year : 0, cheap_year, before.r.r, seen ? seen->r_after : 0.0,
+            before.flagged, seen ? seen->flagged_after : 0, before.flagged ? "" : "not flagged");
       }
       (remove ? ins : del).add(t);
       all.add(t);
     }
   }
-  std::printf("files %d, series without a flagged segment %d, suggestions for them %d\n", files, clean_series,
-              clean_suggestions);
+  std::printf("files %d, series without a flagged segment %d, suggestions for them %d\n", files,
+              clean_series, clean_suggestions);
   ins.print("missing rings");
   del.print("false rings");
   all.print("all");

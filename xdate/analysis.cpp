@@ -6,16 +6,21 @@ Track widths_of(int32_t first, std::span<const double> values) {
   return Track{first, std::vector<double>(values.begin(), values.end())};
 }
 
-Transforms transforms_of(const Track& widths) { return Transforms{baillie_pilcher(widths), hollstein(widths)}; }
+Transforms transforms_of(const Track& widths) {
+  return Transforms{baillie_pilcher(widths), hollstein(widths)};
+}
 
-SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths, const Filtered& f,
-                     const Master& m, const SegmentGrid& grid, const Settings& settings) {
-  if (f.status != FilterStatus::ok) return analyse(id, first, widths, Transforms{}, f, m, grid, settings);
+SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths,
+                     const Filtered& f, const Master& m, const SegmentGrid& grid,
+                     const Settings& settings) {
+  if (f.status != FilterStatus::ok)
+    return analyse(id, first, widths, Transforms{}, f, m, grid, settings);
   return analyse(id, first, widths, transforms_of(widths_of(first, widths)), f, m, grid, settings);
 }
 
-SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths, const Transforms& t,
-                     const Filtered& f, const Master& m, const SegmentGrid& grid, const Settings& settings) {
+SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths,
+                     const Transforms& t, const Filtered& f, const Master& m,
+                     const SegmentGrid& grid, const Settings& settings) {
   SeriesResult out;
   out.id = id;
   out.first = first;

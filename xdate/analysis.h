@@ -40,10 +40,12 @@ struct Transforms {
 Transforms transforms_of(const Track& widths);
 
 // Statistics of the series `id` (widths from `first`, filtered as `f`) against master `m`.
-SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths, const Filtered& f,
-                     const Master& m, const SegmentGrid& grid, const Settings& settings);
+SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths,
+                     const Filtered& f, const Master& m, const SegmentGrid& grid,
+                     const Settings& settings);
 // The same with the series' transforms computed already.
-SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths, const Transforms& t,
-                     const Filtered& f, const Master& m, const SegmentGrid& grid, const Settings& settings);
+SeriesResult analyse(const std::string& id, int32_t first, std::span<const double> widths,
+                     const Transforms& t, const Filtered& f, const Master& m,
+                     const SegmentGrid& grid, const Settings& settings);
 
 }  // namespace ringdate::xdate

@@ -8,7 +8,8 @@
 namespace ringdate::xdate {
 
 int32_t CheckResult::flagged_series() const {
-  return static_cast<int32_t>(std::count_if(series.begin(), series.end(), [](const SeriesResult& s) { return s.flagged > 0; }));
+  return static_cast<int32_t>(std::count_if(series.begin(), series.end(),
+                                            [](const SeriesResult& s) { return s.flagged > 0; }));
 }
 
 int32_t CheckResult::flagged_segments() const {
@@ -33,7 +34,8 @@ CheckResult run_check(std::vector<SeriesInput> series, const Settings& settings)
     out.series.push_back(data.analyse(i, m));
     SeriesResult& before = out.series.back();
     if (before.flagged > 0 && out.usable >= 2) {
-      if (auto found = locate(data.filter(), data.input(i), data.filtered(i), m, before, data.grid(), settings)) {
+      if (auto found = locate(data.filter(), data.input(i), data.filtered(i), m, before,
+                              data.grid(), settings)) {
         found->series = static_cast<int32_t>(i);
         out.suggestions.push_back(*found);
       }

@@ -1,10 +1,9 @@
 #include "xdate/correlation.h"
 
 #include <algorithm>
+#include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 #include <limits>
-
-#include <boost/math/distributions/students_t.hpp>
 
 namespace ringdate::xdate {
 

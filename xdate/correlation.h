@@ -9,7 +9,7 @@
 namespace ringdate::xdate {
 
 struct Correlation {
-  int32_t n = 0;       // pairs
+  int32_t n = 0;  // pairs
   double r = 0.0;
   bool valid = false;  // at least 3 pairs and neither side constant
 

@@ -9,7 +9,9 @@ namespace ringdate::xdate {
 namespace {
 
 std::string quoted(const std::string& s) {
-  if (s.find_first_of(",\"\r\n") == std::string::npos && (s.empty() || (s.front() != ' ' && s.back() != ' '))) return s;
+  if (s.find_first_of(",\"\r\n") == std::string::npos &&
+      (s.empty() || (s.front() != ' ' && s.back() != ' ')))
+    return s;
   std::string q = "\"";
   for (char c : s) {
     if (c == '"') q += '"';
@@ -29,10 +31,14 @@ const char* flag(bool b) { return b ? "TRUE" : "FALSE"; }
 
 const char* status_name(FilterStatus s) {
   switch (s) {
-    case FilterStatus::ok: return "ok";
-    case FilterStatus::too_short: return "too short";
-    case FilterStatus::too_long: return "too long";
-    case FilterStatus::invalid: return "invalid value";
+    case FilterStatus::ok:
+      return "ok";
+    case FilterStatus::too_short:
+      return "too short";
+    case FilterStatus::too_long:
+      return "too long";
+    case FilterStatus::invalid:
+      return "invalid value";
   }
   return "";
 }
@@ -43,12 +49,13 @@ void write_series_csv(std::ostream& out, const CheckResult& result) {
   out << "id,first,last,n,r,p,n_r,tBP,n_BP,tHo,n_Ho,glk,n_glk,ar_order,flagged,status\n";
   for (const SeriesResult& s : result.series) {
     const bool ok = s.usable();
-    out << quoted(s.id) << ',' << s.first << ',' << s.last << ',' << s.n << ',' << num(ok && s.r.valid, s.r.r) << ','
-        << num(ok && s.r.valid, s.r.p()) << ',' << (ok ? s.r.n : 0) << ',' << num(ok && s.bp.valid, s.bp.t()) << ','
-        << (ok ? s.bp.n : 0) << ',' << num(ok && s.ho.valid, s.ho.t()) << ',' << (ok ? s.ho.n : 0) << ','
+    out << quoted(s.id) << ',' << s.first << ',' << s.last << ',' << s.n << ','
+        << num(ok && s.r.valid, s.r.r) << ',' << num(ok && s.r.valid, s.r.p()) << ','
+        << (ok ? s.r.n : 0) << ',' << num(ok && s.bp.valid, s.bp.t()) << ',' << (ok ? s.bp.n : 0)
+        << ',' << num(ok && s.ho.valid, s.ho.t()) << ',' << (ok ? s.ho.n : 0) << ','
         << num(ok && s.glk.valid(), s.glk.value) << ',' << (ok ? s.glk.n : 0) << ','
-        << (ok ? std::to_string(s.ar_order) : "NA") << ',' << s.flagged << ',' << quoted(status_name(s.status))
-        << '\n';
+        << (ok ? std::to_string(s.ar_order) : "NA") << ',' << s.flagged << ','
+        << quoted(status_name(s.status)) << '\n';
   }
 }
 
@@ -57,8 +64,8 @@ void write_segments_csv(std::ostream& out, const CheckResult& result) {
   for (const SeriesResult& s : result.series) {
     for (const SegmentResult& g : s.segments) {
       out << quoted(s.id) << ',' << g.start << ',' << g.end << ',' << num(g.r.valid, g.r.r) << ','
-          << num(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ',' << g.best_lag << ',' << num(true, g.r_best) << ','
-          << flag(g.flag_b) << '\n';
+          << num(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ',' << g.best_lag << ','
+          << num(true, g.r_best) << ',' << flag(g.flag_b) << '\n';
     }
   }
 }
@@ -66,9 +73,9 @@ void write_segments_csv(std::ostream& out, const CheckResult& result) {
 void write_suggestions_csv(std::ostream& out, const CheckResult& result) {
   out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after\n";
   for (const Suggestion& g : result.suggestions) {
-    out << quoted(g.id) << ',' << (g.edit.kind == EditKind::insert ? "insert" : "delete") << ',' << g.edit.year << ','
-        << g.edit.type_year() << ',' << g.side << ',' << num(true, g.r_before) << ',' << num(true, g.r_after) << ','
-        << g.flagged_before << ',' << g.flagged_after << '\n';
+    out << quoted(g.id) << ',' << (g.edit.kind == EditKind::insert ? "insert" : "delete") << ','
+        << g.edit.year << ',' << g.edit.type_year() << ',' << g.side << ',' << num(true, g.r_before)
+        << ',' << num(true, g.r_after) << ',' << g.flagged_before << ',' << g.flagged_after << '\n';
   }
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-
 namespace ringdate::xdate {
 
 namespace {
@@ -50,8 +49,8 @@ Dataset::Dataset(std::vector<SeriesInput> series, const Settings& settings)
 }
 
 int32_t Dataset::usable() const {
-  return static_cast<int32_t>(
-      std::count_if(f_.begin(), f_.end(), [](const Filtered& f) { return f.status == FilterStatus::ok; }));
+  return static_cast<int32_t>(std::count_if(
+      f_.begin(), f_.end(), [](const Filtered& f) { return f.status == FilterStatus::ok; }));
 }
 
 std::vector<Track> Dataset::biweight_masters(std::span<const int32_t> which) const {
@@ -66,7 +65,9 @@ std::vector<Track> Dataset::biweight_masters(std::span<const int32_t> which) con
   std::vector<int32_t> in_pool(which.size());
   for (std::size_t k = 0; k < which.size(); ++k) {
     const int32_t i = which[k];
-    in_pool[k] = (i >= 0 && static_cast<std::size_t>(i) < in_.size()) ? index[static_cast<std::size_t>(i)] : -1;
+    in_pool[k] = (i >= 0 && static_cast<std::size_t>(i) < in_.size())
+                     ? index[static_cast<std::size_t>(i)]
+                     : -1;
   }
   return BiweightPool(std::move(tracks), first_, last_).leave_out(in_pool);
 }
@@ -91,7 +92,8 @@ std::vector<Master> Dataset::masters(std::span<const int32_t> which) const {
   std::vector<Track> bw = biweight_masters(which);
   std::vector<Master> out;
   out.reserve(which.size());
-  for (std::size_t k = 0; k < which.size(); ++k) out.push_back(master(static_cast<std::size_t>(which[k]), std::move(bw[k])));
+  for (std::size_t k = 0; k < which.size(); ++k)
+    out.push_back(master(static_cast<std::size_t>(which[k]), std::move(bw[k])));
   return out;
 }
 
@@ -100,7 +102,8 @@ SeriesResult Dataset::analyse(std::size_t i, const Master& m) const {
   return xdate::analyse(s.id, s.first, s.values, t_[i], f_[i], m, grid_, settings_);
 }
 
-SeriesResult Dataset::analyse_version(std::size_t i, const Master& m, int32_t first, std::span<const double> values) {
+SeriesResult Dataset::analyse_version(std::size_t i, const Master& m, int32_t first,
+                                      std::span<const double> values) {
   const Filtered f = filter_(first, values);
   return xdate::analyse(in_.at(i).id, first, values, f, m, grid_, settings_);
 }

@@ -43,7 +43,8 @@ class Dataset {
   SeriesResult analyse(std::size_t i, const Master& m) const;
   // Statistics of an edited version of series i (its own first year and values) against
   // series i's master: the version is filtered afresh.
-  SeriesResult analyse_version(std::size_t i, const Master& m, int32_t first, std::span<const double> values);
+  SeriesResult analyse_version(std::size_t i, const Master& m, int32_t first,
+                               std::span<const double> values);
 
   // The filter's work area, for callers that refilter versions themselves.
   Filter& filter() { return filter_; }

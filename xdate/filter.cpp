@@ -44,7 +44,8 @@ void autocovariances(std::span<const double> x, double mean, std::span<double> c
   }
 }
 
-int32_t levinson_durbin(std::span<const double> c, std::vector<double>& v, std::vector<std::vector<double>>& phis) {
+int32_t levinson_durbin(std::span<const double> c, std::vector<double>& v,
+                        std::vector<std::vector<double>>& phis) {
   const auto K = static_cast<int32_t>(c.size()) - 1;
   v.assign(1, c.empty() ? 0.0 : c[0]);
   phis.assign(1, {});
@@ -52,7 +53,8 @@ int32_t levinson_durbin(std::span<const double> c, std::vector<double>& v, std::
   for (int32_t k = 1; k <= K; ++k) {
     const std::vector<double>& prev = phis.back();
     double num = c[static_cast<std::size_t>(k)];
-    for (int32_t j = 1; j < k; ++j) num -= prev[static_cast<std::size_t>(j - 1)] * c[static_cast<std::size_t>(k - j)];
+    for (int32_t j = 1; j < k; ++j)
+      num -= prev[static_cast<std::size_t>(j - 1)] * c[static_cast<std::size_t>(k - j)];
     const double kappa = num / v.back();
     const double vk = v.back() * (1.0 - kappa * kappa);
     if (!(vk > 0.0) || !std::isfinite(vk)) return k - 1;
@@ -131,7 +133,8 @@ FilterStatus Filter::index(std::span<const double> w) {
   }
   ymean /= static_cast<double>(n);
   float p = 0.0f;
-  if (spline_(static_cast<int32_t>(n), y_, g_, p, spline_period) != SplineStatus::ok) return FilterStatus::too_short;
+  if (spline_(static_cast<int32_t>(n), y_, g_, p, spline_period) != SplineStatus::ok)
+    return FilterStatus::too_short;
   const bool positive = std::all_of(g_.begin(), g_.end(), [](float g) { return g > 0.0f; });
   double isum = 0.0;
   for (std::size_t t = 0; t < n; ++t) {

@@ -30,7 +30,8 @@ void autocovariances(std::span<const double> x, double mean, std::span<double> c
 // Levinson-Durbin on c[0..K]: v[k] receives the innovation variance of order k (v[0] = c[0])
 // and phis[k] the coefficients of order k. Orders whose variance would not stay positive
 // are not reached: the returned count is the highest order computed.
-int32_t levinson_durbin(std::span<const double> c, std::vector<double>& v, std::vector<std::vector<double>>& phis);
+int32_t levinson_durbin(std::span<const double> c, std::vector<double>& v,
+                        std::vector<std::vector<double>>& phis);
 
 // The model of the order k = 0 .. min(n - 1, floor(10 log10 n)) with the smallest
 // AIC_k = n ln(v_k) + 2k (the lowest order on a tie).

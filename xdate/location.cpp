@@ -148,8 +148,10 @@ std::vector<double> Locator::cheap_scores(const Track& t, const Track& master, E
     const double x = t.v[k];
     if (present(x)) {
       const double ms = master.at(y + lag), m0 = master.at(y);
-      if (present(ms)) a = Sums{a.n + 1, a.sx + x, a.sy + ms, a.sxx + x * x, a.syy + ms * ms, a.sxy + x * ms};
-      if (present(m0)) b = Sums{b.n + 1, b.sx + x, b.sy + m0, b.sxx + x * x, b.syy + m0 * m0, b.sxy + x * m0};
+      if (present(ms))
+        a = Sums{a.n + 1, a.sx + x, a.sy + ms, a.sxx + x * x, a.syy + ms * ms, a.sxy + x * ms};
+      if (present(m0))
+        b = Sums{b.n + 1, b.sx + x, b.sy + m0, b.sxx + x * x, b.syy + m0 * m0, b.sxy + x * m0};
     }
     shifted[k + 1] = a;
     level[k + 1] = b;
@@ -190,8 +192,9 @@ int32_t Locator::flags_left(const SeriesResult& before, EditKind kind, int32_t y
   return left;
 }
 
-std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f,
-                                                        const Master& m, EditKind kind, const SeriesResult& before,
+std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const SeriesInput& s,
+                                                        const Filtered& f, const Master& m,
+                                                        EditKind kind, const SeriesResult& before,
                                                         double rcrit) {
   // An edit mends a segment before it only where the segment correlates best, and
   // significantly, one year off; beside those, at most the two segments across the edit.
@@ -210,13 +213,16 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   const auto top = std::max_element(cheap.begin(), cheap.end(), [](double a, double b) {
     return present(a) ? present(b) && a < b : present(b);
   });
-  if (top == cheap.end() || !present(*top) || *top < before.r.r + settings_.min_gain / 2.0) return std::nullopt;
-  const int32_t left = flags_left(before, kind, f.values.first + static_cast<int32_t>(top - cheap.begin()), rcrit);
+  if (top == cheap.end() || !present(*top) || *top < before.r.r + settings_.min_gain / 2.0)
+    return std::nullopt;
+  const int32_t left =
+      flags_left(before, kind, f.values.first + static_cast<int32_t>(top - cheap.begin()), rcrit);
   if (left >= before.flagged || 2 * left > before.flagged) return std::nullopt;
 
   // The centre of the search: the best year of the cheap scores of the filtered and the
   // Baillie-Pilcher values together.
-  const std::vector<double> cheap_bp = cheap_scores(baillie_pilcher(widths_of(s.first, s.values)), m.bp, kind);
+  const std::vector<double> cheap_bp =
+      cheap_scores(baillie_pilcher(widths_of(s.first, s.values)), m.bp, kind);
   double best_cheap = -2.0;
   int32_t centre = 0;
   for (std::size_t k = 0; k < cheap.size(); ++k) {
@@ -236,7 +242,8 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   part.id = s.id;
   part.first = std::max(s.first, from - margin);
   const int32_t part_last = std::min(s.last(), to + margin);
-  part.values.assign(s.values.begin() + (part.first - s.first), s.values.begin() + (part_last - s.first) + 1);
+  part.values.assign(s.values.begin() + (part.first - s.first),
+                     s.values.begin() + (part_last - s.first) + 1);
 
   SeriesInput v;
   Track fv, bpv;
@@ -278,11 +285,13 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   return Candidate{*best, r.r};
 }
 
-std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
+std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput& s,
+                                              const Filtered& f, const Master& m,
                                               const SeriesResult& before, const SegmentGrid& grid,
                                               const Settings& settings) {
   considered_.reset();
-  if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok) return std::nullopt;
+  if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok)
+    return std::nullopt;
   const double rcrit = critical_r(grid.length, settings.pcrit);
   std::optional<Candidate> best;
   for (EditKind kind : {EditKind::insert, EditKind::remove}) {
@@ -315,7 +324,8 @@ std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput&
   considered_ = out;
   // A clear rise of r to a significant level, at least half of the flags mended, none added.
   if (out.gain() < settings_.min_gain || !(after.r.p() < settings.pcrit)) return std::nullopt;
-  if (out.flagged_after >= out.flagged_before || 2 * out.flagged_after > out.flagged_before) return std::nullopt;
+  if (out.flagged_after >= out.flagged_before || 2 * out.flagged_after > out.flagged_before)
+    return std::nullopt;
   if (adds_flag(before, after)) return std::nullopt;
   return out;
 }

@@ -32,7 +32,8 @@ struct Edit {
   int32_t type_year() const { return kind == EditKind::insert ? year + 1 : year; }
   // The edit as the comparison loop and the store apply it.
   RingEdit ring_edit() const {
-    return RingEdit{kind == EditKind::insert ? RingOp::insert : RingOp::remove, type_year(), Side::before};
+    return RingEdit{kind == EditKind::insert ? RingOp::insert : RingOp::remove, type_year(),
+                    Side::before};
   }
 };
 
@@ -54,10 +55,10 @@ struct Suggestion {
 };
 
 struct LocatorSettings {
-  double min_gain = 0.04;   // r must rise at least this much
-  int32_t reach = 10;       // years either side of the cheap best year that are refiltered
-  int32_t window = 30;      // years either side of those in which candidates are compared
-  double bp_weight = 1.5;   // weight of the Baillie-Pilcher values beside the filtered ones
+  double min_gain = 0.04;     // r must rise at least this much
+  int32_t reach = 10;         // years either side of the cheap best year that are refiltered
+  int32_t window = 30;        // years either side of those in which candidates are compared
+  double bp_weight = 1.5;     // weight of the Baillie-Pilcher values beside the filtered ones
   double narrow_prior = 0.5;  // preference for a missing ring where the master is low
 };
 
@@ -76,8 +77,9 @@ class Locator {
   // its statistics as it stands, `f` its filtered values), or none when no edit raises r by
   // min_gain to a significant r and mends at least half of the flagged segments without
   // flagging another.
-  std::optional<Suggestion> operator()(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
-                                       const SeriesResult& before, const SegmentGrid& grid, const Settings& settings);
+  std::optional<Suggestion> operator()(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                       const Master& m, const SeriesResult& before,
+                                       const SegmentGrid& grid, const Settings& settings);
 
   // The best edit of the last call with its statistics, whether suggested or not (for
   // evaluation); r_after is the score's r when the edit was not analysed in full.
@@ -97,8 +99,9 @@ class Locator {
   std::optional<Suggestion> considered_;
   // Years of the series kept on either side of the compared stretch when it is refiltered.
   static constexpr int32_t margin = 100;
-  std::optional<Candidate> best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
-                                        EditKind kind, const SeriesResult& before, double rcrit);
+  std::optional<Candidate> best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                        const Master& m, EditKind kind, const SeriesResult& before,
+                                        double rcrit);
   static int32_t flags_left(const SeriesResult& before, EditKind kind, int32_t year, double rcrit);
 };
 

@@ -81,7 +81,8 @@ double BiweightLeaveOneOut::Middle::without(double v) const {
   return (others(0) + others(1)) / 2.0;
 }
 
-const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const double> values, double m) {
+const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const double> values,
+                                                               double m) {
   for (const Centre& c : centres_) {
     if (c.m == m) return c;
   }
@@ -91,7 +92,8 @@ const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const d
   return centres_.back();
 }
 
-const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const double> values, double m, double s) {
+const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const double> values, double m,
+                                                           double s) {
   for (const Sums& x : sums_) {
     if (x.m == m && x.s == s) return x;
   }
@@ -164,7 +166,9 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
       const Track& t = *tracks_[i];
       for (std::size_t dy = 0; dy < nb; ++dy) {
         const int64_t k = year0 + static_cast<int64_t>(dy) - t.first;
-        in[i * block + dy] = (k >= 0 && k < static_cast<int64_t>(t.v.size())) ? t.v[static_cast<std::size_t>(k)] : absent;
+        in[i * block + dy] = (k >= 0 && k < static_cast<int64_t>(t.v.size()))
+                                 ? t.v[static_cast<std::size_t>(k)]
+                                 : absent;
       }
     }
     std::fill(res.begin(), res.end(), absent);
@@ -179,7 +183,8 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
       for (std::size_t k = 0; k < here.size(); ++k) values[k] = here[k].first;
       // Columns without a value of their own this year get the biweight of all.
       std::size_t listed_here = 0;
-      for (const auto& h : here) listed_here += column_of_track[static_cast<std::size_t>(h.second)] >= 0;
+      for (const auto& h : here)
+        listed_here += column_of_track[static_cast<std::size_t>(h.second)] >= 0;
       if (outside_used || listed_here + 1 < columns) {
         all = values;
         const double full = biweight_mean(all);
@@ -193,11 +198,14 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
       }
     }
     for (std::size_t c = 0; c < columns; ++c) {
-      std::copy_n(res.begin() + static_cast<std::ptrdiff_t>(c * block), nb, masters[c].begin() + static_cast<std::ptrdiff_t>(y0));
+      std::copy_n(res.begin() + static_cast<std::ptrdiff_t>(c * block), nb,
+                  masters[c].begin() + static_cast<std::ptrdiff_t>(y0));
     }
   }
   // A column listed once is handed over; one listed more often is copied until its last use.
-  auto column = [&](std::size_t w) { return column_of[w] < 0 ? outside : static_cast<std::size_t>(column_of[w]); };
+  auto column = [&](std::size_t w) {
+    return column_of[w] < 0 ? outside : static_cast<std::size_t>(column_of[w]);
+  };
   std::vector<int32_t> uses(columns, 0);
   for (std::size_t w = 0; w < which.size(); ++w) ++uses[column(w)];
   std::vector<Track> out(which.size());
@@ -217,7 +225,8 @@ MeanPool::MeanPool(int32_t first, int32_t last)
 void MeanPool::add(const Track& t) {
   // The years the track and the pool share.
   const int64_t lo = std::max<int64_t>(first_, t.first);
-  const int64_t hi = std::min<int64_t>(static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, t.last());
+  const int64_t hi = std::min<int64_t>(
+      static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, t.last());
   for (int64_t y = lo; y <= hi; ++y) {
     const double x = t.v[static_cast<std::size_t>(y - t.first)];
     if (!present(x)) continue;
@@ -233,7 +242,8 @@ Track MeanPool::leaving_out(const Track& own) const {
     if (count_[y] > 0) m.v[y] = static_cast<double>(sum_[y]) / count_[y];
   }
   const int64_t lo = std::max<int64_t>(first_, own.first);
-  const int64_t hi = std::min<int64_t>(static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, own.last());
+  const int64_t hi = std::min<int64_t>(
+      static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, own.last());
   for (int64_t y = lo; y <= hi; ++y) {
     const double x = own.v[static_cast<std::size_t>(y - own.first)];
     if (!present(x)) continue;

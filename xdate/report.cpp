@@ -25,7 +25,8 @@ template <class... A>
 std::string fmt(const char* f, A... a) {
   char buf[256];
   const int n = std::snprintf(buf, sizeof buf, f, a...);
-  return std::string(buf, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+  return std::string(buf,
+                     static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
 }
 
 // A number in `width` columns, or "-" when there is none; values too large for the width
@@ -44,17 +45,21 @@ std::string fitted(const std::string& s, std::size_t width) {
 
 const char* status_text(FilterStatus s) {
   switch (s) {
-    case FilterStatus::ok: return "";
-    case FilterStatus::too_short: return "too short";
-    case FilterStatus::too_long: return "too long";
-    case FilterStatus::invalid: return "negative or invalid value";
+    case FilterStatus::ok:
+      return "";
+    case FilterStatus::too_short:
+      return "too short";
+    case FilterStatus::too_long:
+      return "too long";
+    case FilterStatus::invalid:
+      return "negative or invalid value";
   }
   return "";
 }
 
 // Words joined into lines of at most report_width columns, continuation lines indented.
-void write_wrapped(std::ostream& out, const std::string& first, const std::vector<std::string>& words,
-                   std::size_t indent) {
+void write_wrapped(std::ostream& out, const std::string& first,
+                   const std::vector<std::string>& words, std::size_t indent) {
   std::string line = first;
   bool fresh = true;
   for (const std::string& w : words) {
@@ -75,21 +80,22 @@ std::string padded_id(const std::string& id) { return fmt("%-8s", fitted(id, 8).
 void write_header(std::ostream& out, const ReportHeader& h, const CheckResult& r) {
   const Settings& s = r.settings;
   out << "Crossdating check of " << fitted(h.file, report_width - 21) << '\n';
-  std::string line = fmt("Format %s (%s%s), %d series", h.format.c_str(), format_name(h.format).c_str(),
-                         h.guessed ? ", guessed" : "", static_cast<int>(r.series.size()));
+  std::string line =
+      fmt("Format %s (%s%s), %d series", h.format.c_str(), format_name(h.format).c_str(),
+          h.guessed ? ", guessed" : "", static_cast<int>(r.series.size()));
   if (!r.series.empty() && r.last_year >= r.first_year) {
     line += fmt(", %d-%d (%d years)", r.first_year, r.last_year, r.last_year - r.first_year + 1);
   }
   out << line << '\n';
-  out << fmt("Segments of %d years lagged %d, lags -%d..+%d, critical p %g (r %.4f)", s.segment, s.segment / 2,
-             s.lag, s.lag, s.pcrit, critical_r(s.segment, s.pcrit))
+  out << fmt("Segments of %d years lagged %d, lags -%d..+%d, critical p %g (r %.4f)", s.segment,
+             s.segment / 2, s.lag, s.lag, s.pcrit, critical_r(s.segment, s.pcrit))
       << '\n';
 }
 
 void write_series(std::ostream& out, const CheckResult& r) {
   out << '\n'
-      << fmt("%-8s  %6s %6s %6s  %6s %7s %7s %6s %8s", "Series", "First", "Last", "Years", "r", "tBP", "tHo", "GLK",
-             "Flagged")
+      << fmt("%-8s  %6s %6s %6s  %6s %7s %7s %6s %8s", "Series", "First", "Last", "Years", "r",
+             "tBP", "tHo", "GLK", "Flagged")
       << '\n';
   for (const SeriesResult& s : r.series) {
     std::string line = padded_id(s.id) + fmt("  %6d %6d %6d", s.first, s.last, s.n);
@@ -115,8 +121,10 @@ std::string segment_cell(const SegmentResult& g) {
 
 void write_segments(std::ostream& out, const CheckResult& r) {
   if (r.flagged_series() == 0) return;
-  out << '\n' << "Segments of the flagged series: start year, r, flags, best lag" << '\n'
-      << fmt("(A: not significant at p %g; B: correlates best at another lag)", r.settings.pcrit) << '\n';
+  out << '\n'
+      << "Segments of the flagged series: start year, r, flags, best lag" << '\n'
+      << fmt("(A: not significant at p %g; B: correlates best at another lag)", r.settings.pcrit)
+      << '\n';
   for (const SeriesResult& s : r.series) {
     if (s.flagged == 0) continue;
     std::vector<std::string> cells;
@@ -131,8 +139,8 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
   if (!r.suggestions.empty()) out << "Suggested edits, strongest first" << '\n';
   for (const Suggestion& g : r.suggestions) {
     const std::string head = fitted(g.id, 8) + "  " + suggestion_text(g);
-    const std::string tail = fmt("(r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after,
-                                 g.flagged_before, g.flagged_after);
+    const std::string tail = fmt("(r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before,
+                                 g.r_after, g.flagged_before, g.flagged_after);
     if (head.size() + 1 + tail.size() <= static_cast<std::size_t>(report_width)) {
       out << head << ' ' << tail << '\n';
     } else {
@@ -142,28 +150,31 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
   std::vector<std::string> without;
   for (std::size_t i = 0; i < r.series.size(); ++i) {
     if (r.series[i].flagged == 0) continue;
-    const bool has = std::any_of(r.suggestions.begin(), r.suggestions.end(),
-                                 [&](const Suggestion& g) { return g.series == static_cast<int32_t>(i); });
+    const bool has =
+        std::any_of(r.suggestions.begin(), r.suggestions.end(),
+                    [&](const Suggestion& g) { return g.series == static_cast<int32_t>(i); });
     if (!has) without.push_back(fitted(r.series[i].id, 8));
   }
-  if (!without.empty()) write_wrapped(out, "No single insert or delete restores the dating of:", without, 2);
+  if (!without.empty())
+    write_wrapped(out, "No single insert or delete restores the dating of:", without, 2);
 }
 
 }  // namespace
 
 std::string suggestion_text(const Suggestion& s) {
   if (s.edit.kind == EditKind::insert) {
-    return fmt("missing ring at %d: in the comparison choose I, year %d, side %c", s.edit.year, s.edit.type_year(),
-               s.side);
+    return fmt("missing ring at %d: in the comparison choose I, year %d, side %c", s.edit.year,
+               s.edit.type_year(), s.side);
   }
-  return fmt("false ring at %d: in the comparison choose D, year %d, side %c", s.edit.year, s.edit.type_year(),
-             s.side);
+  return fmt("false ring at %d: in the comparison choose D, year %d, side %c", s.edit.year,
+             s.edit.type_year(), s.side);
 }
 
 void write_report(std::ostream& out, const ReportHeader& header, const CheckResult& result) {
   write_header(out, header, result);
   if (result.series.size() < 2) {
-    out << '\n' << "Crossdating needs at least two series; this file has "
+    out << '\n'
+        << "Crossdating needs at least two series; this file has "
         << (result.series.empty() ? "none." : "one.") << '\n';
     return;
   }

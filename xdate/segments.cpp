@@ -10,7 +10,8 @@ namespace {
 
 // The smallest multiple of 100 at or after y.
 int32_t century_at_or_after(int32_t y) {
-  const int64_t c = y >= 0 ? (static_cast<int64_t>(y) + 99) / 100 : -(static_cast<int64_t>(-y) / 100);
+  const int64_t c =
+      y >= 0 ? (static_cast<int64_t>(y) + 99) / 100 : -(static_cast<int64_t>(-y) / 100);
   return static_cast<int32_t>(c * 100);
 }
 
@@ -19,12 +20,14 @@ int32_t century_at_or_after(int32_t y) {
 class Coverage {
  public:
   explicit Coverage(const Track& t) : first_(t.first), count_(t.v.size() + 1, 0) {
-    for (std::size_t k = 0; k < t.v.size(); ++k) count_[k + 1] = count_[k] + (present(t.v[k]) ? 1 : 0);
+    for (std::size_t k = 0; k < t.v.size(); ++k)
+      count_[k + 1] = count_[k] + (present(t.v[k]) ? 1 : 0);
   }
   bool all(int64_t from, int64_t to) const {
     const int64_t a = from - first_, b = to - first_;
     if (a < 0 || b >= static_cast<int64_t>(count_.size()) - 1 || a > b) return false;
-    return count_[static_cast<std::size_t>(b + 1)] - count_[static_cast<std::size_t>(a)] == b - a + 1;
+    return count_[static_cast<std::size_t>(b + 1)] - count_[static_cast<std::size_t>(a)] ==
+           b - a + 1;
   }
 
  private:
@@ -39,7 +42,8 @@ SegmentGrid SegmentGrid::of(int32_t min_year, int32_t max_year, int32_t length) 
   g.length = std::max(length, 2);
   g.first_start = century_at_or_after(min_year);
   const int64_t last_start = static_cast<int64_t>(max_year) - g.length + 1;
-  if (last_start >= g.first_start) g.count = static_cast<int32_t>((last_start - g.first_start) / g.step() + 1);
+  if (last_start >= g.first_start)
+    g.count = static_cast<int32_t>((last_start - g.first_start) / g.step() + 1);
   return g;
 }
 
@@ -55,8 +59,8 @@ bool better_lag(double r, int32_t lag, double best_r, int32_t best_lag) {
   return lag < best_lag;
 }
 
-std::vector<SegmentResult> test_segments(const Track& f, const Track& master, const SegmentGrid& grid,
-                                         const Settings& settings) {
+std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
+                                         const SegmentGrid& grid, const Settings& settings) {
   std::vector<SegmentResult> out;
   if (grid.count <= 0 || f.v.empty() || master.v.empty()) return out;
   const Coverage fc(f), mc(master);
@@ -107,7 +111,8 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master, co
       Correlation c;
       c.n = static_cast<int32_t>(dx.size());
       const double r = (sxy0 + sxy1) / std::sqrt(sxx * cyy);
-      if (c.n >= 3 && sxx > 0.0 && cyy > 1e-12 * (smm[from + dx.size()] - smm[from]) && std::isfinite(r)) {
+      if (c.n >= 3 && sxx > 0.0 && cyy > 1e-12 * (smm[from + dx.size()] - smm[from]) &&
+          std::isfinite(r)) {
         c.r = std::clamp(r, -1.0, 1.0);
         c.valid = true;
       }
@@ -131,7 +136,8 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master, co
 }
 
 int32_t count_flagged(const std::vector<SegmentResult>& segments) {
-  return static_cast<int32_t>(std::count_if(segments.begin(), segments.end(), [](const SegmentResult& s) { return s.flagged(); }));
+  return static_cast<int32_t>(std::count_if(segments.begin(), segments.end(),
+                                            [](const SegmentResult& s) { return s.flagged(); }));
 }
 
 }  // namespace ringdate::xdate

@@ -47,8 +47,8 @@ struct SegmentResult {
 bool better_lag(double r, int32_t lag, double best_r, int32_t best_lag);
 
 // Every segment of the grid in which both f and the master have all values.
-std::vector<SegmentResult> test_segments(const Track& f, const Track& master, const SegmentGrid& grid,
-                                         const Settings& settings);
+std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
+                                         const SegmentGrid& grid, const Settings& settings);
 
 // Segments flagged.
 int32_t count_flagged(const std::vector<SegmentResult>& segments);

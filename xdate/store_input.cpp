@@ -11,8 +11,9 @@ double decimal_value(float x) {
   if (!std::isfinite(x) || x == 0.0f) return static_cast<double>(x);
   // N = x rounded to six significant digits as an integer, then N / 10^k: both exact, so
   // the quotient is the double nearest to the decimal, as reading its digits would give.
-  static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   const double d = static_cast<double>(x);
   const int k = 5 - static_cast<int>(std::floor(std::log10(std::fabs(d))));
   if (k >= 0 && k <= 22) return std::round(d * pow10[k]) / pow10[k];
@@ -61,7 +62,8 @@ std::vector<SeriesInput> series_of_store(const Store& store) {
     for (int32_t y = s.first; y <= last; ++y) {
       const int64_t row = static_cast<int64_t>(y) - base + 1;
       if (row < 1 || row > mxyr) break;
-      s.values.push_back(cache.value(store.raw(static_cast<std::size_t>(row), static_cast<std::size_t>(i))));
+      s.values.push_back(
+          cache.value(store.raw(static_cast<std::size_t>(row), static_cast<std::size_t>(i))));
     }
     out.push_back(std::move(s));
   }

@@ -44,8 +44,8 @@ TEST(Arguments, CommandsAndDefaults) {
 }
 
 TEST(Arguments, EveryOptionWithItsValue) {
-  const app::Parsed p = parse({"--format=cd", "--check", "a b.rwl", "--segment", "40", "--lag=5", "--pcrit", "0.05",
-                               "--csv", "out"});
+  const app::Parsed p = parse({"--format=cd", "--check", "a b.rwl", "--segment", "40", "--lag=5",
+                               "--pcrit", "0.05", "--csv", "out"});
   ASSERT_EQ(p.command, Command::check) << p.error;
   EXPECT_EQ(p.check.file, "a b.rwl");
   EXPECT_EQ(p.check.format, "CD");
@@ -62,9 +62,12 @@ TEST(Arguments, UsageErrorsSayWhatIsWrongInOneLine) {
       {{"--check", "a", "--lag"}, "--lag needs a value"},
       {{"a.rwl"}, "unexpected argument a.rwl"},
       {{"--check", "a", "--format", "XX"}, "--format must be MR, IR, CR or CD"},
-      {{"--check", "a", "--segment", "49"}, "--segment must be an even number of years from 10 to 500"},
-      {{"--check", "a", "--segment", "8"}, "--segment must be an even number of years from 10 to 500"},
-      {{"--check", "a", "--segment", "5x"}, "--segment must be an even number of years from 10 to 500"},
+      {{"--check", "a", "--segment", "49"},
+       "--segment must be an even number of years from 10 to 500"},
+      {{"--check", "a", "--segment", "8"},
+       "--segment must be an even number of years from 10 to 500"},
+      {{"--check", "a", "--segment", "5x"},
+       "--segment must be an even number of years from 10 to 500"},
       {{"--check", "a", "--lag", "0"}, "--lag must be a whole number from 1 to 50"},
       {{"--check", "a", "--pcrit", "1"}, "--pcrit must be a number between 0 and 1"},
       {{"--check", "a", "--pcrit", "nan"}, "--pcrit must be a number between 0 and 1"},
@@ -93,8 +96,9 @@ class Program : public ::testing::Test {
   fs::path dir;
 
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("ringdate_cli_" + std::to_string(::getpid()) + "_" +
-                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() /
+          ("ringdate_cli_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
   }
@@ -102,7 +106,8 @@ class Program : public ::testing::Test {
 
   static std::string quoted(const std::string& s) { return "'" + s + "'"; }
   Run run(const std::vector<std::string>& args) const {
-    std::string cmd = "cd " + quoted(dir.string()) + " && " + quoted(testing_support::program_path());
+    std::string cmd =
+        "cd " + quoted(dir.string()) + " && " + quoted(testing_support::program_path());
     for (const std::string& a : args) cmd += " " + quoted(a);
     cmd += " < /dev/null > .out 2> .err";
     const int rc = std::system(cmd.c_str());
@@ -129,8 +134,9 @@ TEST_F(Program, AFlaggedFileReportsTheEditAndExitsOne) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find("Crossdating check of pine.rwl\n"), std::string::npos);
-  EXPECT_NE(r.out.find("\nPIN04A  missing ring at 1903: in the comparison choose I, year 1904, side B\n"),
-            std::string::npos)
+  EXPECT_NE(
+      r.out.find("\nPIN04A  missing ring at 1903: in the comparison choose I, year 1904, side B\n"),
+      std::string::npos)
       << r.out;
   // Nothing is written beside the data file.
   EXPECT_EQ(listing(), (std::vector<std::string>{"pine.rwl"}));
@@ -162,22 +168,27 @@ TEST_F(Program, FilesThatCannotBeReadExitTwoWithTheReasonOnTheErrorStream) {
   EXPECT_EQ(std::count(unsure.err.begin(), unsure.err.end(), '\n'), 1);
 
   // Two series 2100 years apart do not fit the store: the reader's refusal is the message.
-  std::ofstream(dir / "wide.rwl") << "AAA     1000   120   130   140   150   160   170   180   190   200   210\n"
-                                     "AAA     1010   220   999\n"
-                                     "BBB     3100   120   130   999\n";
+  std::ofstream(dir / "wide.rwl")
+      << "AAA     1000   120   130   140   150   160   170   180   190   200   210\n"
+         "AAA     1010   220   999\n"
+         "BBB     3100   120   130   999\n";
   const Run refused = run({"--check", "wide.rwl", "--format", "MR"});
   EXPECT_EQ(refused.status, 2);
   EXPECT_EQ(refused.out, "");
   EXPECT_FALSE(refused.err.empty());
-  EXPECT_NE(refused.err.find("maximum allowable number of years"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("maximum allowable number of years"), std::string::npos)
+      << refused.err;
 }
 
 TEST_F(Program, OneSeriesIsNotAnError) {
-  std::ofstream(dir / "one.rwl") << "ONE     1900   120   130   140   150   160   170   180   190   200   210\n"
-                                    "ONE     1910   220   999\n";
+  std::ofstream(dir / "one.rwl")
+      << "ONE     1900   120   130   140   150   160   170   180   190   200   210\n"
+         "ONE     1910   220   999\n";
   const Run r = run({"--check", "one.rwl", "--format", "mr"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("Crossdating needs at least two series; this file has one."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Crossdating needs at least two series; this file has one."),
+            std::string::npos)
+      << r.out;
 }
 
 TEST_F(Program, TablesMatchTheReferenceThroughTheReader) {
@@ -191,7 +202,8 @@ TEST_F(Program, TablesMatchTheReferenceThroughTheReader) {
     EXPECT_TRUE(fs::exists(dir / "tables" / name)) << name;
   }
   // series.csv: every number of the reference, within its tolerance.
-  std::ifstream got(dir / "tables" / "series.csv"), want(shared + "/reference/xdate/ca533/series.csv");
+  std::ifstream got(dir / "tables" / "series.csv"),
+      want(shared + "/reference/xdate/ca533/series.csv");
   std::string g, w;
   std::getline(got, g);
   std::getline(want, w);
@@ -215,7 +227,8 @@ TEST_F(Program, TablesMatchTheReferenceThroughTheReader) {
   }
   EXPECT_EQ(rows, 34);
   // segments.csv: the same flags and best lags row for row.
-  std::ifstream gseg(dir / "tables" / "segments.csv"), wseg(shared + "/reference/xdate/ca533/segments.csv");
+  std::ifstream gseg(dir / "tables" / "segments.csv"),
+      wseg(shared + "/reference/xdate/ca533/segments.csv");
   int segs = 0, flagged = 0;
   std::getline(gseg, g);
   std::getline(wseg, w);
@@ -253,8 +266,9 @@ class TypedEdit : public ::testing::Test {
   // PIN04A of the example file after typing `answers` in a comparison of it alone.
   xdate::SeriesInput typed(const std::vector<std::string>& answers) {
     auto store = std::make_unique<Store>();
-    EXPECT_EQ(read_data_file(testing_support::source_dir() + "/examples/pine.rwl", "", *store).result,
-              DataFileResult::read);
+    EXPECT_EQ(
+        read_data_file(testing_support::source_dir() + "/examples/pine.rwl", "", *store).result,
+        DataFileResult::read);
     const int32_t pin04a = 5;
     auto tsi1 = std::make_unique<Tsi1>();
     PickPass pass;
@@ -267,7 +281,8 @@ class TypedEdit : public ::testing::Test {
     NoDrawing drawer;
     Cmpplt cmpplt(session, drawer);
     tsi1->edyr = no_edit;
-    EXPECT_EQ(cmpplt(*tsi1, "pine.rwl", "DATA FILE", "YEARS", "MILLIMETERS"), CompareOutcome::edit_posted);
+    EXPECT_EQ(cmpplt(*tsi1, "pine.rwl", "DATA FILE", "YEARS", "MILLIMETERS"),
+              CompareOutcome::edit_posted);
     EXPECT_EQ(apply_edit(*store, *tsi1), EditCarry::carried);
     return xdate::series_of_store(*store)[pin04a - 1];
   }
@@ -290,7 +305,8 @@ TEST_F(TypedEdit, TheSuggestedInsertIsWhatTheLoopDoes) {
   const xdate::CheckResult r = xdate::run_check(all, xdate::Settings{});
   ASSERT_EQ(r.suggestions.size(), 1u);
   const xdate::Suggestion& g = r.suggestions[0];
-  const xdate::SeriesInput after = typed({"I", "1", std::to_string(g.edit.type_year()), std::string(1, g.side), ""});
+  const xdate::SeriesInput after =
+      typed({"I", "1", std::to_string(g.edit.type_year()), std::string(1, g.side), ""});
   xdate::SeriesInput want;
   ASSERT_TRUE(xdate::apply_edit(s, g.edit, want));
   EXPECT_EQ(after.first, want.first);

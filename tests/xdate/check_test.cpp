@@ -100,13 +100,15 @@ namespace {
 using namespace ringdate::xdate;
 
 TEST(Check, OneSeriesOrTooShortSeriesGiveNoStatisticsAndNoFlags) {
-  const CheckResult one = run_check({SeriesInput{"A", 1900, std::vector<double>(100, 1.0)}}, Settings{});
+  const CheckResult one =
+      run_check({SeriesInput{"A", 1900, std::vector<double>(100, 1.0)}}, Settings{});
   ASSERT_EQ(one.series.size(), 1u);
   EXPECT_FALSE(one.series[0].r.valid);
   EXPECT_EQ(one.flagged_segments(), 0);
-  const CheckResult shorts = run_check({SeriesInput{"A", 1900, {1.0, 2.0, 3.0}}, SeriesInput{"B", 1900, {}},
-                                        SeriesInput{"C", 1901, {1.0, -1.0, 2.0, 3.0, 1.0}}},
-                                       Settings{});
+  const CheckResult shorts =
+      run_check({SeriesInput{"A", 1900, {1.0, 2.0, 3.0}}, SeriesInput{"B", 1900, {}},
+                 SeriesInput{"C", 1901, {1.0, -1.0, 2.0, 3.0, 1.0}}},
+                Settings{});
   EXPECT_EQ(shorts.usable, 0);
   EXPECT_EQ(shorts.series[0].status, FilterStatus::too_short);
   EXPECT_EQ(shorts.series[1].status, FilterStatus::too_short);

@@ -19,7 +19,9 @@ TEST(Correlation, PearsonOverTheYearsBothHave) {
   double mx = 0, my = 0;
   for (int k = 0; k < 4; ++k) mx += xs[k] / 4, my += ys[k] / 4;
   double sxx = 0, syy = 0, sxy = 0;
-  for (int k = 0; k < 4; ++k) sxx += (xs[k] - mx) * (xs[k] - mx), syy += (ys[k] - my) * (ys[k] - my), sxy += (xs[k] - mx) * (ys[k] - my);
+  for (int k = 0; k < 4; ++k)
+    sxx += (xs[k] - mx) * (xs[k] - mx), syy += (ys[k] - my) * (ys[k] - my),
+        sxy += (xs[k] - mx) * (ys[k] - my);
   EXPECT_NEAR(c.r, sxy / std::sqrt(sxx * syy), 1e-12);
   // At lag 1 the series dated t meets b at t + 1.
   const Correlation l = correlate(a, b, 1900, 1905, 1);
@@ -39,7 +41,7 @@ TEST(Correlation, DegenerateCasesAreInvalidAndFinite) {
   const Track flat{1900, {1.0, 1.0, 1.0, 1.0}};
   const Track up{1900, {1.0, 2.0, 3.0, 4.0}};
   EXPECT_FALSE(correlate(flat, up).valid);
-  EXPECT_FALSE(correlate(up, Track{1900, {1.0, 2.0}}).valid);  // two pairs
+  EXPECT_FALSE(correlate(up, Track{1900, {1.0, 2.0}}).valid);       // two pairs
   EXPECT_FALSE(correlate(up, Track{2000, {1.0, 2.0, 3.0}}).valid);  // no overlap
   const Correlation perfect = correlate(up, up);
   ASSERT_TRUE(perfect.valid);

@@ -24,8 +24,9 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
   write_suggestions_csv(suggestions, r);
 
   const xdate_tables::Table s = xdate_tables::parse(series.str());
-  EXPECT_EQ(s.header, (std::vector<std::string>{"id", "first", "last", "n", "r", "p", "n_r", "tBP", "n_BP", "tHo",
-                                                "n_Ho", "glk", "n_glk", "ar_order", "flagged", "status"}));
+  EXPECT_EQ(s.header, (std::vector<std::string>{"id", "first", "last", "n", "r", "p", "n_r", "tBP",
+                                                "n_BP", "tHo", "n_Ho", "glk", "n_glk", "ar_order",
+                                                "flagged", "status"}));
   ASSERT_EQ(s.rows.size(), 7u);
   EXPECT_NEAR(s.num(0, "r"), r.series[0].r.r, 1e-9);
   EXPECT_EQ(s.cell(6, "r"), "NA");
@@ -33,15 +34,16 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
   EXPECT_NE(series.str().find("\"A,\"\"B\"\"\""), std::string::npos);  // quoted, quotes doubled
 
   const xdate_tables::Table g = xdate_tables::parse(segments.str());
-  EXPECT_EQ(g.header, (std::vector<std::string>{"id", "seg_start", "seg_end", "r", "p", "flagA", "best_lag", "r_best",
-                                                "flagB"}));
+  EXPECT_EQ(g.header, (std::vector<std::string>{"id", "seg_start", "seg_end", "r", "p", "flagA",
+                                                "best_lag", "r_best", "flagB"}));
   std::size_t tested = 0;
   for (const SeriesResult& x : r.series) tested += x.segments.size();
   EXPECT_EQ(g.rows.size(), tested);
 
   const xdate_tables::Table u = xdate_tables::parse(suggestions.str());
-  EXPECT_EQ(u.header, (std::vector<std::string>{"id", "kind", "year", "type_year", "side", "r_before", "r_after",
-                                                "flagged_before", "flagged_after"}));
+  EXPECT_EQ(u.header,
+            (std::vector<std::string>{"id", "kind", "year", "type_year", "side", "r_before",
+                                      "r_after", "flagged_before", "flagged_after"}));
   ASSERT_EQ(u.rows.size(), 1u);
   EXPECT_EQ(u.cell(0, "id"), "SYN101");
   EXPECT_EQ(u.cell(0, "kind"), "delete");

@@ -64,19 +64,24 @@ TEST(Filter, PrewhitenedValuesFollowTheModelAndLeaveTheFirstYearsOut) {
   ASSERT_EQ(f.status, FilterStatus::ok);
   EXPECT_EQ(f.values.first, 1700);
   ASSERT_EQ(f.values.v.size(), 200u);
-  for (int k = 0; k < f.ar_order; ++k) EXPECT_FALSE(present(f.values.v[static_cast<std::size_t>(k)]));
-  for (std::size_t k = static_cast<std::size_t>(f.ar_order); k < 200; ++k) EXPECT_TRUE(std::isfinite(f.values.v[k]));
+  for (int k = 0; k < f.ar_order; ++k)
+    EXPECT_FALSE(present(f.values.v[static_cast<std::size_t>(k)]));
+  for (std::size_t k = static_cast<std::size_t>(f.ar_order); k < 200; ++k)
+    EXPECT_TRUE(std::isfinite(f.values.v[k]));
   // The same model applied again gives the same values.
   const Filtered g = filter(series[0].first, series[0].values, f.model);
-  for (std::size_t k = static_cast<std::size_t>(f.ar_order); k < 200; ++k) EXPECT_NEAR(g.values.v[k], f.values.v[k], 1e-12);
+  for (std::size_t k = static_cast<std::size_t>(f.ar_order); k < 200; ++k)
+    EXPECT_NEAR(g.values.v[k], f.values.v[k], 1e-12);
 }
 
 TEST(Filter, SeriesItCannotFilterGetAStatusAndNoValues) {
   Filter filter;
   EXPECT_EQ(filter(1900, std::vector<double>{1.0, 2.0, 3.0}).status, FilterStatus::too_short);
   EXPECT_EQ(filter(1900, std::vector<double>{}).status, FilterStatus::too_short);
-  EXPECT_EQ(filter(1900, std::vector<double>{1.0, -2.0, 3.0, 1.0, 2.0}).status, FilterStatus::invalid);
-  EXPECT_EQ(filter(1900, std::vector<double>{1.0, NAN, 3.0, 1.0, 2.0}).status, FilterStatus::invalid);
+  EXPECT_EQ(filter(1900, std::vector<double>{1.0, -2.0, 3.0, 1.0, 2.0}).status,
+            FilterStatus::invalid);
+  EXPECT_EQ(filter(1900, std::vector<double>{1.0, NAN, 3.0, 1.0, 2.0}).status,
+            FilterStatus::invalid);
   EXPECT_EQ(filter(1, std::vector<double>(2001, 1.0)).status, FilterStatus::too_long);
 }
 

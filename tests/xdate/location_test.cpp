@@ -87,12 +87,14 @@ TEST(Location, RealSeriesWithAnInjectedErrorGetTheRightKindNearTheRightYear) {
     bool missing;
     int32_t offset;  // years after the series' first year + 60
   };
-  for (const Case c : {Case{3, true, 40}, Case{8, false, 25}, Case{15, true, 90}, Case{20, false, 70}}) {
+  for (const Case c :
+       {Case{3, true, 40}, Case{8, false, 25}, Case{15, true, 90}, Case{20, false, 70}}) {
     std::vector<SeriesInput> files = clean;
     const SeriesInput& s = clean[c.series];
     const int32_t year = s.first + 60 + c.offset;
     ASSERT_LT(year, s.last() - 60);
-    files[c.series] = c.missing ? xdate_synthetic::without_ring(s, year) : xdate_synthetic::with_split_ring(s, year);
+    files[c.series] = c.missing ? xdate_synthetic::without_ring(s, year)
+                                : xdate_synthetic::with_split_ring(s, year);
     const CheckResult r = run_check(files, Settings{});
     const Suggestion* got = suggestion_for(r, static_cast<int32_t>(c.series));
     ASSERT_NE(got, nullptr) << s.id;
@@ -108,7 +110,8 @@ TEST(Location, CheapScoresPeakAtTheShift) {
   Track m{1900, std::vector<double>(100)};
   for (double& v : m.v) v = rnd.normal();
   Track f{1901, std::vector<double>(99)};
-  for (int32_t y = 1901; y <= 1999; ++y) f.v[static_cast<std::size_t>(y - 1901)] = y <= 1950 ? m.at(y - 1) : m.at(y);
+  for (int32_t y = 1901; y <= 1999; ++y)
+    f.v[static_cast<std::size_t>(y - 1901)] = y <= 1950 ? m.at(y - 1) : m.at(y);
   const std::vector<double> c = Locator::cheap_scores(f, m, EditKind::insert);
   const auto best = std::max_element(c.begin(), c.end(), [](double a, double b) {
     return present(a) ? present(b) && a < b : present(b);

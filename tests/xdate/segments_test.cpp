@@ -36,7 +36,8 @@ TEST(Segments, OnlySegmentsWithAllValuesAreTested) {
   Track m{1890, std::vector<double>(120, 0.0)};
   xdate_synthetic::Random rnd(5);
   for (double& v : m.v) v = rnd.normal();
-  for (int32_t y = 1900; y <= 1999; ++y) f.v[static_cast<std::size_t>(y - 1900)] = m.at(y) + 0.5 * rnd.normal();
+  for (int32_t y = 1900; y <= 1999; ++y)
+    f.v[static_cast<std::size_t>(y - 1900)] = m.at(y) + 0.5 * rnd.normal();
   f.v[60] = absent;  // 1960
   const SegmentGrid grid = SegmentGrid::of(1890, 2009, 50);
   const std::vector<SegmentResult> s = test_segments(f, m, grid, Settings{});

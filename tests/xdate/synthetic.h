@@ -32,8 +32,8 @@ class Random {
 
 // `count` series over first..last (each starting a few years later than the one before),
 // widths in mm rounded to hundredths.
-inline std::vector<ringdate::xdate::SeriesInput> forest(int count, int32_t first, int32_t last, double noise = 0.25,
-                                                        uint32_t seed = 7) {
+inline std::vector<ringdate::xdate::SeriesInput> forest(int count, int32_t first, int32_t last,
+                                                        double noise = 0.25, uint32_t seed = 7) {
   Random rnd(seed);
   std::vector<double> common(static_cast<std::size_t>(last - first + 1));
   for (double& c : common) c = rnd.normal();
@@ -45,7 +45,8 @@ inline std::vector<ringdate::xdate::SeriesInput> forest(int count, int32_t first
     for (int32_t y = x.first; y <= last; ++y) {
       const double age = y - x.first;
       const double trend = 0.4 + 1.6 * std::exp(-age / 80.0);
-      const double v = trend * std::exp(0.35 * common[static_cast<std::size_t>(y - first)] + noise * rnd.normal());
+      const double v = trend * std::exp(0.35 * common[static_cast<std::size_t>(y - first)] +
+                                        noise * rnd.normal());
       x.values.push_back(std::round(v * 100.0) / 100.0);
     }
     out.push_back(std::move(x));
@@ -54,7 +55,8 @@ inline std::vector<ringdate::xdate::SeriesInput> forest(int count, int32_t first
 }
 
 // The series with the ring of `year` removed, the outer year kept.
-inline ringdate::xdate::SeriesInput without_ring(const ringdate::xdate::SeriesInput& s, int32_t year) {
+inline ringdate::xdate::SeriesInput without_ring(const ringdate::xdate::SeriesInput& s,
+                                                 int32_t year) {
   ringdate::xdate::SeriesInput out = s;
   out.values.erase(out.values.begin() + (year - s.first));
   out.first = s.first + 1;
@@ -63,7 +65,8 @@ inline ringdate::xdate::SeriesInput without_ring(const ringdate::xdate::SeriesIn
 
 // The series with the ring of `year` split in two, the outer year kept: the inner part is
 // dated year - 1.
-inline ringdate::xdate::SeriesInput with_split_ring(const ringdate::xdate::SeriesInput& s, int32_t year) {
+inline ringdate::xdate::SeriesInput with_split_ring(const ringdate::xdate::SeriesInput& s,
+                                                    int32_t year) {
   ringdate::xdate::SeriesInput out = s;
   const auto k = static_cast<std::size_t>(year - s.first);
   const double w = out.values[k];

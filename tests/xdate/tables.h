@@ -30,7 +30,9 @@ struct Table {
     if (k < 0 || static_cast<std::size_t>(k) >= rows[row].size()) return none;
     return rows[row][static_cast<std::size_t>(k)];
   }
-  double num(std::size_t row, const std::string& name) const { return std::strtod(cell(row, name).c_str(), nullptr); }
+  double num(std::size_t row, const std::string& name) const {
+    return std::strtod(cell(row, name).c_str(), nullptr);
+  }
 };
 
 inline std::vector<std::string> split(const std::string& line) {
@@ -39,7 +41,8 @@ inline std::vector<std::string> split(const std::string& line) {
   std::stringstream ss(line);
   while (std::getline(ss, cell, ',')) {
     if (!cell.empty() && cell.back() == '\r') cell.pop_back();
-    if (cell.size() >= 2 && cell.front() == '"' && cell.back() == '"') cell = cell.substr(1, cell.size() - 2);
+    if (cell.size() >= 2 && cell.front() == '"' && cell.back() == '"')
+      cell = cell.substr(1, cell.size() - 2);
     cells.push_back(cell);
   }
   return cells;
@@ -71,7 +74,8 @@ inline std::vector<ringdate::xdate::SeriesInput> series_of(const Table& t) {
   for (std::size_t c = 1; c < t.header.size(); ++c) {
     ringdate::xdate::SeriesInput s;
     s.id = t.header[c];
-    if (s.id.size() > 1 && s.id[0] == 'X' && std::isdigit(static_cast<unsigned char>(s.id[1]))) s.id = s.id.substr(1);
+    if (s.id.size() > 1 && s.id[0] == 'X' && std::isdigit(static_cast<unsigned char>(s.id[1])))
+      s.id = s.id.substr(1);
     for (const auto& row : t.rows) {
       if (c >= row.size() || row[c] == "NA" || row[c].empty()) continue;
       const int year = std::atoi(row[0].c_str());
