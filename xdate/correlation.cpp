@@ -14,10 +14,14 @@ using Policy = boost::math::policies::policy<boost::math::policies::promote_doub
 using StudentsT = boost::math::students_t_distribution<double, Policy>;
 
 // r from centred sums; invalid when a side is constant or there are fewer than 3 pairs.
-Correlation from_centred(int32_t n, double sxx, double syy, double sxy) {
+// A side varies when its sum of squares about the mean is more than rounding of the sum of
+// squares of its values: a constant side left with a rounding residue has no correlation.
+bool varies(double centred, double raw) { return centred > 1e-12 * raw; }
+
+Correlation from_centred(int32_t n, double sxx, double syy, double sxy, double rxx, double ryy) {
   Correlation c;
   c.n = n;
-  if (n < 3 || !(sxx > 0.0) || !(syy > 0.0)) return c;
+  if (n < 3 || !varies(sxx, rxx) || !varies(syy, ryy)) return c;
   const double r = sxy / std::sqrt(sxx * syy);
   if (!std::isfinite(r)) return c;
   c.r = std::clamp(r, -1.0, 1.0);
@@ -78,7 +82,7 @@ Correlation PairSums::result() const {
   const double cxx = sxx - sx * sx / n;
   const double cyy = syy - sy * sy / n;
   const double cxy = sxy - sx * sy / n;
-  return from_centred(static_cast<int32_t>(n), cxx, cyy, cxy);
+  return from_centred(static_cast<int32_t>(n), cxx, cyy, cxy, sxx, syy);
 }
 
 Correlation correlate(const Track& a, const Track& b, int32_t from, int32_t to, int32_t lag) {
@@ -96,15 +100,17 @@ Correlation correlate(const Track& a, const Track& b, int32_t from, int32_t to, 
   }
   if (n < 3) return Correlation{n, 0.0, false};
   const double ma = sa / n, mb = sb / n;
-  double sxx = 0.0, syy = 0.0, sxy = 0.0;
+  double sxx = 0.0, syy = 0.0, sxy = 0.0, rxx = 0.0, ryy = 0.0;
   for (int32_t t = from; t <= to; ++t) {
     const double x = a.at(t), y = b.at(t + lag);
     if (!present(x) || !present(y)) continue;
+    rxx += x * x;
+    ryy += y * y;
     sxx += (x - ma) * (x - ma);
     syy += (y - mb) * (y - mb);
     sxy += (x - ma) * (y - mb);
   }
-  return from_centred(n, sxx, syy, sxy);
+  return from_centred(n, sxx, syy, sxy, rxx, ryy);
 }
 
 Correlation correlate(const Track& a, const Track& b) {

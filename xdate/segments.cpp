@@ -88,11 +88,14 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
     double mean = 0.0;
     for (double x : dx) mean += x;
     mean /= n;
-    double sxx = 0.0;
+    double sxx = 0.0, rxx = 0.0;
     for (double& x : dx) {
+      rxx += x * x;
       x -= mean;
       sxx += x * x;
     }
+    // A constant segment (left with a rounding residue) has no correlation.
+    if (!(sxx > 1e-12 * rxx)) sxx = 0.0;
     s.by_lag.assign(static_cast<std::size_t>(2 * L + 1), absent);
     bool any = false;
     for (int32_t lag = -L; lag <= L; ++lag) {

@@ -39,6 +39,9 @@ TEST(Correlation, TValueAndOneSidedP) {
 
 TEST(Correlation, DegenerateCasesAreInvalidAndFinite) {
   const Track flat{1900, {1.0, 1.0, 1.0, 1.0}};
+  // Constant values whose mean does not come out exact leave only a rounding residue.
+  const Track tenths{1900, {0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1}};
+  EXPECT_FALSE(correlate(tenths, Track{1900, {1, 2, 3, 4, 5, 6, 7}}).valid);
   const Track up{1900, {1.0, 2.0, 3.0, 4.0}};
   EXPECT_FALSE(correlate(flat, up).valid);
   EXPECT_FALSE(correlate(up, Track{1900, {1.0, 2.0}}).valid);       // two pairs
