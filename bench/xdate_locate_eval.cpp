@@ -7,7 +7,15 @@
 //
 // Prints the share of injected errors for which the suggestion is of the right kind, at the
 // exact year, within 2 and within 5 years (a series without a suggestion counts as wrong),
-// and the number of suggestions for series without a flagged segment (must be 0).
+// over every injected error and over those that left a flagged segment (only a flagged
+// series gets a suggestion), and the number of suggestions for the series without a flagged
+// segment as read (must be 0). The right edit for a removed ring of year Y is an insert at Y
+// (typed I, Y + 1, B); for a ring of year Y split in two (its inner part then dated Y - 1,
+// every earlier ring one year earlier) a delete of Y - 1 (typed D, Y - 1, B); deleting the
+// outer part instead would restore the dating as well and counts as one year off.
+// --half odd|even keeps every other file (for tuning on one half and checking on the other);
+// --verbose prints one line per injected error. Default folders: ../shared/data/real and its
+// study/ beside the checkout.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -194,27 +202,16 @@ int main(int argc, char** argv) {
           t.within5 = d <= 5;
         }
       }
-      int32_t cheap_year = 0;
-      {
-        const std::vector<double> c = Locator::cheap_scores(
-            f.values, masters[static_cast<std::size_t>(i)].filtered, want_kind);
-        double b = -2;
-        for (std::size_t k = 0; k < c.size(); ++k)
-          if (present(c[k]) && c[k] > b) {
-            b = c[k];
-            cheap_year = f.values.first + static_cast<int32_t>(k);
-          }
-      }
       if (o.verbose) {
         const std::optional<Suggestion> seen = before.flagged ? locate.considered() : std::nullopt;
         std::printf(
-            "%-40s %-8s %s %5d%s -> %s %5d  cheap %5d r %.3f -> %.3f  flags %d -> %d %s\n",
+            "%-40s %-8s %s %5d%s -> %s %5d  r %.3f -> %.3f  flags %d -> %d %s\n",
             std::filesystem::path(paths[fi]).filename().string().c_str(), s.id.c_str(),
             remove ? "missing" : "false  ", want_year, narrow ? "n" : " ",
             seen ? (seen->edit.kind == EditKind::insert ? (got ? "I" : "i") : (got ? "D" : "d"))
                  : "-",
-            seen ? seen->edit.year : 0, cheap_year, before.r.r, seen ? seen->r_after : 0.0,
-            before.flagged, seen ? seen->flagged_after : 0, before.flagged ? "" : "not flagged");
+            seen ? seen->edit.year : 0, before.r.r, seen ? seen->r_after : 0.0, before.flagged,
+            seen ? seen->flagged_after : 0, before.flagged ? "" : "not flagged");
       }
       (remove ? ins : del).add(t);
       all.add(t);
