@@ -1,0 +1,242 @@
+#include "app/cli.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <ostream>
+
+#include "core/store.h"
+#include "main/datafile.h"
+#include "xdate/check.h"
+#include "xdate/csv.h"
+#include "xdate/report.h"
+#include "xdate/store_input.h"
+
+namespace ringdate::app {
+
+namespace {
+
+constexpr int32_t min_segment = 10, max_segment = 500, max_lag = 50;
+
+std::string upper(std::string_view s) {
+  std::string u(s);
+  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return u;
+}
+
+bool read_int(std::string_view s, int32_t& v) {
+  const auto got = std::from_chars(s.data(), s.data() + s.size(), v);
+  return got.ec == std::errc{} && got.ptr == s.data() + s.size();
+}
+
+bool read_real(std::string_view s, double& v) {
+  const auto got = std::from_chars(s.data(), s.data() + s.size(), v);
+  return got.ec == std::errc{} && got.ptr == s.data() + s.size();
+}
+
+Parsed usage(std::string message) {
+  Parsed p;
+  p.command = Command::usage_error;
+  p.error = std::move(message);
+  return p;
+}
+
+// Applies one option with its value; an error message, or empty.
+std::string apply(std::string_view name, std::string_view value, CheckOptions& o) {
+  if (name == "--check") {
+    if (value.empty()) return "--check needs a file name";
+    o.file = std::string(value);
+  } else if (name == "--format") {
+    const std::string f = upper(value);
+    if (f != "MR" && f != "IR" && f != "CR" && f != "CD")
+      return "--format must be MR, IR, CR or CD";
+    o.format = f;
+  } else if (name == "--segment") {
+    int32_t v = 0;
+    if (!read_int(value, v) || v < min_segment || v > max_segment || v % 2 != 0) {
+      return "--segment must be an even number of years from 10 to 500";
+    }
+    o.settings.segment = v;
+  } else if (name == "--lag") {
+    int32_t v = 0;
+    if (!read_int(value, v) || v < 1 || v > max_lag)
+      return "--lag must be a whole number from 1 to 50";
+    o.settings.lag = v;
+  } else if (name == "--pcrit") {
+    double v = 0.0;
+    if (!read_real(value, v) || !(v > 0.0 && v < 1.0))
+      return "--pcrit must be a number between 0 and 1";
+    o.settings.pcrit = v;
+  } else if (name == "--csv") {
+    if (value.empty()) return "--csv needs a folder";
+    o.csv_dir = std::string(value);
+  }
+  return {};
+}
+
+bool takes_value(std::string_view name) {
+  return name == "--check" || name == "--format" || name == "--segment" || name == "--lag" ||
+         name == "--pcrit" || name == "--csv";
+}
+
+bool write_table(const std::filesystem::path& path,
+                 void (*write)(std::ostream&, const xdate::CheckResult&),
+                 const xdate::CheckResult& result) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  if (!f) return false;
+  write(f, result);
+  f.flush();
+  return static_cast<bool>(f);
+}
+
+bool write_tables(const std::string& dir, const xdate::CheckResult& result, std::ostream& err) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  const std::filesystem::path d(dir);
+  const struct {
+    const char* name;
+    void (*write)(std::ostream&, const xdate::CheckResult&);
+  } tables[] = {{"series.csv", xdate::write_series_csv},
+                {"segments.csv", xdate::write_segments_csv},
+                {"suggestions.csv", xdate::write_suggestions_csv}};
+  for (const auto& t : tables) {
+    if (!write_table(d / t.name, t.write, result)) {
+      err << "ringdate: cannot write " << (d / t.name).string() << '\n';
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+Parsed parse_arguments(std::span<const std::string_view> args) {
+  Parsed p;
+  if (args.empty()) return p;
+  bool help = false, version = false, seen_check = false;
+  std::vector<std::string> given;
+  for (std::size_t k = 0; k < args.size(); ++k) {
+    std::string_view arg = args[k];
+    std::string_view name = arg, value;
+    bool inline_value = false;
+    if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      inline_value = true;
+    }
+    if (name == "--help" || name == "-h") {
+      if (inline_value) return usage("--help takes no value");
+      help = true;
+      continue;
+    }
+    if (name == "--version") {
+      if (inline_value) return usage("--version takes no value");
+      version = true;
+      continue;
+    }
+    if (!takes_value(name)) {
+      if (name.starts_with("-")) return usage("unknown option " + std::string(name));
+      return usage("unexpected argument " + std::string(arg));
+    }
+    if (std::find(given.begin(), given.end(), std::string(name)) != given.end()) {
+      return usage(std::string(name) + " given twice");
+    }
+    given.emplace_back(name);
+    if (!inline_value) {
+      if (k + 1 >= args.size()) return usage(std::string(name) + " needs a value");
+      value = args[++k];
+    }
+    if (std::string e = apply(name, value, p.check); !e.empty()) return usage(e);
+    seen_check = seen_check || name == "--check";
+  }
+  if (help) {
+    p.command = Command::help;
+  } else if (version) {
+    p.command = Command::version;
+  } else if (!seen_check) {
+    return usage("the options need --check FILE");
+  } else {
+    p.command = Command::check;
+  }
+  return p;
+}
+
+std::string help_text() {
+  return "Usage: ringdate                 examine and correct tree-ring series in a dialogue\n"
+         "       ringdate --check FILE [--format MR|IR|CR|CD] [--segment 50] [--lag 10]\n"
+         "                [--pcrit 0.01] [--csv DIR]\n"
+         "       ringdate --help | --version\n"
+         "\n"
+         "--check FILE   crossdate every series of FILE against the others and report\n"
+         "               flagged segments and the edit that fixes each dating error\n"
+         "--format       the file's format (Tucson measurements MR, Tucson indices IR,\n"
+         "               UEA CRU indices CR, compact CD); guessed from the file if omitted\n"
+         "--segment N    segment length in years, lagged by half of it (default 50)\n"
+         "--lag N        largest lag tried either way (default 10)\n"
+         "--pcrit P      critical one-sided p of a segment's correlation (default 0.01)\n"
+         "--csv DIR      also write series.csv, segments.csv and suggestions.csv in DIR\n"
+         "\n"
+         "Exit status of --check: 0 nothing flagged, 1 segments flagged, 2 usage error or\n"
+         "a file that cannot be read.\n";
+}
+
+std::string version_text() { return "ringdate 1.1\n"; }
+
+int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err) {
+  auto store = std::make_unique<Store>();
+  const DataFileReading reading = read_data_file(options.file, options.format, *store);
+  switch (reading.result) {
+    case DataFileResult::read:
+      break;
+    case DataFileResult::not_found:
+      err << "ringdate: cannot open " << options.file << '\n';
+      return exit_failure;
+    case DataFileResult::unknown_format:
+      err << "ringdate: unknown format " << options.format << "; use --format MR, IR, CR or CD\n";
+      return exit_failure;
+    case DataFileResult::cannot_settle:
+      err << "ringdate: cannot tell the format of " << options.file
+          << "; name it with --format MR|IR|CR|CD\n";
+      return exit_failure;
+    case DataFileResult::refused:
+      if (reading.refusal) {
+        err << reading.refusal->text();
+        if (!reading.refusal->text().empty() && reading.refusal->text().back() != '\n') err << '\n';
+      } else {
+        err << "ringdate: " << options.file << " cannot be read\n";
+      }
+      return exit_failure;
+  }
+  std::vector<xdate::SeriesInput> series = xdate::series_of_store(*store);
+  store.reset();
+  const xdate::CheckResult result = xdate::run_check(std::move(series), options.settings);
+  xdate::write_report(out, xdate::ReportHeader{options.file, reading.mode, reading.guessed},
+                      result);
+  out.flush();
+  if (options.csv_dir && !write_tables(*options.csv_dir, result, err)) return exit_failure;
+  return result.flagged_segments() > 0 ? exit_flagged : exit_clean;
+}
+
+int run_command(const Parsed& parsed, std::ostream& out, std::ostream& err) {
+  switch (parsed.command) {
+    case Command::help:
+      out << help_text();
+      return exit_clean;
+    case Command::version:
+      out << version_text();
+      return exit_clean;
+    case Command::check:
+      return run_check(parsed.check, out, err);
+    case Command::usage_error:
+      err << "ringdate: " << parsed.error << " (see ringdate --help)\n";
+      return exit_failure;
+    case Command::dialogue:
+      break;
+  }
+  return exit_failure;
+}
+
+}  // namespace ringdate::app

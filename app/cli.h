@@ -1,0 +1,50 @@
+// The command line of the program: with no arguments the dialogue; otherwise the check mode
+// (`--check FILE`), `--help` or `--version`. Parsing and the check run are plain functions
+// over streams, so that tests drive them without a process.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "xdate/series.h"
+
+namespace ringdate::app {
+
+// Exit statuses of the command-line modes.
+constexpr int exit_clean = 0;    // no flagged segment (or help, version)
+constexpr int exit_flagged = 1;  // something flagged
+constexpr int exit_failure = 2;  // usage error, unreadable file, unwritable tables
+
+struct CheckOptions {
+  std::string file;
+  std::string format;  // "MR", "IR", "CR", "CD", or empty for the automatic guess
+  xdate::Settings settings;
+  std::optional<std::string> csv_dir;
+};
+
+enum class Command { dialogue, check, help, version, usage_error };
+
+struct Parsed {
+  Command command = Command::dialogue;
+  CheckOptions check;
+  std::string error;  // for usage_error: one line, without the program name
+};
+
+// The arguments after the program name.
+Parsed parse_arguments(std::span<const std::string_view> args);
+
+// The text of --help and of --version.
+std::string help_text();
+std::string version_text();
+
+// Reads the file, checks it, writes the report to `out` and the tables to the CSV folder;
+// a reader's refusal and other failures go to `err`. Returns the exit status.
+int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err);
+
+// Runs a parsed command line other than the dialogue. Returns the exit status.
+int run_command(const Parsed& parsed, std::ostream& out, std::ostream& err);
+
+}  // namespace ringdate::app

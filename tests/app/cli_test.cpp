@@ -1,0 +1,326 @@
+#include "app/cli.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/store.h"
+#include "main/datafile.h"
+#include "main/edit.h"
+#include "main/picking.h"
+#include "plot/cmpplt.h"
+#include "support/test_support.h"
+#include "xdate/check.h"
+#include "xdate/location.h"
+#include "xdate/store_input.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ringdate;
+using app::Command;
+
+app::Parsed parse(std::vector<std::string_view> args) { return app::parse_arguments(args); }
+
+TEST(Arguments, CommandsAndDefaults) {
+  EXPECT_EQ(parse({}).command, Command::dialogue);
+  EXPECT_EQ(parse({"--help"}).command, Command::help);
+  EXPECT_EQ(parse({"--version"}).command, Command::version);
+  const app::Parsed p = parse({"--check", "a.rwl"});
+  ASSERT_EQ(p.command, Command::check);
+  EXPECT_EQ(p.check.file, "a.rwl");
+  EXPECT_EQ(p.check.format, "");
+  EXPECT_EQ(p.check.settings.segment, 50);
+  EXPECT_EQ(p.check.settings.lag, 10);
+  EXPECT_EQ(p.check.settings.pcrit, 0.01);
+  EXPECT_FALSE(p.check.csv_dir);
+}
+
+TEST(Arguments, EveryOptionWithItsValue) {
+  const app::Parsed p = parse({"--format=cd", "--check", "a b.rwl", "--segment", "40", "--lag=5",
+                               "--pcrit", "0.05", "--csv", "out"});
+  ASSERT_EQ(p.command, Command::check) << p.error;
+  EXPECT_EQ(p.check.file, "a b.rwl");
+  EXPECT_EQ(p.check.format, "CD");
+  EXPECT_EQ(p.check.settings.segment, 40);
+  EXPECT_EQ(p.check.settings.lag, 5);
+  EXPECT_EQ(p.check.settings.pcrit, 0.05);
+  EXPECT_EQ(p.check.csv_dir.value_or(""), "out");
+}
+
+TEST(Arguments, UsageErrorsSayWhatIsWrongInOneLine) {
+  const std::vector<std::pair<std::vector<std::string_view>, std::string>> cases = {
+      {{"--frobnicate"}, "unknown option --frobnicate"},
+      {{"--check"}, "--check needs a value"},
+      {{"--check", "a", "--lag"}, "--lag needs a value"},
+      {{"a.rwl"}, "unexpected argument a.rwl"},
+      {{"--check", "a", "--format", "XX"}, "--format must be MR, IR, CR or CD"},
+      {{"--check", "a", "--segment", "49"},
+       "--segment must be an even number of years from 10 to 500"},
+      {{"--check", "a", "--segment", "8"},
+       "--segment must be an even number of years from 10 to 500"},
+      {{"--check", "a", "--segment", "5x"},
+       "--segment must be an even number of years from 10 to 500"},
+      {{"--check", "a", "--lag", "0"}, "--lag must be a whole number from 1 to 50"},
+      {{"--check", "a", "--pcrit", "1"}, "--pcrit must be a number between 0 and 1"},
+      {{"--check", "a", "--pcrit", "nan"}, "--pcrit must be a number between 0 and 1"},
+      {{"--check", "a", "--check", "b"}, "--check given twice"},
+      {{"--lag", "5"}, "the options need --check FILE"},
+      {{"--help=yes"}, "--help takes no value"},
+  };
+  for (const auto& [args, message] : cases) {
+    const app::Parsed p = parse(args);
+    EXPECT_EQ(p.command, Command::usage_error) << message;
+    EXPECT_EQ(p.error, message);
+  }
+  std::ostringstream out, err;
+  EXPECT_EQ(app::run_command(parse({"--bad"}), out, err), app::exit_failure);
+  EXPECT_EQ(err.str(), "ringdate: unknown option --bad (see ringdate --help)\n");
+  EXPECT_EQ(out.str(), "");
+}
+
+// The built program run with arguments in a scratch folder.
+class Program : public ::testing::Test {
+ protected:
+  struct Run {
+    int status = -1;
+    std::string out, err;
+  };
+  fs::path dir;
+
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("ringdate_cli_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  static std::string quoted(const std::string& s) { return "'" + s + "'"; }
+  Run run(const std::vector<std::string>& args) const {
+    std::string cmd =
+        "cd " + quoted(dir.string()) + " && " + quoted(testing_support::program_path());
+    for (const std::string& a : args) cmd += " " + quoted(a);
+    cmd += " < /dev/null > .out 2> .err";
+    const int rc = std::system(cmd.c_str());
+    Run r;
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = testing_support::slurp((dir / ".out").string());
+    r.err = testing_support::slurp((dir / ".err").string());
+    fs::remove(dir / ".out");
+    fs::remove(dir / ".err");
+    return r;
+  }
+  static std::string pine() { return testing_support::source_dir() + "/examples/pine.rwl"; }
+  std::vector<std::string> listing() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(Program, AFlaggedFileReportsTheEditAndExitsOne) {
+  fs::copy_file(pine(), dir / "pine.rwl");
+  const Run r = run({"--check", "pine.rwl"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("Crossdating check of pine.rwl\n"), std::string::npos);
+  EXPECT_NE(
+      r.out.find("\nPIN04A  missing ring at 1903: in the comparison choose I, year 1904, side B\n"),
+      std::string::npos)
+      << r.out;
+  // Nothing is written beside the data file.
+  EXPECT_EQ(listing(), (std::vector<std::string>{"pine.rwl"}));
+}
+
+TEST_F(Program, HelpVersionAndUsageErrors) {
+  const Run help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out, app::help_text());
+  const Run version = run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, app::version_text());
+  const Run bad = run({"--check", "x.rwl", "--segment"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.err, "ringdate: --segment needs a value (see ringdate --help)\n");
+}
+
+TEST_F(Program, FilesThatCannotBeReadExitTwoWithTheReasonOnTheErrorStream) {
+  const Run missing = run({"--check", "nothere.rwl"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "ringdate: cannot open nothere.rwl\n");
+
+  std::ofstream(dir / "notes.txt") << "shopping list\neggs\nmilk\n";
+  const Run unsure = run({"--check", "notes.txt"});
+  EXPECT_EQ(unsure.status, 2);
+  EXPECT_NE(unsure.err.find("--format"), std::string::npos);
+  EXPECT_EQ(std::count(unsure.err.begin(), unsure.err.end(), '\n'), 1);
+
+  // Two series 2100 years apart do not fit the store: the reader's refusal is the message.
+  std::ofstream(dir / "wide.rwl")
+      << "AAA     1000   120   130   140   150   160   170   180   190   200   210\n"
+         "AAA     1010   220   999\n"
+         "BBB     3100   120   130   999\n";
+  const Run refused = run({"--check", "wide.rwl", "--format", "MR"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_FALSE(refused.err.empty());
+  EXPECT_NE(refused.err.find("maximum allowable number of years"), std::string::npos)
+      << refused.err;
+}
+
+TEST_F(Program, OneSeriesIsNotAnError) {
+  std::ofstream(dir / "one.rwl")
+      << "ONE     1900   120   130   140   150   160   170   180   190   200   210\n"
+         "ONE     1910   220   999\n";
+  const Run r = run({"--check", "one.rwl", "--format", "mr"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Crossdating needs at least two series; this file has one."),
+            std::string::npos)
+      << r.out;
+}
+
+TEST_F(Program, TablesMatchTheReferenceThroughTheReader) {
+  const std::string shared = testing_support::shared_dir();
+  if (shared.empty()) GTEST_SKIP() << "../shared is absent";
+  const Run clean = run({"--check", shared + "/data/real/co021.rwl"});
+  EXPECT_EQ(clean.status, 0);
+  const Run r = run({"--check", shared + "/data/real/ca533.rwl", "--csv", "tables"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  for (const char* name : {"series.csv", "segments.csv", "suggestions.csv"}) {
+    EXPECT_TRUE(fs::exists(dir / "tables" / name)) << name;
+  }
+  // series.csv: every number of the reference, within its tolerance.
+  std::ifstream got(dir / "tables" / "series.csv"),
+      want(shared + "/reference/xdate/ca533/series.csv");
+  std::string g, w;
+  std::getline(got, g);
+  std::getline(want, w);
+  EXPECT_EQ(g.substr(0, w.size()), w);
+  int rows = 0;
+  while (std::getline(want, w)) {
+    ASSERT_TRUE(std::getline(got, g));
+    std::stringstream gs(g), ws(w);
+    std::string gc, wc;
+    for (int col = 0; std::getline(ws, wc, ','); ++col) {
+      ASSERT_TRUE(std::getline(gs, gc, ','));
+      if (col == 0) {
+        EXPECT_EQ(gc, wc);
+      } else if (col == 5) {  // p
+        EXPECT_NEAR(std::stod(gc), std::stod(wc), std::max(1e-12, 1e-4 * std::stod(wc))) << w;
+      } else {
+        EXPECT_NEAR(std::stod(gc), std::stod(wc), 1e-4) << w << " column " << col;
+      }
+    }
+    ++rows;
+  }
+  EXPECT_EQ(rows, 34);
+  // segments.csv: the same flags and best lags row for row.
+  std::ifstream gseg(dir / "tables" / "segments.csv"),
+      wseg(shared + "/reference/xdate/ca533/segments.csv");
+  int segs = 0, flagged = 0;
+  std::getline(gseg, g);
+  std::getline(wseg, w);
+  while (std::getline(wseg, w)) {
+    ASSERT_TRUE(std::getline(gseg, g));
+    auto fields = [](const std::string& line) {
+      std::vector<std::string> f;
+      std::stringstream ss(line);
+      std::string c;
+      while (std::getline(ss, c, ',')) f.push_back(c);
+      return f;
+    };
+    const auto gf = fields(g), wf = fields(w);
+    ASSERT_GE(gf.size(), 9u);
+    EXPECT_EQ(gf[0], wf[0]);
+    EXPECT_EQ(gf[1], wf[1]);
+    EXPECT_EQ(gf[5], wf[5]) << w;
+    EXPECT_EQ(gf[6], wf[6]) << w;
+    EXPECT_EQ(gf[8], wf[8]) << w;
+    flagged += (wf[5] == "TRUE") + (wf[8] == "TRUE");
+    ++segs;
+  }
+  EXPECT_FALSE(std::getline(gseg, g));
+  EXPECT_EQ(flagged, 24);  // 16 A and 8 B
+}
+
+// Typing the suggestion in the comparison loop makes exactly the edit the check scored.
+class TypedEdit : public ::testing::Test {
+ protected:
+  struct NoDrawing : Drawer {
+    void cmpdrw(const PlotRecords&, const Tsi1&) override {}
+    void finish() override {}
+  };
+
+  // PIN04A of the example file after typing `answers` in a comparison of it alone.
+  xdate::SeriesInput typed(const std::vector<std::string>& answers) {
+    auto store = std::make_unique<Store>();
+    EXPECT_EQ(
+        read_data_file(testing_support::source_dir() + "/examples/pine.rwl", "", *store).result,
+        DataFileResult::read);
+    const int32_t pin04a = 5;
+    auto tsi1 = std::make_unique<Tsi1>();
+    PickPass pass;
+    begin_pass(*tsi1, pass);
+    EXPECT_TRUE(add_pick(*store, *tsi1, pass, pin04a));
+    close_pass(*store, *tsi1, pass);
+    testing_support::ScriptConsole console(answers);
+    testing_support::MemoryFileSystem files;
+    recio::Session session(console, files);
+    NoDrawing drawer;
+    Cmpplt cmpplt(session, drawer);
+    tsi1->edyr = no_edit;
+    EXPECT_EQ(cmpplt(*tsi1, "pine.rwl", "DATA FILE", "YEARS", "MILLIMETERS"),
+              CompareOutcome::edit_posted);
+    EXPECT_EQ(apply_edit(*store, *tsi1), EditCarry::carried);
+    return xdate::series_of_store(*store)[pin04a - 1];
+  }
+  static xdate::SeriesInput as_read() {
+    auto store = std::make_unique<Store>();
+    read_data_file(testing_support::source_dir() + "/examples/pine.rwl", "", *store);
+    return xdate::series_of_store(*store)[4];
+  }
+};
+
+TEST_F(TypedEdit, TheSuggestedInsertIsWhatTheLoopDoes) {
+  const xdate::SeriesInput s = as_read();
+  ASSERT_EQ(s.id, "PIN04A");
+  std::vector<xdate::SeriesInput> all;
+  {
+    auto store = std::make_unique<Store>();
+    read_data_file(testing_support::source_dir() + "/examples/pine.rwl", "", *store);
+    all = xdate::series_of_store(*store);
+  }
+  const xdate::CheckResult r = xdate::run_check(all, xdate::Settings{});
+  ASSERT_EQ(r.suggestions.size(), 1u);
+  const xdate::Suggestion& g = r.suggestions[0];
+  const xdate::SeriesInput after =
+      typed({"I", "1", std::to_string(g.edit.type_year()), std::string(1, g.side), ""});
+  xdate::SeriesInput want;
+  ASSERT_TRUE(xdate::apply_edit(s, g.edit, want));
+  EXPECT_EQ(after.first, want.first);
+  EXPECT_EQ(after.values, want.values);
+}
+
+TEST_F(TypedEdit, ADeleteOfTheTypedYearIsWhatTheLoopDoes) {
+  const xdate::SeriesInput s = as_read();
+  const xdate::Edit e{xdate::EditKind::remove, 1900};
+  const xdate::SeriesInput after = typed({"D", "1", std::to_string(e.type_year()), "B", ""});
+  xdate::SeriesInput want;
+  ASSERT_TRUE(xdate::apply_edit(s, e, want));
+  EXPECT_EQ(after.first, want.first);
+  EXPECT_EQ(after.values, want.values);
+}
+
+}  // namespace

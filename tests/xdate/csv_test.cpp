@@ -1,0 +1,55 @@
+#include "xdate/csv.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "synthetic.h"
+#include "tables.h"
+
+namespace {
+
+using namespace ringdate::xdate;
+
+TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
+  auto files = xdate_synthetic::forest(6, 1700, 1899);
+  files[1] = xdate_synthetic::with_split_ring(files[1], 1780);
+  files[3].id = "A,\"B\"";
+  files.push_back(SeriesInput{"TINY", 1750, {1.0, 2.0}});
+  const CheckResult r = run_check(files, Settings{});
+  std::ostringstream series, segments, suggestions;
+  write_series_csv(series, r);
+  write_segments_csv(segments, r);
+  write_suggestions_csv(suggestions, r);
+
+  const xdate_tables::Table s = xdate_tables::parse(series.str());
+  EXPECT_EQ(s.header, (std::vector<std::string>{"id", "first", "last", "n", "r", "p", "n_r", "tBP",
+                                                "n_BP", "tHo", "n_Ho", "glk", "n_glk", "ar_order",
+                                                "flagged", "status"}));
+  ASSERT_EQ(s.rows.size(), 7u);
+  EXPECT_NEAR(s.num(0, "r"), r.series[0].r.r, 1e-9);
+  EXPECT_EQ(s.cell(6, "r"), "NA");
+  EXPECT_EQ(s.cell(6, "status"), "too short");
+  EXPECT_NE(series.str().find("\"A,\"\"B\"\"\""), std::string::npos);  // quoted, quotes doubled
+
+  const xdate_tables::Table g = xdate_tables::parse(segments.str());
+  EXPECT_EQ(g.header, (std::vector<std::string>{"id", "seg_start", "seg_end", "r", "p", "flagA",
+                                                "best_lag", "r_best", "flagB"}));
+  std::size_t tested = 0;
+  for (const SeriesResult& x : r.series) tested += x.segments.size();
+  EXPECT_EQ(g.rows.size(), tested);
+
+  const xdate_tables::Table u = xdate_tables::parse(suggestions.str());
+  EXPECT_EQ(u.header,
+            (std::vector<std::string>{"id", "kind", "year", "type_year", "side", "r_before",
+                                      "r_after", "flagged_before", "flagged_after"}));
+  ASSERT_EQ(u.rows.size(), 1u);
+  EXPECT_EQ(u.cell(0, "id"), "SYN101");
+  EXPECT_EQ(u.cell(0, "kind"), "delete");
+  EXPECT_EQ(u.cell(0, "type_year"), u.cell(0, "year"));
+  EXPECT_EQ(u.cell(0, "side"), "B");
+  EXPECT_EQ(series.str().find("nan"), std::string::npos);
+}
+
+}  // namespace

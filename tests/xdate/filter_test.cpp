@@ -1,0 +1,102 @@
+#include "xdate/filter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "synthetic.h"
+
+namespace {
+
+using namespace ringdate::xdate;
+
+TEST(Autoregression, AnAr1SeriesGivesOrderOneAndItsCoefficient) {
+  // AIC picks a higher order now and then by chance; over twenty series it picks the true
+  // order for most, and the first coefficient is always near the true one.
+  int order_one = 0;
+  for (uint32_t seed = 1; seed <= 20; ++seed) {
+    xdate_synthetic::Random rnd(seed);
+    std::vector<double> x(1500);
+    double prev = 0.0;
+    for (double& v : x) {
+      prev = 0.6 * prev + rnd.normal();
+      v = 1.0 + 0.1 * prev;
+    }
+    const ArModel m = fit_ar(x);
+    ASSERT_GE(m.order, 1);
+    ASSERT_EQ(m.phi.size(), static_cast<std::size_t>(m.order));
+    EXPECT_NEAR(m.phi[0], 0.6, 0.06) << seed;
+    EXPECT_LE(m.order, 8) << seed;
+    order_one += m.order == 1;
+  }
+  EXPECT_GE(order_one, 12);
+}
+
+TEST(Autoregression, LevinsonDurbinSolvesTheYuleWalkerEquations) {
+  // For order 2 the coefficients solve [c0 c1; c1 c0] phi = [c1; c2].
+  const std::vector<double> c = {2.0, 1.2, 0.5};
+  std::vector<double> v;
+  std::vector<std::vector<double>> phis;
+  ASSERT_EQ(levinson_durbin(c, v, phis), 2);
+  const double det = c[0] * c[0] - c[1] * c[1];
+  const double p1 = (c[1] * c[0] - c[1] * c[2]) / det;
+  const double p2 = (c[0] * c[2] - c[1] * c[1]) / det;
+  EXPECT_NEAR(phis[2][0], p1, 1e-12);
+  EXPECT_NEAR(phis[2][1], p2, 1e-12);
+  EXPECT_NEAR(v[2], c[0] - p1 * c[1] - p2 * c[2], 1e-12);
+  EXPECT_DOUBLE_EQ(v[0], 2.0);
+}
+
+TEST(Autoregression, AutocovariancesUseOneOverN) {
+  const std::vector<double> x = {1.0, 2.0, 3.0, 4.0};
+  std::vector<double> c(5);
+  autocovariances(x, 2.5, c);
+  EXPECT_DOUBLE_EQ(c[0], (2.25 + 0.25 + 0.25 + 2.25) / 4.0);
+  EXPECT_DOUBLE_EQ(c[1], (-1.5 * -0.5 + -0.5 * 0.5 + 0.5 * 1.5) / 4.0);
+  EXPECT_DOUBLE_EQ(c[4], 0.0);  // beyond the data
+}
+
+TEST(Filter, PrewhitenedValuesFollowTheModelAndLeaveTheFirstYearsOut) {
+  const auto series = xdate_synthetic::forest(1, 1700, 1899);
+  Filter filter;
+  const Filtered f = filter(series[0].first, series[0].values);
+  ASSERT_EQ(f.status, FilterStatus::ok);
+  EXPECT_EQ(f.values.first, 1700);
+  ASSERT_EQ(f.values.v.size(), 200u);
+  for (int k = 0; k < f.ar_order; ++k)
+    EXPECT_FALSE(present(f.values.v[static_cast<std::size_t>(k)]));
+  for (std::size_t k = static_cast<std::size_t>(f.ar_order); k < 200; ++k)
+    EXPECT_TRUE(std::isfinite(f.values.v[k]));
+  // The same model applied again gives the same values.
+  const Filtered g = filter(series[0].first, series[0].values, f.model);
+  for (std::size_t k = static_cast<std::size_t>(f.ar_order); k < 200; ++k)
+    EXPECT_NEAR(g.values.v[k], f.values.v[k], 1e-12);
+}
+
+TEST(Filter, SeriesItCannotFilterGetAStatusAndNoValues) {
+  Filter filter;
+  EXPECT_EQ(filter(1900, std::vector<double>{1.0, 2.0, 3.0}).status, FilterStatus::too_short);
+  EXPECT_EQ(filter(1900, std::vector<double>{}).status, FilterStatus::too_short);
+  EXPECT_EQ(filter(1900, std::vector<double>{1.0, -2.0, 3.0, 1.0, 2.0}).status,
+            FilterStatus::invalid);
+  EXPECT_EQ(filter(1900, std::vector<double>{1.0, NAN, 3.0, 1.0, 2.0}).status,
+            FilterStatus::invalid);
+  EXPECT_EQ(filter(1, std::vector<double>(2001, 1.0)).status, FilterStatus::too_long);
+}
+
+TEST(Filter, ZeroRingsAndConstantSeriesGiveFiniteValues) {
+  Filter filter;
+  std::vector<double> w(60, 0.5);
+  const Filtered flat = filter(1800, w);
+  ASSERT_EQ(flat.status, FilterStatus::ok);
+  EXPECT_EQ(flat.ar_order, 0);
+  for (double v : flat.values.v) EXPECT_TRUE(std::isfinite(v));
+  w[10] = 0.0;
+  w[11] = 0.0;
+  const Filtered zeros = filter(1800, w);
+  ASSERT_EQ(zeros.status, FilterStatus::ok);
+  for (double v : zeros.values.v) EXPECT_TRUE(!present(v) || std::isfinite(v));
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+#include "xdate/csv.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace ringdate::xdate {
+
+namespace {
+
+std::string quoted(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos &&
+      (s.empty() || (s.front() != ' ' && s.back() != ' ')))
+    return s;
+  std::string q = "\"";
+  for (char c : s) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  return q + '"';
+}
+
+std::string num(bool valid, double x) {
+  if (!valid || !std::isfinite(x)) return "NA";
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.10g", x);
+  return buf;
+}
+
+const char* flag(bool b) { return b ? "TRUE" : "FALSE"; }
+
+const char* status_name(FilterStatus s) {
+  switch (s) {
+    case FilterStatus::ok:
+      return "ok";
+    case FilterStatus::too_short:
+      return "too short";
+    case FilterStatus::too_long:
+      return "too long";
+    case FilterStatus::invalid:
+      return "invalid value";
+  }
+  return "";
+}
+
+}  // namespace
+
+void write_series_csv(std::ostream& out, const CheckResult& result) {
+  out << "id,first,last,n,r,p,n_r,tBP,n_BP,tHo,n_Ho,glk,n_glk,ar_order,flagged,status\n";
+  for (const SeriesResult& s : result.series) {
+    const bool ok = s.usable();
+    out << quoted(s.id) << ',' << s.first << ',' << s.last << ',' << s.n << ','
+        << num(ok && s.r.valid, s.r.r) << ',' << num(ok && s.r.valid, s.r.p()) << ','
+        << (ok ? s.r.n : 0) << ',' << num(ok && s.bp.valid, s.bp.t()) << ',' << (ok ? s.bp.n : 0)
+        << ',' << num(ok && s.ho.valid, s.ho.t()) << ',' << (ok ? s.ho.n : 0) << ','
+        << num(ok && s.glk.valid(), s.glk.value) << ',' << (ok ? s.glk.n : 0) << ','
+        << (ok ? std::to_string(s.ar_order) : "NA") << ',' << s.flagged << ','
+        << quoted(status_name(s.status)) << '\n';
+  }
+}
+
+void write_segments_csv(std::ostream& out, const CheckResult& result) {
+  out << "id,seg_start,seg_end,r,p,flagA,best_lag,r_best,flagB\n";
+  for (const SeriesResult& s : result.series) {
+    for (const SegmentResult& g : s.segments) {
+      out << quoted(s.id) << ',' << g.start << ',' << g.end << ',' << num(g.r.valid, g.r.r) << ','
+          << num(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ',' << g.best_lag << ','
+          << num(true, g.r_best) << ',' << flag(g.flag_b) << '\n';
+    }
+  }
+}
+
+void write_suggestions_csv(std::ostream& out, const CheckResult& result) {
+  out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after\n";
+  for (const Suggestion& g : result.suggestions) {
+    out << quoted(g.id) << ',' << (g.edit.kind == EditKind::insert ? "insert" : "delete") << ','
+        << g.edit.year << ',' << g.edit.type_year() << ',' << g.side << ',' << num(true, g.r_before)
+        << ',' << num(true, g.r_after) << ',' << g.flagged_before << ',' << g.flagged_after << '\n';
+  }
+}
+
+}  // namespace ringdate::xdate

@@ -1,0 +1,15 @@
+// The tables of a crossdating check as comma-separated files: series.csv, segments.csv and
+// suggestions.csv. Missing numbers are written NA; identifiers are quoted where needed.
+#pragma once
+
+#include <ostream>
+
+#include "xdate/check.h"
+
+namespace ringdate::xdate {
+
+void write_series_csv(std::ostream& out, const CheckResult& result);
+void write_segments_csv(std::ostream& out, const CheckResult& result);
+void write_suggestions_csv(std::ostream& out, const CheckResult& result);
+
+}  // namespace ringdate::xdate

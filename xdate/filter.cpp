@@ -1,0 +1,176 @@
+#include "xdate/filter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ringdate::xdate {
+
+namespace {
+
+constexpr double zero_ring = 0.001;  // a width of 0 enters the filter as this
+
+// The number of autocovariance lags tried: min(n - 1, floor(10 log10 n)).
+int32_t max_order(std::size_t n) {
+  const auto by_log = static_cast<int32_t>(std::floor(10.0 * std::log10(static_cast<double>(n))));
+  return std::max(0, std::min(static_cast<int32_t>(n) - 1, by_log));
+}
+
+double mean_of(std::span<const double> x) {
+  double s = 0.0;
+  for (double v : x) s += v;
+  return x.empty() ? 0.0 : s / static_cast<double>(x.size());
+}
+
+}  // namespace
+
+void autocovariances(std::span<const double> x, double mean, std::span<double> c) {
+  const std::size_t n = x.size();
+  std::vector<double> d(n);
+  for (std::size_t t = 0; t < n; ++t) d[t] = x[t] - mean;
+  for (std::size_t k = 0; k < c.size(); ++k) {
+    // Four partial sums, so that the additions do not wait on each other.
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    const std::size_t m = k < n ? n - k : 0;
+    std::size_t t = 0;
+    for (; t + 4 <= m; t += 4) {
+      s0 += d[t] * d[t + k];
+      s1 += d[t + 1] * d[t + k + 1];
+      s2 += d[t + 2] * d[t + k + 2];
+      s3 += d[t + 3] * d[t + k + 3];
+    }
+    for (; t < m; ++t) s0 += d[t] * d[t + k];
+    c[k] = n == 0 ? 0.0 : ((s0 + s1) + (s2 + s3)) / static_cast<double>(n);
+  }
+}
+
+int32_t levinson_durbin(std::span<const double> c, std::vector<double>& v,
+                        std::vector<std::vector<double>>& phis) {
+  const auto K = static_cast<int32_t>(c.size()) - 1;
+  v.assign(1, c.empty() ? 0.0 : c[0]);
+  phis.assign(1, {});
+  if (K < 1 || !(v[0] > 0.0)) return 0;
+  for (int32_t k = 1; k <= K; ++k) {
+    const std::vector<double>& prev = phis.back();
+    double num = c[static_cast<std::size_t>(k)];
+    for (int32_t j = 1; j < k; ++j)
+      num -= prev[static_cast<std::size_t>(j - 1)] * c[static_cast<std::size_t>(k - j)];
+    const double kappa = num / v.back();
+    const double vk = v.back() * (1.0 - kappa * kappa);
+    if (!(vk > 0.0) || !std::isfinite(vk)) return k - 1;
+    std::vector<double> next(static_cast<std::size_t>(k));
+    for (int32_t j = 1; j < k; ++j) {
+      next[static_cast<std::size_t>(j - 1)] =
+          prev[static_cast<std::size_t>(j - 1)] - kappa * prev[static_cast<std::size_t>(k - j - 1)];
+    }
+    next[static_cast<std::size_t>(k - 1)] = kappa;
+    phis.push_back(std::move(next));
+    v.push_back(vk);
+  }
+  return K;
+}
+
+ArModel fit_ar(std::span<const double> x) {
+  ArModel model;
+  model.mean = mean_of(x);
+  if (x.empty()) return model;
+  std::vector<double> c(static_cast<std::size_t>(max_order(x.size())) + 1);
+  autocovariances(x, model.mean, c);
+  std::vector<double> v;
+  std::vector<std::vector<double>> phis;
+  const int32_t reached = levinson_durbin(c, v, phis);
+  if (!(v[0] > 0.0)) return model;  // a constant series: nothing to whiten
+  const double n = static_cast<double>(x.size());
+  double best = std::numeric_limits<double>::infinity();
+  for (int32_t k = 0; k <= reached; ++k) {
+    const double aic = n * std::log(v[static_cast<std::size_t>(k)]) + 2.0 * k;
+    if (aic < best) {
+      best = aic;
+      model.order = k;
+    }
+  }
+  model.phi = phis[static_cast<std::size_t>(model.order)];
+  return model;
+}
+
+std::vector<double> prewhiten(std::span<const double> x, const ArModel& model) {
+  const std::size_t n = x.size();
+  std::vector<double> f(n, absent);
+  const auto p = std::min(static_cast<std::size_t>(std::max(model.order, 0)), model.phi.size());
+  std::vector<double> c(n);
+  for (std::size_t t = 0; t < n; ++t) c[t] = x[t] - model.mean;
+  for (std::size_t t = p; t < n; ++t) {
+    // Four partial sums, so that the products do not wait on each other.
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    std::size_t k = 1;
+    for (; k + 3 <= p; k += 4) {
+      s0 += model.phi[k - 1] * c[t - k];
+      s1 += model.phi[k] * c[t - k - 1];
+      s2 += model.phi[k + 1] * c[t - k - 2];
+      s3 += model.phi[k + 2] * c[t - k - 3];
+    }
+    for (; k <= p; ++k) s0 += model.phi[k - 1] * c[t - k];
+    f[t] = c[t] - ((s0 + s1) + (s2 + s3)) + model.mean;
+  }
+  return f;
+}
+
+FilterStatus Filter::index(std::span<const double> w) {
+  const std::size_t n = w.size();
+  for (double x : w) {
+    if (!std::isfinite(x) || x < 0.0) return FilterStatus::invalid;
+  }
+  if (n <= 3) return FilterStatus::too_short;
+  if (n > static_cast<std::size_t>(Spline::MXY)) return FilterStatus::too_long;
+  y_.resize(n);
+  g_.resize(n);
+  j_.resize(n);
+  double ymean = 0.0;
+  for (std::size_t t = 0; t < n; ++t) {
+    const double y = w[t] == 0.0 ? zero_ring : w[t];
+    y_[t] = static_cast<float>(y);
+    ymean += static_cast<double>(y_[t]);
+  }
+  ymean /= static_cast<double>(n);
+  float p = 0.0f;
+  if (spline_(static_cast<int32_t>(n), y_, g_, p, spline_period) != SplineStatus::ok)
+    return FilterStatus::too_short;
+  const bool positive = std::all_of(g_.begin(), g_.end(), [](float g) { return g > 0.0f; });
+  double isum = 0.0;
+  for (std::size_t t = 0; t < n; ++t) {
+    const double g = positive ? static_cast<double>(g_[t]) : ymean;
+    j_[t] = static_cast<double>(y_[t]) / g;
+    isum += j_[t];
+  }
+  const double imean = isum / static_cast<double>(n);
+  if (!(imean > 0.0) || !std::isfinite(imean)) return FilterStatus::too_short;
+  for (double& j : j_) j /= imean;
+  return FilterStatus::ok;
+}
+
+Filtered Filter::operator()(int32_t first, std::span<const double> w) {
+  Filtered out;
+  out.values.first = first;
+  out.status = index(w);
+  if (out.status != FilterStatus::ok) return out;
+  out.model = fit_ar(j_);
+  out.values.v = prewhiten(j_, out.model);
+  out.ar_order = out.model.order;
+  return out;
+}
+
+Filtered Filter::operator()(int32_t first, std::span<const double> w, const ArModel& model) {
+  Filtered out;
+  out.values.first = first;
+  out.status = index(w);
+  if (out.status != FilterStatus::ok) return out;
+  out.model = model;
+  out.model.mean = 0.0;
+  for (double j : j_) out.model.mean += j;
+  out.model.mean /= static_cast<double>(j_.size());
+  out.values.v = prewhiten(j_, out.model);
+  out.ar_order = model.order;
+  return out;
+}
+
+}  // namespace ringdate::xdate

@@ -1,0 +1,333 @@
+#include "xdate/location.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "xdate/correlation.h"
+#include "xdate/transforms.h"
+
+namespace ringdate::xdate {
+
+namespace {
+
+// The lag at which the rings before an edit pair with the master: an insert moves them one
+// year earlier (the series dated t meets the master at t - 1), a delete one year later.
+int32_t shift_of(EditKind kind) { return kind == EditKind::insert ? -1 : +1; }
+
+// Segments flagged after the edit that were tested and not flagged before.
+bool adds_flag(const SeriesResult& before, const SeriesResult& after) {
+  for (const SegmentResult& a : after.segments) {
+    if (!a.flagged()) continue;
+    const auto was = std::find_if(before.segments.begin(), before.segments.end(),
+                                  [&](const SegmentResult& b) { return b.start == a.start; });
+    if (was == before.segments.end() || !was->flagged()) return true;
+  }
+  return false;
+}
+
+// The widths of the series as scored for an edit: an inserted ring at the mean width of its
+// neighbours, a deleted ring merged with the next one. False when the edit does not leave
+// at least one ring on either side.
+bool scored_widths(const SeriesInput& s, const Edit& e, SeriesInput& v) {
+  const int64_t k = static_cast<int64_t>(e.year) - s.first;
+  const auto n = static_cast<int64_t>(s.values.size());
+  if (k < 1 || k + 2 >= n) return false;
+  const auto uk = static_cast<std::size_t>(k);
+  if (e.kind == EditKind::insert) {
+    if (!apply_edit(s, e, v)) return false;
+    v.values[uk + 1] = (s.values[uk] + s.values[uk + 1]) / 2.0;
+  } else {
+    v.id = s.id;
+    v.first = s.first + 1;
+    v.values.assign(s.values.begin(), s.values.end());
+    v.values[uk + 1] += v.values[uk];
+    v.values.erase(v.values.begin() + k);
+  }
+  return true;
+}
+
+// The inserted ring stays out of the pairs.
+void leave_out_inserted(Track& t, const Edit& e) {
+  if (e.kind != EditKind::insert) return;
+  const int64_t at = static_cast<int64_t>(e.year) - t.first;
+  if (at >= 0 && at < static_cast<int64_t>(t.v.size())) t.v[static_cast<std::size_t>(at)] = absent;
+}
+
+// Regression of a track on its master: t = a + b m + e, e with variance s2.
+struct Regression {
+  double a = 0.0, b = 0.0, s2 = 1.0;
+  bool ok = false;
+
+  static Regression of(const Track& t, const Track& m) {
+    PairSums ps;
+    for (int32_t y = t.first; y <= t.last(); ++y) {
+      const double x = m.at(y), v = t.at(y);
+      if (present(x) && present(v)) ps.add(x, v);
+    }
+    Regression g;
+    if (ps.n < 10) return g;
+    const double sxx = ps.sxx - ps.sx * ps.sx / ps.n;
+    const double sxy = ps.sxy - ps.sx * ps.sy / ps.n;
+    const double syy = ps.syy - ps.sy * ps.sy / ps.n;
+    if (!(sxx > 0.0)) return g;
+    g.b = sxy / sxx;
+    g.a = (ps.sy - g.b * ps.sx) / ps.n;
+    g.s2 = (syy - g.b * sxy) / (ps.n - 2);
+    g.ok = g.s2 > 0.0 && std::isfinite(g.s2);
+    return g;
+  }
+
+  // Log-likelihood (up to a constant) of the pairs of the years from..to.
+  double loglik(const Track& t, const Track& m, int32_t from, int32_t to) const {
+    double ll = 0.0;
+    for (int32_t y = from; y <= to; ++y) {
+      const double x = m.at(y), v = t.at(y);
+      if (!present(x) || !present(v)) continue;
+      const double e = v - a - b * x;
+      ll -= e * e / (2.0 * s2);
+    }
+    return ll;
+  }
+};
+
+// How low the master is in a year among the years from..to, in standard deviations.
+double standardised(const Track& m, int32_t year, int32_t from, int32_t to) {
+  PairSums ps;
+  for (int32_t y = from; y <= to; ++y) {
+    if (present(m.at(y))) ps.add(m.at(y), m.at(y));
+  }
+  if (ps.n < 5 || !present(m.at(year))) return 0.0;
+  const double mean = ps.sx / ps.n;
+  const double var = ps.sxx / ps.n - mean * mean;
+  if (!(var > 0.0)) return 0.0;
+  return std::clamp((m.at(year) - mean) / std::sqrt(var), -3.0, 3.0);
+}
+
+}  // namespace
+
+bool apply_edit(const SeriesInput& s, const Edit& e, SeriesInput& out) {
+  const int64_t k = static_cast<int64_t>(e.year) - s.first;
+  const auto n = static_cast<int64_t>(s.values.size());
+  out.id = s.id;
+  out.values.clear();
+  if (k < 0 || k >= n || (e.kind == EditKind::remove && n < 2)) return false;
+  // The years follow the rules of the comparison loop's edits.
+  out.first = edited_span(e.ring_edit(), YearSpan{s.first, s.last()}).first;
+  if (e.kind == EditKind::insert) {
+    // The rings up to the year move one year earlier; the zero ring takes the year.
+    out.values.reserve(s.values.size() + 1);
+    out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k + 1);
+    out.values.push_back(0.0);
+    out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
+  } else {
+    // The ring of the year goes; the earlier rings move one year later.
+    out.values.reserve(s.values.size() - 1);
+    out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k);
+    out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
+  }
+  return true;
+}
+
+std::vector<double> Locator::cheap_scores(const Track& t, const Track& master, EditKind kind) {
+  const std::size_t n = t.v.size();
+  std::vector<double> out(n, absent);
+  if (n < 4) return out;
+  const int32_t lag = shift_of(kind);
+  // Running sums of the pairs up to each year: at the shifted lag (before the edit) and at
+  // lag 0 (after it, as the whole less what lies before).
+  struct Sums {
+    double n, sx, sy, sxx, syy, sxy;
+  };
+  std::vector<Sums> shifted(n + 1), level(n + 1);
+  Sums a{}, b{};
+  shifted[0] = a;
+  level[0] = b;
+  for (std::size_t k = 0; k < n; ++k) {
+    const int32_t y = t.first + static_cast<int32_t>(k);
+    const double x = t.v[k];
+    if (present(x)) {
+      const double ms = master.at(y + lag), m0 = master.at(y);
+      if (present(ms))
+        a = Sums{a.n + 1, a.sx + x, a.sy + ms, a.sxx + x * x, a.syy + ms * ms, a.sxy + x * ms};
+      if (present(m0))
+        b = Sums{b.n + 1, b.sx + x, b.sy + m0, b.sxx + x * x, b.syy + m0 * m0, b.sxy + x * m0};
+    }
+    shifted[k + 1] = a;
+    level[k + 1] = b;
+  }
+  const Sums& all = level[n];
+  for (std::size_t k = 1; k + 2 < n; ++k) {
+    // insert at k: rings up to k shifted, the zero ring at k left out, k + 1 on at lag 0;
+    // delete at k: rings before k shifted, ring k merged into k + 1 (left out), k + 2 on.
+    const Sums& pre = kind == EditKind::insert ? shifted[k + 1] : shifted[k];
+    const Sums& cut = kind == EditKind::insert ? level[k + 1] : level[k + 2];
+    PairSums s;
+    s.n = pre.n + all.n - cut.n;
+    s.sx = pre.sx + all.sx - cut.sx;
+    s.sy = pre.sy + all.sy - cut.sy;
+    s.sxx = pre.sxx + all.sxx - cut.sxx;
+    s.syy = pre.syy + all.syy - cut.syy;
+    s.sxy = pre.sxy + all.sxy - cut.sxy;
+    const Correlation c = s.result();
+    if (c.valid) out[k] = c.r;
+  }
+  return out;
+}
+
+// The flagged segments the series would keep after an edit at `year`, estimated from the
+// segment tests as they stand: segments before the year take their correlation one year
+// off, segments after it keep their flags, segments across it are taken as mended.
+int32_t Locator::flags_left(const SeriesResult& before, EditKind kind, int32_t year, double rcrit) {
+  const int32_t lag = shift_of(kind);
+  int32_t left = 0;
+  for (const SegmentResult& g : before.segments) {
+    if (g.end < year) {
+      const double r = g.at_lag(lag);
+      left += !(present(r) && r > rcrit) || g.best_lag != lag;
+    } else if (g.start > year + 1) {
+      left += g.flagged();
+    }
+  }
+  return left;
+}
+
+std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const SeriesInput& s,
+                                                        const Filtered& f, const Master& m,
+                                                        EditKind kind, const SeriesResult& before,
+                                                        double rcrit) {
+  // An edit mends a segment before it only where the segment correlates best, and
+  // significantly, one year off; beside those, at most the two segments across the edit.
+  // Without enough of them no year can mend half of the flags.
+  const int32_t lag = shift_of(kind);
+  int32_t mendable = 2;
+  for (const SegmentResult& g : before.segments) {
+    const double r = g.at_lag(lag);
+    mendable += g.flagged() && g.best_lag == lag && present(r) && r > rcrit;
+  }
+  if (2 * (before.flagged - mendable) > before.flagged) return std::nullopt;
+
+  // Refiltering is for edits that could pass: judged at the best year of the cheap scores of
+  // the filtered values, r must rise and most flags be mended.
+  const std::vector<double> cheap = cheap_scores(f.values, m.filtered, kind);
+  const auto top = std::max_element(cheap.begin(), cheap.end(), [](double a, double b) {
+    return present(a) ? present(b) && a < b : present(b);
+  });
+  if (top == cheap.end() || !present(*top) || *top < before.r.r + settings_.min_gain / 2.0)
+    return std::nullopt;
+  const int32_t left =
+      flags_left(before, kind, f.values.first + static_cast<int32_t>(top - cheap.begin()), rcrit);
+  if (left >= before.flagged || 2 * left > before.flagged) return std::nullopt;
+
+  // The centre of the search: the best year of the cheap scores of the filtered and the
+  // Baillie-Pilcher values together.
+  const std::vector<double> cheap_bp =
+      cheap_scores(baillie_pilcher(widths_of(s.first, s.values)), m.bp, kind);
+  double best_cheap = -2.0;
+  int32_t centre = 0;
+  for (std::size_t k = 0; k < cheap.size(); ++k) {
+    if (!present(cheap[k]) || k >= cheap_bp.size() || !present(cheap_bp[k])) continue;
+    if (cheap[k] + cheap_bp[k] > best_cheap) {
+      best_cheap = cheap[k] + cheap_bp[k];
+      centre = f.values.first + static_cast<int32_t>(k);
+    }
+  }
+  if (best_cheap < -1.0) return std::nullopt;
+
+  // The candidates are compared on a stretch of the series around them: with the
+  // prewhitening model kept, versions differ only near the edit.
+  const int32_t from = centre - settings_.reach - settings_.window;
+  const int32_t to = centre + settings_.reach + settings_.window;
+  SeriesInput part;
+  part.id = s.id;
+  part.first = std::max(s.first, from - margin);
+  const int32_t part_last = std::min(s.last(), to + margin);
+  part.values.assign(s.values.begin() + (part.first - s.first),
+                     s.values.begin() + (part_last - s.first) + 1);
+
+  SeriesInput v;
+  Track fv, bpv;
+  auto score = [&](const Edit& e) {
+    if (!scored_widths(part, e, v)) return false;
+    Filtered g = filter(v.first, v.values, f.model);
+    if (g.status != FilterStatus::ok) return false;
+    fv = std::move(g.values);
+    leave_out_inserted(fv, e);
+    bpv = baillie_pilcher(widths_of(v.first, v.values));
+    leave_out_inserted(bpv, e);
+    return true;
+  };
+  if (!score(Edit{kind, centre})) return std::nullopt;
+  const Regression rf = Regression::of(fv, m.filtered);
+  const Regression rb = Regression::of(bpv, m.bp);
+  if (!rf.ok) return std::nullopt;
+
+  std::optional<Edit> best;
+  double best_ll = 0.0;
+  for (int32_t y = centre - settings_.reach; y <= centre + settings_.reach; ++y) {
+    const Edit e{kind, y};
+    if (!score(e)) continue;
+    double ll = rf.loglik(fv, m.filtered, from, to);
+    if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
+    if (kind == EditKind::insert) ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
+    if (best && ll <= best_ll) continue;
+    best_ll = ll;
+    best = e;
+  }
+  if (!best) return std::nullopt;
+  // The overall r of the best version, for the choice between the kinds.
+  if (!scored_widths(s, *best, v)) return std::nullopt;
+  Filtered whole = filter(v.first, v.values, f.model);
+  if (whole.status != FilterStatus::ok) return std::nullopt;
+  leave_out_inserted(whole.values, *best);
+  const Correlation r = correlate(whole.values, m.filtered);
+  if (!r.valid) return std::nullopt;
+  return Candidate{*best, r.r};
+}
+
+std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput& s,
+                                              const Filtered& f, const Master& m,
+                                              const SeriesResult& before, const SegmentGrid& grid,
+                                              const Settings& settings) {
+  considered_.reset();
+  if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok)
+    return std::nullopt;
+  const double rcrit = critical_r(grid.length, settings.pcrit);
+  std::optional<Candidate> best;
+  for (EditKind kind : {EditKind::insert, EditKind::remove}) {
+    const std::optional<Candidate> c = best_of_kind(filter, s, f, m, kind, before, rcrit);
+    if (c && (!best || c->r > best->r)) best = c;
+  }
+  if (!best) return std::nullopt;
+  Suggestion out;
+  out.id = s.id;
+  out.edit = best->edit;
+  out.r_before = before.r.r;
+  out.r_after = best->r;
+  out.flagged_before = before.flagged;
+  out.flagged_after = before.flagged;
+  considered_ = out;
+  if (out.gain() < settings_.min_gain) return std::nullopt;
+
+  // The statistics with the edit made, filtered afresh as the check filters a series.
+  SeriesInput edited;
+  if (!apply_edit(s, out.edit, edited)) return std::nullopt;
+  if (out.edit.kind == EditKind::insert) {
+    const auto k = static_cast<std::size_t>(out.edit.year - s.first);
+    edited.values[k + 1] = (s.values[k] + s.values[k + 1]) / 2.0;
+  }
+  const Filtered fe = filter(edited.first, edited.values);
+  const SeriesResult after = analyse(s.id, edited.first, edited.values, fe, m, grid, settings);
+  if (!after.usable() || !after.r.valid) return std::nullopt;
+  out.r_after = after.r.r;
+  out.flagged_after = after.flagged;
+  considered_ = out;
+  // A clear rise of r to a significant level, at least half of the flags mended, none added.
+  if (out.gain() < settings_.min_gain || !(after.r.p() < settings.pcrit)) return std::nullopt;
+  if (out.flagged_after >= out.flagged_before || 2 * out.flagged_after > out.flagged_before)
+    return std::nullopt;
+  if (adds_flag(before, after)) return std::nullopt;
+  return out;
+}
+
+}  // namespace ringdate::xdate

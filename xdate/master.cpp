@@ -1,0 +1,257 @@
+#include "xdate/master.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace ringdate::xdate {
+
+namespace {
+
+constexpr double tuning = 9.0;
+constexpr double guard = 1e-6;
+
+// Median of an ascending sequence of m values given by position.
+template <class At>
+double median_at(std::size_t m, At at) {
+  if (m % 2 == 1) return at((m - 1) / 2);
+  return (at(m / 2 - 1) + at(m / 2)) / 2.0;
+}
+
+double weight(double x, double m, double s) {
+  const double u = (x - m) / (tuning * s + guard);
+  if (!(u >= -1.0 && u <= 1.0)) return 0.0;
+  const double a = 1.0 - u * u;
+  return a * a;
+}
+
+}  // namespace
+
+double biweight_mean(std::span<double> x) {
+  const std::size_t n = x.size();
+  if (n == 0) return absent;
+  std::sort(x.begin(), x.end());
+  const double m = median_at(n, [&](std::size_t i) { return x[i]; });
+  std::vector<double> dev(n);
+  for (std::size_t i = 0; i < n; ++i) dev[i] = std::abs(x[i] - m);
+  std::sort(dev.begin(), dev.end());
+  const double s = median_at(n, [&](std::size_t i) { return dev[i]; });
+  double wx = 0.0, w = 0.0;
+  for (double v : x) {
+    const double wt = weight(v, m, s);
+    wx += wt * v;
+    w += wt;
+  }
+  return w > 0.0 ? wx / w : absent;
+}
+
+BiweightLeaveOneOut::Middle BiweightLeaveOneOut::middle_of(std::span<const double> x) {
+  // n values, n - 1 others: their median is the order statistic h = (n - 2) / 2 of the
+  // others when n - 1 is odd, the mean of h1 = (n - 1) / 2 - 1 and h1 + 1 otherwise. Which
+  // order statistic of all n values stands at position h of the others depends on the value
+  // left out: a_(h + 1) when it lies below a_(h + 1), else a_(h).
+  const std::size_t n = x.size();
+  Middle mid;
+  mid.odd_others = (n - 1) % 2 == 1;
+  mid.p = mid.odd_others ? (n - 2) / 2 : (n - 1) / 2 - 1;
+  scratch_.assign(x.begin(), x.end());
+  const auto at = scratch_.begin() + static_cast<std::ptrdiff_t>(mid.p);
+  std::nth_element(scratch_.begin(), at, scratch_.end());
+  mid.a[0] = *at;
+  // The next two order statistics: the two smallest above position p.
+  double b1 = std::numeric_limits<double>::infinity(), b2 = b1;
+  for (auto it = at + 1; it != scratch_.end(); ++it) {
+    if (*it < b1) {
+      b2 = b1;
+      b1 = *it;
+    } else if (*it < b2) {
+      b2 = *it;
+    }
+  }
+  mid.a[1] = b1;
+  mid.a[2] = b2;
+  return mid;
+}
+
+double BiweightLeaveOneOut::Middle::without(double v) const {
+  // Position p + i of the others holds a_(p + i + 1) when v < a_(p + i + 1), else a_(p + i).
+  auto others = [&](int i) { return v < a[i + 1] ? a[i + 1] : a[i]; };
+  if (odd_others) return others(0);
+  return (others(0) + others(1)) / 2.0;
+}
+
+const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const double> values,
+                                                               double m) {
+  for (const Centre& c : centres_) {
+    if (c.m == m) return c;
+  }
+  dev_.resize(values.size());
+  for (std::size_t j = 0; j < values.size(); ++j) dev_[j] = std::abs(values[j] - m);
+  centres_.push_back(Centre{m, middle_of(dev_)});
+  return centres_.back();
+}
+
+const BiweightLeaveOneOut::Sums& BiweightLeaveOneOut::sums(std::span<const double> values, double m,
+                                                           double s) {
+  for (const Sums& x : sums_) {
+    if (x.m == m && x.s == s) return x;
+  }
+  Sums x{m, s, 0.0, 0.0};
+  for (double v : values) {
+    const double wt = weight(v, m, s);
+    x.wx += wt * v;
+    x.w += wt;
+  }
+  sums_.push_back(x);
+  return sums_.back();
+}
+
+void BiweightLeaveOneOut::operator()(std::span<const double> values, std::span<double> out) {
+  const std::size_t n = values.size();
+  centres_.clear();
+  sums_.clear();
+  if (n == 0) return;
+  if (n == 1) {
+    out[0] = absent;
+    return;
+  }
+  const Middle mid = middle_of(values);
+  for (std::size_t k = 0; k < n; ++k) {
+    const double v = values[k];
+    const double med = mid.without(v);
+    const double mad = centre(values, med).dev.without(std::abs(v - med));
+    const Sums& x = sums(values, med, mad);
+    const double wk = weight(v, med, mad);
+    const double w = x.w - wk;
+    out[k] = w > 0.0 ? (x.wx - wk * v) / w : absent;
+  }
+}
+
+BiweightPool::BiweightPool(std::vector<const Track*> tracks, int32_t first, int32_t last)
+    : tracks_(std::move(tracks)), first_(first), last_(last) {}
+
+std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const {
+  const std::size_t years = last_ >= first_ ? static_cast<std::size_t>(last_ - first_ + 1) : 0;
+  const std::size_t n = tracks_.size();
+  // Each listed track once (a series may be listed twice); column `outside` stands for the
+  // listed indices that are no track of the pool: they get the biweight of all tracks.
+  std::vector<int32_t> column_of_track(n, -1), column_of(which.size());
+  std::size_t columns = 0;
+  for (std::size_t w = 0; w < which.size(); ++w) {
+    const int32_t i = which[w];
+    if (i < 0 || static_cast<std::size_t>(i) >= n) {
+      column_of[w] = -1;
+      continue;
+    }
+    int32_t& c = column_of_track[static_cast<std::size_t>(i)];
+    if (c < 0) c = static_cast<int32_t>(columns++);
+    column_of[w] = c;
+  }
+  const std::size_t outside = columns++;
+  const bool outside_used = std::find(column_of.begin(), column_of.end(), -1) != column_of.end();
+  // The years go in blocks: each block of every track is copied once into a year-major
+  // work area and each block of every master written once, rather than visiting every
+  // track for every year.
+  constexpr std::size_t block = 64;
+  std::vector<double> in(n * block), res(columns * block);
+  std::vector<std::vector<double>> masters(columns, std::vector<double>(years, absent));
+  std::vector<std::pair<double, int32_t>> here;
+  std::vector<double> values, loo, all;
+  BiweightLeaveOneOut leave_one_out;
+  for (std::size_t y0 = 0; y0 < years; y0 += block) {
+    const std::size_t nb = std::min(block, years - y0);
+    const int64_t year0 = static_cast<int64_t>(first_) + static_cast<int64_t>(y0);
+    for (std::size_t i = 0; i < n; ++i) {
+      const Track& t = *tracks_[i];
+      for (std::size_t dy = 0; dy < nb; ++dy) {
+        const int64_t k = year0 + static_cast<int64_t>(dy) - t.first;
+        in[i * block + dy] = (k >= 0 && k < static_cast<int64_t>(t.v.size()))
+                                 ? t.v[static_cast<std::size_t>(k)]
+                                 : absent;
+      }
+    }
+    std::fill(res.begin(), res.end(), absent);
+    for (std::size_t dy = 0; dy < nb; ++dy) {
+      here.clear();
+      for (std::size_t i = 0; i < n; ++i) {
+        const double x = in[i * block + dy];
+        if (present(x)) here.emplace_back(x, static_cast<int32_t>(i));
+      }
+      if (here.empty()) continue;
+      values.resize(here.size());
+      for (std::size_t k = 0; k < here.size(); ++k) values[k] = here[k].first;
+      // Columns without a value of their own this year get the biweight of all.
+      std::size_t listed_here = 0;
+      for (const auto& h : here)
+        listed_here += column_of_track[static_cast<std::size_t>(h.second)] >= 0;
+      if (outside_used || listed_here + 1 < columns) {
+        all = values;
+        const double full = biweight_mean(all);
+        for (std::size_t c = 0; c < columns; ++c) res[c * block + dy] = full;
+      }
+      loo.assign(here.size(), absent);
+      leave_one_out(values, loo);
+      for (std::size_t k = 0; k < here.size(); ++k) {
+        const int32_t c = column_of_track[static_cast<std::size_t>(here[k].second)];
+        if (c >= 0) res[static_cast<std::size_t>(c) * block + dy] = loo[k];
+      }
+    }
+    for (std::size_t c = 0; c < columns; ++c) {
+      std::copy_n(res.begin() + static_cast<std::ptrdiff_t>(c * block), nb,
+                  masters[c].begin() + static_cast<std::ptrdiff_t>(y0));
+    }
+  }
+  // A column listed once is handed over; one listed more often is copied until its last use.
+  auto column = [&](std::size_t w) {
+    return column_of[w] < 0 ? outside : static_cast<std::size_t>(column_of[w]);
+  };
+  std::vector<int32_t> uses(columns, 0);
+  for (std::size_t w = 0; w < which.size(); ++w) ++uses[column(w)];
+  std::vector<Track> out(which.size());
+  for (std::size_t w = 0; w < which.size(); ++w) {
+    const std::size_t c = column(w);
+    out[w].first = first_;
+    out[w].v = --uses[c] == 0 ? std::move(masters[c]) : masters[c];
+  }
+  return out;
+}
+
+MeanPool::MeanPool(int32_t first, int32_t last)
+    : first_(first),
+      sum_(last >= first ? static_cast<std::size_t>(last - first + 1) : 0, 0.0L),
+      count_(sum_.size(), 0) {}
+
+void MeanPool::add(const Track& t) {
+  // The years the track and the pool share.
+  const int64_t lo = std::max<int64_t>(first_, t.first);
+  const int64_t hi = std::min<int64_t>(
+      static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, t.last());
+  for (int64_t y = lo; y <= hi; ++y) {
+    const double x = t.v[static_cast<std::size_t>(y - t.first)];
+    if (!present(x)) continue;
+    const auto k = static_cast<std::size_t>(y - first_);
+    sum_[k] += static_cast<long double>(x);
+    ++count_[k];
+  }
+}
+
+Track MeanPool::leaving_out(const Track& own) const {
+  Track m{first_, std::vector<double>(sum_.size(), absent)};
+  for (std::size_t y = 0; y < sum_.size(); ++y) {
+    if (count_[y] > 0) m.v[y] = static_cast<double>(sum_[y]) / count_[y];
+  }
+  const int64_t lo = std::max<int64_t>(first_, own.first);
+  const int64_t hi = std::min<int64_t>(
+      static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, own.last());
+  for (int64_t y = lo; y <= hi; ++y) {
+    const double x = own.v[static_cast<std::size_t>(y - own.first)];
+    if (!present(x)) continue;
+    const auto k = static_cast<std::size_t>(y - first_);
+    const int32_t c = count_[k] - 1;
+    m.v[k] = c > 0 ? (static_cast<double>(sum_[k]) - x) / c : absent;
+  }
+  return m;
+}
+
+}  // namespace ringdate::xdate

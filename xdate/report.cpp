@@ -1,0 +1,191 @@
+#include "xdate/report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "xdate/correlation.h"
+
+namespace ringdate::xdate {
+
+namespace {
+
+std::string format_name(std::string_view code) {
+  if (code == "MR") return "Tucson measurements";
+  if (code == "IR") return "Tucson indices";
+  if (code == "CR") return "UEA CRU indices";
+  if (code == "CD") return "compact format";
+  return "unknown format";
+}
+
+// printf into a string.
+template <class... A>
+std::string fmt(const char* f, A... a) {
+  char buf[256];
+  const int n = std::snprintf(buf, sizeof buf, f, a...);
+  return std::string(buf,
+                     static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+}
+
+// A number in `width` columns, or "-" when there is none; values too large for the width
+// are shown at the largest that fits.
+std::string number(bool valid, double x, int width, int decimals) {
+  if (!valid || !std::isfinite(x)) return fmt("%*s", width, "-");
+  const double limit = std::pow(10.0, width - decimals - 2) - std::pow(10.0, -decimals);
+  return fmt("%*.*f", width, decimals, std::clamp(x, -limit, limit));
+}
+
+// A text cut to the width, its end kept (the end of a path says most).
+std::string fitted(const std::string& s, std::size_t width) {
+  if (s.size() <= width) return s;
+  return "..." + s.substr(s.size() - (width - 3));
+}
+
+const char* status_text(FilterStatus s) {
+  switch (s) {
+    case FilterStatus::ok:
+      return "";
+    case FilterStatus::too_short:
+      return "too short";
+    case FilterStatus::too_long:
+      return "too long";
+    case FilterStatus::invalid:
+      return "negative or invalid value";
+  }
+  return "";
+}
+
+// Words joined into lines of at most report_width columns, continuation lines indented.
+void write_wrapped(std::ostream& out, const std::string& first,
+                   const std::vector<std::string>& words, std::size_t indent) {
+  std::string line = first;
+  bool fresh = true;
+  for (const std::string& w : words) {
+    if (!fresh && line.size() + 1 + w.size() > static_cast<std::size_t>(report_width)) {
+      out << line << '\n';
+      line = std::string(indent, ' ');
+      fresh = true;
+    }
+    if (!fresh) line += ' ';
+    line += w;
+    fresh = false;
+  }
+  out << line << '\n';
+}
+
+std::string padded_id(const std::string& id) { return fmt("%-8s", fitted(id, 8).c_str()); }
+
+void write_header(std::ostream& out, const ReportHeader& h, const CheckResult& r) {
+  const Settings& s = r.settings;
+  out << "Crossdating check of " << fitted(h.file, report_width - 21) << '\n';
+  std::string line =
+      fmt("Format %s (%s%s), %d series", h.format.c_str(), format_name(h.format).c_str(),
+          h.guessed ? ", guessed" : "", static_cast<int>(r.series.size()));
+  if (!r.series.empty() && r.last_year >= r.first_year) {
+    line += fmt(", %d-%d (%d years)", r.first_year, r.last_year, r.last_year - r.first_year + 1);
+  }
+  out << line << '\n';
+  out << fmt("Segments of %d years lagged %d, lags -%d..+%d, critical p %g (r %.4f)", s.segment,
+             s.segment / 2, s.lag, s.lag, s.pcrit, critical_r(s.segment, s.pcrit))
+      << '\n';
+}
+
+void write_series(std::ostream& out, const CheckResult& r) {
+  out << '\n'
+      << fmt("%-8s  %6s %6s %6s  %6s %7s %7s %6s %8s", "Series", "First", "Last", "Years", "r",
+             "tBP", "tHo", "GLK", "Flagged")
+      << '\n';
+  for (const SeriesResult& s : r.series) {
+    std::string line = padded_id(s.id) + fmt("  %6d %6d %6d", s.first, s.last, s.n);
+    if (!s.usable()) {
+      line += "  ";
+      line += status_text(s.status);
+    } else {
+      line += "  " + number(s.r.valid, s.r.r, 6, 3);
+      line += " " + number(s.bp.valid, s.bp.t(), 7, 1);
+      line += " " + number(s.ho.valid, s.ho.t(), 7, 1);
+      line += " " + number(s.glk.valid(), s.glk.value, 6, 3);
+      line += fmt(" %8d", s.flagged);
+    }
+    out << line << '\n';
+  }
+}
+
+// A segment as "1850  0.25AB -1": start, r at lag 0, flags, best lag.
+std::string segment_cell(const SegmentResult& g) {
+  const std::string flags = std::string(g.flag_a ? "A" : " ") + (g.flag_b ? "B" : " ");
+  return fmt("%5d ", g.start) + number(g.r.valid, g.r.r, 5, 2) + flags + fmt("%+3d", g.best_lag);
+}
+
+void write_segments(std::ostream& out, const CheckResult& r) {
+  if (r.flagged_series() == 0) return;
+  out << '\n'
+      << "Segments of the flagged series: start year, r, flags, best lag" << '\n'
+      << fmt("(A: not significant at p %g; B: correlates best at another lag)", r.settings.pcrit)
+      << '\n';
+  for (const SeriesResult& s : r.series) {
+    if (s.flagged == 0) continue;
+    std::vector<std::string> cells;
+    for (const SegmentResult& g : s.segments) cells.push_back(segment_cell(g));
+    write_wrapped(out, padded_id(s.id), cells, 8);
+  }
+}
+
+void write_suggestions(std::ostream& out, const CheckResult& r) {
+  if (r.flagged_series() == 0) return;
+  out << '\n';
+  if (!r.suggestions.empty()) out << "Suggested edits, strongest first" << '\n';
+  for (const Suggestion& g : r.suggestions) {
+    const std::string head = fitted(g.id, 8) + "  " + suggestion_text(g);
+    const std::string tail = fmt("(r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before,
+                                 g.r_after, g.flagged_before, g.flagged_after);
+    if (head.size() + 1 + tail.size() <= static_cast<std::size_t>(report_width)) {
+      out << head << ' ' << tail << '\n';
+    } else {
+      out << head << '\n' << std::string(10, ' ') << tail << '\n';
+    }
+  }
+  std::vector<std::string> without;
+  for (std::size_t i = 0; i < r.series.size(); ++i) {
+    if (r.series[i].flagged == 0) continue;
+    const bool has =
+        std::any_of(r.suggestions.begin(), r.suggestions.end(),
+                    [&](const Suggestion& g) { return g.series == static_cast<int32_t>(i); });
+    if (!has) without.push_back(fitted(r.series[i].id, 8));
+  }
+  if (!without.empty())
+    write_wrapped(out, "No single insert or delete restores the dating of:", without, 2);
+}
+
+}  // namespace
+
+std::string suggestion_text(const Suggestion& s) {
+  if (s.edit.kind == EditKind::insert) {
+    return fmt("missing ring at %d: in the comparison choose I, year %d, side %c", s.edit.year,
+               s.edit.type_year(), s.side);
+  }
+  return fmt("false ring at %d: in the comparison choose D, year %d, side %c", s.edit.year,
+             s.edit.type_year(), s.side);
+}
+
+void write_report(std::ostream& out, const ReportHeader& header, const CheckResult& result) {
+  write_header(out, header, result);
+  if (result.series.size() < 2) {
+    out << '\n'
+        << "Crossdating needs at least two series; this file has "
+        << (result.series.empty() ? "none." : "one.") << '\n';
+    return;
+  }
+  write_series(out, result);
+  if (result.usable < 2) {
+    out << '\n' << "Crossdating needs at least two series long enough for the filter." << '\n';
+    return;
+  }
+  write_segments(out, result);
+  write_suggestions(out, result);
+  if (result.flagged_series() == 0) out << '\n' << "No segment is flagged." << '\n';
+}
+
+}  // namespace ringdate::xdate

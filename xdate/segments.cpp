@@ -1,0 +1,146 @@
+#include "xdate/segments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace ringdate::xdate {
+
+namespace {
+
+// The smallest multiple of 100 at or after y.
+int32_t century_at_or_after(int32_t y) {
+  const int64_t c =
+      y >= 0 ? (static_cast<int64_t>(y) + 99) / 100 : -(static_cast<int64_t>(-y) / 100);
+  return static_cast<int32_t>(c * 100);
+}
+
+// Counts of present values of a track up to each year, so that "all values present from
+// a to b" is one subtraction.
+class Coverage {
+ public:
+  explicit Coverage(const Track& t) : first_(t.first), count_(t.v.size() + 1, 0) {
+    for (std::size_t k = 0; k < t.v.size(); ++k)
+      count_[k + 1] = count_[k] + (present(t.v[k]) ? 1 : 0);
+  }
+  bool all(int64_t from, int64_t to) const {
+    const int64_t a = from - first_, b = to - first_;
+    if (a < 0 || b >= static_cast<int64_t>(count_.size()) - 1 || a > b) return false;
+    return count_[static_cast<std::size_t>(b + 1)] - count_[static_cast<std::size_t>(a)] ==
+           b - a + 1;
+  }
+
+ private:
+  int32_t first_;
+  std::vector<int32_t> count_;
+};
+
+}  // namespace
+
+SegmentGrid SegmentGrid::of(int32_t min_year, int32_t max_year, int32_t length) {
+  SegmentGrid g;
+  g.length = std::max(length, 2);
+  g.first_start = century_at_or_after(min_year);
+  const int64_t last_start = static_cast<int64_t>(max_year) - g.length + 1;
+  if (last_start >= g.first_start)
+    g.count = static_cast<int32_t>((last_start - g.first_start) / g.step() + 1);
+  return g;
+}
+
+double SegmentResult::at_lag(int32_t lag) const {
+  const int64_t k = static_cast<int64_t>(lag) + static_cast<int64_t>(by_lag.size() / 2);
+  if (k < 0 || k >= static_cast<int64_t>(by_lag.size())) return absent;
+  return by_lag[static_cast<std::size_t>(k)];
+}
+
+bool better_lag(double r, int32_t lag, double best_r, int32_t best_lag) {
+  if (r != best_r) return r > best_r;
+  if (std::abs(lag) != std::abs(best_lag)) return std::abs(lag) < std::abs(best_lag);
+  return lag < best_lag;
+}
+
+std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
+                                         const SegmentGrid& grid, const Settings& settings) {
+  std::vector<SegmentResult> out;
+  if (grid.count <= 0 || f.v.empty() || master.v.empty()) return out;
+  const Coverage fc(f), mc(master);
+  const int32_t L = std::max(settings.lag, 0);
+  const double rcrit = critical_r(grid.length, settings.pcrit);
+  // Running sums of the master and its squares by year, for its sums over any segment at
+  // any lag; absent years count 0 (segments with one are never used).
+  const std::size_t nm = master.v.size();
+  std::vector<double> sm(nm + 1, 0.0), smm(nm + 1, 0.0);
+  for (std::size_t k = 0; k < nm; ++k) {
+    const double y = present(master.v[k]) ? master.v[k] : 0.0;
+    sm[k + 1] = sm[k] + y;
+    smm[k + 1] = smm[k] + y * y;
+  }
+  std::vector<double> dx;
+  for (int32_t k = 0; k < grid.count; ++k) {
+    const int32_t start = grid.start(k), end = grid.end(k);
+    if (!fc.all(start, end) || !mc.all(start, end)) continue;
+    SegmentResult s;
+    s.start = start;
+    s.end = end;
+    // The segment's values, centred: the products with the master then need no mean of it.
+    dx.assign(f.v.begin() + (start - f.first), f.v.begin() + (end - f.first) + 1);
+    const auto n = static_cast<double>(dx.size());
+    double mean = 0.0;
+    for (double x : dx) mean += x;
+    mean /= n;
+    double sxx = 0.0, rxx = 0.0;
+    for (double& x : dx) {
+      rxx += x * x;
+      x -= mean;
+      sxx += x * x;
+    }
+    // A constant segment (left with a rounding residue) has no correlation.
+    if (!(sxx > 1e-12 * rxx)) sxx = 0.0;
+    s.by_lag.assign(static_cast<std::size_t>(2 * L + 1), absent);
+    bool any = false;
+    for (int32_t lag = -L; lag <= L; ++lag) {
+      if (!mc.all(static_cast<int64_t>(start) + lag, static_cast<int64_t>(end) + lag)) continue;
+      const auto from = static_cast<std::size_t>(start + lag - master.first);
+      const double* y = master.v.data() + from;
+      double sxy0 = 0.0, sxy1 = 0.0;
+      std::size_t j = 0;
+      for (; j + 2 <= dx.size(); j += 2) {
+        sxy0 += dx[j] * y[j];
+        sxy1 += dx[j + 1] * y[j + 1];
+      }
+      for (; j < dx.size(); ++j) sxy0 += dx[j] * y[j];
+      const double sy = sm[from + dx.size()] - sm[from];
+      const double cyy = (smm[from + dx.size()] - smm[from]) - sy * sy / n;
+      Correlation c;
+      c.n = static_cast<int32_t>(dx.size());
+      const double r = (sxy0 + sxy1) / std::sqrt(sxx * cyy);
+      if (c.n >= 3 && sxx > 0.0 && cyy > 1e-12 * (smm[from + dx.size()] - smm[from]) &&
+          std::isfinite(r)) {
+        c.r = std::clamp(r, -1.0, 1.0);
+        c.valid = true;
+      }
+      if (lag == 0) s.r = c;
+      if (!c.valid) continue;
+      s.by_lag[static_cast<std::size_t>(lag + L)] = c.r;
+      if (!any || better_lag(c.r, lag, s.r_best, s.best_lag)) {
+        s.r_best = c.r;
+        s.best_lag = lag;
+        any = true;
+      }
+    }
+    if (!s.r.valid) s.r.n = grid.length;
+    // p < pcrit exactly when r exceeds the critical r of the segment's length.
+    s.flag_a = !(s.r.valid && s.r.r > rcrit);
+    if (!any) s.r_best = s.r.r;
+    s.flag_b = s.best_lag != 0;
+    out.push_back(std::move(s));
+  }
+  return out;
+}
+
+int32_t count_flagged(const std::vector<SegmentResult>& segments) {
+  return static_cast<int32_t>(std::count_if(segments.begin(), segments.end(),
+                                            [](const SegmentResult& s) { return s.flagged(); }));
+}
+
+}  // namespace ringdate::xdate
