@@ -45,6 +45,16 @@ TEST(Dialogue, MissingFileIsReportedAsTypedAndAskedAgain) {
   EXPECT_EQ(r.out, file_prompt() + not_found("nosuch.rwl") + file_prompt() + not_found("") + file_prompt() + goodbye());
 }
 
+// A folder is no data file: it is reported as not found, like a missing file, and not
+// opened as an empty one.
+TEST(Dialogue, FolderNameIsReportedAsNotFound) {
+  Workspace w;
+  std::filesystem::create_directory(w.path("sub"));
+  const Result r = w.run({"sub", "/"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, file_prompt() + not_found("sub") + file_prompt() + goodbye());
+}
+
 TEST(Dialogue, LongFileNamesAreKeptWhole) {
   Workspace w;
   const std::string name = "a-measurement-file-with-a-rather-long-name-of-sixty-chars.rwl";
