@@ -37,7 +37,11 @@ Program::Program(recio::Console& console, recio::FileSystem& fs)
       qforma_(session_),
       trread_(session_),
       cmpdrw_(session_, plotter_),
-      cmpplt_(session_, cmpdrw_) {}
+      cmpplt_(session_, cmpdrw_),
+      xdwindow_(store_, xdplotter_) {
+  cmpplt_.set_companion(&xdwindow_);
+  cmpdrw_.set_companion(&xdwindow_);
+}
 
 void Program::run() {
   // Start-up: the store holds no values yet.

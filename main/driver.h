@@ -12,6 +12,7 @@
 #include "formats/trread.h"
 #include "main/answers.h"
 #include "main/picking.h"
+#include "main/xdwindow.h"
 #include "core/store.h"
 #include "plot/cmpdrw.h"
 #include "plot/cmpplt.h"
@@ -38,6 +39,9 @@ class Program {
   PlplotPlotter plotter_;
   Cmpdrw cmpdrw_;
   Cmpplt cmpplt_;
+  // The crossdating window beside the comparison plot, on a plotting stream of its own.
+  PlplotPlotter xdplotter_{"ringdate crossdating", "760x675+920+20"};
+  CrossdatingWindow xdwindow_;
   PickPass pass_;
 
   char guess_ = ' ';

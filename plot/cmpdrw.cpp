@@ -145,6 +145,15 @@ void Cmpdrw::draw_once(const PlotRecords& rec, const Tsi1& tsi1, const std::stri
 }
 
 void Cmpdrw::draw(const PlotRecords& rec, const Tsi1& tsi1) {
+  const bool save = trimmed(pltset_.dev) != trimmed(screen_dev);
+  draw_plot(rec, tsi1);
+  if (companion_ == nullptr) return;
+  const ComparedView view = compared_view(rec, tsi1, pltset_);
+  if (save) companion_->saved(view);
+  else companion_->drawn(view);
+}
+
+void Cmpdrw::draw_plot(const PlotRecords& rec, const Tsi1& tsi1) {
   const std::string device = trimmed(pltset_.dev);
   if (device != trimmed(screen_dev)) {
     // A save: the file name was set by the menu.
@@ -212,6 +221,9 @@ void Cmpdrw::cmpdrw(const PlotRecords& rec, const Tsi1& tsi1) {
   }
 }
 
-void Cmpdrw::finish() { p_->close(); }
+void Cmpdrw::finish() {
+  p_->close();
+  if (companion_ != nullptr) companion_->finish();
+}
 
 }  // namespace ringdate

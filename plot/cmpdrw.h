@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/store.h"
+#include "plot/companion.h"
 #include "plot/plotter.h"
 #include "plot/pltsty.h"
 #include "plot/records.h"
@@ -20,6 +21,8 @@ class Cmpdrw final : public Drawer {
   void cmpdrw(const PlotRecords& rec, const Tsi1& tsi1) override;
   // Closes the plot window.
   void finish() override;
+  // The view told of every drawing and save of the plot, and of its end.
+  void set_companion(Companion* companion) { companion_ = companion; }
 
   const Pltset& pltset() const { return pltset_; }
 
@@ -30,12 +33,14 @@ class Cmpdrw final : public Drawer {
  private:
   void reset(const PlotRecords& rec);
   void draw(const PlotRecords& rec, const Tsi1& tsi1);
+  void draw_plot(const PlotRecords& rec, const Tsi1& tsi1);
   void draw_once(const PlotRecords& rec, const Tsi1& tsi1, const std::string& device);
   void after_draw();
   void note(const std::string& text);
 
   recio::Session* s_;
   Plotter* p_;
+  Companion* companion_ = nullptr;
   Pltset pltset_;
   // The labels as drawn (left-justified copies of the loop's labels).
   std::string xlab_ = std::string(60, ' ');

@@ -67,6 +67,10 @@ char Cmpplt::read_char() { return s_->answer(1)[0]; }
 
 void Cmpplt::finish() { drawer_->finish(); }
 
+void Cmpplt::tell(const LoopEdit& edit) {
+  if (companion_ != nullptr) companion_->edited(edit);
+}
+
 CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
                                   const std::string& yearword, const std::string& units) {
   fname_ = fname;
@@ -96,6 +100,7 @@ CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::
   rec_.theinput.winlst = l0_;
   rec_.thedata.ndraw = n_;
   rec_.thedata.yr0 = f0_;
+  if (companion_ != nullptr) companion_->begin(t);
 
   for (;;) {
     draw(t);
@@ -220,6 +225,7 @@ void Cmpplt::rescale(Tsi1& t) {
     c = recio::read_free_real(s_->answer_line());
   } while (!c);
   for (int32_t y = t.syr(isel_, 1); y <= t.syr(isel_, 2); ++y) cell(t, isel_, y) *= *c;
+  tell({LoopEdit::Kind::rescale, isel_, 0, {}});
 }
 
 void Cmpplt::shift(Tsi1& t) {
@@ -251,6 +257,7 @@ void Cmpplt::shift(Tsi1& t) {
   t.syr(isel_, 1) = f + d;
   t.syr(isel_, 2) = l + d;
   for (int32_t j = 1; j <= nval; ++j) cell(t, isel_, f + d + j - 1) = t.vec(j);
+  tell({LoopEdit::Kind::shift, isel_, d, {}});
 }
 
 int32_t Cmpplt::edit_lo(const Tsi1& t) const { return std::max(t.syr(isel_, 1), span0_(isel_, 1)); }
@@ -309,6 +316,7 @@ void Cmpplt::apply(Tsi1& t, const RingEdit& edit) {
     t.syr(n_ + 1, 1) = r0_;
     rec_.thedata.yr0 = r0_;
   }
+  tell({LoopEdit::Kind::ring, isel_, 0, edit});
 }
 
 // Asks for a year of the chosen series until one is typed that may be edited.

@@ -10,6 +10,7 @@
 #include "core/matrix.h"
 #include "core/ringedit.h"
 #include "core/store.h"
+#include "plot/companion.h"
 #include "plot/records.h"
 #include "recio/session.h"
 
@@ -33,11 +34,14 @@ class Cmpplt {
                                           const std::string& units);
   // Finishes the plot after a quit.
   void finish();
+  // The view told of every comparison and every change made to a compared series.
+  void set_companion(Companion* companion) { companion_ = companion; }
   const PlotRecords& records() const { return rec_; }
 
  private:
   recio::Session* s_;
   Drawer* drawer_;
+  Companion* companion_ = nullptr;
   PlotRecords rec_;
 
   // Work area kept for the loop.
@@ -63,6 +67,7 @@ class Cmpplt {
   std::optional<int32_t> read_int();  // free form; nullopt when not a number
   char read_char();                   // "(a)" into one character
   void say(const std::string& text);
+  void tell(const LoopEdit& edit);
   // Years at which the chosen series may be edited: inside its span now and as read.
   int32_t edit_lo(const Tsi1& t) const;
   int32_t edit_hi(const Tsi1& t) const;

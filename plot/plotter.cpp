@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 // Without this the library header renames every pl* name by macro (and would rename the
 // methods of the seam); the library is called by its c_pl* names instead.
 #define __PLSTUBS_H__
 #include <plplot/plplot.h>
+#include <plplot/plstrm.h>
 
 #ifdef RINGDATE_HAVE_X11
 #include <X11/Xlib.h>
@@ -68,7 +70,8 @@ bool display_reachable() {
 
 }  // namespace
 
-PlplotPlotter::PlplotPlotter() {
+PlplotPlotter::PlplotPlotter(std::string window_name, std::string geometry)
+    : window_name_(std::move(window_name)), geometry_(std::move(geometry)) {
   ::plsexit(on_library_exit);
   ::plsabort(on_library_abort);
 }
@@ -146,6 +149,8 @@ void PlplotPlotter::plinit() {
       fail("no display for the screen device");
       return;
     }
+    // A window closed by hand is ended; a new one takes its place.
+    if (screen_open_ && window_closed_by_user()) close();
     if (!screen_open_) {
       PLINT strm = 0;
       guarded([&] {
@@ -153,7 +158,8 @@ void PlplotPlotter::plinit() {
         screen_strm_ = strm;
         ::c_plsdev(screen_device);
         ::c_plspause(0);
-        ::c_plsetopt("geometry", "900x675");
+        ::c_plsetopt("geometry", geometry_.c_str());
+        if (!window_name_.empty()) ::c_plsetopt("plwindow", window_name_.c_str());
         apply_colours();
         ::c_plinit();
       });
@@ -306,6 +312,20 @@ void PlplotPlotter::plend() {
     // The window stays open with this picture until the next drawing or close().
     guarded([] { ::c_plflush(); });
   }
+}
+
+bool PlplotPlotter::window_closed_by_user() {
+  bool closed = false;
+  guarded([&] {
+    ::c_plsstrm(screen_strm_);
+    // Lets the device read the window's pending events: a close request among them marks
+    // the stream closed.
+    ::pl_cmd(PLESC_EH, nullptr);
+    PLStream* pls = nullptr;
+    ::plgpls(&pls);
+    closed = pls != nullptr && pls->stream_closed;
+  });
+  return closed;
 }
 
 void PlplotPlotter::close() {

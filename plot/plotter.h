@@ -56,12 +56,15 @@ class Plotter {
 };
 
 // Drives PLplot. The screen is the "xwin" device on its own stream, opened by the first
-// screen drawing and closed by close(); each file drawing gets a stream of its own that is
+// screen drawing and closed by close() (a window the user closed is opened anew by the next
+// screen drawing); each file drawing gets a stream of its own that is
 // ended with the drawing. Library errors that would end the process are caught: the drawing
 // is abandoned and failed() reports it.
 class PlplotPlotter final : public Plotter {
  public:
-  PlplotPlotter();
+  // The screen window gets the title `window_name` (the library's own when empty) and the
+  // size and place `geometry` (an X geometry such as "900x675" or "760x675+910+0").
+  explicit PlplotPlotter(std::string window_name = {}, std::string geometry = "900x675");
   ~PlplotPlotter() override;
   PlplotPlotter(const PlplotPlotter&) = delete;
   PlplotPlotter& operator=(const PlplotPlotter&) = delete;
@@ -108,6 +111,7 @@ class PlplotPlotter final : public Plotter {
   struct Colour {
     int32_t i, r, g, b;
   };
+  std::string window_name_, geometry_;
   bool probed_ = false;
   bool screen_ok_ = false;
   bool screen_open_ = false;
@@ -124,6 +128,9 @@ class PlplotPlotter final : public Plotter {
 
   template <class F>
   void guarded(F&& f);
+  // The window manager asked the screen window to close (the user closed it): the library
+  // then ignores every drawing on that stream.
+  bool window_closed_by_user();
   void fail(const std::string& why);
 };
 

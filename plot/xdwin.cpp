@@ -1,0 +1,176 @@
+#include "plot/xdwin.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ringdate {
+
+namespace {
+
+// Lowest r shown: at most -0.2, lower when a value is lower, in steps of 0.2, not below -1.
+float lowest_r(const XdatePicture& pic) {
+  float lo = -0.2f;
+  for (const XdateCurve& c : pic.series) {
+    for (float r : c.moving_r) lo = std::min(lo, r);
+    for (float r : c.lag_r) lo = std::min(lo, r);
+  }
+  lo = std::floor(lo * 5.0f) / 5.0f;
+  return std::max(lo, -1.0f);
+}
+
+// Draws the points as lines, broken where x jumps by more than `gap`.
+void broken_line(Plotter& p, const std::vector<float>& x, const std::vector<float>& y, float gap) {
+  const std::size_t n = std::min(x.size(), y.size());
+  std::size_t from = 0;
+  for (std::size_t k = 1; k <= n; ++k) {
+    if (k < n && std::fabs(x[k] - x[k - 1]) <= gap) continue;
+    const std::span<const float> xs(x.data() + from, k - from), ys(y.data() + from, k - from);
+    p.plline(xs, ys);
+    from = k;
+  }
+}
+
+void hline(Plotter& p, float x0, float x1, float y) {
+  const float xs[2] = {x0, x1}, ys[2] = {y, y};
+  p.plline(xs, ys);
+}
+
+void vline(Plotter& p, float x, float y0, float y1) {
+  const float xs[2] = {x, x}, ys[2] = {y0, y1};
+  p.plline(xs, ys);
+}
+
+void start_page(Plotter& p, const XdatePicture& pic, const std::string& device) {
+  p.plsdev(device);
+  p.plscol0(0, 255, 255, 255);
+  p.plscol0(15, 0, 0, 0);
+  p.plscolbg(pic.bgr, pic.bgg, pic.bgb);
+  p.plinit();
+  p.plfontld(1);
+  p.plfont(1);
+  p.plssub(1, 1);
+  p.pladv(0);
+}
+
+void moving_panel(Plotter& p, const XdatePicture& pic, float lo) {
+  p.plvpor(0.10f, 0.95f, 0.60f, 0.92f);
+  p.plwind(pic.xmin, pic.xmax, lo, 1.0f);
+  p.plcol(pic.frame_colour);
+  p.plaxes(pic.xmin, lo, "bcnst", 0.0f, 0, "bcnstv", 0.0f, 0);
+  p.plcol(pic.text_colour);
+  p.pllab("YEARS", "r, 50 years", pic.title);
+  p.pllsty(2);
+  p.plcol(pic.frame_colour);
+  hline(p, std::min(pic.xmin, pic.xmax), std::max(pic.xmin, pic.xmax), pic.critical_r);
+  for (std::size_t k = 0; k < pic.series.size(); ++k) {
+    const XdateCurve& c = pic.series[k];
+    p.plcol(c.colour);
+    p.pllsty(1);
+    p.plwid(k == 0 ? 2 : 1);
+    broken_line(p, c.moving_x, c.moving_r, 1.5f);
+  }
+  p.plwid(1);
+}
+
+void lag_panel(Plotter& p, const XdatePicture& pic, float lo) {
+  const float edge = static_cast<float>(pic.max_lag) + 0.5f;
+  p.plvpor(0.10f, 0.42f, 0.08f, 0.46f);
+  p.plwind(-edge, edge, lo, 1.0f);
+  p.plcol(pic.frame_colour);
+  p.plaxes(-edge, lo, "bcnst", 1.0f, 1, "bcnstv", 0.0f, 0);
+  p.plcol(pic.text_colour);
+  p.pllab("LAG (YEARS)", "r", "");
+  // The dated position.
+  p.pllsty(2);
+  p.plcol(pic.frame_colour);
+  vline(p, 0.0f, lo, 1.0f);
+  for (std::size_t k = 0; k < pic.series.size(); ++k) {
+    const XdateCurve& c = pic.series[k];
+    p.plcol(c.colour);
+    p.pllsty(1);
+    p.plwid(k == 0 ? 2 : 1);
+    broken_line(p, c.lag_x, c.lag_r, 1.5f);
+  }
+  p.plwid(1);
+}
+
+void text_block(Plotter& p, const XdatePicture& pic) {
+  p.plvpor(0.48f, 0.98f, 0.04f, 0.47f);
+  p.plwind(0.0f, 1.0f, 0.0f, 1.0f);
+  p.plschr(0.0f, 0.6f);
+  float line = 0.0f;
+  auto put = [&](const std::string& text) {
+    line += 1.0f;
+    p.plmtex("t", -1.4f * line, 0.0f, 0.0f, text);
+  };
+  for (const XdateCurve& c : pic.series) {
+    p.plcol(c.colour);
+    for (const std::string& t : c.text) put(t);
+  }
+  p.plcol(pic.text_colour);
+  for (const std::string& t : pic.footer) put(t);
+}
+
+}  // namespace
+
+void draw_xdate(Plotter& p, const XdatePicture& pic, const std::string& device) {
+  start_page(p, pic, device);
+  if (!pic.note.empty()) {
+    p.plvpor(0.05f, 0.95f, 0.05f, 0.92f);
+    p.plwind(0.0f, 1.0f, 0.0f, 1.0f);
+    p.plcol(pic.text_colour);
+    p.plmtex("t", 1.0f, 0.0f, 0.0f, pic.title);
+    p.plmtex("t", -2.0f, 0.0f, 0.0f, pic.note);
+    p.plend();
+    return;
+  }
+  const float lo = lowest_r(pic);
+  moving_panel(p, pic, lo);
+  lag_panel(p, pic, lo);
+  text_block(p, pic);
+  p.plend();
+}
+
+bool XdateWindow::draw(const XdatePicture& pic, const std::string& device) {
+  draw_xdate(*p_, pic, device);
+  if (!p_->failed()) return true;
+  error_ = p_->error();
+  return false;
+}
+
+void XdateWindow::failure_page(const XdatePicture& pic, const std::string& device, const std::string& file) {
+  XdatePicture page;
+  page.title = pic.title;
+  page.note = "The crossdating window could not be drawn: " + error_;
+  page.frame_colour = pic.frame_colour;
+  page.text_colour = pic.text_colour;
+  page.bgr = pic.bgr, page.bgg = pic.bgg, page.bgb = pic.bgb;
+  if (!file.empty()) p_->plsfnam(file);
+  draw_xdate(*p_, page, device);  // should this fail too, there is no other place to say it
+}
+
+void XdateWindow::to_file(const XdatePicture& pic, const std::string& file) {
+  p_->plsfnam(file);
+  if (!draw(pic, file_device)) failure_page(pic, file_device, file);
+}
+
+void XdateWindow::show(const XdatePicture& pic, const std::string& stem) {
+  error_.clear();
+  if (p_->has_screen()) {
+    if (draw(pic, screen_device)) return;
+    // The window is open but the drawing failed: the window says so.
+    if (p_->has_screen()) {
+      failure_page(pic, screen_device, "");
+      return;
+    }
+    // The window could not be opened: the picture file takes its place from now on.
+  }
+  to_file(pic, screen_file(stem));
+}
+
+void XdateWindow::save(const XdatePicture& pic, const std::string& stem) {
+  error_.clear();
+  to_file(pic, save_file(stem));
+}
+
+}  // namespace ringdate
