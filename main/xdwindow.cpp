@@ -54,17 +54,17 @@ const char* note_text(xdate::LiveNote n) {
 
 // The lines of compared series k (1-based) in the text block.
 std::vector<std::string> series_text(int32_t k, const std::string& name, const xdate::LiveSeries& s) {
-  const std::string head = fmt("%d  %-8s", k, name.c_str());
+  const std::string head = fmt("%d %-8s", k, name.c_str());
   if (s.note != xdate::LiveNote::none) return {head + "  " + note_text(s.note)};
   const xdate::SeriesResult& r = s.stats;
   std::vector<std::string> out;
   out.push_back(head + "  r " + number(r.r.valid, r.r.r, 3) + "  tBP " + number(r.bp.valid, r.bp.t(), 1) +
                 "  tHo " + number(r.ho.valid, r.ho.t(), 1) + "  GLK " + number(r.glk.valid(), r.glk.value, 3) +
-                fmt("  flagged segments %d", r.flagged));
+                fmt("  flagged %d", r.flagged));
   if (s.suggestion) {
     const xdate::Suggestion& g = *s.suggestion;
-    out.push_back("     " + suggestion_line(g));
-    out.push_back(fmt("     (r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after, g.flagged_before,
+    out.push_back("   " + suggestion_line(g));
+    out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after, g.flagged_before,
                       g.flagged_after));
   }
   return out;
@@ -225,8 +225,9 @@ XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
     c.text = series_text(static_cast<int32_t>(k + 1), names_[k], s);
     pic.series.push_back(std::move(c));
   }
-  pic.footer.push_back(fmt("Dashed: critical r %.4f of %d years (p %g); lag 0 is the dated position.",
-                           live_->critical_r(), xdate::LiveSeries::moving_length, data_->settings().pcrit));
+  pic.footer.push_back(fmt("Dashed: critical r %.4f of %d years (p %g); lag 0, the dated", live_->critical_r(),
+                           xdate::LiveSeries::moving_length, data_->settings().pcrit));
+  pic.footer.push_back("position. Each series against the master of all other series of the file.");
   return pic;
 }
 

@@ -358,7 +358,11 @@ void RecordingPlotter::plscol0(int32_t i, int32_t r, int32_t g, int32_t b) {
 void RecordingPlotter::plscolbg(int32_t r, int32_t g, int32_t b) {
   calls.push_back("plscolbg " + num(r) + " " + num(g) + " " + num(b));
 }
-void RecordingPlotter::plinit() { calls.push_back("plinit"); }
+void RecordingPlotter::plinit() {
+  failed_ = failing > 0;
+  if (failed_) --failing;
+  calls.push_back("plinit");
+}
 void RecordingPlotter::plfontld(int32_t f) { calls.push_back("plfontld " + num(f)); }
 void RecordingPlotter::plfont(int32_t f) { calls.push_back("plfont " + num(f)); }
 void RecordingPlotter::plssub(int32_t nx, int32_t ny) {

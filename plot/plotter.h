@@ -139,10 +139,12 @@ class RecordingPlotter final : public Plotter {
  public:
   bool screen = true;
   std::vector<std::string> calls;
+  // The next `failing` drawings fail (failed() from their plinit on).
+  int32_t failing = 0;
 
   bool has_screen() override { return screen; }
-  bool failed() const override { return false; }
-  std::string error() const override { return {}; }
+  bool failed() const override { return failed_; }
+  std::string error() const override { return failed_ ? "recorded failure" : ""; }
   void close() override { calls.push_back("close"); }
 
   void plsdev(const std::string& dev) override;
@@ -168,6 +170,9 @@ class RecordingPlotter final : public Plotter {
   void plmtex(const std::string& side, float disp, float pos, float just,
               const std::string& text) override;
   void plend() override;
+
+ private:
+  bool failed_ = false;
 };
 
 }  // namespace ringdate

@@ -53,12 +53,12 @@ void start_page(Plotter& p, const XdatePicture& pic, const std::string& device) 
 }
 
 void moving_panel(Plotter& p, const XdatePicture& pic, float lo) {
-  p.plvpor(0.10f, 0.95f, 0.60f, 0.92f);
+  p.plvpor(0.12f, 0.96f, 0.60f, 0.92f);
   p.plwind(pic.xmin, pic.xmax, lo, 1.0f);
   p.plcol(pic.frame_colour);
   p.plaxes(pic.xmin, lo, "bcnst", 0.0f, 0, "bcnstv", 0.0f, 0);
   p.plcol(pic.text_colour);
-  p.pllab("YEARS", "r, 50 years", pic.title);
+  p.pllab("YEARS", "r (50 years)", pic.title);
   p.pllsty(2);
   p.plcol(pic.frame_colour);
   hline(p, std::min(pic.xmin, pic.xmax), std::max(pic.xmin, pic.xmax), pic.critical_r);
@@ -74,10 +74,10 @@ void moving_panel(Plotter& p, const XdatePicture& pic, float lo) {
 
 void lag_panel(Plotter& p, const XdatePicture& pic, float lo) {
   const float edge = static_cast<float>(pic.max_lag) + 0.5f;
-  p.plvpor(0.10f, 0.42f, 0.08f, 0.46f);
+  p.plvpor(0.12f, 0.34f, 0.08f, 0.46f);
   p.plwind(-edge, edge, lo, 1.0f);
   p.plcol(pic.frame_colour);
-  p.plaxes(-edge, lo, "bcnst", 1.0f, 1, "bcnstv", 0.0f, 0);
+  p.plaxes(-edge, lo, "bcnst", 5.0f, 5, "bcnstv", 0.0f, 0);
   p.plcol(pic.text_colour);
   p.pllab("LAG (YEARS)", "r", "");
   // The dated position.
@@ -95,9 +95,9 @@ void lag_panel(Plotter& p, const XdatePicture& pic, float lo) {
 }
 
 void text_block(Plotter& p, const XdatePicture& pic) {
-  p.plvpor(0.48f, 0.98f, 0.04f, 0.47f);
+  p.plvpor(0.39f, 0.99f, 0.02f, 0.47f);
   p.plwind(0.0f, 1.0f, 0.0f, 1.0f);
-  p.plschr(0.0f, 0.6f);
+  p.plschr(0.0f, 0.5f);
   float line = 0.0f;
   auto put = [&](const std::string& text) {
     line += 1.0f;

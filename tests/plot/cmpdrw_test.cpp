@@ -351,6 +351,50 @@ void name_files(Fixture& fx, const std::string& base) {
   fx.rec.thenames.pltnam = padded(base + "_DATA.PLTS", 60);
 }
 
+// Keeps what the renderer tells its companion.
+class ViewRecorder : public Companion {
+ public:
+  void begin(const Tsi1&) override {}
+  void edited(const LoopEdit&) override {}
+  void drawn(const ComparedView& v) override { views.push_back("drawn " + describe(v)); }
+  void saved(const ComparedView& v) override { views.push_back("saved " + describe(v)); }
+  void finish() override { views.push_back("finish"); }
+  static std::string describe(const ComparedView& v) {
+    return v.stem + " " + std::to_string(v.nsel) + " " + std::to_string(v.winfst) + ".." + std::to_string(v.winlst) +
+           " x " + std::to_string(static_cast<int>(v.xmin)) + ".." + std::to_string(static_cast<int>(v.xmax)) +
+           " colours " + std::to_string(v.curve_colour) + "/" + std::to_string(v.line_colour);
+  }
+  std::vector<std::string> views;
+};
+
+TEST(Cmpdrw, ACompanionIsToldOfEveryDrawingAndSaveWhileThePlotCallsStayTheSame) {
+  const std::vector<std::string> answers = {"5", "9", "0", "14", "1990", "0", "s", "99", ""};
+  Fixture fx({{1900, 1903}, {1901, 1905}}, 1900, 1905);
+  const Drawn plain = run(fx, answers);
+
+  ScriptConsole con(answers);
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  RecordingPlotter pl;
+  Cmpdrw d(s, pl);
+  ViewRecorder views;
+  d.set_companion(&views);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  d.finish();
+  EXPECT_EQ(con.output, plain.output);
+  std::vector<std::string> calls = pl.calls;
+  ASSERT_EQ(calls.back(), "close");
+  calls.pop_back();
+  EXPECT_EQ(calls, plain.calls);
+  // First drawing, redraw with curve colour 9, redraw with x max 1990, the save (same
+  // settings), the reset; then the end.
+  const std::vector<std::string> want = {
+      "drawn abc 2 1900..1905 x 1900..1905 colours 1/15", "drawn abc 2 1900..1905 x 1900..1905 colours 9/15",
+      "drawn abc 2 1900..1905 x 1900..1990 colours 9/15", "saved abc 2 1900..1905 x 1900..1990 colours 9/15",
+      "drawn abc 2 1900..1905 x 1900..1905 colours 1/15", "finish"};
+  EXPECT_EQ(views.views, want);
+}
+
 TEST(PlplotPlotter, TicksThatWouldFloodTheAxisAreLeftToTheLibrary) {
   struct Row {
     double range, tick;

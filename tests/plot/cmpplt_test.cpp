@@ -433,5 +433,45 @@ TEST_F(Loop, QuitIsReturnedWithThePlotStillUp) {
   EXPECT_EQ(drawer.finished, 1);
 }
 
+// Keeps what the loop tells its companion.
+class RecordingCompanion : public Companion {
+ public:
+  void begin(const Tsi1& t) override { events.push_back("begin " + std::to_string(t.nsel)); }
+  void edited(const LoopEdit& e) override {
+    static const char* kinds[] = {"shift", "rescale", "insert", "remove", "merge"};
+    events.push_back(std::string(kinds[static_cast<int>(e.kind)]) + " " + std::to_string(e.series) + " " +
+                     std::to_string(e.year) + " " + std::to_string(e.shift) + " [" + e.side + "]");
+  }
+  void drawn(const ComparedView&) override {}
+  void saved(const ComparedView&) override {}
+  void finish() override {}
+  std::vector<std::string> events;
+};
+
+TEST_F(Loop, TheCompanionIsToldOfTheComparisonAndOfEveryEditMade) {
+  RecordingCompanion c;
+  cmpplt.set_companion(&c);
+  pick("AAA01", 1900, {1, 2, 3, 4, 5});
+  pick("BBB02", 1898, {1, 2, 3, 4, 5, 6, 7, 8});
+  align();
+  // Shift series 2 by 2, rescale series 1, zoom and unzoom (no edit), merge 1901 and 1902 of
+  // series 1 with the other side, then insert at 1903 in series 2, side B.
+  run({"H", "2", "2", "R", "1", "2", "Z", "1900", "1902", "U", "M", "1", "1902", "1901", "", "I", "2", "1903",
+       "B"});
+  const std::vector<std::string> want = {"begin 2", "shift 2 0 2 [ ]", "rescale 1 0 0 [ ]", "merge 1 1901 0 [ ]",
+                                         "insert 2 1903 0 [B]"};
+  EXPECT_EQ(c.events, want);
+
+  // An edit that is refused tells nothing.
+  c.events.clear();
+  Tsi1 fresh;
+  t = fresh;
+  t.edyr = no_edit;
+  pick("CCC03", 1950, {1});
+  align();
+  run({"M", "3", ""});
+  EXPECT_EQ(c.events, (std::vector<std::string>{"begin 3"}));
+}
+
 }  // namespace
 }  // namespace ringdate
