@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "core/ringedit.h"
+#include "xdate/report.h"
 #include "xdate/store_input.h"
 
 namespace ringdate {
@@ -32,15 +33,6 @@ std::string trimmed(std::string s) {
   return s;
 }
 
-std::string suggestion_line(const xdate::Suggestion& s) {
-  if (s.edit.kind == xdate::EditKind::insert) {
-    return fmt("missing ring at %d: in the comparison choose I, year %d, side %c", s.edit.year, s.edit.type_year(),
-               s.side);
-  }
-  return fmt("false ring at %d: in the comparison choose D, year %d, side %c", s.edit.year, s.edit.type_year(),
-             s.side);
-}
-
 const char* note_text(xdate::LiveNote n) {
   switch (n) {
     case xdate::LiveNote::none: return "";
@@ -63,7 +55,7 @@ std::vector<std::string> series_text(int32_t k, const std::string& name, const x
                 fmt("  flagged %d", r.flagged));
   if (s.suggestion) {
     const xdate::Suggestion& g = *s.suggestion;
-    out.push_back("   " + suggestion_line(g));
+    out.push_back("   " + xdate::suggestion_text(g));
     out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after, g.flagged_before,
                       g.flagged_after));
   }

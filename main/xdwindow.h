@@ -21,6 +21,18 @@
 
 namespace ringdate {
 
+// A compared series in measured values as the loop's edits left it: `marks` holds 1 for a
+// ring as measured and 0 for one inserted in the comparison (a merge adds the two marks).
+struct MirroredSeries {
+  int32_t first = 0;
+  std::vector<float> raw;
+  std::vector<float> marks;
+
+  int32_t last() const { return first + static_cast<int32_t>(raw.size()) - 1; }
+  // The values as written in the data file, inserted rings marked.
+  xdate::Version version() const;
+};
+
 class CrossdatingWindow final : public Companion {
  public:
   // `store` is read at the start of every comparison; `plotter` draws the window.
@@ -55,18 +67,6 @@ class CrossdatingWindow final : public Companion {
   std::vector<float> fingerprint() const;
   void prepare(const Tsi1& tsi1);
   XdatePicture picture_or_note(const ComparedView& view);
-};
-
-// A compared series in measured values as the loop's edits left it: `marks` holds 1 for a
-// ring as measured and 0 for one inserted in the comparison (a merge adds the two marks).
-struct MirroredSeries {
-  int32_t first = 0;
-  std::vector<float> raw;
-  std::vector<float> marks;
-
-  int32_t last() const { return first + static_cast<int32_t>(raw.size()) - 1; }
-  // The values as written in the data file, inserted rings marked.
-  xdate::Version version() const;
 };
 
 // Mirrors one edit of the comparison loop on the series, through the same ring edit module

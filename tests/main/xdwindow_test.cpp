@@ -164,8 +164,8 @@ TEST(CrossdatingWindow, EditsAreFollowedAndTheZoomSetsTheWindowYears) {
   c.compare({5, 1}, {"", "H", "1", "-1", "", "Z", "1850", "1950", "", "R", "1", "3", "", "X"});
   const auto xd = drawings(c.xdplot.calls);
   ASSERT_EQ(xd.size(), 4u);
-  const xdate::Version& v = c.window.version(1);
-  EXPECT_EQ(v.first, 1812);  // shifted; the rescale changes nothing
+  EXPECT_EQ(c.window.version(1).first, 1812);  // shifted; the rescale changes nothing
+  EXPECT_EQ(c.window.mirrored(1).raw.front(), c.store->raw(static_cast<std::size_t>(1813 - c.store->iyrmin() + 1), 5));
   const auto windows = [&](const std::vector<std::string>& d) {
     std::vector<std::string> r;
     for (const auto& call : d) {
@@ -183,7 +183,7 @@ TEST(CrossdatingWindow, TheNextComparisonSeesTheEditCarriedIntoTheStore) {
   Comparison c;
   if (!c.read()) GTEST_SKIP() << "the example file is missing";
   ASSERT_EQ(c.compare({5, 1}, insert_the_missing_ring), CompareOutcome::edit_posted);
-  ASSERT_TRUE(apply_edit(*c.store, *c.tsi1));
+  ASSERT_EQ(apply_edit(*c.store, *c.tsi1), EditCarry::carried);
   const xdate::CheckResult check = xdate::run_check(xdate::series_of_store(*c.store), xdate::Settings{});
   c.xdplot.calls.clear();
   c.compare({1}, {"", ""});
@@ -226,16 +226,16 @@ TEST(CrossdatingWindow, AFileOfOneSeriesGetsANote) {
 // Edits of the loop on a series, and the same edits mirrored on its measured values.
 class Mirror : public Companion {
  public:
-  explicit Mirror(xdate::Version v) : v_(std::move(v)) {}
+  explicit Mirror(MirroredSeries s) : s_(std::move(s)) {}
   void begin(const Tsi1&) override {}
-  void edited(const LoopEdit& e) override { mirror_edit(v_, e); }
+  void edited(const LoopEdit& e) override { mirror_edit(s_, e); }
   void drawn(const ComparedView&) override {}
   void saved(const ComparedView&) override {}
   void finish() override {}
-  const xdate::Version& version() const { return v_; }
+  const MirroredSeries& series() const { return s_; }
 
  private:
-  xdate::Version v_;
+  MirroredSeries s_;
 };
 
 TEST(MirrorEdit, MakesEachEditOfTheLoopAsTheLoopMakesIt) {
@@ -264,30 +264,34 @@ TEST(MirrorEdit, MakesEachEditOfTheLoopAsTheLoopMakesIt) {
     t->edyr = no_edit;
     t->nsel = 1;
     t->sid[0] = "AAA01   ";
-    xdate::Version v{1900, {}, {}};
+    MirroredSeries m0{1900, {}, {}};
     for (int32_t k = 0; k < 12; ++k) {
-      v.values.push_back(1.0 + k);
-      t->sel(static_cast<std::size_t>(k + 11), 1) = static_cast<float>(1.0 + k);
+      m0.raw.push_back(1.25f + static_cast<float>(k));
+      m0.marks.push_back(1.0f);
+      t->sel(static_cast<std::size_t>(k + 11), 1) = 1.25f + static_cast<float>(k);
     }
     t->syr(1, 1) = 1900;
     t->syr(1, 2) = 1911;
     t->syr(2, 1) = 1890;
     t->syr(2, 2) = 1911;
-    Mirror m(v);
+    Mirror m(m0);
     loop.set_companion(&m);
     for (const auto& a : script) con.add(a);
     con.add("");
     (void)loop(*t, "abc", "DATA FILE", "YEARS", "MILLIMETERS");
-    const xdate::Version& got = m.version();
+    const MirroredSeries& got = m.series();
     ASSERT_EQ(got.first, t->syr(1, 1));
     ASSERT_EQ(got.last(), t->syr(1, 2));
     // The rescale of the merge script: the loop's values are -2 times the mirrored ones.
     const float scale = std::find(script.begin(), script.end(), "R") != script.end() ? -2.0f : 1.0f;
+    const xdate::Version v = got.version();
     for (int32_t y = got.first; y <= got.last(); ++y) {
-      const double want = t->sel(static_cast<std::size_t>(y - t->syr(2, 1) + 1), 1) / scale;
-      EXPECT_DOUBLE_EQ(got.values[static_cast<std::size_t>(y - got.first)], want) << y;
+      const auto k = static_cast<std::size_t>(y - got.first);
+      const float want = t->sel(static_cast<std::size_t>(y - t->syr(2, 1) + 1), 1) / scale;
+      EXPECT_EQ(got.raw[k], want) << y;
+      EXPECT_DOUBLE_EQ(v.values[k], xdate::decimal_value(want)) << y;
       // A zero in the loop is an inserted ring here, and only then.
-      EXPECT_EQ(got.inserted[static_cast<std::size_t>(y - got.first)], want == 0.0) << y;
+      EXPECT_EQ(v.inserted[k], want == 0.0f) << y;
     }
   }
 }
