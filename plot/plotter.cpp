@@ -37,6 +37,11 @@ int on_library_exit(const char* msg) {
   return 1;
 }
 
+// The screen device failed to open a window: it keeps the broken connection in its table of
+// displays and would hand it to every later window of the process (any plotter), so no
+// window is tried again.
+bool screen_device_broken = false;
+
 // An aborted library operation: the library goes on; the message goes to the error stream.
 void on_library_abort(const char* msg) {
   std::fprintf(stderr, "plot: %s\n", msg ? msg : "");
@@ -103,7 +108,7 @@ bool PlplotPlotter::has_screen() {
     probed_ = true;
     screen_ok_ = library_has_device(screen_device) && display_reachable();
   }
-  return screen_ok_;
+  return screen_ok_ && !screen_device_broken;
 }
 
 double PlplotPlotter::safe_tick(double range, double tick) {
@@ -160,12 +165,18 @@ void PlplotPlotter::plinit() {
         ::c_plspause(0);
         ::c_plsetopt("geometry", geometry_.c_str());
         if (!window_name_.empty()) ::c_plsetopt("plwindow", window_name_.c_str());
+        // No event thread: the device keeps one switch for all its windows, and the thread
+        // of one window runs unguarded beside the drawings of a second one (or, started
+        // anew, re-initialises the device's lock under the first one's thread). A window is
+        // repainted when it is drawn.
+        ::c_plsetopt("drvopt", "usepth=0");
         apply_colours();
         ::c_plinit();
       });
       if (failed_) {
         // The window could not be opened: the screen is taken as absent from now on.
         screen_ok_ = false;
+        screen_device_broken = true;
         return;
       }
       screen_open_ = true;

@@ -63,7 +63,7 @@ class Plotter {
 class PlplotPlotter final : public Plotter {
  public:
   // The screen window gets the title `window_name` (the library's own when empty) and the
-  // size and place `geometry` (an X geometry such as "900x675" or "760x675+910+0").
+  // size and place `geometry` (an X geometry such as "900x675" or "760x675+920+20").
   explicit PlplotPlotter(std::string window_name = {}, std::string geometry = "900x675");
   ~PlplotPlotter() override;
   PlplotPlotter(const PlplotPlotter&) = delete;

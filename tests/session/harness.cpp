@@ -1,8 +1,13 @@
 #include "session/harness.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -34,6 +39,75 @@ void Workspace::link(const std::string& name, const std::string& target) const {
 std::string Workspace::read(const std::string& name) const { return testing_support::slurp(path(name)); }
 
 bool Workspace::exists(const std::string& name) const { return fs::exists(path(name)); }
+
+Interactive::Interactive(const std::string& dir, const std::string& display) : out_(dir + "/.stdout") {
+  int fds[2];
+  if (::pipe(fds) != 0) return;
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::dup2(fds[0], 0);
+    const int o = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(o, 1);
+    const int e = ::open((dir + "/.stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(e, 2);
+    ::close(fds[1]);
+    if (::chdir(dir.c_str()) != 0) ::_exit(126);
+    if (display.empty()) {
+      ::unsetenv("DISPLAY");
+    } else {
+      ::setenv("DISPLAY", display.c_str(), 1);
+    }
+    const std::string prog = testing_support::program_path();
+    ::execl(prog.c_str(), prog.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(fds[0]);
+  in_ = fds[1];
+}
+
+Interactive::~Interactive() {
+  if (in_ >= 0) ::close(in_);
+  if (pid_ > 0 && !done_) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+void Interactive::send(const std::string& line) {
+  const std::string l = line + "\n";
+  if (in_ >= 0 && ::write(in_, l.data(), l.size()) != static_cast<ssize_t>(l.size())) {
+    throw std::runtime_error("the program does not take its answers");
+  }
+}
+
+std::string Interactive::output() const { return testing_support::slurp(out_); }
+
+bool Interactive::wait_for(const std::string& what, std::size_t n, int seconds) const {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    const std::string out = output();
+    std::size_t count = 0;
+    for (auto p = out.find(what); p != std::string::npos; p = out.find(what, p + 1)) ++count;
+    if (count >= n) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+int Interactive::finish(int seconds) {
+  if (in_ >= 0) ::close(in_);
+  in_ = -1;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (pid_ > 0 && std::chrono::steady_clock::now() < end) {
+    int st = 0;
+    if (::waitpid(pid_, &st, WNOHANG) == pid_) {
+      done_ = true;
+      return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return -1;
+}
 
 Result Workspace::run(const std::vector<std::string>& answers, bool last_newline) const {
   std::string in;

@@ -36,6 +36,30 @@ class Workspace {
   std::string dir_;
 };
 
+// The program running in a folder, its answers sent one at a time while it runs, with
+// DISPLAY set to `display` (unset when empty); standard output and error go to .stdout and
+// .stderr in the folder. The program is killed if it still runs at the end.
+class Interactive {
+ public:
+  Interactive(const std::string& dir, const std::string& display);
+  ~Interactive();
+  Interactive(const Interactive&) = delete;
+  Interactive& operator=(const Interactive&) = delete;
+
+  void send(const std::string& line);
+  std::string output() const;
+  // Waits until the output holds `what` at least `n` times; false after `seconds`.
+  bool wait_for(const std::string& what, std::size_t n, int seconds = 60) const;
+  // Closes the input and waits for the end: the exit status, or -1 after `seconds`.
+  int finish(int seconds = 60);
+
+ private:
+  std::string out_;
+  int pid_ = -1;
+  int in_ = -1;
+  bool done_ = false;
+};
+
 // Texts of the dialogue as the program writes them.
 std::string rjust(long v, int w);
 std::string pad(std::string_view s, std::size_t w);
