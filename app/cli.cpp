@@ -8,8 +8,10 @@
 #include <memory>
 #include <ostream>
 
+#include "app/checkplot.h"
 #include "core/store.h"
 #include "main/datafile.h"
+#include "plot/plotter.h"
 #include "xdate/check.h"
 #include "xdate/csv.h"
 #include "xdate/report.h"
@@ -73,13 +75,16 @@ std::string apply(std::string_view name, std::string_view value, CheckOptions& o
   } else if (name == "--csv") {
     if (value.empty()) return "--csv needs a folder";
     o.csv_dir = std::string(value);
+  } else if (name == "--plot") {
+    if (value.empty()) return "--plot needs a file name";
+    o.plot_file = std::string(value);
   }
   return {};
 }
 
 bool takes_value(std::string_view name) {
   return name == "--check" || name == "--format" || name == "--segment" || name == "--lag" ||
-         name == "--pcrit" || name == "--csv";
+         name == "--pcrit" || name == "--csv" || name == "--plot";
 }
 
 bool write_table(const std::filesystem::path& path,
@@ -167,7 +172,7 @@ Parsed parse_arguments(std::span<const std::string_view> args) {
 std::string help_text() {
   return "Usage: ringdate                 examine and correct tree-ring series in a dialogue\n"
          "       ringdate --check FILE [--format MR|IR|CR|CD] [--segment 50] [--lag 10]\n"
-         "                [--pcrit 0.01] [--csv DIR]\n"
+         "                [--pcrit 0.01] [--csv DIR] [--plot OUT.ps]\n"
          "       ringdate --help | --version\n"
          "\n"
          "--check FILE   crossdate every series of FILE against the others and report\n"
@@ -178,6 +183,7 @@ std::string help_text() {
          "--lag N        largest lag tried either way (default 10)\n"
          "--pcrit P      critical one-sided p of a segment's correlation (default 0.01)\n"
          "--csv DIR      also write series.csv, segments.csv and suggestions.csv in DIR\n"
+         "--plot OUT.ps  also draw the segment chart (PostScript colour) into OUT.ps\n"
          "\n"
          "Exit status of --check: 0 nothing flagged, 1 segments flagged, 2 usage error or\n"
          "a file that cannot be read.\n";
@@ -217,6 +223,15 @@ int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err)
                       result);
   out.flush();
   if (options.csv_dir && !write_tables(*options.csv_dir, result, err)) return exit_failure;
+  if (options.plot_file) {
+    PlplotPlotter plotter;
+    const std::string why =
+        write_segment_chart(plotter, segment_chart(result, options.file), *options.plot_file);
+    if (!why.empty()) {
+      err << "ringdate: cannot write " << *options.plot_file << ": " << why << '\n';
+      return exit_failure;
+    }
+  }
   return result.flagged_segments() > 0 ? exit_flagged : exit_clean;
 }
 

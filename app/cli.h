@@ -23,6 +23,7 @@ struct CheckOptions {
   std::string format;  // "MR", "IR", "CR", "CD", or empty for the automatic guess
   xdate::Settings settings;
   std::optional<std::string> csv_dir;
+  std::optional<std::string> plot_file;  // --plot: the segment chart, PostScript colour
 };
 
 enum class Command { dialogue, check, help, version, usage_error };

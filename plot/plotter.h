@@ -52,6 +52,8 @@ class Plotter {
   virtual void plschr(float def, float scale) = 0;
   virtual void plmtex(const std::string& side, float disp, float pos, float just,
                       const std::string& text) = 0;
+  // Text at a point of the window, along the direction (dx, dy) (used by the check's chart).
+  virtual void plptex(float x, float y, float dx, float dy, float just, const std::string& text) = 0;
   virtual void plend() = 0;
 };
 
@@ -96,6 +98,7 @@ class PlplotPlotter final : public Plotter {
   void plschr(float def, float scale) override;
   void plmtex(const std::string& side, float disp, float pos, float just,
               const std::string& text) override;
+  void plptex(float x, float y, float dx, float dy, float just, const std::string& text) override;
   void plend() override;
 
   // Tick interval and minor count as handed to the library for an axis of `range` world
@@ -169,6 +172,7 @@ class RecordingPlotter final : public Plotter {
   void plschr(float def, float scale) override;
   void plmtex(const std::string& side, float disp, float pos, float just,
               const std::string& text) override;
+  void plptex(float x, float y, float dx, float dy, float just, const std::string& text) override;
   void plend() override;
 
  private:

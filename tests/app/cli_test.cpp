@@ -142,6 +142,28 @@ TEST_F(Program, AFlaggedFileReportsTheEditAndExitsOne) {
   EXPECT_EQ(listing(), (std::vector<std::string>{"pine.rwl"}));
 }
 
+TEST_F(Program, PlotWritesTheSegmentChartAndNothingIsDrawnWithoutIt) {
+  fs::copy_file(pine(), dir / "pine.rwl");
+  const Run plain = run({"--check", "pine.rwl"});
+  EXPECT_EQ(listing(), (std::vector<std::string>{"pine.rwl"}));
+  const Run drawn = run({"--check", "pine.rwl", "--plot", "chart.ps"});
+  EXPECT_EQ(drawn.status, 1);
+  EXPECT_EQ(drawn.err, "");
+  EXPECT_EQ(drawn.out, plain.out);  // the report is the same
+  const std::string ps = testing_support::slurp((dir / "chart.ps").string());
+  EXPECT_EQ(ps.substr(0, 4), "%!PS");
+  EXPECT_NE(ps.find("PIN04A"), std::string::npos);
+  EXPECT_NE(ps.find("I 1904 B"), std::string::npos);
+  EXPECT_EQ(listing(), (std::vector<std::string>{"chart.ps", "pine.rwl"}));
+  // A chart that cannot be written: the reason, exit 2.
+  const Run bad = run({"--check", "pine.rwl", "--plot", "no/such/folder/chart.ps"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("ringdate: cannot write no/such/folder/chart.ps"), std::string::npos) << bad.err;
+  EXPECT_EQ(parse({"--check", "f", "--plot"}).command, Command::usage_error);
+  EXPECT_EQ(parse({"--check", "f", "--plot", "a.ps"}).check.plot_file, "a.ps");
+  EXPECT_NE(app::help_text().find("--plot OUT.ps"), std::string::npos);
+}
+
 TEST_F(Program, HelpVersionAndUsageErrors) {
   const Run help = run({"--help"});
   EXPECT_EQ(help.status, 0);
