@@ -10,10 +10,14 @@ namespace {
 
 const char* note_of(xdate::FilterStatus s) {
   switch (s) {
-    case xdate::FilterStatus::ok: return "";
-    case xdate::FilterStatus::too_short: return "too short";
-    case xdate::FilterStatus::too_long: return "too long";
-    case xdate::FilterStatus::invalid: return "negative or invalid value";
+    case xdate::FilterStatus::ok:
+      return "";
+    case xdate::FilterStatus::too_short:
+      return "too short";
+    case xdate::FilterStatus::too_long:
+      return "too long";
+    case xdate::FilterStatus::invalid:
+      return "negative or invalid value";
   }
   return "";
 }
@@ -24,13 +28,15 @@ SegmentChart segment_chart(const xdate::CheckResult& result, const std::string& 
   SegmentChart c;
   c.title = "Crossdating check of " + file;
   char sub[160];
-  std::snprintf(sub, sizeof sub, "%zu series; segments of %d years lagged %d, critical p %g (r %.4f)",
-                result.series.size(), result.settings.segment, result.settings.segment / 2, result.settings.pcrit,
-                xdate::critical_r(result.settings.segment, result.settings.pcrit));
+  std::snprintf(
+      sub, sizeof sub, "%zu series; segments of %d years lagged %d, critical p %g (r %.4f)",
+      result.series.size(), result.settings.segment, result.settings.segment / 2,
+      result.settings.pcrit, xdate::critical_r(result.settings.segment, result.settings.pcrit));
   c.subtitle = sub;
   c.first_year = result.first_year;
   c.last_year = result.last_year;
-  c.critical_r = static_cast<float>(xdate::critical_r(result.settings.segment, result.settings.pcrit));
+  c.critical_r =
+      static_cast<float>(xdate::critical_r(result.settings.segment, result.settings.pcrit));
   for (const xdate::SeriesResult& s : result.series) {
     ChartRow row;
     row.id = s.id;
@@ -38,15 +44,16 @@ SegmentChart segment_chart(const xdate::CheckResult& result, const std::string& 
     row.last = s.last;
     row.note = note_of(s.status);
     for (const xdate::SegmentResult& g : s.segments) {
-      row.segments.push_back({g.start, g.end, static_cast<float>(g.r.r), g.r.valid, g.flag_a, g.flag_b});
+      row.segments.push_back(
+          {g.start, g.end, static_cast<float>(g.r.r), g.r.valid, g.flag_a, g.flag_b});
     }
     c.rows.push_back(std::move(row));
   }
   for (const xdate::Suggestion& g : result.suggestions) {
     if (g.series < 0 || static_cast<std::size_t>(g.series) >= c.rows.size()) continue;
     char label[48];
-    std::snprintf(label, sizeof label, "%c %d %c", g.edit.kind == xdate::EditKind::insert ? 'I' : 'D',
-                  g.edit.type_year(), g.side);
+    std::snprintf(label, sizeof label, "%c %d %c",
+                  g.edit.kind == xdate::EditKind::insert ? 'I' : 'D', g.edit.type_year(), g.side);
     c.rows[static_cast<std::size_t>(g.series)].edits.push_back({g.edit.year, label});
   }
   return c;

@@ -46,7 +46,8 @@ std::unique_ptr<Store> big_store() {
       const int32_t from = missing && r <= gap ? r - 1 : r;  // one year late before the gap
       const float w = signal[static_cast<std::size_t>(from - 1)] * (0.7f + 0.6f * uniform()) *
                       (0.5f + 1.5f * std::exp(-0.002f * static_cast<float>(r - first)));
-      st->raw(static_cast<std::size_t>(r), static_cast<std::size_t>(i)) = std::round(w * 1000.0f) / 1000.0f;
+      st->raw(static_cast<std::size_t>(r), static_cast<std::size_t>(i)) =
+          std::round(w * 1000.0f) / 1000.0f;
       st->wrk(static_cast<std::size_t>(r), static_cast<std::size_t>(i)) =
           st->raw(static_cast<std::size_t>(r), static_cast<std::size_t>(i));
     }
@@ -119,7 +120,8 @@ void BM_FirstRedraw(benchmark::State& state) {
     benchmark::DoNotOptimize(pic.series.data());
     for (const XdateCurve& c : pic.series) suggestions += c.text.size() > 1 ? 1 : 0;
   }
-  state.counters["suggested"] = benchmark::Counter(static_cast<double>(suggestions), benchmark::Counter::kAvgIterations);
+  state.counters["suggested"] =
+      benchmark::Counter(static_cast<double>(suggestions), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_FirstRedraw)->Unit(benchmark::kMillisecond);
 
@@ -145,7 +147,8 @@ void BM_RedrawAfterZoom(benchmark::State& state) {
   bool zoomed = false;
   for (auto _ : state) {
     zoomed = !zoomed;
-    const XdatePicture pic = f.window.picture(zoomed ? view_of(*f.tsi1, 900, 1100) : view_of(*f.tsi1, 1, nyears));
+    const XdatePicture pic =
+        f.window.picture(zoomed ? view_of(*f.tsi1, 900, 1100) : view_of(*f.tsi1, 1, nyears));
     benchmark::DoNotOptimize(pic.series.data());
   }
 }

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "core/store.h"
 #include "detrend/spline.h"
 #include "formats/refusal.h"
 #include "formats/trread.h"
 #include "main/answers.h"
 #include "main/picking.h"
 #include "main/xdwindow.h"
-#include "core/store.h"
 #include "plot/cmpdrw.h"
 #include "plot/cmpplt.h"
 #include "plot/plotter.h"

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 #include "core/ringedit.h"
 #include "xdate/report.h"
@@ -19,7 +19,8 @@ template <class... A>
 std::string fmt(const char* f, A... a) {
   char buf[256];
   const int n = std::snprintf(buf, sizeof buf, f, a...);
-  return std::string(buf, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+  return std::string(buf,
+                     static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
 }
 
 // A number with its decimals, or "-" when there is none.
@@ -35,29 +36,35 @@ std::string trimmed(std::string s) {
 
 const char* note_text(xdate::LiveNote n) {
   switch (n) {
-    case xdate::LiveNote::none: return "";
-    case xdate::LiveNote::single_series: return "crossdating needs at least two series";
-    case xdate::LiveNote::too_short: return "too short for the crossdating filter";
-    case xdate::LiveNote::invalid: return "a negative or invalid value: no crossdating statistics";
-    case xdate::LiveNote::no_overlap: return "no years in common with the master";
+    case xdate::LiveNote::none:
+      return "";
+    case xdate::LiveNote::single_series:
+      return "crossdating needs at least two series";
+    case xdate::LiveNote::too_short:
+      return "too short for the crossdating filter";
+    case xdate::LiveNote::invalid:
+      return "a negative or invalid value: no crossdating statistics";
+    case xdate::LiveNote::no_overlap:
+      return "no years in common with the master";
   }
   return "";
 }
 
 // The lines of compared series k (1-based) in the text block.
-std::vector<std::string> series_text(int32_t k, const std::string& name, const xdate::LiveSeries& s) {
+std::vector<std::string> series_text(int32_t k, const std::string& name,
+                                     const xdate::LiveSeries& s) {
   const std::string head = fmt("%d %-8s", k, name.c_str());
   if (s.note != xdate::LiveNote::none) return {head + "  " + note_text(s.note)};
   const xdate::SeriesResult& r = s.stats;
   std::vector<std::string> out;
-  out.push_back(head + "  r " + number(r.r.valid, r.r.r, 3) + "  tBP " + number(r.bp.valid, r.bp.t(), 1) +
-                "  tHo " + number(r.ho.valid, r.ho.t(), 1) + "  GLK " + number(r.glk.valid(), r.glk.value, 3) +
-                fmt("  flagged %d", r.flagged));
+  out.push_back(head + "  r " + number(r.r.valid, r.r.r, 3) + "  tBP " +
+                number(r.bp.valid, r.bp.t(), 1) + "  tHo " + number(r.ho.valid, r.ho.t(), 1) +
+                "  GLK " + number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged));
   if (s.suggestion) {
     const xdate::Suggestion& g = *s.suggestion;
     out.push_back("   " + xdate::suggestion_text(g));
-    out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after, g.flagged_before,
-                      g.flagged_after));
+    out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after,
+                      g.flagged_before, g.flagged_after));
   }
   return out;
 }
@@ -103,7 +110,8 @@ void mirror_edit(MirroredSeries& s, const LoopEdit& e) {
   }
 }
 
-CrossdatingWindow::CrossdatingWindow(const Store& store, Plotter& plotter) : store_(&store), window_(plotter) {}
+CrossdatingWindow::CrossdatingWindow(const Store& store, Plotter& plotter)
+    : store_(&store), window_(plotter) {}
 
 CrossdatingWindow::~CrossdatingWindow() = default;
 
@@ -199,7 +207,8 @@ XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
   }
   pic.critical_r = static_cast<float>(live_->critical_r());
   pic.max_lag = xdate::LiveSeries::max_lag;
-  const std::size_t n = std::min<std::size_t>(versions_.size(), static_cast<std::size_t>(std::max(view.nsel, 0)));
+  const std::size_t n =
+      std::min<std::size_t>(versions_.size(), static_cast<std::size_t>(std::max(view.nsel, 0)));
   for (std::size_t k = 0; k < n; ++k) {
     const xdate::LiveSeries& s = live_->update(k, versions_[k], view.winfst, view.winlst);
     XdateCurve c;
@@ -209,7 +218,8 @@ XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
       c.moving_r.push_back(static_cast<float>(r));
     }
     for (int32_t lag = -xdate::LiveSeries::max_lag; lag <= xdate::LiveSeries::max_lag; ++lag) {
-      const xdate::Correlation& r = s.lags[static_cast<std::size_t>(lag + xdate::LiveSeries::max_lag)];
+      const xdate::Correlation& r =
+          s.lags[static_cast<std::size_t>(lag + xdate::LiveSeries::max_lag)];
       if (!r.valid) continue;
       c.lag_x.push_back(static_cast<float>(lag));
       c.lag_r.push_back(static_cast<float>(r.r));
@@ -217,8 +227,9 @@ XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
     c.text = series_text(static_cast<int32_t>(k + 1), names_[k], s);
     pic.series.push_back(std::move(c));
   }
-  pic.footer.push_back(fmt("Dashed: critical r %.4f of %d years (p %g); lag 0, the dated", live_->critical_r(),
-                           xdate::LiveSeries::moving_length, data_->settings().pcrit));
+  pic.footer.push_back(fmt("Dashed: critical r %.4f of %d years (p %g); lag 0, the dated",
+                           live_->critical_r(), xdate::LiveSeries::moving_length,
+                           data_->settings().pcrit));
   pic.footer.push_back("position. Each series against the master of all other series of the file.");
   return pic;
 }
@@ -234,9 +245,13 @@ XdatePicture CrossdatingWindow::picture_or_note(const ComparedView& view) {
   }
 }
 
-void CrossdatingWindow::drawn(const ComparedView& view) { window_.show(picture_or_note(view), view.stem); }
+void CrossdatingWindow::drawn(const ComparedView& view) {
+  window_.show(picture_or_note(view), view.stem);
+}
 
-void CrossdatingWindow::saved(const ComparedView& view) { window_.save(picture_or_note(view), view.stem); }
+void CrossdatingWindow::saved(const ComparedView& view) {
+  window_.save(picture_or_note(view), view.stem);
+}
 
 void CrossdatingWindow::finish() { window_.close(); }
 

@@ -48,8 +48,12 @@ class CrossdatingWindow final : public Companion {
   // The picture of the compared set as it stands, for the view (what drawn() shows).
   XdatePicture picture(const ComparedView& view);
   // Compared series k (1..nsel) as it stands, in measured values.
-  const xdate::Version& version(int32_t k) const { return versions_.at(static_cast<std::size_t>(k - 1)); }
-  const MirroredSeries& mirrored(int32_t k) const { return mirrored_.at(static_cast<std::size_t>(k - 1)); }
+  const xdate::Version& version(int32_t k) const {
+    return versions_.at(static_cast<std::size_t>(k - 1));
+  }
+  const MirroredSeries& mirrored(int32_t k) const {
+    return mirrored_.at(static_cast<std::size_t>(k - 1));
+  }
   const std::string& window_error() const { return window_.error(); }
 
  private:

@@ -149,8 +149,11 @@ void Cmpdrw::draw(const PlotRecords& rec, const Tsi1& tsi1) {
   draw_plot(rec, tsi1);
   if (companion_ == nullptr) return;
   const ComparedView view = compared_view(rec, tsi1, pltset_);
-  if (save) companion_->saved(view);
-  else companion_->drawn(view);
+  if (save) {
+    companion_->saved(view);
+  } else {
+    companion_->drawn(view);
+  }
 }
 
 void Cmpdrw::draw_plot(const PlotRecords& rec, const Tsi1& tsi1) {

@@ -19,7 +19,8 @@ ComparedView compared_view(const PlotRecords& rec, const Tsi1& tsi1, const Pltse
   v.bgr = pltset.bgr, v.bgg = pltset.bgg, v.bgb = pltset.bgb;
   std::string stem = rec.thenames.datnam;
   stem.erase(stem.find_last_not_of(' ') + 1);
-  if (stem.size() >= 5 && stem.compare(stem.size() - 5, 5, "_DATA") == 0) stem.resize(stem.size() - 5);
+  if (stem.size() >= 5 && stem.compare(stem.size() - 5, 5, "_DATA") == 0)
+    stem.resize(stem.size() - 5);
   v.stem = stem;
   return v;
 }

@@ -313,7 +313,8 @@ void PlplotPlotter::plmtex(const std::string& side, float disp, float pos, float
   if (drawing_) guarded([&] { ::c_plmtex(side.c_str(), disp, pos, just, text.c_str()); });
 }
 
-void PlplotPlotter::plptex(float x, float y, float dx, float dy, float just, const std::string& text) {
+void PlplotPlotter::plptex(float x, float y, float dx, float dy, float just,
+                           const std::string& text) {
   if (drawing_) guarded([&] { ::c_plptex(x, y, dx, dy, just, text.c_str()); });
 }
 
@@ -420,9 +421,10 @@ void RecordingPlotter::plmtex(const std::string& side, float disp, float pos, fl
   calls.push_back("plmtex " + side + " " + num(disp) + " " + num(pos) + " " + num(just) + " [" +
                   text + "]");
 }
-void RecordingPlotter::plptex(float x, float y, float dx, float dy, float just, const std::string& text) {
-  calls.push_back("plptex " + num(x) + " " + num(y) + " " + num(dx) + " " + num(dy) + " " + num(just) + " [" + text +
-                  "]");
+void RecordingPlotter::plptex(float x, float y, float dx, float dy, float just,
+                              const std::string& text) {
+  calls.push_back("plptex " + num(x) + " " + num(y) + " " + num(dx) + " " + num(dy) + " " +
+                  num(just) + " [" + text + "]");
 }
 void RecordingPlotter::plend() { calls.push_back("plend"); }
 

@@ -53,7 +53,8 @@ class Plotter {
   virtual void plmtex(const std::string& side, float disp, float pos, float just,
                       const std::string& text) = 0;
   // Text at a point of the window, along the direction (dx, dy) (used by the check's chart).
-  virtual void plptex(float x, float y, float dx, float dy, float just, const std::string& text) = 0;
+  virtual void plptex(float x, float y, float dx, float dy, float just,
+                      const std::string& text) = 0;
   virtual void plend() = 0;
 };
 

@@ -32,7 +32,8 @@ void legend(Plotter& p, const SegmentChart& c) {
   p.plmtex("b", 7.5f, 0.76f, 0.0f, "suggested edit");
   p.plcol(15);
   p.plmtex("b", 9.5f, 0.0f, 0.0f,
-           "A: not significant; B: correlates better at another lag. Segments alternate above and below the "
+           "A: not significant; B: correlates better at another lag. Segments alternate above and "
+           "below the "
            "series' line.");
 }
 
@@ -48,8 +49,11 @@ void draw_segment_chart(Plotter& p, const SegmentChart& c, const std::string& de
   const float x0 = static_cast<float>(c.first_year) - 1.0f;
   const float x1 = static_cast<float>(std::max(c.last_year, c.first_year)) + 1.0f;
   // Text and bars shrink with the number of rows so that every row fits the page.
-  const float text = std::clamp(30.0f / static_cast<float>(std::max<std::size_t>(n, 1)), 0.15f, 0.6f);
-  const int32_t bar = std::clamp(static_cast<int32_t>(std::lround(120.0 / static_cast<double>(std::max<std::size_t>(n, 1)))), 1, 6);
+  const float text =
+      std::clamp(30.0f / static_cast<float>(std::max<std::size_t>(n, 1)), 0.15f, 0.6f);
+  const int32_t bar = std::clamp(
+      static_cast<int32_t>(std::lround(120.0 / static_cast<double>(std::max<std::size_t>(n, 1)))),
+      1, 6);
 
   p.plsdev(device);
   p.plscol0(0, 255, 255, 255);

@@ -138,7 +138,8 @@ bool XdateWindow::draw(const XdatePicture& pic, const std::string& device) {
   return false;
 }
 
-void XdateWindow::failure_page(const XdatePicture& pic, const std::string& device, const std::string& file) {
+void XdateWindow::failure_page(const XdatePicture& pic, const std::string& device,
+                               const std::string& file) {
   XdatePicture page;
   page.title = pic.title;
   page.note = "The crossdating window could not be drawn: " + error_;

@@ -9,7 +9,9 @@ std::vector<double> scored_values(const Version& v) {
   std::vector<double> out = v.values;
   if (v.inserted.size() != v.values.size()) return out;
   const auto n = static_cast<int64_t>(out.size());
-  auto known = [&](int64_t k) { return k >= 0 && k < n && !v.inserted[static_cast<std::size_t>(k)]; };
+  auto known = [&](int64_t k) {
+    return k >= 0 && k < n && !v.inserted[static_cast<std::size_t>(k)];
+  };
   for (int64_t k = 0; k < n; ++k) {
     if (!v.inserted[static_cast<std::size_t>(k)]) continue;
     int64_t lo = k - 1, hi = k + 1;
@@ -41,7 +43,8 @@ LiveComparison::LiveComparison(Dataset& data, std::vector<int32_t> which)
   }
 }
 
-const LiveSeries& LiveComparison::update(std::size_t k, const Version& v, int32_t from, int32_t to) {
+const LiveSeries& LiveComparison::update(std::size_t k, const Version& v, int32_t from,
+                                         int32_t to) {
   Slot& s = slots_.at(k);
   if (from > to) std::swap(from, to);
   if (!s.version || !(*s.version == v)) {
@@ -65,7 +68,8 @@ void LiveComparison::analyse(Slot& s, const Version& v) {
   const std::string& id = data_->input(i).id;
   const std::vector<double> values = scored_values(v);
   s.filtered = data_->filter()(v.first, values);
-  out.stats = xdate::analyse(id, v.first, values, s.filtered, s.master, data_->grid(), data_->settings());
+  out.stats =
+      xdate::analyse(id, v.first, values, s.filtered, s.master, data_->grid(), data_->settings());
   switch (s.filtered.status) {
     case FilterStatus::ok:
       break;
@@ -84,7 +88,8 @@ void LiveComparison::analyse(Slot& s, const Version& v) {
   out.note = LiveNote::none;
   if (out.stats.flagged == 0) return;
   const SeriesInput as_is{id, v.first, values};
-  out.suggestion = locate_(data_->filter(), as_is, s.filtered, s.master, out.stats, data_->grid(), data_->settings());
+  out.suggestion = locate_(data_->filter(), as_is, s.filtered, s.master, out.stats, data_->grid(),
+                           data_->settings());
   if (out.suggestion) out.suggestion->series = s.index;
 }
 
@@ -115,8 +120,10 @@ void LiveComparison::window(Slot& s, int32_t from, int32_t to) {
     if (!present(x) || !present(w)) return;
     PairSums one;
     one.add(x - 1.0, w - 1.0);
-    if (sign > 0) sums += one;
-    else sums -= one;
+    if (sign > 0)
+      sums += one;
+    else
+      sums -= one;
   };
   for (int64_t y = t0; y < t0 + len; ++y) pair(y, +1);
   for (int64_t t = t0;; ++t) {

@@ -45,7 +45,7 @@ struct LiveSeries {
   static constexpr int32_t moving_length = 50;
 
   LiveNote note = LiveNote::single_series;
-  SeriesResult stats;                 // against the master, over the whole version
+  SeriesResult stats;                    // against the master, over the whole version
   std::optional<Suggestion> suggestion;  // the edit that restores the dating, if any
   // Moving correlation: r of the moving_length years centred on each year of the window
   // (x = the centre, a half year for an even length), where all of them have pairs.
@@ -74,7 +74,7 @@ class LiveComparison {
     Master master;
     std::optional<Version> version;  // the version last analysed
     Filtered filtered;
-    int32_t from = 0, to = -1;       // the window of the moving and lag values
+    int32_t from = 0, to = -1;  // the window of the moving and lag values
     LiveSeries out;
   };
   Dataset* data_;

@@ -158,7 +158,8 @@ TEST_F(Program, PlotWritesTheSegmentChartAndNothingIsDrawnWithoutIt) {
   // A chart that cannot be written: the reason, exit 2.
   const Run bad = run({"--check", "pine.rwl", "--plot", "no/such/folder/chart.ps"});
   EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.err.find("ringdate: cannot write no/such/folder/chart.ps"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("ringdate: cannot write no/such/folder/chart.ps"), std::string::npos)
+      << bad.err;
   EXPECT_EQ(parse({"--check", "f", "--plot"}).command, Command::usage_error);
   EXPECT_EQ(parse({"--check", "f", "--plot", "a.ps"}).check.plot_file, "a.ps");
   EXPECT_NE(app::help_text().find("--plot OUT.ps"), std::string::npos);

@@ -33,7 +33,8 @@ std::vector<std::string> texts_of(const std::vector<std::string>& calls) {
   std::vector<std::string> r;
   for (const auto& c : calls) {
     const auto open = c.find('[');
-    if (c.rfind("plmtex", 0) == 0 && open != std::string::npos) r.push_back(c.substr(open + 1, c.size() - open - 2));
+    if (c.rfind("plmtex", 0) == 0 && open != std::string::npos)
+      r.push_back(c.substr(open + 1, c.size() - open - 2));
   }
   return r;
 }
@@ -50,7 +51,8 @@ std::vector<std::vector<std::string>> drawings(const std::vector<std::string>& c
 
 bool has_text(const std::vector<std::string>& drawing, const std::string& part) {
   const auto t = texts_of(drawing);
-  return std::any_of(t.begin(), t.end(), [&](const std::string& s) { return s.find(part) != std::string::npos; });
+  return std::any_of(t.begin(), t.end(),
+                     [&](const std::string& s) { return s.find(part) != std::string::npos; });
 }
 
 std::string fixed3(double x) {
@@ -84,7 +86,8 @@ struct Comparison {
     Spline spline;
     ASSERT_TRUE(detrend_store(session, *store, *tsi1, spline));
   }
-  CompareOutcome compare(const std::vector<int32_t>& picks, const std::vector<std::string>& answers) {
+  CompareOutcome compare(const std::vector<int32_t>& picks,
+                         const std::vector<std::string>& answers) {
     PickPass pass;
     begin_pass(*tsi1, pass);
     for (int32_t s : picks) add_pick(*store, *tsi1, pass, s);
@@ -105,7 +108,8 @@ TEST(CrossdatingWindow, DrawnAfterEachComparisonDrawingWithTheNumbersOfTheCheck)
   // Detrended: the plot shows indices, the window still the check's measured values.
   with.detrend();
   without.detrend();
-  const xdate::CheckResult check = xdate::run_check(xdate::series_of_store(*with.store), xdate::Settings{});
+  const xdate::CheckResult check =
+      xdate::run_check(xdate::series_of_store(*with.store), xdate::Settings{});
   ASSERT_EQ(with.compare({5, 1}, insert_the_missing_ring), CompareOutcome::edit_posted);
   ASSERT_EQ(without.compare({5, 1}, insert_the_missing_ring), CompareOutcome::edit_posted);
 
@@ -127,7 +131,8 @@ TEST(CrossdatingWindow, DrawnAfterEachComparisonDrawingWithTheNumbersOfTheCheck)
   ASSERT_EQ(check.suggestions.size(), 1u);
   EXPECT_TRUE(has_text(xd[0], "1 PIN04A    r " + fixed3(pin04.r.r)));
   EXPECT_TRUE(has_text(xd[0], "2 PIN01A    r " + fixed3(pin01.r.r)));
-  EXPECT_TRUE(has_text(xd[0], "missing ring at 1903: in the comparison choose I, year 1904, side B"));
+  EXPECT_TRUE(
+      has_text(xd[0], "missing ring at 1903: in the comparison choose I, year 1904, side B"));
   // After the insert: the r the suggestion promised, and no suggestion.
   EXPECT_TRUE(has_text(xd[1], "1 PIN04A    r " + fixed3(check.suggestions[0].r_after)));
   EXPECT_GT(check.suggestions[0].r_after, pin04.r.r + 0.2);
@@ -146,7 +151,8 @@ TEST(CrossdatingWindow, SavedBesideThePlotAndDrawnIntoAFileWithoutAScreen) {
   for (const auto& call : c.xdplot.calls) {
     if (call.rfind("plsfnam", 0) == 0) files.push_back(call);
   }
-  EXPECT_EQ(files, (std::vector<std::string>{"plsfnam pine.rwl_XDATE_SCREEN.ps", "plsfnam pine.rwl_XDATE.PLTS"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"plsfnam pine.rwl_XDATE_SCREEN.ps",
+                                             "plsfnam pine.rwl_XDATE.PLTS"}));
   // The window's failures do not reach the dialogue: a failed drawing is a page saying so.
   Comparison f;
   f.xdplot.failing = 1;
@@ -165,7 +171,8 @@ TEST(CrossdatingWindow, EditsAreFollowedAndTheZoomSetsTheWindowYears) {
   const auto xd = drawings(c.xdplot.calls);
   ASSERT_EQ(xd.size(), 4u);
   EXPECT_EQ(c.window.version(1).first, 1812);  // shifted; the rescale changes nothing
-  EXPECT_EQ(c.window.mirrored(1).raw.front(), c.store->raw(static_cast<std::size_t>(1813 - c.store->iyrmin() + 1), 5));
+  EXPECT_EQ(c.window.mirrored(1).raw.front(),
+            c.store->raw(static_cast<std::size_t>(1813 - c.store->iyrmin() + 1), 5));
   const auto windows = [&](const std::vector<std::string>& d) {
     std::vector<std::string> r;
     for (const auto& call : d) {
@@ -184,7 +191,8 @@ TEST(CrossdatingWindow, TheNextComparisonSeesTheEditCarriedIntoTheStore) {
   if (!c.read()) GTEST_SKIP() << "the example file is missing";
   ASSERT_EQ(c.compare({5, 1}, insert_the_missing_ring), CompareOutcome::edit_posted);
   ASSERT_EQ(apply_edit(*c.store, *c.tsi1), EditCarry::carried);
-  const xdate::CheckResult check = xdate::run_check(xdate::series_of_store(*c.store), xdate::Settings{});
+  const xdate::CheckResult check =
+      xdate::run_check(xdate::series_of_store(*c.store), xdate::Settings{});
   c.xdplot.calls.clear();
   c.compare({1}, {"", ""});
   const auto xd = drawings(c.xdplot.calls);
@@ -202,7 +210,8 @@ TEST(CrossdatingWindow, AFileOfOneSeriesGetsANote) {
   store->iyr(1, 2) = 1959;
   store->iyr(2, 1) = 1900;
   store->iyr(2, 2) = 1959;
-  for (int32_t r = 1; r <= 60; ++r) store->raw(r, 1) = store->wrk(r, 1) = 1.0f + 0.01f * static_cast<float>(r % 7);
+  for (int32_t r = 1; r <= 60; ++r)
+    store->raw(r, 1) = store->wrk(r, 1) = 1.0f + 0.01f * static_cast<float>(r % 7);
   store->iseq(1) = 1;
   auto t = std::make_unique<Tsi1>();
   t->nsel = 1;
@@ -249,7 +258,8 @@ TEST(MirrorEdit, MakesEachEditOfTheLoopAsTheLoopMakesIt) {
       {"D", "1", "1904", "A"},
       {"D", "1", "1911", ""},
       {"D", "1", "1902", ""},
-      {"M", "1", "1903", "1904", "", "M", "1", "1909", "1908", "", "R", "1", "-2", "M", "1", "1901", "1900", "B"},
+      {"M", "1", "1903", "1904", "", "M", "1", "1909", "1908", "", "R", "1", "-2", "M", "1", "1901",
+       "1900", "B"},
       {"M", "1", "1906", "1905", "A"},
       {"I", "1", "1930", "1904", "B"},  // a year outside is asked again
   };

@@ -360,9 +360,10 @@ class ViewRecorder : public Companion {
   void saved(const ComparedView& v) override { views.push_back("saved " + describe(v)); }
   void finish() override { views.push_back("finish"); }
   static std::string describe(const ComparedView& v) {
-    return v.stem + " " + std::to_string(v.nsel) + " " + std::to_string(v.winfst) + ".." + std::to_string(v.winlst) +
-           " x " + std::to_string(static_cast<int>(v.xmin)) + ".." + std::to_string(static_cast<int>(v.xmax)) +
-           " colours " + std::to_string(v.curve_colour) + "/" + std::to_string(v.line_colour);
+    return v.stem + " " + std::to_string(v.nsel) + " " + std::to_string(v.winfst) + ".." +
+           std::to_string(v.winlst) + " x " + std::to_string(static_cast<int>(v.xmin)) + ".." +
+           std::to_string(static_cast<int>(v.xmax)) + " colours " + std::to_string(v.curve_colour) +
+           "/" + std::to_string(v.line_colour);
   }
   std::vector<std::string> views;
 };
@@ -388,10 +389,12 @@ TEST(Cmpdrw, ACompanionIsToldOfEveryDrawingAndSaveWhileThePlotCallsStayTheSame) 
   EXPECT_EQ(calls, plain.calls);
   // First drawing, redraw with curve colour 9, redraw with x max 1990, the save (same
   // settings), the reset; then the end.
-  const std::vector<std::string> want = {
-      "drawn abc 2 1900..1905 x 1900..1905 colours 1/15", "drawn abc 2 1900..1905 x 1900..1905 colours 9/15",
-      "drawn abc 2 1900..1905 x 1900..1990 colours 9/15", "saved abc 2 1900..1905 x 1900..1990 colours 9/15",
-      "drawn abc 2 1900..1905 x 1900..1905 colours 1/15", "finish"};
+  const std::vector<std::string> want = {"drawn abc 2 1900..1905 x 1900..1905 colours 1/15",
+                                         "drawn abc 2 1900..1905 x 1900..1905 colours 9/15",
+                                         "drawn abc 2 1900..1905 x 1900..1990 colours 9/15",
+                                         "saved abc 2 1900..1905 x 1900..1990 colours 9/15",
+                                         "drawn abc 2 1900..1905 x 1900..1905 colours 1/15",
+                                         "finish"};
   EXPECT_EQ(views.views, want);
 }
 

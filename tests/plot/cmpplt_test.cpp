@@ -441,11 +441,12 @@ class RecordingCompanion : public Companion {
     static const char* kinds[] = {"shift", "rescale", "ring"};
     static const char* ops[] = {"insert", "remove", "merge"};
     static const char* sides[] = {"before", "after", "keep"};
-    std::string text = std::string(kinds[static_cast<int>(e.kind)]) + " " + std::to_string(e.series);
+    std::string text =
+        std::string(kinds[static_cast<int>(e.kind)]) + " " + std::to_string(e.series);
     if (e.kind == LoopEdit::Kind::shift) text += " by " + std::to_string(e.shift);
     if (e.kind == LoopEdit::Kind::ring) {
-      text += std::string(" ") + ops[static_cast<int>(e.ring.op)] + " " + std::to_string(e.ring.year) + " " +
-              sides[static_cast<int>(e.ring.side)];
+      text += std::string(" ") + ops[static_cast<int>(e.ring.op)] + " " +
+              std::to_string(e.ring.year) + " " + sides[static_cast<int>(e.ring.side)];
     }
     events.push_back(text);
   }
@@ -463,10 +464,10 @@ TEST_F(Loop, TheCompanionIsToldOfTheComparisonAndOfEveryEditMade) {
   align();
   // Shift series 2 by 2, rescale series 1, zoom and unzoom (no edit), merge 1901 and 1902 of
   // series 1 with the other side, then insert at 1903 in series 2, side B.
-  run({"H", "2", "2", "R", "1", "2", "Z", "1900", "1902", "U", "M", "1", "1902", "1901", "", "I", "2", "1903",
-       "B"});
-  const std::vector<std::string> want = {"begin 2", "shift 2 by 2", "rescale 1", "ring 1 merge 1901 keep",
-                                         "ring 2 insert 1903 before"};
+  run({"H", "2", "2", "R", "1", "2", "Z", "1900", "1902", "U", "M", "1", "1902", "1901", "", "I",
+       "2", "1903", "B"});
+  const std::vector<std::string> want = {"begin 2", "shift 2 by 2", "rescale 1",
+                                         "ring 1 merge 1901 keep", "ring 2 insert 1903 before"};
   EXPECT_EQ(c.events, want);
 
   // An edit that is refused tells nothing.

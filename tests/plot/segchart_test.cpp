@@ -9,7 +9,8 @@
 namespace ringdate {
 namespace {
 
-std::vector<std::string> starting_with(const std::vector<std::string>& calls, const std::string& prefix) {
+std::vector<std::string> starting_with(const std::vector<std::string>& calls,
+                                       const std::string& prefix) {
   std::vector<std::string> r;
   for (const auto& c : calls) {
     if (c.rfind(prefix, 0) == 0) r.push_back(c);
@@ -19,8 +20,9 @@ std::vector<std::string> starting_with(const std::vector<std::string>& calls, co
 
 // The call before the first call that holds `part`.
 std::string before(const std::vector<std::string>& calls, const std::string& part) {
-  const auto at = std::find_if(calls.begin(), calls.end(),
-                               [&](const std::string& c) { return c.find(part) != std::string::npos; });
+  const auto at = std::find_if(calls.begin(), calls.end(), [&](const std::string& c) {
+    return c.find(part) != std::string::npos;
+  });
   return at == calls.end() || at == calls.begin() ? std::string() : *(at - 1);
 }
 
@@ -35,7 +37,8 @@ SegmentChart chart() {
   a.id = "AAA01";
   a.first = 1800;
   a.last = 1999;
-  a.segments = {{1800, 1849, 0.1f, true, true, true}, {1825, 1874, 0.45f, true, false, false},
+  a.segments = {{1800, 1849, 0.1f, true, true, true},
+                {1825, 1874, 0.45f, true, false, false},
                 {1850, 1899, 0.7f, true, false, true}};
   a.edits = {{1863, "I 1864 B"}};
   ChartRow b;
@@ -84,7 +87,8 @@ TEST(SegmentChart, OnePageWithARowPerSeriesItsSegmentsMarksAndEdits) {
   EXPECT_EQ(colour_of(lines[2]), "plcol 9");
   EXPECT_EQ(colour_of(lines[3]), "plcol 3");
   // Flags over their segments; the edit marked at its year with what to type.
-  EXPECT_EQ(starting_with(p.calls, "plptex 1825 2.3 1 0 0.5").at(0), "plptex 1825 2.3 1 0 0.5 [AB]");
+  EXPECT_EQ(starting_with(p.calls, "plptex 1825 2.3 1 0 0.5").at(0),
+            "plptex 1825 2.3 1 0 0.5 [AB]");
   EXPECT_EQ(starting_with(p.calls, "plptex 1875 2.3 1 0 0.5").at(0), "plptex 1875 2.3 1 0 0.5 [B]");
   EXPECT_EQ(lines[4], "plline 2 1863.5:1.6 1863.5:2.4");
   EXPECT_EQ(before(p.calls, "[I 1864 B]"), "plwid 1");

@@ -9,7 +9,8 @@
 namespace ringdate {
 namespace {
 
-std::vector<std::string> starting_with(const std::vector<std::string>& calls, const std::string& prefix) {
+std::vector<std::string> starting_with(const std::vector<std::string>& calls,
+                                       const std::string& prefix) {
   std::vector<std::string> r;
   for (const auto& c : calls) {
     if (c.rfind(prefix, 0) == 0) r.push_back(c);
@@ -45,8 +46,10 @@ TEST(DrawXdate, OnePageWithBothPanelsAndTheTextInTheSeriesColours) {
   RecordingPlotter p;
   draw_xdate(p, two_series(), "xwin");
   ASSERT_GE(p.calls.size(), 10u);
-  const std::vector<std::string> head = {"plsdev xwin", "plscol0 0 255 255 255", "plscol0 15 0 0 0",
-                                         "plscolbg 254 254 254", "plinit", "plfontld 1", "plfont 1", "plssub 1 1",
+  const std::vector<std::string> head = {"plsdev xwin",      "plscol0 0 255 255 255",
+                                         "plscol0 15 0 0 0", "plscolbg 254 254 254",
+                                         "plinit",           "plfontld 1",
+                                         "plfont 1",         "plssub 1 1",
                                          "pladv 0"};
   EXPECT_TRUE(std::equal(head.begin(), head.end(), p.calls.begin()));
   EXPECT_EQ(p.calls.back(), "plend");
@@ -56,18 +59,19 @@ TEST(DrawXdate, OnePageWithBothPanelsAndTheTextInTheSeriesColours) {
   EXPECT_EQ(starting_with(p.calls, "plwind")[1], "plwind -5.5 5.5 -0.4 1");
   const auto lines = starting_with(p.calls, "plline");
   const std::vector<std::string> want = {
-      "plline 2 1900:0.3281 2000:0.3281",                 // critical r
-      "plline 3 1924.5:0.5 1925.5:0.6 1926.5:0.7",       // first piece
-      "plline 2 1950.5:-0.3 1951.5:0.2",                 // after the gap
-      "plline 1 1930.5:0.4",                             // second series
-      "plline 2 0:-0.4 0:1",                             // lag 0
-      "plline 3 -1:0.1 0:0.8 1:0.2",                     // lags of the first series
+      "plline 2 1900:0.3281 2000:0.3281",           // critical r
+      "plline 3 1924.5:0.5 1925.5:0.6 1926.5:0.7",  // first piece
+      "plline 2 1950.5:-0.3 1951.5:0.2",            // after the gap
+      "plline 1 1930.5:0.4",                        // second series
+      "plline 2 0:-0.4 0:1",                        // lag 0
+      "plline 3 -1:0.1 0:0.8 1:0.2",                // lags of the first series
   };
   EXPECT_EQ(lines, want);
   // Each line of text after the colour of its series; the footer in the text colour.
   const auto at = [&](const std::string& text) {
-    return std::find_if(p.calls.begin(), p.calls.end(),
-                        [&](const std::string& c) { return c.find("[" + text + "]") != std::string::npos; });
+    return std::find_if(p.calls.begin(), p.calls.end(), [&](const std::string& c) {
+      return c.find("[" + text + "]") != std::string::npos;
+    });
   };
   ASSERT_NE(at("1 AAA  r 0.500"), p.calls.end());
   EXPECT_EQ(*(at("1 AAA  r 0.500") - 1), "plcol 1");
@@ -122,7 +126,8 @@ TEST(XdateWindow, AFailedDrawingIsReplacedByAPageThatSaysWhy) {
   EXPECT_EQ(std::count(p.calls.begin(), p.calls.end(), "plsdev xwin"), 2);
   const auto texts = starting_with(p.calls, "plmtex");
   ASSERT_FALSE(texts.empty());
-  EXPECT_NE(texts.back().find("The crossdating window could not be drawn: recorded failure"), std::string::npos);
+  EXPECT_NE(texts.back().find("The crossdating window could not be drawn: recorded failure"),
+            std::string::npos);
 
   // A failed save is replaced in its file.
   p.calls.clear();

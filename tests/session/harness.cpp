@@ -7,10 +7,10 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 #include "support/test_support.h"
 
@@ -40,7 +40,8 @@ std::string Workspace::read(const std::string& name) const { return testing_supp
 
 bool Workspace::exists(const std::string& name) const { return fs::exists(path(name)); }
 
-Interactive::Interactive(const std::string& dir, const std::string& display) : out_(dir + "/.stdout") {
+Interactive::Interactive(const std::string& dir, const std::string& display)
+    : out_(dir + "/.stdout") {
   int fds[2];
   if (::pipe(fds) != 0) return;
   pid_ = ::fork();

@@ -27,7 +27,9 @@ std::size_t count(const std::string& s, const std::string& what) {
   return n;
 }
 
-std::string example() { return testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl"); }
+std::string example() {
+  return testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl");
+}
 
 // The r shown for a series in a saved picture of the window; -2 when it is not there.
 double r_of(const std::string& picture, const std::string& id) {
@@ -111,15 +113,18 @@ void on_virtual_display(Body body) {
 }
 
 TEST(CrossdatingSession, AnInsertThatFixesTheMissingRingShowsAHigherRAndNoSuggestion) {
-  on_virtual_display([](const std::string& display, session::Workspace& w, session::Interactive& p) {
+  on_virtual_display([](const std::string& display, session::Workspace& w,
+                        session::Interactive& p) {
     if (std::system("command -v xwininfo >/dev/null") == 0) {
-      EXPECT_NE(windows(display).find("\"" + window_name + "\""), std::string::npos) << windows(display);
+      EXPECT_NE(windows(display).find("\"" + window_name + "\""), std::string::npos)
+          << windows(display);
     }
     p.send("s");
     ASSERT_TRUE(p.wait_for(menu_prompt, 2)) << p.output();
     const std::string before = w.read("pine.rwl_XDATE.PLTS");
     EXPECT_EQ(before.substr(0, 4), "%!PS");
-    EXPECT_NE(before.find("missing ring at 1903: in the comparison choose I, year 1904, side B"), std::string::npos);
+    EXPECT_NE(before.find("missing ring at 1903: in the comparison choose I, year 1904, side B"),
+              std::string::npos);
     const double r_before = r_of(before, "PIN04A");
     EXPECT_GT(r_before, 0.0);
 
@@ -148,19 +153,21 @@ TEST(CrossdatingSession, ClosingTheWindowByHandDoesNotEndTheProgram) {
   GTEST_SKIP() << "built without Xlib";
 #endif
   if (std::system("command -v xwininfo >/dev/null") != 0) GTEST_SKIP() << "no xwininfo";
-  on_virtual_display([](const std::string& display, session::Workspace& w, session::Interactive& p) {
-    ASSERT_TRUE(close_by_hand(display, window_name)) << windows(display);
-    ASSERT_TRUE(close_by_hand(display, "PLplot")) << windows(display);
-    // Redraw: both windows are there again and the dialogue goes on.
-    p.send("0");
-    ASSERT_TRUE(p.wait_for(menu_prompt, 2)) << p.output();
-    EXPECT_NE(windows(display).find("\"" + window_name + "\""), std::string::npos) << windows(display);
-    p.send("s");
-    ASSERT_TRUE(p.wait_for(menu_prompt, 3)) << p.output();
-    EXPECT_NE(w.read("pine.rwl_XDATE.PLTS").find("PIN04A"), std::string::npos);
-    for (const char* a : {"", "X", "", ""}) p.send(a);
-    EXPECT_EQ(p.finish(), 0) << p.output();
-  });
+  on_virtual_display(
+      [](const std::string& display, session::Workspace& w, session::Interactive& p) {
+        ASSERT_TRUE(close_by_hand(display, window_name)) << windows(display);
+        ASSERT_TRUE(close_by_hand(display, "PLplot")) << windows(display);
+        // Redraw: both windows are there again and the dialogue goes on.
+        p.send("0");
+        ASSERT_TRUE(p.wait_for(menu_prompt, 2)) << p.output();
+        EXPECT_NE(windows(display).find("\"" + window_name + "\""), std::string::npos)
+            << windows(display);
+        p.send("s");
+        ASSERT_TRUE(p.wait_for(menu_prompt, 3)) << p.output();
+        EXPECT_NE(w.read("pine.rwl_XDATE.PLTS").find("PIN04A"), std::string::npos);
+        for (const char* a : {"", "X", "", ""}) p.send(a);
+        EXPECT_EQ(p.finish(), 0) << p.output();
+      });
 }
 
 TEST(CrossdatingSession, WithoutADisplayEachDrawingGoesToItsFileAndASaveBesideThePlot) {

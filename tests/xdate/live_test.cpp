@@ -31,7 +31,9 @@ std::vector<SeriesInput> common_signal(int nseries, int32_t first, int nyears, u
     s.id = "S" + std::to_string(i + 1);
     s.first = first;
     for (int k = 0; k < nyears; ++k) {
-      s.values.push_back(std::round(1000.0 * signal[static_cast<std::size_t>(k)] * (0.7 + 0.6 * uniform())) / 1000.0);
+      s.values.push_back(
+          std::round(1000.0 * signal[static_cast<std::size_t>(k)] * (0.7 + 0.6 * uniform())) /
+          1000.0);
     }
     out.push_back(std::move(s));
   }
@@ -63,7 +65,8 @@ TEST(LiveComparison, UnchangedSeriesGiveTheNumbersOfTheCheck) {
   for (std::size_t k = 0; k < which.size(); ++k) {
     const SeriesResult& want = check.series[static_cast<std::size_t>(which[k])];
     SCOPED_TRACE(want.id);
-    const LiveSeries& got = live.update(k, as_read(series[static_cast<std::size_t>(which[k])]), want.first, want.last);
+    const LiveSeries& got =
+        live.update(k, as_read(series[static_cast<std::size_t>(which[k])]), want.first, want.last);
     ASSERT_EQ(got.note, LiveNote::none);
     EXPECT_NEAR(got.stats.r.r, want.r.r, 1e-12);
     EXPECT_NEAR(got.stats.bp.t(), want.bp.t(), 1e-9);
@@ -191,7 +194,8 @@ TEST(ScoredValues, InsertedRingsTakeTheMeanOfTheirNearestMeasuredNeighbours) {
   EXPECT_EQ(scored_values(v), (std::vector<double>{2.0, 2.0, 3.0, 3.0, 4.0, 4.0}));
   // Without marks, or with only inserted rings, the values stand (or become 0).
   EXPECT_EQ(scored_values(Version{1900, {0.0, 1.0}, {}}), (std::vector<double>{0.0, 1.0}));
-  EXPECT_EQ(scored_values(Version{1900, {0.0, 0.0}, {true, true}}), (std::vector<double>{0.0, 0.0}));
+  EXPECT_EQ(scored_values(Version{1900, {0.0, 0.0}, {true, true}}),
+            (std::vector<double>{0.0, 0.0}));
 }
 
 }  // namespace
