@@ -341,6 +341,13 @@ bool PlplotPlotter::window_closed_by_user() {
     ::plgpls(&pls);
     closed = pls != nullptr && pls->stream_closed;
   });
+  if (failed_) {
+    // The device gave up on the window while reading its events (a key that ends the
+    // library, a lost window): it is ended and opened anew like a closed one.
+    failed_ = false;
+    error_.clear();
+    return true;
+  }
   return closed;
 }
 
