@@ -117,7 +117,8 @@ class Child {
     at = Clock::now();
     status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + (WIFSIGNALED(st) ? WTERMSIG(st) : 0);
     maxrss_kb = ru.ru_maxrss;
-    cpu_ms = (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
+    cpu_ms = (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
+             (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
   }
 
  private:
@@ -164,9 +165,12 @@ Scripted run_scripted(const std::string& binary, const std::string& dir, const s
 }
 
 enum Phase { start, open_preview, read_in, detrend_list, write_out, end, nphases };
-const char* const kPhaseNames[nphases] = {"start (to the file-name prompt)", "open + guess + preview",
-                                          "read (trread, align, snapshot)", "detrend + listing",
-                                          "write corrected file", "end (goodbye to exit)"};
+const char* const kPhaseNames[nphases] = {"start (to the file-name prompt)",
+                                          "open + guess + preview",
+                                          "read (trread, align, snapshot)",
+                                          "detrend + listing",
+                                          "write corrected file",
+                                          "end (goodbye to exit)"};
 
 struct Phased {
   double ms[nphases] = {};
@@ -175,7 +179,8 @@ struct Phased {
   bool ok = false;
 };
 
-Phased run_phased(const std::string& binary, const std::string& dir, const std::string& file, bool detrend) {
+Phased run_phased(const std::string& binary, const std::string& dir, const std::string& file,
+                  bool detrend) {
   Child c(binary, dir);
   Phased r;
   Clock::time_point t[nphases + 1];
@@ -229,14 +234,16 @@ int main(int argc, char** argv) {
   }
   signal(SIGPIPE, SIG_IGN);
 
-  const auto dir = std::filesystem::temp_directory_path() / ("ringdate_program_bench_" + std::to_string(getpid()));
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("ringdate_program_bench_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string file = "big.rwl";
   const std::string content = bench::big_tucson_file(400, 2000, 1, precision);
   std::ofstream(dir / file, std::ios::binary) << content;
   const double mb = static_cast<double>(content.size()) / 1e6;
-  std::printf("program: %s\nfile: %zu bytes (%s), 400 series x 2000 years; %d runs of each kind\n", binary.c_str(),
-              content.size(), precision == bench::Precision::hundredths ? "hundredths" : "thousandths", runs);
+  std::printf("program: %s\nfile: %zu bytes (%s), 400 series x 2000 years; %d runs of each kind\n",
+              binary.c_str(), content.size(),
+              precision == bench::Precision::hundredths ? "hundredths" : "thousandths", runs);
 
   std::vector<double> scripted, scripted_cpu, scripted_rss;
   std::vector<double> phase[nphases], phase_n[nphases], phased_total;
@@ -265,24 +272,31 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(dir);
 
   std::printf("corrected file: %ju bytes\n", cor_size);
-  std::printf("scripted session (read, detrend all, write):  median %6.1f ms  (min %.1f, max %.1f)\n",
-              median(scripted), *std::min_element(scripted.begin(), scripted.end()),
-              *std::max_element(scripted.begin(), scripted.end()));
-  std::printf("  its processor time (user + system):          median %6.1f ms\n", median(scripted_cpu));
+  std::printf(
+      "scripted session (read, detrend all, write):  median %6.1f ms  (min %.1f, max %.1f)\n",
+      median(scripted), *std::min_element(scripted.begin(), scripted.end()),
+      *std::max_element(scripted.begin(), scripted.end()));
+  std::printf("  its processor time (user + system):          median %6.1f ms\n",
+              median(scripted_cpu));
   std::printf("peak memory (child max RSS):                  median %6.1f MB  (max %.1f MB)\n",
-              median(scripted_rss) / 1024.0, *std::max_element(scripted_rss.begin(), scripted_rss.end()) / 1024.0);
+              median(scripted_rss) / 1024.0,
+              *std::max_element(scripted_rss.begin(), scripted_rss.end()) / 1024.0);
   std::printf("phases of the detrending session (medians):\n");
-  for (int q = 0; q < nphases; ++q) std::printf("  %-34s %7.1f ms\n", kPhaseNames[q], median(phase[q]));
+  for (int q = 0; q < nphases; ++q)
+    std::printf("  %-34s %7.1f ms\n", kPhaseNames[q], median(phase[q]));
   std::printf("  %-34s %7.1f ms\n", "total (phased)", median(phased_total));
   const double list = median(phase_n[detrend_list]);
   std::printf("  listing alone (spline answered N)  %7.1f ms\n", list);
-  std::printf("  detrending (difference)            %7.1f ms\n", median(phase[detrend_list]) - list);
+  std::printf("  detrending (difference)            %7.1f ms\n",
+              median(phase[detrend_list]) - list);
   const double reading = median(phase[open_preview]) + median(phase[read_in]);
-  std::printf("reading (open + preview + read):    %7.1f ms = %.0f MB/s\n", reading, mb / (reading / 1e3));
+  std::printf("reading (open + preview + read):    %7.1f ms = %.0f MB/s\n", reading,
+              mb / (reading / 1e3));
   std::printf("reading (read phase alone):         %7.1f ms = %.0f MB/s\n", median(phase[read_in]),
               mb / (median(phase[read_in]) / 1e3));
   double load[3] = {0, 0, 0};
-  if (getloadavg(load, 3) > 0) std::printf("load average at the end: %.2f %.2f %.2f (2 cores)\n", load[0], load[1], load[2]);
+  if (getloadavg(load, 3) > 0)
+    std::printf("load average at the end: %.2f %.2f %.2f (2 cores)\n", load[0], load[1], load[2]);
   if (failures) std::printf("FAILED RUNS: %d\n", failures);
   return failures ? 1 : 0;
 }

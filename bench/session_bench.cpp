@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "bench/bigfile.h"
+#include "core/store.h"
 #include "formats/trread.h"
 #include "main/driver.h"
-#include "core/store.h"
 #include "recio/session.h"
 
 namespace {
@@ -39,7 +39,8 @@ struct Ended {
 // A console fed with the session's answers; what is written is kept, as a pipe would take it.
 class BenchConsole final : public recio::Console {
  public:
-  explicit BenchConsole(std::vector<std::string> answers) : answers_(answers.begin(), answers.end()) {}
+  explicit BenchConsole(std::vector<std::string> answers)
+      : answers_(answers.begin(), answers.end()) {}
   void out(std::string_view text) override { written += text; }
   void flush() override {}
   recio::Outcome in(std::string& line) override {
@@ -94,9 +95,10 @@ int run_session(const std::string& path) {
                 w.substr(w.size() > 1500 ? w.size() - 1500 : 0).c_str(), console.errors.c_str());
     return 1;
   }
-  std::printf("session: %.1f ms wall, peak RSS %ld kB (process start %ld kB), status %d, "
-              "console %zu bytes, corrected file %ju bytes\n",
-              ms, peak_rss_kb(), rss0, status, console.written.size(), static_cast<uintmax_t>(cor));
+  std::printf(
+      "session: %.1f ms wall, peak RSS %ld kB (process start %ld kB), status %d, "
+      "console %zu bytes, corrected file %ju bytes\n",
+      ms, peak_rss_kb(), rss0, status, console.written.size(), static_cast<uintmax_t>(cor));
   // The answers mark the phases: name, format question, spline question, sequence number,
   // goodbye; then the end.
   static const char* const phases[] = {"open+guess+preview", "read (trread, align, snapshot)",
@@ -104,8 +106,10 @@ int run_session(const std::string& path) {
   auto& a = console.asked;
   a.push_back(Clock::now());
   for (std::size_t k = 1; k < a.size() && k <= 5; ++k)
-    std::printf("  %-32s %7.1f ms\n", phases[k - 1], std::chrono::duration<double, std::milli>(a[k] - a[k - 1]).count());
-  if (console.written.find("OKAY, THE SPLINING IS DONE") == std::string::npos) std::printf("  (spline not done)\n");
+    std::printf("  %-32s %7.1f ms\n", phases[k - 1],
+                std::chrono::duration<double, std::milli>(a[k] - a[k - 1]).count());
+  if (console.written.find("OKAY, THE SPLINING IS DONE") == std::string::npos)
+    std::printf("  (spline not done)\n");
   return status == 0 ? 0 : 1;
 }
 
@@ -118,7 +122,8 @@ int run_write(const std::string& file) {
   ringdate::Trread trread(session);
   if (!session.units().open(10, file, recio::Status::old)) return 1;
   const std::string mode = "MR";
-  if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr, ringdate::mxser))
+  if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr,
+             ringdate::mxser))
     return 1;
   session.units().close(10);
   const long rss_read = peak_rss_kb();
@@ -137,17 +142,19 @@ int run_write(const std::string& file) {
     int32_t fyr = store->iyr(i, 1);
     int32_t n = store->iyr(i, 2) - fyr + 1;
     std::string wmode = "MW";
-    trread.trrw()(id, fyr, n, store->wrk.column(static_cast<std::size_t>(i)).first(static_cast<std::size_t>(n)),
+    trread.trrw()(id, fyr, n,
+                  store->wrk.column(static_cast<std::size_t>(i)).first(static_cast<std::size_t>(n)),
                   icnt.span(), nread, 12, 0, wmode, title, "   ", ringdate::mxyr, hdr);
   }
   const double build_ms = ms_since(t0);
   const bool ok = units.close(12);
   const double ms = ms_since(t0);
   const auto size = std::filesystem::file_size(out);
-  std::printf("write corrected file: %.1f ms wall (%.1f ms formatting, %.1f ms commit to disk), "
-              "%ju bytes, %.0f MB/s, peak RSS %ld kB (%ld kB after reading)%s\n",
-              ms, build_ms, ms - build_ms, static_cast<uintmax_t>(size), size / 1e3 / ms, peak_rss_kb(), rss_read,
-              ok ? "" : ", COMMIT FAILED");
+  std::printf(
+      "write corrected file: %.1f ms wall (%.1f ms formatting, %.1f ms commit to disk), "
+      "%ju bytes, %.0f MB/s, peak RSS %ld kB (%ld kB after reading)%s\n",
+      ms, build_ms, ms - build_ms, static_cast<uintmax_t>(size), size / 1e3 / ms, peak_rss_kb(),
+      rss_read, ok ? "" : ", COMMIT FAILED");
   std::filesystem::remove(out);
   return ok ? 0 : 1;
 }
@@ -174,7 +181,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const auto dir = std::filesystem::temp_directory_path() / ("ringdate_bench_" + std::to_string(getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("ringdate_bench_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string file = (dir / "big.rwl").string();
   {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "bench/bigfile.h"
-#include "formats/trread.h"
 #include "core/store.h"
+#include "formats/trread.h"
 #include "recio/session.h"
 
 namespace {
@@ -19,7 +19,8 @@ namespace {
 const std::string& big_path() {
   static const std::string path = [] {
     std::string p = (std::filesystem::temp_directory_path() / "trread_bench_big.rwl").string();
-    std::ofstream(p, std::ios::binary) << bench::big_tucson_file(ringdate::mxser, ringdate::mxyr, 1, bench::Precision::thousandths);
+    std::ofstream(p, std::ios::binary) << bench::big_tucson_file(ringdate::mxser, ringdate::mxyr, 1,
+                                                                 bench::Precision::thousandths);
     return p;
   }();
   return path;
@@ -28,10 +29,14 @@ const std::string& big_path() {
 // Writes nothing anywhere: the summary line is all trread says on a good file.
 class QuietConsole final : public recio::Console {
  public:
-  void out(std::string_view t) override { if (getenv("TRREAD_BENCH_ECHO")) std::fwrite(t.data(), 1, t.size(), stderr); }
+  void out(std::string_view t) override {
+    if (getenv("TRREAD_BENCH_ECHO")) std::fwrite(t.data(), 1, t.size(), stderr);
+  }
   void flush() override {}
   recio::Outcome in(std::string&) override { return recio::Outcome::eof; }
-  void err(std::string_view line) override { std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data()); }
+  void err(std::string_view line) override {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+  }
   [[noreturn]] void exit(int status) override {
     std::fprintf(stderr, "the reading ended the program (status %d)\n", status);
     std::exit(status == 0 ? 1 : status);

@@ -54,7 +54,11 @@ class Matrix {
   Matrix(std::size_t rows, std::size_t cols, T fill = T{})
       : rows_(rows), cols_(cols), v_(rows * cols), fill_column_(rows, fill), ready_(cols, 0) {}
   Matrix(const Matrix& o)
-      : rows_(o.rows_), cols_(o.cols_), v_(o.v_.size()), fill_column_(o.fill_column_), ready_(o.ready_) {
+      : rows_(o.rows_),
+        cols_(o.cols_),
+        v_(o.v_.size()),
+        fill_column_(o.fill_column_),
+        ready_(o.ready_) {
     for (std::size_t c = 0; c < cols_; ++c)
       if (ready_[c]) std::copy_n(o.v_.data() + c * rows_, rows_, v_.data() + c * rows_);
   }
@@ -82,7 +86,8 @@ class Matrix {
   }
   std::span<const T> column(std::size_t c) const {
     check_column(c);
-    return ready_[c - 1] ? std::span<const T>(v_.data() + (c - 1) * rows_, rows_) : std::span<const T>(fill_column_);
+    return ready_[c - 1] ? std::span<const T>(v_.data() + (c - 1) * rows_, rows_)
+                         : std::span<const T>(fill_column_);
   }
   // Every cell becomes x.
   void fill(T x) {
@@ -93,8 +98,8 @@ class Matrix {
  private:
   std::size_t rows_, cols_;
   std::vector<T, PageAllocator<T>> v_;  // column c from (c - 1) * rows_; written when ready
-  std::vector<T> fill_column_;           // what a column that is not ready holds
-  std::vector<unsigned char> ready_;     // per column: its cells are in v_
+  std::vector<T> fill_column_;          // what a column that is not ready holds
+  std::vector<unsigned char> ready_;    // per column: its cells are in v_
 
   // r - 1 and c - 1 wrap around for 0, so one comparison each catches both ends.
   void check(std::size_t r, std::size_t c) const {

@@ -23,12 +23,14 @@ inline constexpr std::size_t page_storage_threshold = std::size_t(1) << 20;
 // refuses.
 inline void* map_pages(std::size_t bytes) {
   const std::size_t size = (bytes + huge_page_size - 1) & ~(huge_page_size - 1);
-  void* raw = ::mmap(nullptr, size + huge_page_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* raw = ::mmap(nullptr, size + huge_page_size, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   const auto base = reinterpret_cast<std::uintptr_t>(raw);
   const std::uintptr_t at = (base + huge_page_size - 1) & ~(huge_page_size - 1);
   if (at > base) ::munmap(raw, at - base);  // the slack before and after the aligned pages
-  if (base + huge_page_size > at) ::munmap(reinterpret_cast<void*>(at + size), base + huge_page_size - at);
+  if (base + huge_page_size > at)
+    ::munmap(reinterpret_cast<void*>(at + size), base + huge_page_size - at);
   void* p = reinterpret_cast<void*>(at);
 #ifdef MADV_HUGEPAGE
   ::madvise(p, size, MADV_HUGEPAGE);  // advice only: a refusal changes nothing

@@ -39,7 +39,8 @@ void grow_front(SeriesAxis& axis) {
   for (Matrix<float>* p : axis.planes) {
     for (int32_t c = 1; c <= axis.columns; ++c) {
       const auto col = p->column(static_cast<std::size_t>(c));
-      std::copy_backward(col.begin(), col.begin() + axis.rows_used, col.begin() + axis.rows_used + 1);
+      std::copy_backward(col.begin(), col.begin() + axis.rows_used,
+                         col.begin() + axis.rows_used + 1);
       col[0] = rmiss;
     }
   }
@@ -108,7 +109,8 @@ bool edit_fits(const RingEdit& e, YearSpan s, int32_t column, const SeriesAxis& 
   return false;
 }
 
-std::optional<YearSpan> apply_ring_edit(const RingEdit& e, YearSpan s, int32_t column, SeriesAxis& axis) {
+std::optional<YearSpan> apply_ring_edit(const RingEdit& e, YearSpan s, int32_t column,
+                                        SeriesAxis& axis) {
   if (!edit_fits(e, s, column, axis)) return std::nullopt;
   const auto c = static_cast<std::size_t>(column);
   const int32_t n = s.length();

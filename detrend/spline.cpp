@@ -21,7 +21,8 @@ constexpr float not_positive_definite = -9999.0f;
 
 }  // namespace
 
-SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p, int32_t iper) {
+SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p,
+                                int32_t iper) {
   // 1. Too short: only the marker.
   if (n < 4) {
     if (!g.empty()) g[0] = too_short;

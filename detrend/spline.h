@@ -19,13 +19,16 @@ class Spline {
   static constexpr int32_t MXY = mxyr;
   // Fits the curve g(1..n) to y(1..n); p receives the smoothing parameter. On failure g(1)
   // is -9998 (n < 4) or -9999 (not positive definite); n > MXY leaves g untouched.
-  SplineStatus operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p, int32_t iper);
+  SplineStatus operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p,
+                          int32_t iper);
 
  private:
   std::array<std::array<double, 3>, MXY> a_{};  // band rows: second sub-, first sub-, main diagonal
   std::array<double, MXY> v_{};
   // 1-based views of the work area: band slot A(i,j), j = 1..3, and vector element V(i).
-  double& a(int32_t i, int32_t j) { return a_[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)]; }
+  double& a(int32_t i, int32_t j) {
+    return a_[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];
+  }
   double& v(int32_t i) { return v_[static_cast<std::size_t>(i - 1)]; }
 };
 

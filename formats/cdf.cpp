@@ -18,10 +18,11 @@ void put_text(std::string& field, std::string_view text) {
 }  // namespace
 
 // A failure message: heading, the series' particulars, the current line.
-Refusal Cdf::fail(RefusalKind kind, const recio::Layout& layout, const std::string& id, int32_t ifyr,
-                  int32_t nval) {
-  return refusal(kind, layout,
-                 {recio::Out(id), recio::Out(ifyr), recio::Out(nval), recio::Out(fmt_), recio::Out(line_)});
+Refusal Cdf::fail(RefusalKind kind, const recio::Layout& layout, const std::string& id,
+                  int32_t ifyr, int32_t nval) {
+  return refusal(
+      kind, layout,
+      {recio::Out(id), recio::Out(ifyr), recio::Out(nval), recio::Out(fmt_), recio::Out(line_)});
 }
 
 Refused Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, int32_t& nval,
@@ -29,8 +30,8 @@ Refused Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, i
   static const recio::Layout i3 = recio::Layout::fixed("(I3)");
   static const recio::Layout too_long = recio::Layout::fixed(
       "(/T2,'*** Series length exceeds maximum allowable ','length: ',A8,2X,I4,' > ',I4)");
-  static const recio::Layout exponent_error = recio::Layout::fixed(
-      "(/T2,'*** Exponent read error in Sbr CDF: '/1X,A8,1X,2I6,2X,A8/1X,A)");
+  static const recio::Layout exponent_error =
+      recio::Layout::fixed("(/T2,'*** Exponent read error in Sbr CDF: '/1X,A8,1X,2I6,2X,A8/1X,A)");
 
   // 1-3: the header.
   bool found = false;
@@ -43,7 +44,8 @@ Refused Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, i
 
   // 4: the length limit, before any value is read.
   if (nval > maxlen)
-    return refusal(RefusalKind::compact_too_long, too_long, {recio::Out(id), recio::Out(nval), recio::Out(maxlen)});
+    return refusal(RefusalKind::compact_too_long, too_long,
+                   {recio::Out(id), recio::Out(nval), recio::Out(maxlen)});
 
   // 5: exponent and layout of the data lines.
   fmt_ = line_.substr(71, 8);
@@ -64,8 +66,8 @@ Refused Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, i
 // Reads lines up to the next header (found; false at the end of the file). Blank lines are
 // passed over; the first line that is no header is the title (shown), the next two are
 // shown too, a fourth refuses the file.
-Refused Cdf::find_header(std::string& id, int32_t& ifyr, int32_t& nval, int iunit, std::string& title,
-                         bool& found) {
+Refused Cdf::find_header(std::string& id, int32_t& ifyr, int32_t& nval, int iunit,
+                         std::string& title, bool& found) {
   static const recio::Layout titled = recio::Layout::fixed("(/1X,'Title of data:'/1X,A)");
   static const recio::Layout echoed = recio::Layout::fixed("(1X,A)");
   static const recio::Layout header_error = recio::Layout::fixed(
@@ -99,7 +101,8 @@ Refused Cdf::find_header(std::string& id, int32_t& ifyr, int32_t& nval, int iuni
 // The header in its fixed columns, else (a line marked "~") by its "=" signs.
 bool Cdf::header_line(std::string& id, int32_t& ifyr, int32_t& nval) {
   static const recio::Layout header = recio::Layout::fixed("(1X,I7,2X,I8,3X,A8)");
-  if (recio::read(header, line_, {recio::In(nval), recio::In(ifyr), recio::In(id)}) == recio::Outcome::ok)
+  if (recio::read(header, line_, {recio::In(nval), recio::In(ifyr), recio::In(id)}) ==
+      recio::Outcome::ok)
     return true;
   if (line_[79] != '~') return false;
   int32_t n = 0, y = 0;
@@ -113,7 +116,8 @@ bool Cdf::header_line(std::string& id, int32_t& ifyr, int32_t& nval) {
 
 // The nval values of the series with the header's layout; values beyond the caller's
 // buffer are read but not kept.
-Refused Cdf::read_values(const std::string& id, std::span<float> vals, int32_t ifyr, int32_t nval, int iunit) {
+Refused Cdf::read_values(const std::string& id, std::span<float> vals, int32_t ifyr, int32_t nval,
+                         int iunit) {
   static const recio::Layout data_error =
       recio::Layout::fixed("(/T2,'*** Error reading data in Sbr CDF: '/1X,A8,1X,2I6,2X,A8/1X,A)");
   static const recio::Layout data_end = recio::Layout::fixed(
@@ -123,12 +127,14 @@ Refused Cdf::read_values(const std::string& id, std::span<float> vals, int32_t i
   items_.clear();
   for (std::size_t i = 0; i < count; ++i) items_.emplace_back(i < vals.size() ? vals[i] : sink_);
   const std::optional<recio::Layout> layout = recio::Layout::compile(fmt_);
-  const recio::Outcome got = layout ? recio::read(*layout, units.source(iunit), items_) : recio::Outcome::error;
+  const recio::Outcome got =
+      layout ? recio::read(*layout, units.source(iunit), items_) : recio::Outcome::error;
   if (got == recio::Outcome::ok) return std::nullopt;
   // The record that failed (after an end of file: the last one read) becomes the line.
   units.backspace(iunit);
   if (units.read_line(iunit, record_) == recio::Outcome::ok) line_ = compact::line80(record_);
-  if (got == recio::Outcome::eof) return fail(RefusalKind::compact_data_end, data_end, id, ifyr, nval);
+  if (got == recio::Outcome::eof)
+    return fail(RefusalKind::compact_data_end, data_end, id, ifyr, nval);
   return fail(RefusalKind::compact_data, data_error, id, ifyr, nval);
 }
 

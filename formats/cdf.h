@@ -33,10 +33,10 @@ class Cdf {
   float sink_ = 0.0f;  // receives values beyond the caller's array
 
   std::string record_;
-  Refusal fail(RefusalKind kind, const recio::Layout& layout, const std::string& id,
-               int32_t ifyr, int32_t nval);
-  Refused find_header(std::string& id, int32_t& ifyr, int32_t& nval, int iunit,
-                      std::string& title, bool& found);
+  Refusal fail(RefusalKind kind, const recio::Layout& layout, const std::string& id, int32_t ifyr,
+               int32_t nval);
+  Refused find_header(std::string& id, int32_t& ifyr, int32_t& nval, int iunit, std::string& title,
+                      bool& found);
   bool header_line(std::string& id, int32_t& ifyr, int32_t& nval);
   Refused read_values(const std::string& id, std::span<float> vals, int32_t ifyr, int32_t nval,
                       int iunit);

@@ -19,15 +19,16 @@ void Datar::operator()(std::string& line, int32_t& nval, std::span<float> vals, 
     // Step 2: a header beginning with "N" and two blanks is not copied into the line.
     std::string_view r(rec_);
     std::string_view r3 = r.substr(0, 3);
-    bool nhead = r3.size() >= 1 && r3[0] == 'N' &&
-                 (r3.size() < 2 || r3[1] == ' ') && (r3.size() < 3 || r3[2] == ' ');
+    bool nhead = r3.size() >= 1 && r3[0] == 'N' && (r3.size() < 2 || r3[1] == ' ') &&
+                 (r3.size() < 3 || r3[2] == ' ');
     if (!nhead) {
       for (std::size_t i = 0; i < line.size(); ++i) line[i] = i < r.size() ? r[i] : ' ';
     }
     // Steps 3 and 4: the header, with a layout text holding both parentheses.
     std::fill(fmt_.begin(), fmt_.end(), ' ');
     int32_t n = 0, fy = 0;
-    if (recio::read(header, r, {recio::In(n), recio::In(fy), recio::In(fmt_)}) != recio::Outcome::ok)
+    if (recio::read(header, r, {recio::In(n), recio::In(fy), recio::In(fmt_)}) !=
+        recio::Outcome::ok)
       continue;
     nval = n;
     ifyr = fy;
@@ -49,8 +50,10 @@ void Datar::operator()(std::string& line, int32_t& nval, std::span<float> vals, 
   for (std::size_t i = 0; i < nstore; ++i) items_.emplace_back(vals[i]);
   recio::Outcome got = recio::read(*layout, s_->units().source(iunit), items_);
   // Step 6.
-  if (got == recio::Outcome::error) s_->line(">> Sbr DATAR:  Error reading data");
-  else if (got == recio::Outcome::eof) s_->line(">> Sbr DATAR:  Unexpected end reading data");
+  if (got == recio::Outcome::error)
+    s_->line(">> Sbr DATAR:  Error reading data");
+  else if (got == recio::Outcome::eof)
+    s_->line(">> Sbr DATAR:  Unexpected end reading data");
 }
 
 }  // namespace ringdate

@@ -16,8 +16,8 @@ class Datar {
   explicit Datar(recio::Session& session) : s_(&session) {}
   // `line` (80 characters) receives the lines read as the block's contract says; nval is
   // -999 when no header is found before the end of the file.
-  void operator()(std::string& line, int32_t& nval, std::span<float> vals, int32_t& ifyr,
-                  int iunit, int32_t maxlen);
+  void operator()(std::string& line, int32_t& nval, std::span<float> vals, int32_t& ifyr, int iunit,
+                  int32_t maxlen);
 
  private:
   recio::Session* s_;

@@ -149,8 +149,8 @@ Step bar_series(recio::Session& session, std::string& name, int32_t& n, std::spa
 // exponent 0 in the columns of a compact header. False when the line is too short for one.
 bool older_header_as_compact(std::string& line, int l) {
   if (l < 12) return false;
-  const std::string layout =
-      line.substr(static_cast<std::size_t>(l - 8), 3) + "F" + line[static_cast<std::size_t>(l - 3)] + ".0)";
+  const std::string layout = line.substr(static_cast<std::size_t>(l - 8), 3) + "F" +
+                             line[static_cast<std::size_t>(l - 3)] + ".0)";
   line.replace(static_cast<std::size_t>(l - 12), 11, "  0" + layout);
   return true;
 }
@@ -176,7 +176,8 @@ Step compact_series(recio::Session& session, const std::string& line, int l, std
   float sink = 0.0f;
   std::vector<recio::In> items;
   for (int32_t i = 0; i < count; ++i)
-    items.emplace_back(static_cast<std::size_t>(i) < vals.size() ? vals[static_cast<std::size_t>(i)] : sink);
+    items.emplace_back(static_cast<std::size_t>(i) < vals.size() ? vals[static_cast<std::size_t>(i)]
+                                                                 : sink);
   const std::optional<recio::Layout> layout = recio::Layout::compile(fmt);
   const recio::Outcome got =
       layout ? recio::read(*layout, session.units().source(iunit), items) : recio::Outcome::error;

@@ -25,7 +25,8 @@ void datw(recio::Session& session, std::string_view name, std::span<const float>
           std::span<int32_t> work, int32_t n, int32_t ifyr, int iunit, std::string_view code) {
   static const recio::Layout build_header = recio::Layout::fixed("('(',I2,'F',I1,'.0)')");
   static const recio::Layout build_writer = recio::Layout::fixed("('(',I2,'I',I1,')  ')");
-  static const recio::Layout header = recio::Layout::fixed("(I8,'=N',I8,'=I ',A,T69,I3,A,'~',1X,A)");
+  static const recio::Layout header =
+      recio::Layout::fixed("(I8,'=N',I8,'=I ',A,T69,I3,A,'~',1X,A)");
 
   // 1. Never more values than both arrays hold.
   n = std::min<int64_t>({n, static_cast<int64_t>(vals.size()), static_cast<int64_t>(work.size())});
@@ -91,7 +92,8 @@ void datw(recio::Session& session, std::string_view name, std::span<const float>
   // 11.
   recio::Units& units = session.units();
   for (const std::string& rec :
-       recio::write(header, {recio::Out(n), recio::Out(ifyr), recio::Out(name40.substr(0, static_cast<std::size_t>(l))),
+       recio::write(header, {recio::Out(n), recio::Out(ifyr),
+                             recio::Out(name40.substr(0, static_cast<std::size_t>(l))),
                              recio::Out(ex), recio::Out(fmt), recio::Out(code)})
            .lines)
     units.write_line(iunit, rec);

@@ -32,8 +32,8 @@ constexpr char digit_pairs[] =
 // Iw: `v` right-justified in the w blank columns at p, or w asterisks when it does not fit
 // (the minus sign takes a column).
 inline void put_int(char* p, int w, int32_t v) {
-  static constexpr int64_t limit[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
-                                      10000000000};
+  static constexpr int64_t limit[] = {1,       10,       100,       1000,       10000,      100000,
+                                      1000000, 10000000, 100000000, 1000000000, 10000000000};
   const int64_t x = v;
   const bool fits = w >= 11 || (x >= 0 ? x < limit[w] : w >= 2 && -x < limit[w - 1]);
   if (!fits) {
@@ -57,7 +57,9 @@ inline void put_int(char* p, int w, int32_t v) {
 }
 
 // The identifier field: the first w characters of the identifier, blank-padded.
-void put_id(char* p, std::size_t w, std::string_view id) { std::memcpy(p, id.data(), std::min(w, id.size())); }
+void put_id(char* p, std::size_t w, std::string_view id) {
+  std::memcpy(p, id.data(), std::min(w, id.size()));
+}
 
 // Appends `len` blanks and a line end; returns where the record starts.
 char* new_record(recio::Text& out, std::size_t len) {
@@ -93,14 +95,18 @@ inline bool blanks_then_digits(const char* f, int32_t& v) {
     x = (x & ~before) | ((ones * ' ') & before);
   }
   const uint64_t t = x ^ (ones * ' ');  // 0 in the blank bytes
-  const uint64_t marked = (((t & (ones * 0x7F)) + ones * 0x7F) | t) & (ones * 0x80);  // 0x80: not blank
-  const uint64_t blanks = ((marked ^ (ones * 0x80)) >> 7) * 0xFF;                      // 0xFF: blank
-  if ((blanks & (blanks + 1)) != 0) return false;  // a blank after a digit
-  const uint64_t y = x | (blanks & (ones * 0x10));  // blanks become '0'
-  if (((y & (ones * 0xF0)) | (((y + ones * 0x06) & (ones * 0xF0)) >> 4)) != ones * 0x33) return false;
+  const uint64_t marked =
+      (((t & (ones * 0x7F)) + ones * 0x7F) | t) & (ones * 0x80);   // 0x80: not blank
+  const uint64_t blanks = ((marked ^ (ones * 0x80)) >> 7) * 0xFF;  // 0xFF: blank
+  if ((blanks & (blanks + 1)) != 0) return false;                  // a blank after a digit
+  const uint64_t y = x | (blanks & (ones * 0x10));                 // blanks become '0'
+  if (((y & (ones * 0xF0)) | (((y + ones * 0x06) & (ones * 0xF0)) >> 4)) != ones * 0x33)
+    return false;
   uint64_t d = y - ones * '0';
   d = d * 10 + (d >> 8);
-  d = (((d & 0x000000FF000000FFull) * 0x000F424000000064ull) + (((d >> 16) & 0x000000FF000000FFull) * 0x0000271000000001ull)) >> 32;
+  d = (((d & 0x000000FF000000FFull) * 0x000F424000000064ull) +
+       (((d >> 16) & 0x000000FF000000FFull) * 0x0000271000000001ull)) >>
+      32;
   v = static_cast<int32_t>(d);
   return true;
 }
@@ -138,10 +144,14 @@ inline bool simple_int(const char* f, int32_t& v) {
 // The year field, 4, 5 or 6 columns wide.
 inline bool simple_year(const char* f, int yw, int32_t& v) {
   switch (yw) {
-    case 4: return simple_int<4>(f, v);
-    case 5: return simple_int<5>(f, v);
-    case 6: return simple_int<6>(f, v);
-    default: return false;
+    case 4:
+      return simple_int<4>(f, v);
+    case 5:
+      return simple_int<5>(f, v);
+    case 6:
+      return simple_int<6>(f, v);
+    default:
+      return false;
   }
 }
 
@@ -154,19 +164,22 @@ void take_id(std::string_view line, std::size_t w, std::string& id) {
 
 recio::Outcome read_measurement_line(std::string_view line, int yw, std::string& id, int32_t& year,
                                      std::array<int32_t, 10>& values) {
-  static const recio::Layout forms[] = {recio::Layout::fixed("(A8,I4,10I6)"), recio::Layout::fixed("(A7,I5,10I6)"),
+  static const recio::Layout forms[] = {recio::Layout::fixed("(A8,I4,10I6)"),
+                                        recio::Layout::fixed("(A7,I5,10I6)"),
                                         recio::Layout::fixed("(A6,I6,10I6)")};
   const std::size_t idw = static_cast<std::size_t>(12 - yw);
   if (line.size() >= 72 && simple_year(line.data() + idw, yw, year)) {
     bool simple = true;
-    for (std::size_t i = 0; i < 10 && simple; ++i) simple = simple_int<6>(line.data() + 12 + 6 * i, values[i]);
+    for (std::size_t i = 0; i < 10 && simple; ++i)
+      simple = simple_int<6>(line.data() + 12 + 6 * i, values[i]);
     if (simple) {
       take_id(line, idw, id);
       return recio::Outcome::ok;
     }
   }
-  const std::array<recio::In, 12> items{id, year, values[0], values[1], values[2], values[3], values[4],
-                                        values[5], values[6], values[7], values[8], values[9]};
+  const std::array<recio::In, 12> items{id,        year,      values[0], values[1],
+                                        values[2], values[3], values[4], values[5],
+                                        values[6], values[7], values[8], values[9]};
   return recio::read(forms[std::clamp(yw, 4, 6) - 4], line, items);
 }
 
@@ -179,15 +192,17 @@ recio::Outcome read_index_line(std::string_view line, int yw, std::string& id, i
   if (line.size() >= 80 && simple_year(line.data() + idw, yw, year)) {
     bool simple = true;
     for (std::size_t i = 0; i < 10 && simple; ++i)
-      simple = simple_int<4>(line.data() + 10 + 7 * i, values[i]) && simple_int<3>(line.data() + 14 + 7 * i, counts[i]);
+      simple = simple_int<4>(line.data() + 10 + 7 * i, values[i]) &&
+               simple_int<3>(line.data() + 14 + 7 * i, counts[i]);
     if (simple) {
       take_id(line, idw, id);
       return recio::Outcome::ok;
     }
   }
-  std::array<recio::In, 22> items{id, year, values[0], counts[0], values[1], counts[1], values[2], counts[2],
-                                  values[3], counts[3], values[4], counts[4], values[5], counts[5], values[6],
-                                  counts[6], values[7], counts[7], values[8], counts[8], values[9], counts[9]};
+  std::array<recio::In, 22> items{id,        year,      values[0], counts[0], values[1], counts[1],
+                                  values[2], counts[2], values[3], counts[3], values[4], counts[4],
+                                  values[5], counts[5], values[6], counts[6], values[7], counts[7],
+                                  values[8], counts[8], values[9], counts[9]};
   return recio::read(forms[std::clamp(yw, 4, 6) - 4], line, items);
 }
 
@@ -197,8 +212,8 @@ int32_t first_line_count(int32_t year) {
   return r == 0 ? 10 : r;
 }
 
-void put_measurement_line(recio::Text& out, std::string_view id, int32_t year, std::span<const int32_t> values,
-                          std::string_view ltag) {
+void put_measurement_line(recio::Text& out, std::string_view id, int32_t year,
+                          std::span<const int32_t> values, std::string_view ltag) {
   const std::size_t n = std::min<std::size_t>(values.size(), 10);
   const bool tagged = n == 10;  // "T75,A"
   char* p = new_record(out, tagged ? 74 + ltag.size() : 12 + 6 * n);
@@ -209,8 +224,9 @@ void put_measurement_line(recio::Text& out, std::string_view id, int32_t year, s
   if (tagged && !ltag.empty()) std::memcpy(p + 74, ltag.data(), ltag.size());
 }
 
-void put_index_line(recio::Text& out, std::string_view id, int32_t year, const std::array<int32_t, 10>& values,
-                    const std::array<int32_t, 10>& counts, std::string_view ltag) {
+void put_index_line(recio::Text& out, std::string_view id, int32_t year,
+                    const std::array<int32_t, 10>& values, const std::array<int32_t, 10>& counts,
+                    std::string_view ltag) {
   char* p = new_record(out, 82 + ltag.size());  // "2X,A" after column 80
   const LineForm f = form_for(year, 6);
   put_id(p, static_cast<std::size_t>(f.idw), id);
@@ -251,7 +267,8 @@ void write_measurement_series(recio::Text& out, std::string_view id, int32_t ify
       const int32_t v = scaled(vals[k - 1], 1000.0f);
       iv[i - 1] = v == end_hundredths ? 1000 : v;
     }
-    put_measurement_line(out, id, lyr, std::span<const int32_t>(iv.data(), static_cast<std::size_t>(n)), ltag);
+    put_measurement_line(out, id, lyr,
+                         std::span<const int32_t>(iv.data(), static_cast<std::size_t>(n)), ltag);
     if (finished) return;
     lyr += n;
     n = 10;
@@ -259,7 +276,8 @@ void write_measurement_series(recio::Text& out, std::string_view id, int32_t ify
 }
 
 void write_index_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,
-                        std::span<const float> vals, std::span<const int32_t> icnt, std::string_view ltag, bool cru) {
+                        std::span<const float> vals, std::span<const int32_t> icnt,
+                        std::string_view ltag, bool cru) {
   if (nval <= 0) return;
   // The index writer keeps thousandths; the CRU reader takes hundredths (F4.2), so the CRU
   // layout is written in hundredths to read back to the same values.

@@ -38,13 +38,14 @@ recio::Outcome read_index_line(std::string_view line, int yw, std::string& id, i
 // year calls for (4 wide from -999 up, 5 wide for -9999 to -1001, 6 wide for -1000 and
 // below -9999), then the values in 6 columns each; a line of ten values carries `ltag`
 // from column 75.
-void put_measurement_line(recio::Text& out, std::string_view id, int32_t year, std::span<const int32_t> values,
-                          std::string_view ltag);
+void put_measurement_line(recio::Text& out, std::string_view id, int32_t year,
+                          std::span<const int32_t> values, std::string_view ltag);
 
 // One index line: `id`'s first 6, 5 or 4 characters and the year in the form the year
 // calls for, ten pairs of value (4 columns) and count (3 columns), two blanks and `ltag`.
-void put_index_line(recio::Text& out, std::string_view id, int32_t year, const std::array<int32_t, 10>& values,
-                    const std::array<int32_t, 10>& counts, std::string_view ltag);
+void put_index_line(recio::Text& out, std::string_view id, int32_t year,
+                    const std::array<int32_t, 10>& values, const std::array<int32_t, 10>& counts,
+                    std::string_view ltag);
 
 // The header line of a CRU series: `id`'s first 6 characters, the first and the last year
 // (4 columns each, 5 when either is -1000 or less).
@@ -62,7 +63,8 @@ void write_measurement_series(recio::Text& out, std::string_view id, int32_t ify
 // layout (a header line, hundredths, nothing after the line of the last value). Counts are
 // icnt(k), or 1 for every value when icnt is empty or icnt(1) <= 0.
 void write_index_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,
-                        std::span<const float> vals, std::span<const int32_t> icnt, std::string_view ltag, bool cru);
+                        std::span<const float> vals, std::span<const int32_t> icnt,
+                        std::string_view ltag, bool cru);
 
 // Room a series takes at most in either layout, so that a whole file can be reserved at once.
 std::size_t series_text_bound(int32_t nval, std::string_view ltag);

@@ -105,7 +105,8 @@ std::string in_fixed_columns(const LooseDecadeLine& line) {
   };
   right(12, yw, line.year);
   for (int32_t k = 0; k < line.count && k < 10; ++k)
-    right(12 + kValueWidth * static_cast<std::size_t>(k + 1), kValueWidth, line.values[static_cast<std::size_t>(k)]);
+    right(12 + kValueWidth * static_cast<std::size_t>(k + 1), kValueWidth,
+          line.values[static_cast<std::size_t>(k)]);
   return out;
 }
 

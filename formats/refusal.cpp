@@ -28,23 +28,36 @@ std::string Refusal::text() const {
 
 std::string_view refusal_name(RefusalKind kind) {
   switch (kind) {
-    case RefusalKind::series_too_long: return "series_too_long";
-    case RefusalKind::too_many_series: return "too_many_series";
-    case RefusalKind::span_too_wide: return "span_too_wide";
-    case RefusalKind::no_series: return "no_series";
-    case RefusalKind::tucson_text_lines: return "tucson_text_lines";
-    case RefusalKind::cru_text_lines: return "cru_text_lines";
-    case RefusalKind::cru_data: return "cru_data";
-    case RefusalKind::compact_header: return "compact_header";
-    case RefusalKind::compact_too_long: return "compact_too_long";
-    case RefusalKind::compact_exponent: return "compact_exponent";
-    case RefusalKind::compact_data: return "compact_data";
-    case RefusalKind::compact_data_end: return "compact_data_end";
+    case RefusalKind::series_too_long:
+      return "series_too_long";
+    case RefusalKind::too_many_series:
+      return "too_many_series";
+    case RefusalKind::span_too_wide:
+      return "span_too_wide";
+    case RefusalKind::no_series:
+      return "no_series";
+    case RefusalKind::tucson_text_lines:
+      return "tucson_text_lines";
+    case RefusalKind::cru_text_lines:
+      return "cru_text_lines";
+    case RefusalKind::cru_data:
+      return "cru_data";
+    case RefusalKind::compact_header:
+      return "compact_header";
+    case RefusalKind::compact_too_long:
+      return "compact_too_long";
+    case RefusalKind::compact_exponent:
+      return "compact_exponent";
+    case RefusalKind::compact_data:
+      return "compact_data";
+    case RefusalKind::compact_data_end:
+      return "compact_data_end";
   }
   return "unknown";
 }
 
-Refusal refusal(RefusalKind kind, const recio::Layout& layout, std::initializer_list<recio::Out> items) {
+Refusal refusal(RefusalKind kind, const recio::Layout& layout,
+                std::initializer_list<recio::Out> items) {
   return Refusal{kind, recio::write(layout, items).lines, " ", {}};
 }
 

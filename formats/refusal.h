@@ -50,7 +50,8 @@ std::string_view refusal_name(RefusalKind kind);
 
 // A refusal whose message is the records of `layout` written with `items`, followed by a
 // pause with a single blank (the readers' usual ending).
-Refusal refusal(RefusalKind kind, const recio::Layout& layout, std::initializer_list<recio::Out> items = {});
+Refusal refusal(RefusalKind kind, const recio::Layout& layout,
+                std::initializer_list<recio::Out> items = {});
 
 // Shows a refusal on the console as the dialogue does: the records, then the pause. The
 // program is not ended here.

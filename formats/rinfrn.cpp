@@ -74,7 +74,8 @@ Refused Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::s
     units.backspace(iunit);
     if (units.read_line(iunit, record) == recio::Outcome::ok) {
       line_ = compact::line80(record);
-      for (std::string& l : recio::write(echo_line, {recio::Out(line_)}).lines) r.records.push_back(std::move(l));
+      for (std::string& l : recio::write(echo_line, {recio::Out(line_)}).lines)
+        r.records.push_back(std::move(l));
     }
     return r;
   }

@@ -19,9 +19,9 @@ Refused Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::str
   // The limits may not exceed what the caller's arrays hold.
   lyr_ = static_cast<int32_t>(std::min<int64_t>(
       {max_years, static_cast<int64_t>(wrk.rows()), static_cast<int64_t>(curve.size())}));
-  lser_ = static_cast<int32_t>(std::min<int64_t>(
-      {max_series, static_cast<int64_t>(wrk.cols()), static_cast<int64_t>(ids.size()),
-       static_cast<int64_t>(iyr.rows()) - 1}));
+  lser_ = static_cast<int32_t>(
+      std::min<int64_t>({max_series, static_cast<int64_t>(wrk.cols()),
+                         static_cast<int64_t>(ids.size()), static_cast<int64_t>(iyr.rows()) - 1}));
 
   // Steps 1 and 2.
   wrk.fill(rmiss);
@@ -43,13 +43,15 @@ Refused Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::str
   }
 
   // Step 4.
-  if (nser <= 0) return Refusal{RefusalKind::no_series, {}, " *** NC .LE. 0 AFTER READING TREE-RING DATA", {}};
+  if (nser <= 0)
+    return Refusal{RefusalKind::no_series, {}, " *** NC .LE. 0 AFTER READING TREE-RING DATA", {}};
 
   // Steps 5 and 6.
   iyr(nser + 1, 1) = iyrmin_;
   iyr(nser + 1, 2) = iyrmax_;
   const int32_t span = iyrmax_ - iyrmin_ + 1;
-  s_->write(summary, {recio::Out(nser), recio::Out(iyrmin_), recio::Out(iyrmax_), recio::Out(span)});
+  s_->write(summary,
+            {recio::Out(nser), recio::Out(iyrmin_), recio::Out(iyrmax_), recio::Out(span)});
   return std::nullopt;
 }
 
@@ -84,18 +86,21 @@ Refused Trread::check_limits() {
   static const recio::Layout too_long = recio::Layout::fixed(
       "(/1X,'*** Series read in exceeds maximum allowable ','length: ',A8,2X,I5,' > ',I5,"
       "' MAX ***')");
-  static const recio::Layout too_many = recio::Layout::fixed(
-      "(/1X,'*** Number of series exceeds maximum allowed: ',I3,' MAX ***')");
+  static const recio::Layout too_many =
+      recio::Layout::fixed("(/1X,'*** Number of series exceeds maximum allowed: ',I3,' MAX ***')");
   static const recio::Layout too_wide = recio::Layout::fixed(
       "(/1X,'*** Series read in span more than the maximum allowable ','number of years: ',"
       "A8,2X,I9,' > ',I5,' MAX ***')");
   if (nval_ > lyr_)
-    return refusal(RefusalKind::series_too_long, too_long, {recio::Out(id_), recio::Out(nval_), recio::Out(lyr_)});
+    return refusal(RefusalKind::series_too_long, too_long,
+                   {recio::Out(id_), recio::Out(nval_), recio::Out(lyr_)});
   if (nread_ > lser_) return refusal(RefusalKind::too_many_series, too_many, {recio::Out(lser_)});
-  const int64_t span = std::max<int64_t>(iyrmax_, last_year()) - std::min<int64_t>(iyrmin_, ifyr_) + 1;
+  const int64_t span =
+      std::max<int64_t>(iyrmax_, last_year()) - std::min<int64_t>(iyrmin_, ifyr_) + 1;
   if (span > lyr_) {
     const auto shown = static_cast<int32_t>(std::min<int64_t>(span, INT32_MAX));
-    return refusal(RefusalKind::span_too_wide, too_wide, {recio::Out(id_), recio::Out(shown), recio::Out(lyr_)});
+    return refusal(RefusalKind::span_too_wide, too_wide,
+                   {recio::Out(id_), recio::Out(shown), recio::Out(lyr_)});
   }
   return std::nullopt;
 }

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/matrix.h"
 #include "formats/cdf.h"
 #include "formats/refusal.h"
 #include "formats/rinfrn.h"
 #include "formats/trrw.h"
-#include "core/matrix.h"
 #include "recio/session.h"
 
 namespace ringdate {
@@ -41,13 +41,13 @@ class Trread {
   std::array<std::string, 3> hdr_{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
   std::string ltag_ = "   ";
   std::vector<int32_t> icnt_ = std::vector<int32_t>(10000, 0);
-  int32_t lyr_ = 0, lser_ = 0;        // the limits of this reading
+  int32_t lyr_ = 0, lser_ = 0;       // the limits of this reading
   int32_t iyrmin_ = 0, iyrmax_ = 0;  // overall first and last year so far
 
   Refused read_series(const std::string& mode, Vec<float>& curve, bool& got);
   Refused check_limits();
-  void file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& nser,
-                   Matrix<int32_t>& iyr, std::vector<std::string>& ids);
+  void file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& nser, Matrix<int32_t>& iyr,
+                   std::vector<std::string>& ids);
   int64_t last_year() const { return static_cast<int64_t>(ifyr_) + nval_ - 1; }
 };
 

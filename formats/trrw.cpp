@@ -112,7 +112,8 @@ Refused Trrw::read(Series& s, int32_t& nread) {
     }
     if (!data) {
       ++ntext;
-      if (ntext > 25) return Refusal{RefusalKind::tucson_text_lines, {}, {}, "Sbr TRRW:  Over 25 text lines"};
+      if (ntext > 25)
+        return Refusal{RefusalKind::tucson_text_lines, {}, {}, "Sbr TRRW:  Over 25 text lines"};
       text_line(s, ntext);
       continue;
     }
@@ -166,14 +167,20 @@ bool Trrw::index_layout(std::string& mode) {
 // of the year follows the position of a minus sign. False: the line is no decade line.
 bool Trrw::parse_decade_line(bool index) {
   if (index) {
-    const bool ok = read_index_line(line_, line_[5] == '-' ? 5 : line_[4] == '-' ? 6 : 4, pid_, pyr_, pv_, pc_) ==
-                    recio::Outcome::ok;
+    const bool ok = read_index_line(line_,
+                                    line_[5] == '-'   ? 5
+                                    : line_[4] == '-' ? 6
+                                                      : 4,
+                                    pid_, pyr_, pv_, pc_) == recio::Outcome::ok;
     pid_[6] = ' ';
     pid_[7] = ' ';
     return ok;
   }
-  return read_measurement_line(line_, line_[7] == '-' ? 5 : line_[6] == '-' ? 6 : 4, pid_, pyr_, pv_) ==
-         recio::Outcome::ok;
+  return read_measurement_line(line_,
+                               line_[7] == '-'   ? 5
+                               : line_[6] == '-' ? 6
+                                                 : 4,
+                               pid_, pyr_, pv_) == recio::Outcome::ok;
 }
 
 // Takes the current record as a decade line whose fields are separated by tabs or blanks:
@@ -239,7 +246,8 @@ bool Trrw::take_values(Series& s, bool index, int32_t n) {
       }
       s.hi = i;
       ++nval;
-      if (static_cast<std::size_t>(nval) <= nstore) s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.01f;
+      if (static_cast<std::size_t>(nval) <= nstore)
+        s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.01f;
     }
   } else {
     for (int32_t i = 11 - n; i <= 10; ++i) {
@@ -250,7 +258,8 @@ bool Trrw::take_values(Series& s, bool index, int32_t n) {
       }
       s.hi = i;
       ++nval;
-      if (static_cast<std::size_t>(nval) <= nstore) s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.001f;
+      if (static_cast<std::size_t>(nval) <= nstore)
+        s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.001f;
       if (store_counts_ && static_cast<std::size_t>(nval) <= s.icnt.size())
         s.icnt[static_cast<std::size_t>(nval - 1)] = pc_[static_cast<std::size_t>(i - 1)];
     }

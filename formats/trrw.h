@@ -27,8 +27,8 @@ class Trrw {
   // preceded by more than 25 text lines; writing never refuses.
   Refused operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::span<float> vals,
                      std::span<int32_t> icnt, int32_t& nread, int iunit, int iecho,
-                     std::string& mode, std::string& title, const std::string& ltag,
-                     int32_t maxlen, std::array<std::string, 3>& hdr);
+                     std::string& mode, std::string& title, const std::string& ltag, int32_t maxlen,
+                     std::array<std::string, 3>& hdr);
 
  private:
   // The series being read: the caller's fields and buffers, and where its last data line
@@ -53,7 +53,7 @@ class Trrw {
   recio::Session* s_;
   Datar datar_;
   bool store_counts_ = true;  // the count-storing switch
-  std::string record_;  // the line as read, not cut at column 80
+  std::string record_;        // the line as read, not cut at column 80
   std::string line_ = std::string(80, ' ');
   // Work area: the fields parsed from the current line.
   std::string data_line_ = std::string(80, ' ');  // the last data line of the series

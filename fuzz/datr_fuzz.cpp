@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "formats/datr.h"
-#include "support/test_support.h"
 #include "recio/session.h"
+#include "support/test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  const std::size_t name_width = 1 + (data[0] & 0x3f);        // 1..64
-  const std::size_t nvals = (data[0] & 0x40) ? 2000 : 7;      // a large and a tiny buffer
+  const std::size_t name_width = 1 + (data[0] & 0x3f);    // 1..64
+  const std::size_t nvals = (data[0] & 0x40) ? 2000 : 7;  // a large and a tiny buffer
   const std::string content(reinterpret_cast<const char*>(data + 1), size - 1);
   testing_support::ScriptConsole console;
   console.keep_output = false;

@@ -1,6 +1,9 @@
 // The whole dialogue driven by arbitrary answer lines (one per input line) against small
 // files held in memory. The end of the program (a stop, the end of the answers) is a
 // normal outcome; afterwards only the corrected file may have been added.
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,11 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include "support/test_support.h"
 #include "main/driver.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -46,8 +46,9 @@ void add_files(testing_support::MemoryFileSystem& fs) {
       " 12150203 90110\n"
       "      12=N    1895=I XYZ02                                            0(13F6.0)~ SED\n"
       "     5   500    50     5   500    50     5   500    50     5   500    50\n";
-  fs.files["r.txt"] = "CRU title\n" + cru_series("CRU001", 1655, {101, 99, 100, 102, 101, 103, 104, 105, 106, 97},
-                                                 std::vector<int>(10, 3));
+  fs.files["r.txt"] =
+      "CRU title\n" + cru_series("CRU001", 1655, {101, 99, 100, 102, 101, 103, 104, 105, 106, 97},
+                                 std::vector<int>(10, 3));
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ struct Items {
         kinds.push_back(c);
       } else if (c == 'a') {
         std::size_t w = 0, j = i + 1;
-        while (j < items_text.size() && j < i + 4 && std::isdigit(static_cast<unsigned char>(items_text[j])))
+        while (j < items_text.size() && j < i + 4 &&
+               std::isdigit(static_cast<unsigned char>(items_text[j])))
           w = w * 10 + static_cast<std::size_t>(items_text[j++] - '0');
         if (j == i + 1) w = 8;
         i = j - 1;
@@ -67,9 +68,12 @@ struct Items {
     reals.assign(kinds.size(), 0.0f);
     std::size_t t = 0;
     for (std::size_t k = 0; k < kinds.size(); ++k) {
-      if (kinds[k] == 'i') in.emplace_back(ints[k]);
-      else if (kinds[k] == 'f') in.emplace_back(reals[k]);
-      else in.emplace_back(texts[t++]);
+      if (kinds[k] == 'i')
+        in.emplace_back(ints[k]);
+      else if (kinds[k] == 'f')
+        in.emplace_back(reals[k]);
+      else
+        in.emplace_back(texts[t++]);
     }
   }
 
@@ -77,9 +81,12 @@ struct Items {
     std::vector<recio::Out> o;
     std::size_t t = 0;
     for (std::size_t k = 0; k < kinds.size(); ++k) {
-      if (kinds[k] == 'i') o.emplace_back(ints[k]);
-      else if (kinds[k] == 'f') o.emplace_back(reals[k]);
-      else o.emplace_back(texts[t++]);
+      if (kinds[k] == 'i')
+        o.emplace_back(ints[k]);
+      else if (kinds[k] == 'f')
+        o.emplace_back(reals[k]);
+      else
+        o.emplace_back(texts[t++]);
     }
     return o;
   }
@@ -98,8 +105,7 @@ void check_text_widths(const Items& items, const std::vector<std::size_t>& width
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::string layout_text, rest, kinds, records_text;
   split_first_line(data, size, layout_text, rest);
-  split_first_line(reinterpret_cast<const uint8_t*>(rest.data()), rest.size(), kinds,
-                            records_text);
+  split_first_line(reinterpret_cast<const uint8_t*>(rest.data()), rest.size(), kinds, records_text);
   const std::vector<std::string> records = recio::split_records(records_text);
   for (const auto& r : records)
     if (r.find('\n') != std::string::npos || r.find('\r') != std::string::npos) __builtin_trap();

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "formats/trread.h"
-#include "support/test_support.h"
 #include "core/store.h"
+#include "formats/trread.h"
 #include "recio/session.h"
+#include "support/test_support.h"
 
 #ifndef RINGDATE_FUZZ_MODE
 #define RINGDATE_FUZZ_MODE "MR"
@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       if (nser < 1 || nser > ringdate::mxser) __builtin_trap();
       for (int32_t i = 1; i <= nser; ++i) {
         if (w.ids[static_cast<std::size_t>(i - 1)].size() != 8) __builtin_trap();
-        const int32_t n = w.iyr(static_cast<std::size_t>(i), 2) - w.iyr(static_cast<std::size_t>(i), 1) + 1;
+        const int32_t n =
+            w.iyr(static_cast<std::size_t>(i), 2) - w.iyr(static_cast<std::size_t>(i), 1) + 1;
         if (n < 0 || n > ringdate::mxyr) __builtin_trap();
       }
     }

@@ -31,7 +31,8 @@ void intfrm(std::string& text, std::string& layout) {
   std::size_t lead = 0;
   while (lead < wt && text[lead] == ' ') ++lead;
   if (lead == wt) lead = 0;
-  const auto c = static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char ch) { return ch != ' '; }));
+  const auto c = static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char ch) { return ch != ' '; }));
   if (lead > 0) {
     // The c characters after the lead are taken as one run (lead + c never exceeds wt).
     for (std::size_t k = 0; k < c; ++k) text[k] = text[lead + k];

@@ -45,12 +45,16 @@ std::string settled(char guess) {
 }  // namespace
 
 Refused load_store(Trread& trread, Store& store) {
-  if (Refused r = trread(store.wrk, store.curve, store.mode, store.nser, store.iyr, store.ids, mxyr, mxser))
+  if (Refused r =
+          trread(store.wrk, store.curve, store.mode, store.nser, store.iyr, store.ids, mxyr, mxser))
     return r;
   // The reader keeps the overall span within mxyr; should it not, nothing is moved past
   // the store's rows.
   if (!align(store))
-    return Refusal{RefusalKind::span_too_wide, {}, " *** Series read in span more years than the store holds", {}};
+    return Refusal{RefusalKind::span_too_wide,
+                   {},
+                   " *** Series read in span more years than the store holds",
+                   {}};
   snapshot(store);
   return std::nullopt;
 }

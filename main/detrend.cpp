@@ -45,20 +45,24 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
 
     // Rows d+1..d+n of column i (bounds checked above; n <= 0 copies nothing).
     const auto len = static_cast<std::size_t>(std::max(n, 0));
-    const auto w = store.wrk.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(d), len);
+    const auto w =
+        store.wrk.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(d), len);
     const std::span<float> vec = tsi1.vec.span().first(std::min(len, tsi1.vec.size()));
     std::copy(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(vec.size()), vec.begin());
     const SplineStatus fit = spline(n, tsi1.vec.span(), store.curve.span(), p, iper);
     if (fit == SplineStatus::too_long) {
       static const recio::Layout too_long = recio::Layout::fixed(
-          "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN SUBROUTINE ***'/)");
+          "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN "
+          "SUBROUTINE ***'/)");
       session.write(too_long);
       return false;
     }
-    if (fit == SplineStatus::not_positive_definite) session.line(">> Sbr SPLINE: Matrix not positive definite");
+    if (fit == SplineStatus::not_positive_definite)
+      session.line(">> Sbr SPLINE: Matrix not positive definite");
 
     if (fit != SplineStatus::ok) {
-      session.write(fit == SplineStatus::not_positive_definite ? pd_msg : short_msg, {store.ids[i - 1]});
+      session.write(fit == SplineStatus::not_positive_definite ? pd_msg : short_msg,
+                    {store.ids[i - 1]});
       continue;
     }
     const std::span<const float> curve = store.curve.span();

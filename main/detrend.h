@@ -1,8 +1,8 @@
 // Detrending of every series in the store: value divided by its 20-year spline curve.
 #pragma once
 
-#include "detrend/spline.h"
 #include "core/store.h"
+#include "detrend/spline.h"
 #include "recio/session.h"
 
 namespace ringdate {

@@ -56,7 +56,8 @@ void Program::run() {
 }
 
 void Program::ask_file_name() {
-  static const recio::Layout prompt = recio::Layout::fixed("(//1X,'FILE NAME TO EXAMINE (/ TO EXIT)',T45,'==> ',$)");
+  static const recio::Layout prompt =
+      recio::Layout::fixed("(//1X,'FILE NAME TO EXAMINE (/ TO EXIT)',T45,'==> ',$)");
   static const recio::Layout not_found = recio::Layout::fixed("(/1X,'FILE NOT FOUND: ',A)");
   for (;;) {
     blank(store_.fname, 40);
@@ -90,9 +91,12 @@ void Program::preview() {
 }
 
 void Program::settle_format() {
-  static const recio::Layout meas = recio::Layout::fixed("(/1X,'TUCSON MEASUREMENT FORMAT? <Y>/N',T45,'==> ',$)");
-  static const recio::Layout index = recio::Layout::fixed("(/1X,'TUCSON INDEX FORMAT? <Y>/N',T45,'==> ',$)");
-  static const recio::Layout compact = recio::Layout::fixed("(/1X,'KTZ COMPACT FORMAT? Y/N',T45,'==> ',$)");
+  static const recio::Layout meas =
+      recio::Layout::fixed("(/1X,'TUCSON MEASUREMENT FORMAT? <Y>/N',T45,'==> ',$)");
+  static const recio::Layout index =
+      recio::Layout::fixed("(/1X,'TUCSON INDEX FORMAT? <Y>/N',T45,'==> ',$)");
+  static const recio::Layout compact =
+      recio::Layout::fixed("(/1X,'KTZ COMPACT FORMAT? Y/N',T45,'==> ',$)");
   if (guess_ == 'M' || guess_ == 'I') {
     for (;;) {
       blank(yesno_, 1);
@@ -153,11 +157,15 @@ void Program::ask_detrending() {
 }
 
 void Program::examine() {
-  static const recio::Layout heading = recio::Layout::fixed("(/1X,'    TREE-RING SERIES READ IN FOR EXAMINATION')");
+  static const recio::Layout heading =
+      recio::Layout::fixed("(/1X,'    TREE-RING SERIES READ IN FOR EXAMINATION')");
   static const recio::Layout listed = recio::Layout::fixed("(6X,I5,2X,A,3I7)");
-  static const recio::Layout ask = recio::Layout::fixed("(/1X,'OKAY, ENTER SEQUENCE NUMBERS OF THE SERIES TO COMPARE:')");
-  static const recio::Layout prompt = recio::Layout::fixed("(1X,'Sequence number (<RET> to DO WHATEVER)',T45,'==> ',$)");
-  static const recio::Layout chosen = recio::Layout::fixed("(/1X,'YO, THE TREE-RING SERIES SELECTED FOR EXAMINATION')");
+  static const recio::Layout ask =
+      recio::Layout::fixed("(/1X,'OKAY, ENTER SEQUENCE NUMBERS OF THE SERIES TO COMPARE:')");
+  static const recio::Layout prompt =
+      recio::Layout::fixed("(1X,'Sequence number (<RET> to DO WHATEVER)',T45,'==> ',$)");
+  static const recio::Layout chosen =
+      recio::Layout::fixed("(/1X,'YO, THE TREE-RING SERIES SELECTED FOR EXAMINATION')");
   static const recio::Layout picked = recio::Layout::fixed("(1X,I5,2X,A,3I7)");
   for (;;) {
     // Listing.
@@ -252,7 +260,8 @@ bool Program::write_corrected() {
   // The unit collects the records and replaces the file only when it is closed complete.
   if (!units.open(12, corname_, recio::Status::unknown)) return false;
   blank(store_.title, 80);
-  store_.title.replace(0, std::min<std::size_t>(80, shown.size()), shown, 0, std::min<std::size_t>(80, shown.size()));
+  store_.title.replace(0, std::min<std::size_t>(80, shown.size()), shown, 0,
+                       std::min<std::size_t>(80, shown.size()));
   cormode_ = store_.mode;
   if (cormode_ == "MR") cormode_ = "MW";
   if (cormode_ == "IR") cormode_ = "IW";
@@ -266,14 +275,15 @@ bool Program::write_corrected() {
     cornval_ = store_.iyr(i, 2) - corfyr_ + 1;
     const int32_t row = corfyr_ - iyrmin + 1;
     if (cornval_ < 1 || row < 1 || row - 1 + cornval_ > mxyr) continue;  // nothing to write
-    const auto vals = store_.raw.column(static_cast<std::size_t>(i))
-                          .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(cornval_));
+    const auto vals =
+        store_.raw.column(static_cast<std::size_t>(i))
+            .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(cornval_));
     if (cormode_ == "CD") {
       datw(session_, corid_, vals, corwork_.span(), cornval_, corfyr_, 12, "COR");
     } else {
       std::string wmode = cormode_;
-      trread_.trrw()(corid_, corfyr_, cornval_, vals, coricnt_.span(), cornread_, 12, 0, wmode, store_.title,
-                     "   ", mxyr, corhdr_);
+      trread_.trrw()(corid_, corfyr_, cornval_, vals, coricnt_.span(), cornread_, 12, 0, wmode,
+                     store_.title, "   ", mxyr, corhdr_);
     }
   }
   return units.close(12);
@@ -285,7 +295,8 @@ void Program::reserve_corrected_text() {
   recio::Text* out = session_.units().output(12);
   if (out == nullptr || cormode_ == "CD") return;
   std::size_t bound = out->size();
-  for (int32_t i = 1; i <= store_.nser; ++i) bound += series_text_bound(store_.iyr(i, 2) - store_.iyr(i, 1) + 1, "   ");
+  for (int32_t i = 1; i <= store_.nser; ++i)
+    bound += series_text_bound(store_.iyr(i, 2) - store_.iyr(i, 1) + 1, "   ");
   out->reserve(bound);
 }
 
@@ -296,8 +307,9 @@ void Program::report_refused_edit() {
     const int32_t s = store_.iseq(static_cast<std::size_t>(k));
     const int32_t f = store_.iyr(s, 1), l = store_.iyr(s, 2);
     if (tsi1_.edyr < f || tsi1_.edyr > l) {
-      why = "the year " + std::to_string(tsi1_.edyr) + " lies outside " + trimmed(store_.ids[static_cast<std::size_t>(s - 1)]) +
-            " (" + std::to_string(f) + " to " + std::to_string(l) + ")";
+      why = "the year " + std::to_string(tsi1_.edyr) + " lies outside " +
+            trimmed(store_.ids[static_cast<std::size_t>(s - 1)]) + " (" + std::to_string(f) +
+            " to " + std::to_string(l) + ")";
     } else if (l - f + 1 < 2) {
       why = "the series is too short for it";
     }

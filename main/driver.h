@@ -63,7 +63,8 @@ class Program {
   int32_t corfyr_ = 0, cornval_ = 0, cornread_ = 0;
   Vec<int32_t> coricnt_{mxyr, 0};
   Vec<int32_t> corwork_{mxyr, 0};
-  std::array<std::string, 3> corhdr_{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
+  std::array<std::string, 3> corhdr_{std::string(85, ' '), std::string(85, ' '),
+                                     std::string(85, ' ')};
 
   void ask_file_name();
   void preview();

@@ -19,8 +19,7 @@ std::string trimmed(const std::string& s) {
 }
 
 void write_menu(recio::Session& s) {
-  static const Layout menu =
-      Layout::fixed("(//17(15x,a47/)/15x,' enter option number > ',$)");
+  static const Layout menu = Layout::fixed("(//17(15x,a47/)/15x,' enter option number > ',$)");
   s.write(menu, {
                     "|************* plot options menu *************|",
                     "| replot            [0]  minor ticks  y  [11] |",
@@ -62,8 +61,7 @@ void Cmpdrw::reset(const PlotRecords& rec) {
   pltset_.ymin = rec.thedata.yfrom;
   pltset_.ymax = rec.thedata.yto;
   ticit(pltset_.xmin, pltset_.xmax, pltset_.ymin, pltset_.ymax, pltset_.zmin, pltset_.zmax,
-        pltset_.nxsub, pltset_.nysub, pltset_.nzsub, pltset_.xtick, pltset_.ytick,
-        pltset_.ztick);
+        pltset_.nxsub, pltset_.nysub, pltset_.nzsub, pltset_.xtick, pltset_.ytick, pltset_.ztick);
   xlab_ = rec.thenames.xlab;
   ylab_ = rec.thenames.ylab;
   toplab_ = rec.thenames.toplab;
@@ -171,8 +169,7 @@ void Cmpdrw::draw_plot(const PlotRecords& rec, const Tsi1& tsi1) {
   }
   const std::string file = screen_file(rec.thenames);
   if (file != fallback_told_) {
-    note(" No plot window can be opened (no display): each plot is drawn into the file " +
-         file);
+    note(" No plot window can be opened (no display): each plot is drawn into the file " + file);
     fallback_told_ = file;
   }
   p_->plsfnam(file);

@@ -123,11 +123,16 @@ CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::
       return CompareOutcome::quit;  // the plot stays up: the caller finishes
     } else if (op == 'I' || op == 'D' || op == 'M' || op == 'H' || op == 'R') {
       choose(t);
-      if (op == 'I') insert(t);
-      else if (op == 'D') remove(t);
-      else if (op == 'M') merge(t);
-      else if (op == 'H') shift(t);
-      else rescale(t);
+      if (op == 'I')
+        insert(t);
+      else if (op == 'D')
+        remove(t);
+      else if (op == 'M')
+        merge(t);
+      else if (op == 'H')
+        shift(t);
+      else
+        rescale(t);
     } else {
       drawer_->finish();
       return CompareOutcome::no_edit_pending;

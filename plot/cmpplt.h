@@ -45,11 +45,11 @@ class Cmpplt {
   PlotRecords rec_;
 
   // Work area kept for the loop.
-  int32_t n_ = 0;      // compared series
-  int32_t f0_ = 0;     // full span of the compared set at entry
+  int32_t n_ = 0;   // compared series
+  int32_t f0_ = 0;  // full span of the compared set at entry
   int32_t l0_ = 0;
-  int32_t r0_ = 0;     // year of row 1 of sel
-  int32_t isel_ = 0;   // series chosen for adjustment
+  int32_t r0_ = 0;    // year of row 1 of sel
+  int32_t isel_ = 0;  // series chosen for adjustment
   // Span of each compared series at entry: the years the store holds for it, so that a
   // posted year is one the store can apply.
   Matrix<int32_t> span0_{mxser, 2};

@@ -43,9 +43,7 @@ int on_library_exit(const char* msg) {
 bool screen_device_broken = false;
 
 // An aborted library operation: the library goes on; the message goes to the error stream.
-void on_library_abort(const char* msg) {
-  std::fprintf(stderr, "plot: %s\n", msg ? msg : "");
-}
+void on_library_abort(const char* msg) { std::fprintf(stderr, "plot: %s\n", msg ? msg : ""); }
 
 bool library_has_device(const char* name) {
   // The caller provides the arrays; ndev goes in as their size and comes back as the count.
@@ -134,9 +132,7 @@ void PlplotPlotter::plscol0(int32_t icol0, int32_t r, int32_t g, int32_t b) {
   cmap0_.push_back({icol0, r, g, b});
 }
 
-void PlplotPlotter::plscolbg(int32_t r, int32_t g, int32_t b) {
-  cmap0_.push_back({0, r, g, b});
-}
+void PlplotPlotter::plscolbg(int32_t r, int32_t g, int32_t b) { cmap0_.push_back({0, r, g, b}); }
 
 void PlplotPlotter::plinit() {
   failed_ = false;
@@ -257,8 +253,7 @@ void PlplotPlotter::plvpor(float xmin, float xmax, float ymin, float ymax) {
 void PlplotPlotter::plwind(float xmin, float xmax, float ymin, float ymax) {
   if (!drawing_) return;
   // Limits typed at the menu that are not finite numbers keep the last usable ones.
-  if (std::isfinite(xmin) && std::isfinite(xmax) && std::isfinite(ymin) &&
-      std::isfinite(ymax)) {
+  if (std::isfinite(xmin) && std::isfinite(xmax) && std::isfinite(ymin) && std::isfinite(ymax)) {
     wxmin_ = xmin, wxmax_ = xmax, wymin_ = ymin, wymax_ = ymax;
   }
   guarded([&] { ::c_plwind(wxmin_, wxmax_, wymin_, wymax_); });
@@ -268,9 +263,8 @@ void PlplotPlotter::plcol(int32_t icol0) {
   if (drawing_) guarded([&] { ::c_plcol0(icol0); });
 }
 
-void PlplotPlotter::plaxes(float x0, float y0, const std::string& xopt, float xtick,
-                           int32_t nxsub, const std::string& yopt, float ytick,
-                           int32_t nysub) {
+void PlplotPlotter::plaxes(float x0, float y0, const std::string& xopt, float xtick, int32_t nxsub,
+                           const std::string& yopt, float ytick, int32_t nysub) {
   if (!drawing_) return;
   const double xr = wxmax_ - wxmin_;
   const double yr = wymax_ - wymin_;
@@ -400,8 +394,7 @@ void RecordingPlotter::plwind(float a, float b, float c, float d) {
 }
 void RecordingPlotter::plcol(int32_t i) { calls.push_back("plcol " + num(i)); }
 void RecordingPlotter::plaxes(float x0, float y0, const std::string& xopt, float xtick,
-                              int32_t nxsub, const std::string& yopt, float ytick,
-                              int32_t nysub) {
+                              int32_t nxsub, const std::string& yopt, float ytick, int32_t nysub) {
   calls.push_back("plaxes " + num(x0) + " " + num(y0) + " " + xopt + " " + num(xtick) + " " +
                   num(nxsub) + " " + yopt + " " + num(ytick) + " " + num(nysub));
 }

@@ -120,8 +120,8 @@ class PlplotPlotter final : public Plotter {
   bool screen_ok_ = false;
   bool screen_open_ = false;
   int32_t screen_strm_ = -1;
-  bool drawing_ = false;   // between a successful plinit and plend
-  bool to_file_ = false;   // the current drawing goes to a file stream
+  bool drawing_ = false;  // between a successful plinit and plend
+  bool to_file_ = false;  // the current drawing goes to a file stream
   bool failed_ = false;
   std::string error_;
   std::string dev_, fnam_;

@@ -128,23 +128,57 @@ void pltsty(recio::Session& s, Pltset& p, int32_t opt) {
   if (opt == 1) background_table(s);
 
   switch (opt) {
-    case 1: background(s, p); break;
-    case 2: p.frmcol = ask_free_int(s, prompt(s, q2)); break;
-    case 3: p.txtcol = ask_free_int(s, prompt(s, q3)); break;
-    case 4: p.colr(1) = ask_i4(s, prompt(s, q4)); break;
-    case 5: p.colr(2) = ask_i4(s, prompt(s, q5)); break;
-    case 6: p.sty(1) = ask_i4(s, prompt(s, q6)); break;
-    case 7: p.sty(2) = ask_i4(s, prompt(s, q7)); break;
-    case 8: p.xtick = ask_free_real(s, change(s, q8, p.xtick)); break;
-    case 9: p.nxsub = ask_free_int(s, change(s, q9, p.nxsub)); break;
-    case 10: p.ytick = ask_free_real(s, change(s, q10, p.ytick)); break;
-    case 11: p.nysub = ask_i4(s, change(s, q11, p.nysub)); break;
-    case 12: p.ztick = ask_free_real(s, change(s, q12, p.ztick)); break;
-    case 13: p.nzsub = ask_i4(s, change(s, q13, p.nzsub)); break;
-    case 14: p.xmax = ask_free_real(s, change(s, q14, p.xmax)); break;
-    case 15: p.xmin = ask_free_real(s, change(s, q15, p.xmin)); break;
-    case 16: p.ymax = ask_free_real(s, change(s, q16, p.ymax)); break;
-    case 17: p.ymin = ask_free_real(s, change(s, q17, p.ymin)); break;
+    case 1:
+      background(s, p);
+      break;
+    case 2:
+      p.frmcol = ask_free_int(s, prompt(s, q2));
+      break;
+    case 3:
+      p.txtcol = ask_free_int(s, prompt(s, q3));
+      break;
+    case 4:
+      p.colr(1) = ask_i4(s, prompt(s, q4));
+      break;
+    case 5:
+      p.colr(2) = ask_i4(s, prompt(s, q5));
+      break;
+    case 6:
+      p.sty(1) = ask_i4(s, prompt(s, q6));
+      break;
+    case 7:
+      p.sty(2) = ask_i4(s, prompt(s, q7));
+      break;
+    case 8:
+      p.xtick = ask_free_real(s, change(s, q8, p.xtick));
+      break;
+    case 9:
+      p.nxsub = ask_free_int(s, change(s, q9, p.nxsub));
+      break;
+    case 10:
+      p.ytick = ask_free_real(s, change(s, q10, p.ytick));
+      break;
+    case 11:
+      p.nysub = ask_i4(s, change(s, q11, p.nysub));
+      break;
+    case 12:
+      p.ztick = ask_free_real(s, change(s, q12, p.ztick));
+      break;
+    case 13:
+      p.nzsub = ask_i4(s, change(s, q13, p.nzsub));
+      break;
+    case 14:
+      p.xmax = ask_free_real(s, change(s, q14, p.xmax));
+      break;
+    case 15:
+      p.xmin = ask_free_real(s, change(s, q15, p.xmin));
+      break;
+    case 16:
+      p.ymax = ask_free_real(s, change(s, q16, p.ymax));
+      break;
+    case 17:
+      p.ymin = ask_free_real(s, change(s, q17, p.ymin));
+      break;
     case 99:
       // The default style; ticks and axis limits are left to the caller.
       p.colr(1) = 15;
@@ -156,7 +190,8 @@ void pltsty(recio::Session& s, Pltset& p, int32_t opt) {
       p.bgr = 254, p.bgg = 254, p.bgb = 254;
       p.dev = screen_dev;
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

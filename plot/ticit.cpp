@@ -53,9 +53,9 @@ float ticit_raise(float v) {
   return v + (h - rem);
 }
 
-void ticit(const float& xmin, const float& xmax, const float& ymin, float& ymax,
-           const float& zmin, float& zmax, int32_t& nxsub, int32_t& nysub, int32_t& nzsub,
-           float& xtick, float& ytick, float& ztick) {
+void ticit(const float& xmin, const float& xmax, const float& ymin, float& ymax, const float& zmin,
+           float& zmax, int32_t& nxsub, int32_t& nysub, int32_t& nzsub, float& xtick, float& ytick,
+           float& ztick) {
   // X axis: the span in whole years.
   const int32_t ispan = trunc_range(xmax - xmin);
   if (ispan <= 50) {

@@ -13,37 +13,37 @@ namespace recio {
 
 namespace {
 
-constexpr int kMaxDepth = 32;              // nesting of parentheses
-constexpr int32_t kMaxCount = 1 << 20;     // repeat counts
-constexpr int32_t kMaxWidth = 1 << 16;     // field widths, X counts, T positions
-constexpr int64_t kMaxSteps = 1 << 24;     // operations one pass of a layout may take
-constexpr size_t kMaxPos = size_t(1) << 40;  // read positions saturate here
+constexpr int kMaxDepth = 32;                   // nesting of parentheses
+constexpr int32_t kMaxCount = 1 << 20;          // repeat counts
+constexpr int32_t kMaxWidth = 1 << 16;          // field widths, X counts, T positions
+constexpr int64_t kMaxSteps = 1 << 24;          // operations one pass of a layout may take
+constexpr size_t kMaxPos = size_t(1) << 40;     // read positions saturate here
 constexpr size_t kMaxRecord = size_t(1) << 20;  // longest record a write builds
 
 }  // namespace
 
 struct Op {
   enum Kind : uint8_t {
-    integer,   // Iw[.m]
-    fixed,     // Fw.d
-    expo,      // Ew.d[Ee], Dw.d
-    general,   // Gw.d
-    text,      // A, Aw
-    skip,      // nX
-    tab,       // Tn
-    tab_left,  // TLn
-    tab_right, // TRn
-    slash,     // n/
-    literal,   // 'text', "text", nHtext
-    open,      // n(
-    close,     // )
-    dollar,    // $
-    colon,     // :
+    integer,    // Iw[.m]
+    fixed,      // Fw.d
+    expo,       // Ew.d[Ee], Dw.d
+    general,    // Gw.d
+    text,       // A, Aw
+    skip,       // nX
+    tab,        // Tn
+    tab_left,   // TLn
+    tab_right,  // TRn
+    slash,      // n/
+    literal,    // 'text', "text", nHtext
+    open,       // n(
+    close,      // )
+    dollar,     // $
+    colon,      // :
   };
   Kind kind;
   int32_t repeat = 1;
-  int32_t w = 0;   // width (-1: plain A), count for X/T/TL/TR
-  int32_t d = 0;   // decimals; for I the minimum digits (-1: none); for E exponent digits in e
+  int32_t w = 0;  // width (-1: plain A), count for X/T/TL/TR
+  int32_t d = 0;  // decimals; for I the minimum digits (-1: none); for E exponent digits in e
   int32_t e = 0;
   uint32_t link = 0;  // open: index of its close; close: index of its open
   uint32_t lit_off = 0, lit_len = 0;
@@ -770,7 +770,8 @@ Outcome parse_real(std::string_view f, int32_t d, float& v) {
 // A record source over views (no copy for sources that hold their records).
 class Reader {
  public:
-  Reader(RecordSource* src, std::string_view first, std::span<const In> items, const CompiledLayout& c)
+  Reader(RecordSource* src, std::string_view first, std::span<const In> items,
+         const CompiledLayout& c)
       : src_(src), items_(items), rec_(first), c_(c) {}
 
   bool more() const { return k_ < items_.size(); }
@@ -951,8 +952,10 @@ bool strict_real(std::string_view t, float& v) {
   if (!any) return false;
   if (i < t.size()) {
     int u = upper(static_cast<unsigned char>(t[i]));
-    if (u == 'E' || u == 'D' || u == 'Q') ++i;
-    else if (t[i] != '+' && t[i] != '-') return false;
+    if (u == 'E' || u == 'D' || u == 'Q')
+      ++i;
+    else if (t[i] != '+' && t[i] != '-')
+      return false;
     bool eneg = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) eneg = t[i++] == '-';
     if (i == t.size()) return false;
@@ -991,7 +994,9 @@ bool free_value(std::string_view tok, Parse parse, T& v, int32_t& count, bool& n
 template <class T, class Parse>
 std::optional<T> free_first(std::string_view text, Parse parse) {
   size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+  while (i < text.size() &&
+         (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+    ++i;
   if (i == text.size() || free_sep(text[i])) return std::nullopt;  // empty, null value or "/"
   size_t j = i;
   while (j < text.size() && !free_sep(text[j])) ++j;

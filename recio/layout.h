@@ -120,7 +120,8 @@ inline Outcome read(const Layout& layout, RecordSource& source, std::initializer
 
 // Reads from one internal record; a layout that needs a second record meets eof.
 Outcome read(const Layout& layout, std::string_view record, std::span<const In> items);
-inline Outcome read(const Layout& layout, std::string_view record, std::initializer_list<In> items) {
+inline Outcome read(const Layout& layout, std::string_view record,
+                    std::initializer_list<In> items) {
   return read(layout, record, std::span<const In>(items.begin(), items.size()));
 }
 

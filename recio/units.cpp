@@ -2,9 +2,8 @@
 #include "recio/units.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -79,11 +78,11 @@ struct Units::Unit : RecordSource {
   std::string name;
   bool open = false;
   bool writing = false;
-  Text content;            // a file read whole
-  size_t next_at = 0;      // offset of the next record to read
-  size_t index = 0;        // records read before it
+  Text content;              // a file read whole
+  size_t next_at = 0;        // offset of the next record to read
+  size_t index = 0;          // records read before it
   size_t last_at = unknown;  // offset of record index - 1 when known
-  Text written;            // records written, each ended by '\n'
+  Text written;              // records written, each ended by '\n'
 
   Outcome next(std::string& record) override {
     std::string_view v;
@@ -221,13 +220,15 @@ class SystemFileSystem : public FileSystem {
     if (fd < 0) return std::nullopt;
     struct stat st {};
     Text data;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) data.resize(static_cast<size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+      data.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
     bool ok = true;
     char probe[4096];  // where a read that should meet the end of the file goes
     for (;;) {
       const bool full = got == data.size();
-      const ssize_t r = full ? ::read(fd, probe, sizeof probe) : ::read(fd, data.data() + got, data.size() - got);
+      const ssize_t r =
+          full ? ::read(fd, probe, sizeof probe) : ::read(fd, data.data() + got, data.size() - got);
       if (r < 0 && errno == EINTR) continue;
       if (r <= 0) {
         ok = r == 0;

@@ -164,12 +164,16 @@ TEST(RingEdit, EditsThatDoNotFitChangeNothing) {
     std::size_t rows;
     int32_t first;  // the edited series has 4 values from this year; a second one 1900..1904
   };
-  for (const Case& c : {Case{"insert before the series", {RingOp::insert, 1900, Side::after}, 10, 1901},
-                        Case{"delete after the series", {RingOp::remove, 1905, Side::keep}, 10, 1901},
-                        Case{"merge at the last year", {RingOp::merge, 1904, Side::after}, 10, 1901},
-                        Case{"merge before the series", {RingOp::merge, 1900, Side::after}, 10, 1901},
-                        Case{"insert after on a full axis", {RingOp::insert, 1903, Side::after}, 5, 1901},
-                        Case{"insert before the origin on a full axis", {RingOp::insert, 1902, Side::before}, 5, 1900}}) {
+  for (const Case& c :
+       {Case{"insert before the series", {RingOp::insert, 1900, Side::after}, 10, 1901},
+        Case{"delete after the series", {RingOp::remove, 1905, Side::keep}, 10, 1901},
+        Case{"merge at the last year", {RingOp::merge, 1904, Side::after}, 10, 1901},
+        Case{"merge before the series", {RingOp::merge, 1900, Side::after}, 10, 1901},
+        Case{"insert after on a full axis", {RingOp::insert, 1903, Side::after}, 5, 1901},
+        Case{"insert before the origin on a full axis",
+             {RingOp::insert, 1902, Side::before},
+             5,
+             1900}}) {
     Axis x(c.rows);
     x.add(c.first, {1, 2, 3, 4});
     x.add(1900, {8, 8, 8, 8, 8});
@@ -195,10 +199,11 @@ TEST(RingEdit, SeriesOffTheAxisOrTooLongForTheWorkVectorsAreRefused) {
   x.add(1900, {1, 2, 3, 4});
   const RingEdit keep{RingOp::insert, 1901, Side::keep};
   EXPECT_TRUE(edit_fits(keep, x.spans[0], 1, x.axis));
-  EXPECT_FALSE(edit_fits({RingOp::insert, 1901, Side::after}, x.spans[0], 1, x.axis));  // no room for n + 1
-  EXPECT_FALSE(edit_fits(keep, x.spans[0], 2, x.axis));                                // no such column
-  EXPECT_FALSE(edit_fits(keep, {1899, 1902}, 1, x.axis));                              // before row 1
-  EXPECT_FALSE(edit_fits(keep, {1900, 1904}, 1, x.axis));                              // past the used rows
+  EXPECT_FALSE(
+      edit_fits({RingOp::insert, 1901, Side::after}, x.spans[0], 1, x.axis));  // no room for n + 1
+  EXPECT_FALSE(edit_fits(keep, x.spans[0], 2, x.axis));                        // no such column
+  EXPECT_FALSE(edit_fits(keep, {1899, 1902}, 1, x.axis));                      // before row 1
+  EXPECT_FALSE(edit_fits(keep, {1900, 1904}, 1, x.axis));                      // past the used rows
   SeriesAxis odd = x.axis;
   odd.work = odd.work.first(1);  // a plane without its work vector
   EXPECT_FALSE(edit_fits(keep, x.spans[0], 1, odd));

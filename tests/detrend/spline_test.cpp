@@ -29,7 +29,9 @@ struct Fixture {
 
 std::vector<float> wave(int n, double period, double amp, double level) {
   std::vector<float> y(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) y[static_cast<std::size_t>(i)] = static_cast<float>(level + amp * std::sin(2.0 * std::numbers::pi * i / period));
+  for (int i = 0; i < n; ++i)
+    y[static_cast<std::size_t>(i)] =
+        static_cast<float>(level + amp * std::sin(2.0 * std::numbers::pi * i / period));
   return y;
 }
 
@@ -84,25 +86,34 @@ TEST(Spline, CurveKeepsSumAndTrendOfAnySeries) {
 
 TEST(Spline, StraightLinesComeBackUnchanged) {
   Fixture f;
-  struct Case { int n; float a, b; };
-  for (Case c : {Case{4, 5, 0}, Case{4, 1, 2}, Case{50, -3, 1}, Case{2000, 2, 0}, Case{2000, 100, -1}}) {
+  struct Case {
+    int n;
+    float a, b;
+  };
+  for (Case c :
+       {Case{4, 5, 0}, Case{4, 1, 2}, Case{50, -3, 1}, Case{2000, 2, 0}, Case{2000, 100, -1}}) {
     std::vector<float> y(static_cast<std::size_t>(c.n));
-    for (int i = 0; i < c.n; ++i) y[static_cast<std::size_t>(i)] = c.a + c.b * static_cast<float>(i);
+    for (int i = 0; i < c.n; ++i)
+      y[static_cast<std::size_t>(i)] = c.a + c.b * static_cast<float>(i);
     float p = 0.0f;
     auto g = f.fit(y, p);
-    for (int i = 0; i < c.n; ++i) ASSERT_EQ(g[static_cast<std::size_t>(i)], y[static_cast<std::size_t>(i)]) << c.n << " " << i;
+    for (int i = 0; i < c.n; ++i)
+      ASSERT_EQ(g[static_cast<std::size_t>(i)], y[static_cast<std::size_t>(i)]) << c.n << " " << i;
   }
 }
 
 TEST(Spline, FrequencyResponseAroundThePeriod) {
   Fixture f;
-  struct Case { double period, lo, hi; };
+  struct Case {
+    double period, lo, hi;
+  };
   for (Case c : {Case{20, 0.45, 0.55}, Case{200, 0.97, 1.01}, Case{4, 0.0, 0.02}}) {
     auto y = wave(1000, c.period, 1.0, 0.0);
     float p = 0.0f;
     auto g = f.fit(y, p);
     double amp = 0;
-    for (int i = 400; i < 600; ++i) amp = std::max(amp, std::fabs(static_cast<double>(g[static_cast<std::size_t>(i)])));
+    for (int i = 400; i < 600; ++i)
+      amp = std::max(amp, std::fabs(static_cast<double>(g[static_cast<std::size_t>(i)])));
     EXPECT_GE(amp, c.lo) << c.period;
     EXPECT_LE(amp, c.hi) << c.period;
   }

@@ -58,8 +58,8 @@ TEST(Cdf, ReadsSeriesAfterTitleWithExponents) {
   std::string file = "Site XYZ ring widths\n" +
                      header("       5", "    1900", "ABC01", " -2", "(26F3.0)") + "\n" +
                      " 12150203 90110\n" +
-                     header("       3", "   -1850", "A_NAME_LONGER_THAN_8", "  2", "(13F6.0)") + "\n" +
-                     "     5    -1     0\n" +
+                     header("       3", "   -1850", "A_NAME_LONGER_THAN_8", "  2", "(13F6.0)") +
+                     "\n" + "     5    -1     0\n" +
                      header("       2", "    1000", "Z", "  0", "(20F4.0)") + "\n" + "  17 -23\n";
   Rig rig(file);
   Cdf cdf(rig.session);
@@ -74,7 +74,8 @@ TEST(Cdf, ReadsSeriesAfterTitleWithExponents) {
   for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(c.vals[i], want[i]) << i;
   EXPECT_EQ(rig.console.output, "\n Title of data:\n " + pad("Site XYZ ring widths") + "\n");
 
-  EXPECT_FALSE(c(cdf));  // positive exponent, a name cut to 8, a negative year; title only with the first
+  EXPECT_FALSE(
+      c(cdf));  // positive exponent, a name cut to 8, a negative year; title only with the first
   EXPECT_EQ(c.nval, 3);
   EXPECT_EQ(c.nread, 2);
   EXPECT_EQ(c.ifyr, -1850);
@@ -114,8 +115,8 @@ TEST(Cdf, UnreadableLinesBeforeAHeader) {
   EXPECT_FALSE(c(cdf));
   EXPECT_EQ(c.nval, 1);
   EXPECT_FLOAT_EQ(c.vals[0], 42.0f);
-  EXPECT_EQ(rig.console.output, "\n Title of data:\n " + pad("title 1") + "\n " + pad("not=a header") +
-                                    "\n " + pad("xx 3") + "\n");
+  EXPECT_EQ(rig.console.output, "\n Title of data:\n " + pad("title 1") + "\n " +
+                                    pad("not=a header") + "\n " + pad("xx 3") + "\n");
 
   // A fourth ends the program with the header message.
   Rig bad("title a\ntitle b\ntitle c\nd line\n");
@@ -126,8 +127,8 @@ TEST(Cdf, UnreadableLinesBeforeAHeader) {
   const Refused r = c2(cdf2);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->kind, RefusalKind::compact_header);
-  std::string tail = "\n *** Header line read error in Sbr CDF: \n" + std::string(10, ' ') + "  1234" +
-                     "     7" + std::string(10, ' ') + "\n " + pad("d line") + "\n \n";
+  std::string tail = "\n *** Header line read error in Sbr CDF: \n" + std::string(10, ' ') +
+                     "  1234" + "     7" + std::string(10, ' ') + "\n " + pad("d line") + "\n \n";
   ASSERT_GE(bad.console.output.size(), tail.size());
   EXPECT_EQ(bad.console.output.substr(bad.console.output.size() - tail.size()), tail);
 }
@@ -150,7 +151,8 @@ TEST(Cdf, BlankLinesBetweenSeriesAreSkipped) {
 
 TEST(Cdf, LengthLimit) {
   std::string data;
-  for (int i = 0; i < 100; ++i) data += std::string(80, '1') + "\n";  // 2000 values of 1 in (80F1.0)
+  for (int i = 0; i < 100; ++i)
+    data += std::string(80, '1') + "\n";  // 2000 values of 1 in (80F1.0)
   {
     Rig rig(header("    2000", "       1", "LONG", "  0", "(80F1.0)") + "\n" + data);
     Cdf cdf(rig.session);
@@ -192,11 +194,12 @@ TEST(Cdf, FailuresInsideASeriesRefuseTheFile) {
   std::string h = header("       3", "    1900", "ABC01", " -2", "(26F3.0)");
   const Case cases[] = {
       {"letter in a value", h + "\n 12 1x 13\n",
-       "\n *** Error reading data in Sbr CDF: \n ABC01      1900     3  (26F3.0)\n " + pad(" 12 1x 13") +
-           "\n \n",
+       "\n *** Error reading data in Sbr CDF: \n ABC01      1900     3  (26F3.0)\n " +
+           pad(" 12 1x 13") + "\n \n",
        RefusalKind::compact_data},
       {"end of file inside the data lines",
-       header("      30", "    1900", "ABC01", " -2", "(26F3.0)") + "\n" + std::string(78, '1') + "\n",
+       header("      30", "    1900", "ABC01", " -2", "(26F3.0)") + "\n" + std::string(78, '1') +
+           "\n",
        "\n *** Unexpected end of data in Sbr CDF: \n ABC01      1900    30  (26F3.0)\n " +
            pad(std::string(78, '1')) + "\n \n",
        RefusalKind::compact_data_end},
@@ -204,11 +207,13 @@ TEST(Cdf, FailuresInsideASeriesRefuseTheFile) {
        "\n *** Unexpected end of data in Sbr CDF: \n ABC01      1900     3  (26F3.0)\n " + pad(h) +
            "\n \n",
        RefusalKind::compact_data_end},
-      {"exponent not an integer", header("       3", "    1900", "ABC01", " -x", "(26F3.0)") + "\n 12\n",
+      {"exponent not an integer",
+       header("       3", "    1900", "ABC01", " -x", "(26F3.0)") + "\n 12\n",
        "\n *** Exponent read error in Sbr CDF: \n ABC01      1900     3  (26F3.0)\n " +
            pad(header("       3", "    1900", "ABC01", " -x", "(26F3.0)")) + "\n \n",
        RefusalKind::compact_exponent},
-      {"layout that is not one", header("       3", "    1900", "ABC01", " -2", "26F3.0  ") + "\n 12\n",
+      {"layout that is not one",
+       header("       3", "    1900", "ABC01", " -2", "26F3.0  ") + "\n 12\n",
        "\n *** Error reading data in Sbr CDF: \n ABC01      1900     3  26F3.0  \n " +
            pad(header("       3", "    1900", "ABC01", " -2", "26F3.0  ")) + "\n \n",
        RefusalKind::compact_data},
@@ -226,11 +231,11 @@ TEST(Cdf, FailuresInsideASeriesRefuseTheFile) {
 
 TEST(Cdf, HeadersWrittenFromColumnOne) {
   std::string file;
-  file = pad("3=N 1530=I CAM011", 68) + " -2(26F3.0)~\n104 89103\n" + pad("3=N -12=I ANAMEOVER8", 68) +
-         "  0(13F6.0)~\n" + "     1     2     3\n" +
+  file = pad("3=N 1530=I CAM011", 68) + " -2(26F3.0)~\n104 89103\n" +
+         pad("3=N -12=I ANAMEOVER8", 68) + "  0(13F6.0)~\n" + "     1     2     3\n" +
          // Marked "~" but readable neither way: a title line as before.
-         pad("no signs here", 68) + "  0(13F6.0)~\n" + header("       1", "    1700", "S", "  0", "(13F6.0)") +
-         "\n    42\n";
+         pad("no signs here", 68) + "  0(13F6.0)~\n" +
+         header("       1", "    1700", "S", "  0", "(13F6.0)") + "\n    42\n";
   Rig rig(file);
   Cdf cdf(rig.session);
   Call c;

@@ -90,8 +90,10 @@ TEST(Datar, FaultsInTheValues) {
     std::string body;
     std::string message;
   } cases[] = {
-      {header("N ", 12, 1900, "(10F8.3)") + values(10), ">> Sbr DATAR:  Unexpected end reading data\n"},
-      {header("N ", 3, 1900, "(10F8.3)") + "   1.000     abc   3.000\n", ">> Sbr DATAR:  Error reading data\n"},
+      {header("N ", 12, 1900, "(10F8.3)") + values(10),
+       ">> Sbr DATAR:  Unexpected end reading data\n"},
+      {header("N ", 3, 1900, "(10F8.3)") + "   1.000     abc   3.000\n",
+       ">> Sbr DATAR:  Error reading data\n"},
       {header("N ", 3, 1900, "(10Q8.3)") + values(3), ">> Sbr DATAR:  Error reading data\n"},
   };
   for (const Case& c : cases) {

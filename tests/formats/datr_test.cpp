@@ -48,9 +48,10 @@ TEST(Datr, FindsEveryHeaderFormAmongOtherLines) {
   std::string old = "4=N 1800=I OLDER";
   old.resize(28, ' ');
   old += "  9 (26I 3)@";
-  std::string file = "Some title line\n\nx\n   \n" + header("       3", "    1900", "ABC01 long name", " -2", "(26F3.0)") +
-                     "\n 12150203\n" + "text between\n" + bar("BAR01", 4, -10) + " 1.5 2.25\n" + "3,\n\n  -4\n" +
-                     old + "\n  1  2  3  4\n" + "closing words\n";
+  std::string file = "Some title line\n\nx\n   \n" +
+                     header("       3", "    1900", "ABC01 long name", " -2", "(26F3.0)") +
+                     "\n 12150203\n" + "text between\n" + bar("BAR01", 4, -10) + " 1.5 2.25\n" +
+                     "3,\n\n  -4\n" + old + "\n  1  2  3  4\n" + "closing words\n";
   Rig r(file);
   r();
   EXPECT_EQ(r.n, 3);
@@ -107,11 +108,14 @@ TEST(Datr, TroubleInsideASeriesIsReportedAndReturned) {
     std::string message;
   };
   const Case cases[] = {
-      {"end inside compact values", header("      30", "    1900", "S", "  0", "(26F3.0)") + "\n" + std::string(78, '1') + "\n",
+      {"end inside compact values",
+       header("      30", "    1900", "S", "  0", "(26F3.0)") + "\n" + std::string(78, '1') + "\n",
        30, 111.0f, " >> Sbr DATR:  EOF unexpected\n"},
-      {"bad compact value", header("       3", "    1900", "S", "  0", "(26F3.0)") + "\n  1 x2  3\n", 3, 1.0f,
+      {"bad compact value",
+       header("       3", "    1900", "S", "  0", "(26F3.0)") + "\n  1 x2  3\n", 3, 1.0f,
        " >> Sbr DATR:  Read error\n"},
-      {"end inside bar values", bar("BAR", 5, 1900) + "\n1 2\n3\n", 5, 1.0f, " >> Sbr DATR:  EOF unexpected\n"},
+      {"end inside bar values", bar("BAR", 5, 1900) + "\n1 2\n3\n", 5, 1.0f,
+       " >> Sbr DATR:  EOF unexpected\n"},
       {"bad bar value", bar("BAR", 3, 1900) + "\n1 zz 3\n", 3, 1.0f, " >> Sbr DATR:  Read error\n"},
   };
   for (const Case& k : cases) {
@@ -127,12 +131,16 @@ TEST(Datr, TroubleInsideASeriesIsReportedAndReturned) {
 TEST(Datr, NeverStoresPastTheArray) {
   std::string data;
   for (int i = 0; i < 10; ++i) data += "1234567890\n";
-  Rig r(header("     100", "       1", "S", "  1", "(80F1.0)") + "\n" + data + bar("B", 50, 1) + "\n" +
-        std::string(50 * 2, ' ').replace(0, 0, [] {
-          std::string s;
-          for (int i = 0; i < 50; ++i) s += "7 ";
-          return s;
-        }()) + "\n");
+  Rig r(header("     100", "       1", "S", "  1", "(80F1.0)") + "\n" + data + bar("B", 50, 1) +
+        "\n" +
+        std::string(50 * 2, ' ')
+            .replace(0, 0,
+                     [] {
+                       std::string s;
+                       for (int i = 0; i < 50; ++i) s += "7 ";
+                       return s;
+                     }()) +
+        "\n");
   r.vals.assign(7, 0.0f);
   r();
   EXPECT_EQ(r.n, 100);

@@ -30,7 +30,8 @@ struct Rig {
     session.units().open(12, "out.txt", recio::Status::unknown);
     datw(session, name, v, work, static_cast<int32_t>(v.size()), ifyr, 12, kCompactCode);
     session.units().close(12);
-    if (stored) *stored = std::vector<int32_t>(work.begin(), work.begin() + static_cast<long>(v.size()));
+    if (stored)
+      *stored = std::vector<int32_t>(work.begin(), work.begin() + static_cast<long>(v.size()));
     return recio::split_records(fs.files["out.txt"]);
   }
 };
@@ -50,7 +51,11 @@ TEST(Datw, ChoosesWidthAndExponent) {
     std::vector<std::string> data;
   };
   const Case cases[] = {
-      {{0.12f, 1.5f, 2.03f, 0.9f, 1.1f}, " -2", "(26F3.0)", {12, 150, 203, 90, 110}, {" 12150203 90110"}},
+      {{0.12f, 1.5f, 2.03f, 0.9f, 1.1f},
+       " -2",
+       "(26F3.0)",
+       {12, 150, 203, 90, 110},
+       {" 12150203 90110"}},
       {{0.0f, 0.0f, 0.0f}, "  0", "(80F1.0)", {0, 0, 0}, {"000"}},
       {{-0.5f, 0.25f}, " -2", "(26F3.0)", {-50, 25}, {"-50 25"}},
       {{1234.5f, 2.0f}, " -1", "(16F5.0)", {12345, 20}, {"12345   20"}},
@@ -64,8 +69,8 @@ TEST(Datw, ChoosesWidthAndExponent) {
     std::vector<int32_t> stored;
     std::vector<std::string> lines = rig.write("ABC01", k.v, 1900, &stored);
     ASSERT_EQ(lines.size(), 1 + k.data.size()) << k.layout;
-    EXPECT_EQ(lines[0], header(std::string(7, ' ') + std::to_string(k.v.size()), "    1900", "ABC01", k.e,
-                               k.layout));
+    EXPECT_EQ(lines[0], header(std::string(7, ' ') + std::to_string(k.v.size()), "    1900",
+                               "ABC01", k.e, k.layout));
     EXPECT_EQ(stored, k.stored) << k.layout;
     for (std::size_t i = 0; i < k.data.size(); ++i) EXPECT_EQ(lines[1 + i], k.data[i]);
   }
@@ -100,7 +105,8 @@ struct Series {
 std::vector<Series> built_series() {
   std::vector<Series> out;
   std::vector<float> wave;
-  for (int i = 0; i < 157; ++i) wave.push_back(static_cast<float>(std::round(1000 * (1.3 + std::sin(i * 0.37)))) / 1000.0f);
+  for (int i = 0; i < 157; ++i)
+    wave.push_back(static_cast<float>(std::round(1000 * (1.3 + std::sin(i * 0.37)))) / 1000.0f);
   out.push_back({"WAVE01 thousandths", 1655, wave});
   out.push_back({"NEG", -120, {-0.5f, 0.25f, 0.0f, 1.75f, -3.0f}});
   out.push_back({"BIG", 1, {1234.5f, 2.0f, 99999.0f}});
@@ -136,7 +142,8 @@ std::vector<Series> peer_series() {
   return out;
 }
 
-void expect_close(const std::vector<float>& got, const std::vector<float>& want, const std::string& what) {
+void expect_close(const std::vector<float>& got, const std::vector<float>& want,
+                  const std::string& what) {
   ASSERT_GE(got.size(), want.size());
   for (std::size_t i = 0; i < want.size(); ++i)
     ASSERT_NEAR(got[i], want[i], 1e-6f + 1e-6f * std::fabs(want[i])) << what << " value " << i + 1;
@@ -151,7 +158,8 @@ TEST(Datw, RoundTripsThroughBothReaders) {
   rig.session.units().write_line(12, "A title line for the file");
   for (const Series& s : all) {
     std::vector<int32_t> work(s.v.size());
-    datw(rig.session, s.name, s.v, work, static_cast<int32_t>(s.v.size()), s.ifyr, 12, kCompactCode);
+    datw(rig.session, s.name, s.v, work, static_cast<int32_t>(s.v.size()), s.ifyr, 12,
+         kCompactCode);
   }
   rig.session.units().close(12);
 
@@ -191,7 +199,8 @@ TEST(Datw, RoundTripsThroughBothReaders) {
     datr(rig.session, name, n, vals, ifyr, 10);
     EXPECT_EQ(n, 0);
   }
-  EXPECT_EQ(rig.console.output, "\n Title of data:\n A title line for the file" + std::string(55, ' ') + "\n");
+  EXPECT_EQ(rig.console.output,
+            "\n Title of data:\n A title line for the file" + std::string(55, ' ') + "\n");
   if (peer.empty()) GTEST_SKIP() << "shared data absent: built series only";
 }
 

@@ -44,11 +44,12 @@ int form_of(int32_t year) {
   return year < -999 ? 2 : 0;
 }
 
-std::string reference_measurement_line(std::string_view id, int32_t year, std::span<const int32_t> v,
-                                       std::string_view ltag) {
+std::string reference_measurement_line(std::string_view id, int32_t year,
+                                       std::span<const int32_t> v, std::string_view ltag) {
   static const Layout plain[] = {Layout::fixed("(A8,I4,10I6)"), Layout::fixed("(A7,I5,10I6)"),
                                  Layout::fixed("(A6,I6,10I6)")};
-  static const Layout tagged[] = {Layout::fixed("(A8,I4,10I6,T75,A)"), Layout::fixed("(A7,I5,10I6,T75,A)"),
+  static const Layout tagged[] = {Layout::fixed("(A8,I4,10I6,T75,A)"),
+                                  Layout::fixed("(A7,I5,10I6,T75,A)"),
                                   Layout::fixed("(A6,I6,10I6,T75,A)")};
   const int f = form_of(year);
   const std::string idf = field(id, 8);
@@ -58,9 +59,11 @@ std::string reference_measurement_line(std::string_view id, int32_t year, std::s
   return interpreted(v.size() == 10 ? tagged[f] : plain[f], items);
 }
 
-std::string reference_index_line(std::string_view id, int32_t year, const std::array<int32_t, 10>& v,
-                                 const std::array<int32_t, 10>& c, std::string_view ltag) {
-  static const Layout forms[] = {Layout::fixed("(A6,I4,10(I4,I3),2X,A)"), Layout::fixed("(A5,I5,10(I4,I3),2X,A)"),
+std::string reference_index_line(std::string_view id, int32_t year,
+                                 const std::array<int32_t, 10>& v, const std::array<int32_t, 10>& c,
+                                 std::string_view ltag) {
+  static const Layout forms[] = {Layout::fixed("(A6,I4,10(I4,I3),2X,A)"),
+                                 Layout::fixed("(A5,I5,10(I4,I3),2X,A)"),
                                  Layout::fixed("(A4,I6,10(I4,I3),2X,A)")};
   const int f = form_of(year);
   const std::string idf = field(id, 8);
@@ -90,8 +93,8 @@ int32_t reference_scaled(float x, float scale) {
 
 // The series writers as the interpreter-based writer had them: the same decade rules, every
 // line written through a layout.
-std::string reference_measurement_series(std::string_view id, int32_t ifyr, int32_t nval, std::span<const float> vals,
-                                         std::string_view ltag) {
+std::string reference_measurement_series(std::string_view id, int32_t ifyr, int32_t nval,
+                                         std::span<const float> vals, std::string_view ltag) {
   std::string out;
   if (nval <= 0) return out;
   const std::size_t nv = std::min(static_cast<std::size_t>(nval), vals.size());
@@ -110,15 +113,17 @@ std::string reference_measurement_series(std::string_view id, int32_t ifyr, int3
       const int32_t v = reference_scaled(vals[k - 1], 1000.0f);
       iv[i - 1] = v == 999 ? 1000 : v;
     }
-    out += reference_measurement_line(id, lyr, std::span<const int32_t>(iv.data(), static_cast<std::size_t>(n)), ltag);
+    out += reference_measurement_line(
+        id, lyr, std::span<const int32_t>(iv.data(), static_cast<std::size_t>(n)), ltag);
     if (finished) return out;
     lyr += n;
     n = 10;
   }
 }
 
-std::string reference_index_series(std::string_view id, int32_t ifyr, int32_t nval, std::span<const float> vals,
-                                   std::span<const int32_t> icnt, std::string_view ltag, bool cru) {
+std::string reference_index_series(std::string_view id, int32_t ifyr, int32_t nval,
+                                   std::span<const float> vals, std::span<const int32_t> icnt,
+                                   std::string_view ltag, bool cru) {
   std::string out;
   if (nval <= 0) return out;
   const float scale = cru ? 100.0f : 1000.0f;
@@ -155,26 +160,48 @@ struct Draw {
   std::mt19937 rng{20261208u};
   int32_t pick(std::initializer_list<int32_t> edges, int32_t lo, int32_t hi) {
     if (std::uniform_int_distribution<int>(0, 2)(rng) == 0) {
-      return *(edges.begin() + std::uniform_int_distribution<std::size_t>(0, edges.size() - 1)(rng));
+      return *(edges.begin() +
+               std::uniform_int_distribution<std::size_t>(0, edges.size() - 1)(rng));
     }
     return std::uniform_int_distribution<int32_t>(lo, hi)(rng);
   }
   int32_t year() {
-    return pick({0, 9, 10, -1, -5, -10, -999, -1000, -1001, -9999, -10000, -10001, -99999, -100000, 9999, 10000,
-                 99999, 100000, 123456789, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()},
+    return pick({0,
+                 9,
+                 10,
+                 -1,
+                 -5,
+                 -10,
+                 -999,
+                 -1000,
+                 -1001,
+                 -9999,
+                 -10000,
+                 -10001,
+                 -99999,
+                 -100000,
+                 9999,
+                 10000,
+                 99999,
+                 100000,
+                 123456789,
+                 std::numeric_limits<int32_t>::min(),
+                 std::numeric_limits<int32_t>::max()},
                 -12000, 12000);
   }
   int32_t value() {
-    return pick({0, 999, 1000, -9999, 9990, 99999, 100000, 999999, 1000000, -99999, -100000, 2000000000, -2000000000,
-                 std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()},
-                -20000, 20000);
+    return pick(
+        {0, 999, 1000, -9999, 9990, 99999, 100000, 999999, 1000000, -99999, -100000, 2000000000,
+         -2000000000, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()},
+        -20000, 20000);
   }
   int32_t count() { return pick({0, 1, 99, 999, 1000, -1, -99, -100}, -5, 150); }
   std::string id() {
     static const char chars[] = "ABCXYZ0129 -_*#abc";
     std::string s;
     const int n = std::uniform_int_distribution<int>(0, 10)(rng);
-    for (int k = 0; k < n; ++k) s += chars[std::uniform_int_distribution<std::size_t>(0, sizeof chars - 2)(rng)];
+    for (int k = 0; k < n; ++k)
+      s += chars[std::uniform_int_distribution<std::size_t>(0, sizeof chars - 2)(rng)];
     return s;
   }
   std::string tag() {
@@ -185,16 +212,27 @@ struct Draw {
   // thousandth, negatives, values beyond any field, infinities and NaN.
   float real() {
     switch (std::uniform_int_distribution<int>(0, 12)(rng)) {
-      case 0: return ringdate::rmiss;
-      case 1: return 0.999f;
-      case 2: return static_cast<float>(std::uniform_int_distribution<int>(-4000, 4000)(rng)) * 0.001f + 0.0005f;
-      case 3: return -std::uniform_real_distribution<float>(0.0f, 50.0f)(rng);
-      case 4: return std::uniform_real_distribution<float>(1e3f, 1e8f)(rng);
-      case 5: return std::numeric_limits<float>::quiet_NaN();
-      case 6: return std::numeric_limits<float>::infinity();
-      case 7: return 9.99f;
-      case 8: return 0.0f;
-      default: return std::uniform_real_distribution<float>(0.0f, 4.0f)(rng);
+      case 0:
+        return ringdate::rmiss;
+      case 1:
+        return 0.999f;
+      case 2:
+        return static_cast<float>(std::uniform_int_distribution<int>(-4000, 4000)(rng)) * 0.001f +
+               0.0005f;
+      case 3:
+        return -std::uniform_real_distribution<float>(0.0f, 50.0f)(rng);
+      case 4:
+        return std::uniform_real_distribution<float>(1e3f, 1e8f)(rng);
+      case 5:
+        return std::numeric_limits<float>::quiet_NaN();
+      case 6:
+        return std::numeric_limits<float>::infinity();
+      case 7:
+        return 9.99f;
+      case 8:
+        return 0.0f;
+      default:
+        return std::uniform_real_distribution<float>(0.0f, 4.0f)(rng);
     }
   }
 };
@@ -224,7 +262,8 @@ std::string random_line(std::mt19937& rng) {
 TEST(DecadeReader, LinesReadAsTheInterpreterReadsThem) {
   static const Layout meas[] = {Layout::fixed("(A8,I4,10I6)"), Layout::fixed("(A7,I5,10I6)"),
                                 Layout::fixed("(A6,I6,10I6)")};
-  static const Layout index[] = {Layout::fixed("(A6,T7,I4,10(I4,I3))"), Layout::fixed("(A5,T6,I5,10(I4,I3))"),
+  static const Layout index[] = {Layout::fixed("(A6,T7,I4,10(I4,I3))"),
+                                 Layout::fixed("(A5,T6,I5,10(I4,I3))"),
                                  Layout::fixed("(A4,T5,I6,10(I4,I3))")};
   std::mt19937 rng(777);
   int fast = 0;
@@ -232,7 +271,9 @@ TEST(DecadeReader, LinesReadAsTheInterpreterReadsThem) {
     std::string line = random_line(rng);
     if (round % 3 == 0) {  // a well-formed line now and then
       line = std::string(80, ' ');
-      for (int i = 0; i < 12; ++i) line[static_cast<std::size_t>(12 + 6 * (round % 10) + i % 6)] = static_cast<char>('0' + i % 10);
+      for (int i = 0; i < 12; ++i)
+        line[static_cast<std::size_t>(12 + 6 * (round % 10) + i % 6)] =
+            static_cast<char>('0' + i % 10);
     }
     const int yw = 4 + round % 3;
     SCOPED_TRACE("'" + line + "' year width " + std::to_string(yw));
@@ -245,7 +286,8 @@ TEST(DecadeReader, LinesReadAsTheInterpreterReadsThem) {
     c_a.fill(-4);
     c_b.fill(-4);
     const recio::Outcome got = ringdate::read_measurement_line(line, yw, id_a, year_a, v_a);
-    const recio::In items[] = {id_b, year_b, v_b[0], v_b[1], v_b[2], v_b[3], v_b[4], v_b[5], v_b[6], v_b[7], v_b[8], v_b[9]};
+    const recio::In items[] = {id_b,   year_b, v_b[0], v_b[1], v_b[2], v_b[3],
+                               v_b[4], v_b[5], v_b[6], v_b[7], v_b[8], v_b[9]};
     ASSERT_EQ(got, recio::read(meas[yw - 4], line, items));
     ASSERT_EQ(id_a, id_b);
     ASSERT_EQ(year_a, year_b);
@@ -253,8 +295,9 @@ TEST(DecadeReader, LinesReadAsTheInterpreterReadsThem) {
     fast += got == recio::Outcome::ok;
 
     const recio::Outcome igot = ringdate::read_index_line(line, yw, id_a, year_a, v_a, c_a);
-    const recio::In iitems[] = {id_b, year_b, v_b[0], c_b[0], v_b[1], c_b[1], v_b[2], c_b[2], v_b[3], c_b[3], v_b[4],
-                                c_b[4], v_b[5], c_b[5], v_b[6], c_b[6], v_b[7], c_b[7], v_b[8], c_b[8], v_b[9], c_b[9]};
+    const recio::In iitems[] = {id_b,   year_b, v_b[0], c_b[0], v_b[1], c_b[1], v_b[2], c_b[2],
+                                v_b[3], c_b[3], v_b[4], c_b[4], v_b[5], c_b[5], v_b[6], c_b[6],
+                                v_b[7], c_b[7], v_b[8], c_b[8], v_b[9], c_b[9]};
     ASSERT_EQ(igot, recio::read(index[yw - 4], line, iitems));
     ASSERT_EQ(id_a, id_b);
     ASSERT_EQ(year_a, year_b);
@@ -276,7 +319,8 @@ TEST(DecadeWriter, LinesMatchTheInterpreter) {
     }
     const std::size_t n = std::uniform_int_distribution<std::size_t>(1, 10)(d.rng);
     const std::span<const int32_t> first_n(v.data(), n);
-    SCOPED_TRACE("id '" + id + "' year " + std::to_string(year) + " n " + std::to_string(n) + " tag '" + tag + "'");
+    SCOPED_TRACE("id '" + id + "' year " + std::to_string(year) + " n " + std::to_string(n) +
+                 " tag '" + tag + "'");
     recio::Text got;
     ringdate::put_measurement_line(got, id, year, first_n, tag);
     ASSERT_EQ(as_string(got), reference_measurement_line(id, year, first_n, tag));
@@ -297,7 +341,8 @@ TEST(DecadeWriter, EdgeFieldsAsTheInterpreterWritesThem) {
   ringdate::put_measurement_line(got, "EDGE", -1000, v, "   ");
   EXPECT_EQ(as_string(got), "EDGE   -1000999999-99999************   999\n");
   got.clear();
-  std::array<int32_t, 10> iv{9999, -999, 10000, -1000, 0, 1, 2, 3, 4, 5}, ic{999, -99, 1000, -100, 0, 0, 0, 0, 0, 0};
+  std::array<int32_t, 10> iv{9999, -999, 10000, -1000, 0, 1, 2, 3, 4, 5},
+      ic{999, -99, 1000, -100, 0, 0, 0, 0, 0, 0};
   ringdate::put_index_line(got, "IDX", 12345, iv, ic, "");
   EXPECT_EQ(as_string(got).substr(0, 38), "IDX   ****9999999-999-99**************");
   EXPECT_EQ(got.size(), 83u);  // two blanks after column 80 even without a tag
@@ -309,24 +354,29 @@ TEST(DecadeWriter, RandomSeriesMatchTheInterpreter) {
     const int32_t nval = std::uniform_int_distribution<int>(0, 3)(d.rng) == 0
                              ? std::uniform_int_distribution<int32_t>(-2, 12)(d.rng)
                              : std::uniform_int_distribution<int32_t>(1, 2100)(d.rng);
-    const int32_t first =
-        std::uniform_int_distribution<int>(0, 1)(d.rng) ? d.pick({-1000, -1001, -1010, -10000, -10005, 0, -1}, -3000, 2000)
-                                                        : std::uniform_int_distribution<int32_t>(-12000, 2100)(d.rng);
+    const int32_t first = std::uniform_int_distribution<int>(0, 1)(d.rng)
+                              ? d.pick({-1000, -1001, -1010, -10000, -10005, 0, -1}, -3000, 2000)
+                              : std::uniform_int_distribution<int32_t>(-12000, 2100)(d.rng);
     std::vector<float> vals(static_cast<std::size_t>(std::max(nval, 0)));
     for (float& x : vals) x = d.real();
     // Now and then fewer values than nval (the rest counts as missing), and counts of
     // every kind: none, all 1 by icnt(1) <= 0, or one per value and fewer.
-    if (nval > 3 && std::uniform_int_distribution<int>(0, 9)(d.rng) == 0) vals.resize(static_cast<std::size_t>(nval) / 2);
+    if (nval > 3 && std::uniform_int_distribution<int>(0, 9)(d.rng) == 0)
+      vals.resize(static_cast<std::size_t>(nval) / 2);
     std::vector<int32_t> icnt;
     switch (std::uniform_int_distribution<int>(0, 3)(d.rng)) {
-      case 0: break;
-      case 1: icnt = {0}; break;
+      case 0:
+        break;
+      case 1:
+        icnt = {0};
+        break;
       default:
         icnt.resize(vals.size() / (std::uniform_int_distribution<int>(1, 2)(d.rng)) + 1);
         for (int32_t& c : icnt) c = d.count();
     }
     const std::string id = d.id(), tag = d.tag();
-    SCOPED_TRACE("round " + std::to_string(round) + " first " + std::to_string(first) + " nval " + std::to_string(nval));
+    SCOPED_TRACE("round " + std::to_string(round) + " first " + std::to_string(first) + " nval " +
+                 std::to_string(nval));
     recio::Text got;
     ringdate::write_measurement_series(got, id, first, nval, vals, tag);
     ASSERT_EQ(as_string(got), reference_measurement_series(id, first, nval, vals, tag));
@@ -334,7 +384,8 @@ TEST(DecadeWriter, RandomSeriesMatchTheInterpreter) {
     for (bool cru : {false, true}) {
       got.clear();
       ringdate::write_index_series(got, id, first, nval, vals, icnt, tag, cru);
-      ASSERT_EQ(as_string(got), reference_index_series(id, first, nval, vals, icnt, tag, cru)) << cru;
+      ASSERT_EQ(as_string(got), reference_index_series(id, first, nval, vals, icnt, tag, cru))
+          << cru;
       EXPECT_LE(got.size(), ringdate::series_text_bound(nval, tag));
     }
   }
@@ -361,12 +412,14 @@ TEST(DecadeWriter, RealFilesAsTheInterpreterWritesThem) {
       auto store = std::make_unique<ringdate::Store>();
       ringdate::Trread trread(session);
       ASSERT_TRUE(session.units().open(10, path.string(), recio::Status::old)) << path;
-      if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr, ringdate::mxser))
+      if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids,
+                 ringdate::mxyr, ringdate::mxser))
         continue;  // refused in this mode
       for (int32_t i = 1; i <= store->nser; ++i) {
         const std::string& id = store->ids[static_cast<std::size_t>(i - 1)];
         const int32_t first = store->iyr(i, 1), n = store->iyr(i, 2) - first + 1;
-        const auto vals = store->wrk.column(static_cast<std::size_t>(i)).first(static_cast<std::size_t>(std::max(n, 0)));
+        const auto vals = store->wrk.column(static_cast<std::size_t>(i))
+                              .first(static_cast<std::size_t>(std::max(n, 0)));
         const std::vector<int32_t> icnt{0};
         SCOPED_TRACE(path.filename().string() + " " + mode + " series " + std::to_string(i));
         recio::Text got;

@@ -48,20 +48,20 @@ TEST(LooseDecade, FieldsSeparatedByTabsAndBlanks) {
 
 TEST(LooseDecade, AnythingElseIsNoDataLine) {
   for (const char* text : {
-           "107 1 TUCSON",                                   // a word
-           "107 2 ARIZONA\t\tOAK TREE\t8392",               // words, an empty field
-           "AB1 1950 1.25 2.5",                             // decimals
-           "AB1 1950",                                      // no value
-           "AB1",                                           // no year
-           "",                                              //
-           " \t \t",                                        // separators only
-           "AB1 1950 1 2 3 4 5 6 7 8 9 10 11",              // eleven values
-           "AB1\t1950\t1\t\t3",                             // an empty field before a value
-           "AB1\t1950\t1\t \t3",                            // the same with a blank in it
-           "\tAB1\t1950\t1",                                // an empty identifier field
-           "AB1 19x0 1",                                    // a year that is no integer
-           "AB1 1950 1- 2",                                 // a sign after the digits
-           "AB1 1950 - 2",                                  // a sign alone
+           "107 1 TUCSON",                      // a word
+           "107 2 ARIZONA\t\tOAK TREE\t8392",   // words, an empty field
+           "AB1 1950 1.25 2.5",                 // decimals
+           "AB1 1950",                          // no value
+           "AB1",                               // no year
+           "",                                  //
+           " \t \t",                            // separators only
+           "AB1 1950 1 2 3 4 5 6 7 8 9 10 11",  // eleven values
+           "AB1\t1950\t1\t\t3",                 // an empty field before a value
+           "AB1\t1950\t1\t \t3",                // the same with a blank in it
+           "\tAB1\t1950\t1",                    // an empty identifier field
+           "AB1 19x0 1",                        // a year that is no integer
+           "AB1 1950 1- 2",                     // a sign after the digits
+           "AB1 1950 - 2",                      // a sign alone
        }) {
     EXPECT_FALSE(read_loose_decade(text)) << '"' << text << '"';
   }
@@ -92,8 +92,9 @@ TEST(LooseDecade, HostileRecords) {
   EXPECT_FALSE(read_loose_decade("A\t1950\t1" + tabs + "2"));
   EXPECT_FALSE(read_loose_decade(tabs));
   // A NUL byte or another control character, in any field.
-  for (std::string t : {std::string("A\0B 1950 1", 10), std::string("AB 19\0 1", 8), std::string("AB 1950 1\0", 10),
-                        std::string("A\rB 1950 1"), std::string("AB 1950\v1")}) {
+  for (std::string t :
+       {std::string("A\0B 1950 1", 10), std::string("AB 19\0 1", 8), std::string("AB 1950 1\0", 10),
+        std::string("A\rB 1950 1"), std::string("AB 1950\v1")}) {
     EXPECT_FALSE(read_loose_decade(t)) << t.size();
   }
   // A long record of many fields stops at the twelfth.

@@ -23,7 +23,8 @@ TEST(Refusal, ShownAsTheLayoutWouldWriteIt) {
 }
 
 TEST(Refusal, TextHoldsTheLinesThatSaySomething) {
-  Refusal r{RefusalKind::compact_data, {"", " *** Error reading data  ", "   ", " ABC01  1900"}, " ", {}};
+  Refusal r{
+      RefusalKind::compact_data, {"", " *** Error reading data  ", "   ", " ABC01  1900"}, " ", {}};
   EXPECT_EQ(r.text(), "*** Error reading data\nABC01  1900");
   r = Refusal{RefusalKind::no_series, {}, " *** NC .LE. 0 AFTER READING TREE-RING DATA", {}};
   EXPECT_EQ(r.text(), "*** NC .LE. 0 AFTER READING TREE-RING DATA");

@@ -44,7 +44,8 @@ std::string pad(std::string s, std::size_t n = 80) {
   return s;
 }
 
-std::string cru(const std::string& id, int32_t first, const std::vector<int>& v, const std::vector<int>& c) {
+std::string cru(const std::string& id, int32_t first, const std::vector<int>& v,
+                const std::vector<int>& c) {
   return testing_support::cru_series(id, first, v, c);
 }
 
@@ -79,7 +80,8 @@ TEST(Rinfrn, ReadsSeriesWhereverTheirDecadesStart) {
 
 TEST(Rinfrn, ValueFieldsInHundredthsOrAsWritten) {
   std::string line = pad("XYZ   1650", 10);
-  for (const char* pair : {"  98", "  3", " 1.5", "  2", "    ", "  1", "  .5", " 10"}) line += pair;
+  for (const char* pair : {"  98", "  3", " 1.5", "  2", "    ", "  1", "  .5", " 10"})
+    line += pair;
   Rig r("XYZ   16501653\n" + line + "\n");
   EXPECT_FALSE(r());
   ASSERT_EQ(r.nval, 4);
@@ -94,7 +96,8 @@ TEST(Rinfrn, TitleLinesAndBlankLines) {
   // The first text line is the title, the next four pass silently; blank lines are no
   // headers (they would otherwise read as year 0) and are skipped without being counted.
   std::string series = cru("S1", 1900, {100, 101}, {1, 1});
-  Rig r("CRU index file\n\nsecond text\nthird text\n\n  \nfourth text\nfifth text\n" + series + "\n\n" + cru("S2", 1901, {99}, {2}));
+  Rig r("CRU index file\n\nsecond text\nthird text\n\n  \nfourth text\nfifth text\n" + series +
+        "\n\n" + cru("S2", 1901, {99}, {2}));
   EXPECT_FALSE(r());
   EXPECT_EQ(r.nval, 2);
   EXPECT_EQ(r.title, pad("CRU index file"));
@@ -106,12 +109,13 @@ TEST(Rinfrn, TitleLinesAndBlankLines) {
   EXPECT_EQ(r.title, pad(""));
   EXPECT_FLOAT_EQ(r.vals[0], 0.99f);
 
-  Rig six("title line 1\ntitle line 2\ntitle line 3\ntitle line 4\ntitle line 5\ntitle line 6\n" + series);
+  Rig six("title line 1\ntitle line 2\ntitle line 3\ntitle line 4\ntitle line 5\ntitle line 6\n" +
+          series);
   const Refused refused = six();
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->kind, RefusalKind::cru_text_lines);
-  EXPECT_EQ(six.console.output,
-            "\n Title of data:\n " + pad("title line 1") + "\n\n  *** TOO MANY READ ERRORS IN RINFRN\n \n");
+  EXPECT_EQ(six.console.output, "\n Title of data:\n " + pad("title line 1") +
+                                    "\n\n  *** TOO MANY READ ERRORS IN RINFRN\n \n");
 }
 
 TEST(Rinfrn, TroubleInTheDataLinesRefusesTheFile) {
@@ -139,8 +143,9 @@ TEST(Rinfrn, TroubleInTheDataLinesRefusesTheFile) {
     ASSERT_TRUE(refused) << k.what;
     EXPECT_EQ(refused->kind, RefusalKind::cru_data) << k.what;
     std::string id6 = k.file.substr(0, 6);
-    EXPECT_EQ(r.console.output, " \n *** Error reading tree-ring data in UEA CRU data format: Series " + id6 +
-                                    "\n Line: " + pad(k.shown) + "\n \n")
+    EXPECT_EQ(r.console.output,
+              " \n *** Error reading tree-ring data in UEA CRU data format: Series " + id6 +
+                  "\n Line: " + pad(k.shown) + "\n \n")
         << k.what;
   }
 }

@@ -33,7 +33,8 @@ struct ReadRun {
     return go(mode);
   }
   bool go(const std::string& mode) {
-    refused = trread(st.wrk, st.curve, mode, st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    refused =
+        trread(st.wrk, st.curve, mode, st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
     if (refused) show(rig.s, *refused);
     return !refused;
   }
@@ -86,7 +87,8 @@ Table load_csv(const std::string& path) {
 // letter or "." gets an "X" in front.
 std::string column_name(const std::string& id) {
   std::string n;
-  for (char c : id) n += std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' ? c : '.';
+  for (char c : id)
+    n += std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' ? c : '.';
   if (n.empty() || !(std::isalpha(static_cast<unsigned char>(n[0])) || n[0] == '.')) n = "X" + n;
   return n;
 }
@@ -100,7 +102,8 @@ int compare(const Table& t, const std::string& id, int32_t ifyr, int32_t nval,
   for (std::size_t j = 0; j < t.names.size(); ++j)
     if (t.names[j] == name || t.names[j] == column_name(name)) col = static_cast<int>(j);
   // A table whose names differ from the file's identifiers keeps the file's order.
-  if (col < 0 && position >= 0 && static_cast<std::size_t>(position) < t.names.size()) col = position;
+  if (col < 0 && position >= 0 && static_cast<std::size_t>(position) < t.names.size())
+    col = position;
   if (col < 0) {
     ADD_FAILURE() << where << ": no column " << name;
     return -1;
@@ -114,8 +117,10 @@ int compare(const Table& t, const std::string& id, int32_t ifyr, int32_t nval,
     any = true;
   }
   int k0 = 1;
-  if (from_table_start && first > ifyr) k0 = first - ifyr + 1;
-  else EXPECT_EQ(ifyr, first) << where << " " << name;
+  if (from_table_start && first > ifyr)
+    k0 = first - ifyr + 1;
+  else
+    EXPECT_EQ(ifyr, first) << where << " " << name;
   EXPECT_EQ(ifyr + nval - 1, last) << where << " " << name;
   int bad = 0;
   for (int k = k0; k <= nval && bad < 5; ++k) {
@@ -129,7 +134,8 @@ int compare(const Table& t, const std::string& id, int32_t ifyr, int32_t nval,
     // A ring marked -999 in hundredths reads as the store's missing mark; the tables hold 0.
     if (val(k) == ringdate::rmiss && want == 0.0) continue;
     if (std::fabs(val(k) - want) > 1e-5 * std::max(1.0, std::fabs(want))) {
-      ADD_FAILURE() << where << " " << name << " year " << ifyr + k - 1 << ": " << val(k) << " != " << want;
+      ADD_FAILURE() << where << " " << name << " year " << ifyr + k - 1 << ": " << val(k)
+                    << " != " << want;
       ++bad;
     }
   }
@@ -150,7 +156,8 @@ std::string series_lines(int nser, int nyears) {
 
 TEST(Trread, OneSeriesAndTheSummaryLine) {
   ReadRun r;
-  ASSERT_TRUE(r.read(tucson_series("A1", 1650, {100, 110, 120, 130, 140, 150, 160, 170, 180, 190}, 999)));
+  ASSERT_TRUE(
+      r.read(tucson_series("A1", 1650, {100, 110, 120, 130, 140, 150, 160, 170, 180, 190}, 999)));
   EXPECT_EQ(r.st.nser, 1);
   EXPECT_EQ(r.st.iyr(1, 1), 1650);
   EXPECT_EQ(r.st.iyr(1, 2), 1659);
@@ -200,7 +207,8 @@ TEST(Trread, LimitsOfTheStore) {
     EXPECT_FALSE(r.read(series_lines(401, 3)));
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::too_many_series);
     EXPECT_EQ(r.st.nser, 400);
-    EXPECT_EQ(r.rig.con.output, "\n *** Number of series exceeds maximum allowed: 400 MAX ***\n \n");
+    EXPECT_EQ(r.rig.con.output,
+              "\n *** Number of series exceeds maximum allowed: 400 MAX ***\n \n");
   }
   // 2000 values fit; 2001 end the run with the length message.
   {
@@ -214,12 +222,14 @@ TEST(Trread, LimitsOfTheStore) {
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::series_too_long);
     EXPECT_EQ(r.st.nser, 0);
     EXPECT_EQ(r.rig.con.output,
-              "\n *** Series read in exceeds maximum allowable length: S1      " "   2001 >  2000 MAX ***\n \n");
+              "\n *** Series read in exceeds maximum allowable length: S1      "
+              "   2001 >  2000 MAX ***\n \n");
   }
   // Series that together span more years than the store holds.
   {
     ReadRun r;
-    EXPECT_FALSE(r.read(tucson_series("EARLY", 1, {100, 200}, 999) + tucson_series("LATE", 2000, {100, 200}, 999)));
+    EXPECT_FALSE(r.read(tucson_series("EARLY", 1, {100, 200}, 999) +
+                        tucson_series("LATE", 2000, {100, 200}, 999)));
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::span_too_wide);
     EXPECT_EQ(r.st.nser, 1);
     EXPECT_EQ(r.rig.con.output,
@@ -232,7 +242,8 @@ TEST(Trread, LimitsOfTheStore) {
     EXPECT_FALSE(r.read("JUST A TITLE\n"));
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::no_series);
     EXPECT_EQ(r.refused->text(), "*** NC .LE. 0 AFTER READING TREE-RING DATA");
-    EXPECT_NE(r.rig.con.output.find("\n *** NC .LE. 0 AFTER READING TREE-RING DATA\n"), std::string::npos);
+    EXPECT_NE(r.rig.con.output.find("\n *** NC .LE. 0 AFTER READING TREE-RING DATA\n"),
+              std::string::npos);
   }
 }
 
@@ -255,7 +266,8 @@ TEST(Trread, PeerFilesReadToTheirTables) {
       Series s = read_one(trrw, nread, "MR", 5000);
       if (s.nval <= 0) break;
       ++seen;
-      compare(t, s.id, s.ifyr, s.nval, [&](int k) { return s.vals[k - 1]; }, path, -1);
+      compare(
+          t, s.id, s.ifyr, s.nval, [&](int k) { return s.vals[k - 1]; }, path, -1);
     }
     EXPECT_EQ(seen, t.names.size()) << path;
     ++files;
@@ -266,9 +278,10 @@ TEST(Trread, PeerFilesReadToTheirTables) {
 TEST(Trread, RealFilesReadToTheirTables) {
   const std::string dir = testing_support::shared_dir();
   if (dir.empty()) GTEST_SKIP() << "no shared data";
-  const std::pair<const char*, const char*> cases[] = {
-      {"ca533.rwl", "ca533.csv"}, {"co021.rwl", "co021.csv"},
-      {"wa082.rwl", "wa082.csv"}, {"TTHH_raw.txt", "TTHH_raw.csv"}};
+  const std::pair<const char*, const char*> cases[] = {{"ca533.rwl", "ca533.csv"},
+                                                       {"co021.rwl", "co021.csv"},
+                                                       {"wa082.rwl", "wa082.csv"},
+                                                       {"TTHH_raw.txt", "TTHH_raw.csv"}};
   for (const auto& [file, csv] : cases) {
     Table t = load_csv(dir + "/data/real/csv/" + csv);
     ASSERT_TRUE(t.ok) << csv;
@@ -280,8 +293,9 @@ TEST(Trread, RealFilesReadToTheirTables) {
       // The table lacks the first two lines of NR21E: its converter took them for header
       // lines, as they follow the file's title line.
       bool late = std::string(file) == "TTHH_raw.txt" && trim(r.st.ids[j - 1]) == "NR21E";
-      compare(t, r.st.ids[j - 1], f, r.st.iyr(j, 2) - f + 1, [&](int k) { return r.st.wrk(k, j); }, file,
-              j - 1, late);
+      compare(
+          t, r.st.ids[j - 1], f, r.st.iyr(j, 2) - f + 1, [&](int k) { return r.st.wrk(k, j); },
+          file, j - 1, late);
     }
   }
 }
@@ -360,7 +374,8 @@ TEST(Trread, EveryRealFileIsReadOrRefused) {
       ringdate::Trrw& trrw = r.trread.trrw();
       ASSERT_TRUE(r.rig.s.units().open(12, "cor", recio::Status::unknown));
       std::string title(80, ' '), ltag = "   ";
-      std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
+      std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '),
+                                     std::string(85, ' ')};
       std::vector<int32_t> cnt(10000, 0);
       for (int j = 1; j <= r.st.nser; ++j) {
         std::string id = r.st.ids[j - 1], m = "MW";
@@ -377,7 +392,8 @@ TEST(Trread, EveryRealFileIsReadOrRefused) {
         for (int k = 1; k <= s.nval; ++k) {
           float want = r.st.wrk(k, j);
           if (std::lround(want * 1000.0f) == 999) want = 1.0f;
-          ASSERT_NEAR(s.vals[k - 1], want, 1e-5f * std::max(1.0f, std::fabs(want))) << name << " " << j << " " << k;
+          ASSERT_NEAR(s.vals[k - 1], want, 1e-5f * std::max(1.0f, std::fabs(want)))
+              << name << " " << j << " " << k;
         }
       }
     }

@@ -26,8 +26,9 @@ std::vector<std::string> lines_of(const std::string& text) {
 }
 
 // Writes one series with trrw in a write mode to "out", closes it and returns its lines.
-std::vector<std::string> write_one(Rig& rig, const std::string& mode, const std::string& id, int32_t ifyr,
-                                   std::vector<float> vals, std::vector<int32_t> icnt = {0},
+std::vector<std::string> write_one(Rig& rig, const std::string& mode, const std::string& id,
+                                   int32_t ifyr, std::vector<float> vals,
+                                   std::vector<int32_t> icnt = {0},
                                    const std::string& ltag = "   ") {
   ringdate::Trrw trrw(rig.s);
   EXPECT_TRUE(rig.s.units().open(12, "out", recio::Status::unknown));
@@ -58,7 +59,8 @@ TEST(TrrwRead, HundredthsAndThousandthsGiveMillimetres) {
     EXPECT_EQ(r.ifyr, 1655);
     ASSERT_EQ(r.nval, 48);
     EXPECT_EQ(nread, 1);
-    for (int k = 0; k < 48; ++k) EXPECT_NEAR(r.vals[k], v[k] * 0.01f, 1e-5f) << marker << " at " << k;
+    for (int k = 0; k < 48; ++k)
+      EXPECT_NEAR(r.vals[k], v[k] * 0.01f, 1e-5f) << marker << " at " << k;
     EXPECT_EQ(r.vals[48], -1.0f);  // nothing stored past the series
     Series e = read_one(trrw, nread, "MR");
     EXPECT_EQ(e.nval, -999);
@@ -143,7 +145,8 @@ TEST(TrrwRead, BlankLinesAreSkipped) {
   // A blank line inside a series adds no values; one between series starts no series.
   std::string a = tucson_series("A1", 1655, ramp(12), 999);
   std::string b = tucson_series("B1", 1700, ramp(4, 500), 999);
-  std::string f = "\n" + a.substr(0, a.find('\n') + 1) + "   \n" + a.substr(a.find('\n') + 1) + "\n\n" + b;
+  std::string f =
+      "\n" + a.substr(0, a.find('\n') + 1) + "   \n" + a.substr(a.find('\n') + 1) + "\n\n" + b;
   Rig rig;
   ASSERT_TRUE(rig.open(f));
   ringdate::Trrw trrw(rig.s);
@@ -160,7 +163,8 @@ TEST(TrrwRead, BlankLinesAreSkipped) {
 }
 
 TEST(TrrwRead, SeriesWithoutEndMarkerIsKept) {
-  std::string f = tucson_series("A1", 1650, ramp(5), 999) + tucson_line("B1", 1700, {100, 200, 300});
+  std::string f =
+      tucson_series("A1", 1650, ramp(5), 999) + tucson_line("B1", 1700, {100, 200, 300});
   Rig rig;
   ASSERT_TRUE(rig.open(f));
   ringdate::Trrw trrw(rig.s);
@@ -252,7 +256,9 @@ TEST(TrrwWrite, IndexAndCruLines) {
   Rig rig;
   auto l = write_one(rig, "IW", "XYZ", 1650, v, {0});
   ASSERT_EQ(l.size(), 2u);
-  EXPECT_EQ(l[0], "XYZ   1650 500  1 625  1 750  1 875  11000  11125  11250  11375  11500  11625  1     ");
+  EXPECT_EQ(
+      l[0],
+      "XYZ   1650 500  1 625  1 750  1 875  11000  11125  11250  11375  11500  11625  1     ");
   std::string pad;
   for (int i = 0; i < 10; ++i) pad += "9990  0";
   EXPECT_EQ(l[1], "XYZ   1660" + pad + "     ");
@@ -288,7 +294,8 @@ TEST(TrrwWrite, RoundTripsGiveTheSameSeries) {
         ringdate::Trrw trrw(rig.s);
         int32_t nread = 0;
         Series r = read_one(trrw, nread, wmode[0] == 'M' ? "MR" : "IR", 2000, "RT12345 ");
-        SCOPED_TRACE(std::string(wmode) + " first " + std::to_string(first) + " n " + std::to_string(n));
+        SCOPED_TRACE(std::string(wmode) + " first " + std::to_string(first) + " n " +
+                     std::to_string(n));
         EXPECT_EQ(r.ifyr, first);
         ASSERT_EQ(r.nval, n);
         for (int k = 0; k < n; ++k) {
@@ -306,7 +313,8 @@ TEST(TrrwWrite, RoundTripsGiveTheSameSeries) {
 
 TEST(TrrwWrite, CruLayoutReadsBackThroughTheCruReader) {
   // Hundredths in the CRU layout: the CRU reader (F4.2) gives back the values written.
-  const std::vector<float> v = {0.98f, 1.25f, 0.5f, 1.0f, 2.37f, 0.01f, 1.5f, 0.75f, 1.11f, 0.9f, 1.3f, 0.66f};
+  const std::vector<float> v = {0.98f, 1.25f, 0.5f,  1.0f, 2.37f, 0.01f,
+                                1.5f,  0.75f, 1.11f, 0.9f, 1.3f,  0.66f};
   for (int32_t first : {1655, 1650, -5}) {
     Rig rig;
     write_one(rig, "CR", "CRU001", first, v, {3});
@@ -350,18 +358,21 @@ std::vector<Series> read_all(const std::string& text, const char* mode = "MR") {
   ringdate::Trrw trrw(rig.s);
   int32_t nread = 0;
   std::vector<Series> out;
-  for (Series s = read_one(trrw, nread, mode); !s.refused && s.nval > 0; s = read_one(trrw, nread, mode))
+  for (Series s = read_one(trrw, nread, mode); !s.refused && s.nval > 0;
+       s = read_one(trrw, nread, mode))
     out.push_back(s);
   return out;
 }
 
-void expect_same(const std::vector<Series>& got, const std::vector<Series>& want, const std::string& what) {
+void expect_same(const std::vector<Series>& got, const std::vector<Series>& want,
+                 const std::string& what) {
   ASSERT_EQ(got.size(), want.size()) << what;
   for (std::size_t j = 0; j < got.size(); ++j) {
     EXPECT_EQ(got[j].id, want[j].id) << what;
     EXPECT_EQ(got[j].ifyr, want[j].ifyr) << what;
     ASSERT_EQ(got[j].nval, want[j].nval) << what;
-    for (int k = 0; k < got[j].nval; ++k) EXPECT_EQ(got[j].vals[k], want[j].vals[k]) << what << " " << k;
+    for (int k = 0; k < got[j].nval; ++k)
+      EXPECT_EQ(got[j].vals[k], want[j].vals[k]) << what << " " << k;
   }
 }
 
@@ -369,7 +380,8 @@ void expect_same(const std::vector<Series>& got, const std::vector<Series>& want
 
 TEST(TrrwLoose, FieldsSeparatedByTabsOrBlanksReadAsInFixedColumns) {
   // Both markers and units, first-line counts from positive, negative and decade years.
-  const std::string fixed = tucson_series("ABC01", 1655, ramp(48), 999) + tucson_series("XY2", -5, ramp(7, 3000), 999) +
+  const std::string fixed = tucson_series("ABC01", 1655, ramp(48), 999) +
+                            tucson_series("XY2", -5, ramp(7, 3000), 999) +
                             tucson_series("LONGID8", 1650, ramp(20, 20000), -9999);
   const std::vector<Series> want = read_all(fixed);
   ASSERT_EQ(want.size(), 3u);
@@ -383,15 +395,16 @@ TEST(TrrwLoose, FieldsSeparatedByTabsOrBlanksReadAsInFixedColumns) {
   for (std::size_t i = 0; i < a.size(); ++i) mixed += (i % 2 ? a[i] : b[i]) + "\n";
   expect_same(read_all(mixed), want, "mixed");
   // A series without its end marker keeps its values, less the empty fields at the end.
-  expect_same(read_all("A1\t1650\t100\t200\t300\t\t\t\t\t\t\t\n"), read_all(tucson_line("A1", 1650, {100, 200, 300})),
-              "no marker");
+  expect_same(read_all("A1\t1650\t100\t200\t300\t\t\t\t\t\t\t\n"),
+              read_all(tucson_line("A1", 1650, {100, 200, 300})), "no marker");
 }
 
 TEST(TrrwLoose, HeaderLinesStayText) {
   const std::string head =
       "107 1 TUCSON\n107 2 ARIZONA\t\tOAK TREE\t8392\t2821N3931E\t1923\t1945\nSITE 3 1.5 2.5\n\n";
   Rig rig;
-  ASSERT_TRUE(rig.open(head + "107011 1923\t91\t92\t38\t10\t23\t43\t12\n107011 1930\t12\t34  999\n"));
+  ASSERT_TRUE(
+      rig.open(head + "107011 1923\t91\t92\t38\t10\t23\t43\t12\n107011 1930\t12\t34  999\n"));
   ringdate::Trrw trrw(rig.s);
   int32_t nread = 0;
   Series r = read_one(trrw, nread, "MR");
@@ -422,8 +435,8 @@ TEST(TrrwLoose, OnlyLinesThatFailTheFixedColumns) {
   EXPECT_NEAR(b.vals[3], 0.8f, 1e-6f);
 
   // A first line shifted out of its columns no longer loses its rings.
-  std::vector<Series> s =
-      read_all("    PM309N  1898  3063  1109\n" + tucson_series("PM309N", 1900, ramp(12), -9999).substr(0));
+  std::vector<Series> s = read_all("    PM309N  1898  3063  1109\n" +
+                                   tucson_series("PM309N", 1900, ramp(12), -9999).substr(0));
   ASSERT_EQ(s.size(), 1u);
   EXPECT_EQ(s[0].ifyr, 1898);
   EXPECT_EQ(s[0].nval, 14);
@@ -446,12 +459,14 @@ TEST(TrrwLoose, LayoutDetectionAppliesToTheFixedColumnForm) {
 TEST(TrrwLoose, HostileLinesAreTextOrACleanStop) {
   const std::string tabs(5000, '\t');
   const std::vector<std::string> hostile = {
-      "ABCDEFGHIJKL\t1650\t100",          // identifier longer than its columns
-      "A1\t1650\t1234567\t100",           // value longer than its columns
-      "A1\t195000000000\t100",            // a year of 12 digits
-      "A1\t1650\t100" + tabs + "200",     // 5000 tabs between two values
-      tabs + "A1\t1650\t100",             // 5000 tabs before the identifier
-      std::string("A1\t1650\t1\0" "00", 12),  // a NUL byte
+      "ABCDEFGHIJKL\t1650\t100",       // identifier longer than its columns
+      "A1\t1650\t1234567\t100",        // value longer than its columns
+      "A1\t195000000000\t100",         // a year of 12 digits
+      "A1\t1650\t100" + tabs + "200",  // 5000 tabs between two values
+      tabs + "A1\t1650\t100",          // 5000 tabs before the identifier
+      std::string("A1\t1650\t1\0"
+                  "00",
+                  12),                         // a NUL byte
       "A1\t1650\t1\t99999999999999999999999",  // a value that would overflow
   };
   std::string text;

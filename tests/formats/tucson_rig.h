@@ -35,15 +35,16 @@ struct Series {
   ringdate::Refused refused;
 };
 
-inline Series read_one(ringdate::Trrw& trrw, int32_t& nread, const char* mode, std::size_t cap = 2000,
-                       std::string id = std::string(8, ' ')) {
+inline Series read_one(ringdate::Trrw& trrw, int32_t& nread, const char* mode,
+                       std::size_t cap = 2000, std::string id = std::string(8, ' ')) {
   Series r;
   r.id = id;
   r.vals.assign(cap, -1.0f);
   r.icnt.assign(cap, -7);
   std::string m = mode, title(80, ' '), ltag = "   ";
   std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
-  r.refused = trrw(r.id, r.ifyr, r.nval, r.vals, r.icnt, nread, 10, 0, m, title, ltag, static_cast<int32_t>(cap), hdr);
+  r.refused = trrw(r.id, r.ifyr, r.nval, r.vals, r.icnt, nread, 10, 0, m, title, ltag,
+                   static_cast<int32_t>(cap), hdr);
   return r;
 }
 

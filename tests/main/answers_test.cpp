@@ -46,8 +46,9 @@ TEST(Intfrm, ReadsTheNumberOrFails) {
     bool ok;
     int32_t value;
   };
-  const Case cases[] = {{"42", true, 42}, {"   3", true, 3}, {"-12", true, -12}, {"1234567890", true, 1234567890},
-                        {"4x", false, 0}, {"H", false, 0},   {"/", false, 0},    {"1.5", false, 0}};
+  const Case cases[] = {
+      {"42", true, 42}, {"   3", true, 3}, {"-12", true, -12}, {"1234567890", true, 1234567890},
+      {"4x", false, 0}, {"H", false, 0},   {"/", false, 0},    {"1.5", false, 0}};
   for (const Case& c : cases) {
     std::string text = c.in, layout(10, ' ');
     text.resize(10, ' ');
@@ -84,7 +85,8 @@ TEST(Blank, ClearsTheFieldOnly) {
 }
 
 struct Dialogue {
-  explicit Dialogue(std::vector<std::string> answers) : console(std::move(answers)), session(console, fs) {}
+  explicit Dialogue(std::vector<std::string> answers)
+      : console(std::move(answers)), session(console, fs) {}
   ScriptConsole console;
   MemoryFileSystem fs;
   recio::Session session;
@@ -92,7 +94,8 @@ struct Dialogue {
 
 std::string menu_text() {
   return "\n" + std::string("     Tree-ring measurement types (/ to exit, H for help):\n") +
-         at("     Raw measurements  (TUCSON format)", 45, "1\n") + at("     Tree-ring indices (TUCSON format)", 45, "2\n") +
+         at("     Raw measurements  (TUCSON format)", 45, "1\n") +
+         at("     Tree-ring indices (TUCSON format)", 45, "2\n") +
          at("     Enter your data format type", 40, "==>  ");
 }
 
@@ -113,7 +116,9 @@ TEST(Query, AsksAgainSilentlyUntilTheAnswerIsAChoice) {
   EXPECT_EQ(choice, 4);
   // Seven menus, nothing else in between.
   std::size_t count = 0;
-  for (std::size_t p = 0; (p = d.console.output.find("Enter your data format type", p)) != std::string::npos; ++p) ++count;
+  for (std::size_t p = 0;
+       (p = d.console.output.find("Enter your data format type", p)) != std::string::npos; ++p)
+    ++count;
   EXPECT_EQ(count, 7u);
   EXPECT_EQ(d.console.output.find("***"), std::string::npos);
 }
@@ -124,12 +129,14 @@ TEST(Query, SlashLeavesAtOnce) {
   int32_t choice = 0;
   EXPECT_FALSE(query(choice));  // the driver ends the program
   EXPECT_EQ(d.console.output.substr(0, menu_text().size()), menu_text());
-  EXPECT_EQ(d.console.output.find("Enter your data format type", menu_text().size()), std::string::npos);
+  EXPECT_EQ(d.console.output.find("Enter your data format type", menu_text().size()),
+            std::string::npos);
 }
 
 // A measurement decade line: identifier, year and values in six-column fields.
 std::string meas_line(int year, int v) {
-  std::string l = testing_support::tucson_line("PIN01A", year, {v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9});
+  std::string l = testing_support::tucson_line(
+      "PIN01A", year, {v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9});
   l.pop_back();  // the callers add the line end
   return l;
 }
@@ -169,7 +176,9 @@ TEST(Qforma, GuessesFromTheFirstLines) {
 TEST(Qforma, CompactMarksDecideAtOnce) {
   std::string next;
   const std::string rest = "second line\nthird\n";
-  EXPECT_EQ(guess_of("     5=N    1900=I ABC01" + std::string(44, ' ') + " -2(26F3.0)~\n" + rest, &next), 'C');
+  EXPECT_EQ(
+      guess_of("     5=N    1900=I ABC01" + std::string(44, ' ') + " -2(26F3.0)~\n" + rest, &next),
+      'C');
   EXPECT_EQ(next, "second line");  // one line read
   EXPECT_EQ(guess_of("| bar header\n" + rest, &next), 'C');
   EXPECT_EQ(guess_of("old header  @  \n" + rest, &next), 'C');
@@ -180,7 +189,8 @@ TEST(Qforma, CompactMarksDecideAtOnce) {
 TEST(Qforma, DecadeLinesSeparatedByTabsAreJudgedInTheFixedColumns) {
   auto file = [](const std::string& eighth) {
     std::string f;
-    for (int k = 1; k <= 7; ++k) f += "A1\t" + std::to_string(1800 + 10 * k) + "\t1431\t1409\t1895\t1849\r\n";
+    for (int k = 1; k <= 7; ++k)
+      f += "A1\t" + std::to_string(1800 + 10 * k) + "\t1431\t1409\t1895\t1849\r\n";
     return f + eighth + "\r\n";
   };
   EXPECT_EQ(guess_of(file("STB01a\t1865\t1431\t1409\t1895\t1849\t1553\t\t\t\t\t")), 'M');
@@ -192,14 +202,18 @@ TEST(Qforma, DecadeLinesSeparatedByTabsAreJudgedInTheFixedColumns) {
   EXPECT_EQ(guess_of(file("A1\t1650\t1.5\t2.5")), ' ');
   // A line that reads in the fixed columns is judged there only (columns 13 and 19 hold
   // digits of fields 8 columns wide).
-  EXPECT_EQ(guess_of(file("NRP1030e    1970    5213    3518    3232    3301    3028    3237    2707    2168")), ' ');
+  EXPECT_EQ(
+      guess_of(
+          file("NRP1030e    1970    5213    3518    3232    3301    3028    3237    2707    2168")),
+      ' ');
 }
 
 TEST(Qforma, RealMeasurementFilesAreGuessedTucson) {
   const std::string dir = testing_support::shared_dir();
   if (dir.empty()) GTEST_SKIP() << "no shared data";
-  for (const char* f : {"ca533.rwl", "co021.rwl", "wa082.rwl", "TTHH_raw.txt", "test1.txt",
-                        "study/MohonkSweetBirchBELE.rwl", "study/ArnotForestNY.rwl", "study/NRP_FAGR.rwl"}) {
+  for (const char* f :
+       {"ca533.rwl", "co021.rwl", "wa082.rwl", "TTHH_raw.txt", "test1.txt",
+        "study/MohonkSweetBirchBELE.rwl", "study/ArnotForestNY.rwl", "study/NRP_FAGR.rwl"}) {
     EXPECT_EQ(guess_of(testing_support::slurp(dir + "/data/real/" + f)), 'M') << f;
   }
 }

@@ -82,7 +82,8 @@ TEST(ReadDataFile, FormatGivenOrGuessed) {
   ASSERT_EQ(got.result, DataFileResult::read);
   EXPECT_EQ(got.mode, "CD");
   EXPECT_TRUE(got.guessed);
-  EXPECT_EQ(static_cast<std::size_t>(r.store->nser), table_columns(peer("ca533-compact-p001.txt.csv")));
+  EXPECT_EQ(static_cast<std::size_t>(r.store->nser),
+            table_columns(peer("ca533-compact-p001.txt.csv")));
 
   EXPECT_EQ(r.read(crn, "XY").result, DataFileResult::unknown_format);
   EXPECT_EQ(r.read(crn, "MRX").result, DataFileResult::unknown_format);
@@ -98,7 +99,8 @@ TEST(ReadDataFile, RefusedFilesReportTheMessageAndPrintNothing) {
   ASSERT_TRUE(got.refusal);
   EXPECT_EQ(got.refusal->kind, RefusalKind::span_too_wide);
   EXPECT_EQ(got.refusal->text(),
-            "*** Series read in span more than the maximum allowable number of years: CRE148A        2111 >  2000 "
+            "*** Series read in span more than the maximum allowable number of years: CRE148A      "
+            "  2111 >  2000 "
             "MAX ***");
   EXPECT_EQ(got.console.find("***"), std::string::npos);  // the message is the refusal's, not shown
 

@@ -32,7 +32,8 @@ struct StoreRun {
     s.ids[static_cast<std::size_t>(i - 1)] = (id + "        ").substr(0, 8);
     s.iyr(i, 1) = first;
     s.iyr(i, 2) = first + static_cast<int32_t>(v.size()) - 1;
-    for (std::size_t k = 0; k < v.size(); ++k) s.wrk(static_cast<std::size_t>(first - iyrmin) + k + 1, i) = v[k];
+    for (std::size_t k = 0; k < v.size(); ++k)
+      s.wrk(static_cast<std::size_t>(first - iyrmin) + k + 1, i) = v[k];
     int32_t lo = iyrmin, hi = s.iyr(i, 2);
     for (int32_t j = 1; j < i; ++j) hi = std::max(hi, s.iyr(j, 2));
     s.iyr(i + 1, 1) = lo;
@@ -45,7 +46,8 @@ std::vector<float> widths(int n, uint32_t seed) {
   std::vector<float> v(static_cast<std::size_t>(n));
   for (int k = 0; k < n; ++k) {
     seed = seed * 1664525u + 1013904223u;
-    v[static_cast<std::size_t>(k)] = 2.0f * std::exp(-0.01f * static_cast<float>(k)) + 0.5f * static_cast<float>(seed >> 8) / 16777216.0f;
+    v[static_cast<std::size_t>(k)] = 2.0f * std::exp(-0.01f * static_cast<float>(k)) +
+                                     0.5f * static_cast<float>(seed >> 8) / 16777216.0f;
   }
   return v;
 }
@@ -64,10 +66,14 @@ TEST(DetrendStore, TurnsEverySeriesIntoIndicesAndKeepsMeasurements) {
   ASSERT_EQ(r.store->units.size(), 20u);
   EXPECT_EQ(r.console.output, "");
   for (std::size_t c = 1; c <= mxser; ++c)
-    for (std::size_t row = 1; row <= mxyr; ++row) ASSERT_EQ(r.store->raw(row, c), raw_before(row, c));
+    for (std::size_t row = 1; row <= mxyr; ++row)
+      ASSERT_EQ(r.store->raw(row, c), raw_before(row, c));
 
   // Each series against its own curve, from its own first row.
-  struct Col { std::size_t col, d; const std::vector<float>* v; };
+  struct Col {
+    std::size_t col, d;
+    const std::vector<float>* v;
+  };
   for (Col c : {Col{1, 0, &a}, Col{2, 10, &b}}) {
     const auto n = c.v->size();
     std::vector<float> g(n);
@@ -82,7 +88,8 @@ TEST(DetrendStore, TurnsEverySeriesIntoIndicesAndKeepsMeasurements) {
     }
     EXPECT_NEAR(mean, 1.0, 0.05) << c.col;
     for (std::size_t row = 1; row <= c.d; ++row) EXPECT_EQ(r.store->wrk(row, c.col), rmiss);
-    for (std::size_t row = c.d + n + 1; row <= mxyr; ++row) ASSERT_EQ(r.store->wrk(row, c.col), rmiss);
+    for (std::size_t row = c.d + n + 1; row <= mxyr; ++row)
+      ASSERT_EQ(r.store->wrk(row, c.col), rmiss);
   }
   for (std::size_t row = 1; row <= mxyr; ++row) ASSERT_EQ(r.store->wrk(row, 3), rmiss);
 }
@@ -144,7 +151,8 @@ TEST(DetrendStore, RealFileCorrectedOutputUnchanged) {
 
   auto write_corrected = [&](const std::string& name) {
     std::string mode = "MW", title = (name + std::string(80, ' ')).substr(0, 80);
-    std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '), std::string(85, ' ')};
+    std::array<std::string, 3> hdr{std::string(85, ' '), std::string(85, ' '),
+                                   std::string(85, ' ')};
     std::vector<int32_t> icnt(mxyr, 0);
     int32_t nread = 0;
     Trrw trrw(r.session);
@@ -152,7 +160,8 @@ TEST(DetrendStore, RealFileCorrectedOutputUnchanged) {
     for (int32_t i = 1; i <= s.nser; ++i) {
       std::string id = s.ids[static_cast<std::size_t>(i - 1)];
       int32_t ifyr = s.iyr(i, 1), n = s.iyr(i, 2) - s.iyr(i, 1) + 1;
-      auto col = s.raw.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(ifyr - s.iyrmin()));
+      auto col = s.raw.column(static_cast<std::size_t>(i))
+                     .subspan(static_cast<std::size_t>(ifyr - s.iyrmin()));
       trrw(id, ifyr, n, col, icnt, nread, 12, 0, mode, title, "   ", mxyr, hdr);
     }
     EXPECT_TRUE(r.session.units().close(12));

@@ -48,12 +48,14 @@ std::unique_ptr<Store> aligned(const std::vector<Series>& all) {
 
 V wrk_of(const Store& st, int32_t i) {
   V v;
-  for (int32_t y = st.iyr(i, 1); y <= st.iyr(i, 2); ++y) v.push_back(st.wrk(y - st.iyrmin() + 1, i));
+  for (int32_t y = st.iyr(i, 1); y <= st.iyr(i, 2); ++y)
+    v.push_back(st.wrk(y - st.iyrmin() + 1, i));
   return v;
 }
 V raw_of(const Store& st, int32_t i) {
   V v;
-  for (int32_t y = st.iyr(i, 1); y <= st.iyr(i, 2); ++y) v.push_back(st.raw(y - st.iyrmin() + 1, i));
+  for (int32_t y = st.iyr(i, 1); y <= st.iyr(i, 2); ++y)
+    v.push_back(st.raw(y - st.iyrmin() + 1, i));
   return v;
 }
 V times10(V v) {
@@ -62,7 +64,8 @@ V times10(V v) {
 }
 
 // Posts an edit as the comparison loop leaves it.
-void post(Tsi1& t, char op, int32_t year, char side, int32_t edsel, int32_t nsel, int32_t merged = no_edit) {
+void post(Tsi1& t, char op, int32_t year, char side, int32_t edsel, int32_t nsel,
+          int32_t merged = no_edit) {
   t.edop = op;
   t.edyr = year;
   t.edside = side;
@@ -100,8 +103,9 @@ TEST_F(Edit, InsertSides) {
     int32_t year, first, last;
     V vals;
   };
-  for (const Case& c : {Case{'a', 1900, 1900, 1903, {0, 1, 2, 3}}, Case{'A', 1902, 1900, 1903, {1, 2, 0, 3}},
-                        Case{'B', 1901, 1899, 1902, {1, 0, 2, 3}}, Case{' ', 1901, 1900, 1902, {1, 0, 2}}}) {
+  for (const Case& c :
+       {Case{'a', 1900, 1900, 1903, {0, 1, 2, 3}}, Case{'A', 1902, 1900, 1903, {1, 2, 0, 3}},
+        Case{'B', 1901, 1899, 1902, {1, 0, 2, 3}}, Case{' ', 1901, 1900, 1902, {1, 0, 2}}}) {
     auto st = aligned({{"X", 1890, {9}}, {"A", 1900, {1, 2, 3}}});
     post(*t, 'i', c.year, c.side, 2, 2);
     ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried) << c.side << c.year;

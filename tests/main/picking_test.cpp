@@ -1,8 +1,8 @@
+#include "main/picking.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
-
-#include "main/picking.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ TEST(Store, PicksAreAlignedOnTheEarliestPickAndPassesStartAfresh) {
   EXPECT_EQ(t->syr(3, 2), 1690);
   EXPECT_EQ(t->sel(1, 2), 301.0f);  // series 3 starts the selection axis
   for (int r = 1; r <= 5; ++r) EXPECT_EQ(t->sel(r, 1), rmiss);
-  EXPECT_EQ(t->sel(6, 1), 201.0f);   // 1660 is row 6
+  EXPECT_EQ(t->sel(6, 1), 201.0f);  // 1660 is row 6
   EXPECT_EQ(t->sel(26, 1), 221.0f);
   EXPECT_EQ(t->sel(27, 1), rmiss);
 

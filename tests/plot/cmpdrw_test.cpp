@@ -1,12 +1,11 @@
 #include "plot/cmpdrw.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
-
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,8 +33,7 @@ struct Fixture {
   std::unique_ptr<Tsi1> tsi1 = std::make_unique<Tsi1>();
   PlotRecords rec;
 
-  Fixture(const std::vector<std::pair<int32_t, int32_t>>& years, int32_t winfst,
-          int32_t winlst) {
+  Fixture(const std::vector<std::pair<int32_t, int32_t>>& years, int32_t winfst, int32_t winlst) {
     const int32_t n = static_cast<int32_t>(years.size());
     int32_t yr0 = 9999;
     for (auto [f, l] : years) yr0 = std::min(yr0, f);
@@ -147,10 +145,10 @@ TEST(Cmpdrw, DrawsInOrderWithTheDefaultStyle) {
   EXPECT_NE(r.output.find("\n\n" + std::string(15, ' ') +
                           "|************* plot options menu *************|\n"),
             std::string::npos);
-  EXPECT_NE(r.output.find(std::string(15, ' ') +
-                          "|_____________________________________________|\n\n" +
-                          std::string(15, ' ') + " enter option number > "),
-            std::string::npos);
+  EXPECT_NE(
+      r.output.find(std::string(15, ' ') + "|_____________________________________________|\n\n" +
+                    std::string(15, ' ') + " enter option number > "),
+      std::string::npos);
   EXPECT_NE(r.output.find(std::string(15, ' ') + "|" + std::string(45, ' ') + "|\n"),
             std::string::npos);
 }
@@ -179,8 +177,8 @@ TEST(Cmpdrw, NamesStandSixToARow) {
   Fixture fx(years, 1900, 1920);
   Drawn r = run(fx, {""});
   const std::vector<std::string> want = {
-      "plmtex b 8 0 0 [S1]",       "plmtex b 8 0.175 0 [S2]",   "plmtex b 8 0.35 0 [S3]",
-      "plmtex b 8 0.525 0 [S4]",   "plmtex b 8 0.7 0 [S5]",     "plmtex b 8 0.875 0 [S6]",
+      "plmtex b 8 0 0 [S1]",     "plmtex b 8 0.175 0 [S2]", "plmtex b 8 0.35 0 [S3]",
+      "plmtex b 8 0.525 0 [S4]", "plmtex b 8 0.7 0 [S5]",   "plmtex b 8 0.875 0 [S6]",
       "plmtex b 9.5 0 0 [S7]",
   };
   EXPECT_EQ(starting_with(r.calls, "plmtex"), want);
@@ -298,8 +296,7 @@ TEST(Cmpdrw, WithoutAScreenEachDrawingGoesToAPictureFile) {
   EXPECT_EQ(starting_with(r.calls, "plsfnam"),
             (std::vector<std::string>{"plsfnam abc_DATA_SCREEN.ps", "plsfnam abc_DATA_SCREEN.ps",
                                       "plsfnam abc_DATA.PLTS"}));
-  EXPECT_EQ(starting_with(r.calls, "plsdev"),
-            (std::vector<std::string>(3, "plsdev psc")));
+  EXPECT_EQ(starting_with(r.calls, "plsdev"), (std::vector<std::string>(3, "plsdev psc")));
   // Said once.
   EXPECT_EQ(count(r.output, "abc_DATA_SCREEN.ps"), 1u);
   EXPECT_EQ(Cmpdrw::screen_file(fx.rec.thenames), "abc_DATA_SCREEN.ps");
@@ -406,8 +403,8 @@ TEST(PlplotPlotter, TicksThatWouldFloodTheAxisAreLeftToTheLibrary) {
     int32_t safe_nsub;
   };
   const Row rows[] = {
-      {100, 20, 5, 20, 5},      {100, 0, 5, 0, 5},         {100, -5, 5, 0, 5},
-      {100, 1e-6, 5, 0, 5},     {100, 0.1, 10, 0.1, 10},   {100, 20, -3, 20, 0},
+      {100, 20, 5, 20, 5},       {100, 0, 5, 0, 5},       {100, -5, 5, 0, 5},
+      {100, 1e-6, 5, 0, 5},      {100, 0.1, 10, 0.1, 10}, {100, 20, -3, 20, 0},
       {100, 20, 1000000, 20, 0}, {-100, 20, 5, 20, 5},    {100, 1.0 / 0.0, 5, 0, 5},
   };
   for (const Row& r : rows) {
@@ -452,7 +449,6 @@ TEST(PlplotPlotter, ASaveThatCannotBeWrittenIsToldAndTheMenuGoesOn) {
       << con.output;
   EXPECT_EQ(count(con.output, "enter option number > "), 2u);
 }
-
 
 // Number of distinct colours on the screen of `display` (0 when it cannot be captured).
 int screen_colours(const std::string& display) {

@@ -62,7 +62,8 @@ class Loop : public ::testing::Test {
       t.sid[k - 1] = (p.id + "        ").substr(0, 8);
       t.syr(k, 1) = p.first;
       t.syr(k, 2) = p.first + static_cast<int32_t>(p.values.size()) - 1;
-      for (std::size_t j = 0; j < p.values.size(); ++j) t.sel(p.first - r0 + 1 + j, k) = p.values[j];
+      for (std::size_t j = 0; j < p.values.size(); ++j)
+        t.sel(p.first - r0 + 1 + j, k) = p.values[j];
     }
     t.syr(t.nsel + 1, 1) = r0;
     t.syr(t.nsel + 1, 2) = lmax;
@@ -74,13 +75,15 @@ class Loop : public ::testing::Test {
   // Values of compared series k over its span, rows relative to R0.
   std::vector<float> values(int32_t k) const {
     std::vector<float> v;
-    for (int32_t y = t.syr(k, 1); y <= t.syr(k, 2); ++y) v.push_back(t.sel(y - t.syr(t.nsel + 1, 1) + 1, k));
+    for (int32_t y = t.syr(k, 1); y <= t.syr(k, 2); ++y)
+      v.push_back(t.sel(y - t.syr(t.nsel + 1, 1) + 1, k));
     return v;
   }
   float at(int32_t k, int32_t year) const { return t.sel(year - t.syr(t.nsel + 1, 1) + 1, k); }
   int count(const std::string& text) const {
     int c = 0;
-    for (auto p = con.output.find(text); p != std::string::npos; p = con.output.find(text, p + 1)) ++c;
+    for (auto p = con.output.find(text); p != std::string::npos; p = con.output.find(text, p + 1))
+      ++c;
     return c;
   }
 
@@ -221,8 +224,9 @@ TEST_F(Loop, ShiftRightAndBackRestoresSeries) {
   pick("BBB02", 1900, {1, 2, 3, 4});
   align();
   run({"h", "2", "3", "h", "2", "  -3", ""});
-  EXPECT_NE(con.output.find(" Enter the number of years to shift\n\na POSITIVE number moves the series RIGHT\n"
-                            "a NEGATIVE number moves the series LEFT  ==> "),
+  EXPECT_NE(con.output.find(
+                " Enter the number of years to shift\n\na POSITIVE number moves the series RIGHT\n"
+                "a NEGATIVE number moves the series LEFT  ==> "),
             std::string::npos);
   ASSERT_EQ(drawer.drawings.size(), 3u);
   EXPECT_EQ(drawer.drawings[1].first[1], 1903);
@@ -254,7 +258,8 @@ TEST_F(Loop, InsertBeforeAtFirstYearOfEarliestSeriesGrowsSel) {
   pick("BBB02", 1901, {7, 8});
   align();
   EXPECT_EQ(run({"I", "1", "1900", "b"}), CompareOutcome::edit_posted);
-  EXPECT_NE(con.output.find(col(" Enter the year you want to INSERT", 45, "==> ")), std::string::npos);
+  EXPECT_NE(con.output.find(col(" Enter the year you want to INSERT", 45, "==> ")),
+            std::string::npos);
   EXPECT_NE(con.output.find("\n Shift series <<== [B]efore or\n" +
                             col(" Shift series ==>> [A]fter INSERT?", 45, "==> ")),
             std::string::npos);
@@ -267,7 +272,7 @@ TEST_F(Loop, InsertBeforeAtFirstYearOfEarliestSeriesGrowsSel) {
   EXPECT_EQ(t.syr(1, 2), 1902);
   EXPECT_EQ(t.syr(3, 1), 1899);
   EXPECT_EQ(values(1), (V{0, 1, 2, 3}));
-  EXPECT_EQ(values(2), (V{7, 8}));  // keeps its years
+  EXPECT_EQ(values(2), (V{7, 8}));        // keeps its years
   ASSERT_EQ(drawer.drawings.size(), 2u);  // drawn once with the edit, then back
   EXPECT_EQ(drawer.drawings[1].rec.thedata.yr0, 1899);
   EXPECT_EQ(drawer.finished, 1);
@@ -296,7 +301,8 @@ TEST_F(Loop, DeleteSides) {
   pick("AAA01", 1900, {1, 2, 3, 4});
   align();
   EXPECT_EQ(run({"d", "1", "1901", ""}), CompareOutcome::edit_posted);
-  EXPECT_NE(con.output.find(col(" Enter the year you want to DELETE", 45, "==> ")), std::string::npos);
+  EXPECT_NE(con.output.find(col(" Enter the year you want to DELETE", 45, "==> ")),
+            std::string::npos);
   EXPECT_NE(con.output.find("\n Shift series ==>> [B]efore or\n" +
                             col(" Shift series <<== [A]fter DELETE?", 45, "==> ")),
             std::string::npos);
@@ -310,7 +316,8 @@ TEST_F(Loop, DeleteSides) {
     V vals;
     int32_t marked;
   };
-  for (const Case& c : {Case{"B", 1901, 1903, {1, 3, 4}, 1900}, Case{"a", 1900, 1902, {1, 3, 4}, 1903}}) {
+  for (const Case& c :
+       {Case{"B", 1901, 1903, {1, 3, 4}, 1900}, Case{"a", 1900, 1902, {1, 3, 4}, 1903}}) {
     Tsi1 fresh;
     t = fresh;
     t.edyr = no_edit;

@@ -68,11 +68,10 @@ TEST(Pltsty, BackgroundChoices) {
     EXPECT_EQ(a.p.bgb, r.b) << r.answers[0];
   }
   const std::string out = ask(1, {"2", "10", "20", "30"}, start).output;
-  EXPECT_NE(out.find("\n" + pad13 +
-                     "color table (background only) ____________________________\n" + pad13 +
-                     "black(0) white(1)  user defined (2)\n" + pad13 +
-                     "___________________________________________________________\n\n\n" +
-                     pad13 + "select new background color [0/1/2] : "),
+  EXPECT_NE(out.find("\n" + pad13 + "color table (background only) ____________________________\n" +
+                     pad13 + "black(0) white(1)  user defined (2)\n" + pad13 +
+                     "___________________________________________________________\n\n\n" + pad13 +
+                     "select new background color [0/1/2] : "),
             std::string::npos)
       << out;
   EXPECT_NE(out.find(pad13 + "enter red value [0-255] > "), std::string::npos);
@@ -96,7 +95,7 @@ TEST(Pltsty, ColourAndStyleQuestions) {
       {3, " 12", "\n" + pad13 + "select new text color: [0-15] : ", &Pltset::txtcol, 0, 0, 12},
       {4, "7", "select new line color: [0-15] : ", nullptr, 1, 1, 7},
       {5, "9", "select new curve color: [0-15] : ", nullptr, 1, 2, 9},
-      {5, "   ", "select new curve color: [0-15] : ", nullptr, 1, 2, 0},  // blank (i4): 0
+      {5, "   ", "select new curve color: [0-15] : ", nullptr, 1, 2, 0},       // blank (i4): 0
       {5, "12345", "select new curve color: [0-15] : ", nullptr, 1, 2, 1234},  // 4 columns
       {6, "3", "\n" + pad13 + "select new line style: [0-8] : ", nullptr, 2, 1, 3},
       {7, "12", "\n" + pad13 + "select new curve width: [0-8]  : ", nullptr, 2, 2, 12},
@@ -117,8 +116,9 @@ TEST(Pltsty, ColourAndStyleQuestions) {
     const bool table = a.output.find("black(15)") != std::string::npos;
     EXPECT_EQ(table, r.opt >= 2 && r.opt <= 5) << r.opt;
     if (table) {
-      EXPECT_NE(a.output.find(pad13 + "white(0) red(1)  yellow(2)  green(3)  aquamarine(4) "
-                                      "pink(5) \n" +
+      EXPECT_NE(a.output.find(pad13 +
+                              "white(0) red(1)  yellow(2)  green(3)  aquamarine(4) "
+                              "pink(5) \n" +
                               pad13 + "wheat(6)  grey(7)  browm(8)  blue(9)  blueviolet(10)\n"),
                 std::string::npos);
     }

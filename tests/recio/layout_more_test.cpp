@@ -39,14 +39,14 @@ TEST(LayoutCompile, ValidAndInvalidTexts) {
       {"(3HABC,\"q\"\"r\",I2,:)", true},
       {"('it''s',$)", true},
       {"(X,2/)", true},
-      {"(10F8)", false},     // F needs .d
-      {"(10F8.3", false},    // no closing parenthesis
-      {"10F8.3", false},     // no opening parenthesis
+      {"(10F8)", false},   // F needs .d
+      {"(10F8.3", false},  // no closing parenthesis
+      {"10F8.3", false},   // no opening parenthesis
       {"", false},
-      {"(I)", false},        // I needs a width
+      {"(I)", false},  // I needs a width
       {"(T)", false},
       {"(T0)", false},
-      {"(0I4)", false},      // zero repeat
+      {"(0I4)", false},  // zero repeat
       {"(A0)", false},
       {"('open)", false},    // literal never closed
       {"(5HAB)", false},     // Hollerith runs past the end
@@ -59,8 +59,7 @@ TEST(LayoutCompile, ValidAndInvalidTexts) {
       {"((((((((((((((((((((((((((((((((((I1))))))))))))))))))))))))))))))))))", false},
       {"(1000000(1000000(1000000X)))", false},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(Layout::compile(c.text).has_value(), c.valid) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(Layout::compile(c.text).has_value(), c.valid) << c.text;
   EXPECT_THROW(Layout::fixed("(10F8)"), std::invalid_argument);
 }
 
@@ -242,7 +241,7 @@ TEST(FreeRead, RealsAcrossRecords) {
   } cases[] = {
       {{"1.5 2.5", "", "   ", "3.5,4.5", "LAST"}, 4, Outcome::ok, {1.5f, 2.5f, 3.5f, 4.5f}, 4},
       {{"1 2 3 4", "next"}, 2, Outcome::ok, {1, 2}, 1},  // rest of the record skipped
-      {{"1,,3"}, 3, Outcome::ok, {1, -1, 3}, 1},        // null value
+      {{"1,,3"}, 3, Outcome::ok, {1, -1, 3}, 1},         // null value
       {{",5"}, 2, Outcome::ok, {-1, 5}, 1},
       {{"1", ",2"}, 2, Outcome::ok, {1, 2}, 2},  // the comma after a record end separates
       {{"2*7 1.5d1"}, 3, Outcome::ok, {7, 7, 15}, 1},

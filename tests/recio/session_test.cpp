@@ -1,8 +1,9 @@
 // The dialogue layer: prompts and records on the console, answers, pauses, stops and the
 // end of the input.
+#include "recio/session.h"
+
 #include <gtest/gtest.h>
 
-#include "recio/session.h"
 #include "support/test_support.h"
 
 namespace {
@@ -20,7 +21,8 @@ struct SessionTest : ::testing::Test {
 };
 
 TEST_F(SessionTest, PromptStaysOpenAndNextTextFollowsIt) {
-  static const Layout prompt = Layout::fixed("(1X,'Sequence number (<RET> to DO WHATEVER)',T45,'==> ',$)");
+  static const Layout prompt =
+      Layout::fixed("(1X,'Sequence number (<RET> to DO WHATEVER)',T45,'==> ',$)");
   con.add("");
   s.write(prompt);
   EXPECT_EQ(s.answer(10), std::string(10, ' '));

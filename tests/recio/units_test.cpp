@@ -1,13 +1,13 @@
 // File units: line ends, reading positions, committing written units, the real file system.
-#include <gtest/gtest.h>
+#include "recio/units.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "recio/layout.h"
-#include "recio/units.h"
 #include "support/test_support.h"
 
 namespace {
@@ -272,7 +272,8 @@ TEST_F(SystemFileSystemTest, FailedRenameLeavesNoTemporary) {
   std::filesystem::path target = dir / "target";
   std::filesystem::create_directories(target / "inside");  // rename over a folder fails
   EXPECT_FALSE(fs.replace_file(target.string(), "x\n"));
-  auto entries = std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+  auto entries = std::distance(std::filesystem::directory_iterator(dir),
+                               std::filesystem::directory_iterator());
   EXPECT_EQ(entries, 1);
   EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
 }

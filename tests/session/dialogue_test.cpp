@@ -10,12 +10,15 @@ namespace {
 
 using namespace session;
 
-std::string example() { return testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl"); }
+std::string example() {
+  return testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl");
+}
 
 // The example's rows as listed after reading.
 std::vector<std::string> example_rows() {
-  return {list_row(1, "PIN01A", 1790, 1995), list_row(2, "PIN01B", 1802, 1995), list_row(3, "PIN02A", 1781, 1994),
-          list_row(4, "PIN03A", 1835, 1995), list_row(5, "PIN04A", 1813, 1995), list_row(6, "PIN05A", 1849, 1995)};
+  return {list_row(1, "PIN01A", 1790, 1995), list_row(2, "PIN01B", 1802, 1995),
+          list_row(3, "PIN02A", 1781, 1994), list_row(4, "PIN03A", 1835, 1995),
+          list_row(5, "PIN04A", 1813, 1995), list_row(6, "PIN05A", 1849, 1995)};
 }
 
 // Everything from the file prompt to the first sequence prompt, for the example read as
@@ -23,8 +26,9 @@ std::vector<std::string> example_rows() {
 std::string example_until_selection(const std::string& name = "pine.rwl") {
   (void)name;
   const auto lines = lines_of(example());
-  return file_prompt() + preview(lines) + "\n" + prompt("TUCSON MEASUREMENT FORMAT? <Y>/N") + title_echo(lines[0]) +
-         summary(6, 1781, 1995) + "\n" + prompt("SPLINE BEFORE EXAMINATION? <Y>/N (/ TO EXIT)") + listing(example_rows());
+  return file_prompt() + preview(lines) + "\n" + prompt("TUCSON MEASUREMENT FORMAT? <Y>/N") +
+         title_echo(lines[0]) + summary(6, 1781, 1995) + "\n" +
+         prompt("SPLINE BEFORE EXAMINATION? <Y>/N (/ TO EXIT)") + listing(example_rows());
 }
 
 const std::string seq_prompt = prompt("Sequence number (<RET> to DO WHATEVER)");
@@ -42,7 +46,8 @@ TEST(Dialogue, MissingFileIsReportedAsTypedAndAskedAgain) {
   Workspace w;
   const Result r = w.run({"nosuch.rwl", "", "/"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, file_prompt() + not_found("nosuch.rwl") + file_prompt() + not_found("") + file_prompt() + goodbye());
+  EXPECT_EQ(r.out, file_prompt() + not_found("nosuch.rwl") + file_prompt() + not_found("") +
+                       file_prompt() + goodbye());
 }
 
 // A folder is no data file: it is reported as not found, like a missing file, and not
@@ -117,7 +122,8 @@ TEST(Dialogue, ACorrectedFileThatCannotBeWrittenIsNoSuccess) {
   std::filesystem::create_directory(w.path("pine.rwl_COR"));  // nothing can be renamed over it
   const Result r = w.run({"pine.rwl", "", "N", "", ""});
   EXPECT_NE(r.status, 0);
-  EXPECT_EQ(r.out, example_until_selection() + seq_prompt + " *** Could not write the corrected file: pine.rwl_COR\n");
+  EXPECT_EQ(r.out, example_until_selection() + seq_prompt +
+                       " *** Could not write the corrected file: pine.rwl_COR\n");
   EXPECT_TRUE(std::filesystem::is_directory(w.path("pine.rwl_COR")));
 }
 
@@ -132,7 +138,8 @@ TEST(Dialogue, MeasurementQuestionNoLeadsToTheMenu) {
                            pad("     Enter your data format type", 39) + "==>  ";
   const auto lines = lines_of(example());
   EXPECT_EQ(r.out.substr(0, r.out.find(" Title of data:")),
-            file_prompt() + preview(lines) + "\n" + prompt("TUCSON MEASUREMENT FORMAT? <Y>/N") + menu + menu + "\n");
+            file_prompt() + preview(lines) + "\n" + prompt("TUCSON MEASUREMENT FORMAT? <Y>/N") +
+                menu + menu + "\n");
   // Read as indices, written with the index layout: value and count pairs, 9990 at the end.
   const auto cor = lines_of(w.read("pine.rwl_COR"));
   ASSERT_GT(cor.size(), 2u);
@@ -213,8 +220,8 @@ TEST(Dialogue, PickedSeriesAreShownBeforeTheComparison) {
   EXPECT_EQ(r.status, 0);
   const std::string expected = example_until_selection() + seq_prompt + seq_prompt + seq_prompt +
                                "\n YO, THE TREE-RING SERIES SELECTED FOR EXAMINATION\n" +
-                               pick_row(1, "PIN02A", 1781, 1994) + pick_row(2, "PIN02A", 1781, 1994) +
-                               " HIT RETURN TO CONTINUE\n";
+                               pick_row(1, "PIN02A", 1781, 1994) +
+                               pick_row(2, "PIN02A", 1781, 1994) + " HIT RETURN TO CONTINUE\n";
   ASSERT_GE(r.out.size(), expected.size());
   EXPECT_EQ(r.out.substr(0, expected.size()), expected);
   // After the comparison the listing comes back unchanged.
@@ -232,8 +239,9 @@ using namespace session;
 // Picks PIN04A and PIN01A, inserts the missing ring of 1903 into PIN04A (series 1 of the
 // pass), then picks PIN04A again and leaves the edit menu with `letter`.
 std::vector<std::string> insert_then(const std::string& letter) {
-  return {"pine.rwl", "", "N", "5", "1", "", "", "", "I", "1", "1904", "B", "",  // first comparison
-          "5", "", "", "", letter, ""};                                           // second, then the pause
+  return {"pine.rwl", "",  "N", "5",    "1",    "", "",
+          "",         "I", "1", "1904", "B",    "",   // first comparison
+          "5",        "",  "",  "",     letter, ""};  // second, then the pause
 }
 
 const std::string stop_line = " Okay, so STOP already!\n";

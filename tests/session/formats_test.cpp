@@ -14,11 +14,14 @@ namespace {
 using namespace session;
 using testing_support::compact_header;
 
-std::string example() { return testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl"); }
+std::string example() {
+  return testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl");
+}
 
 // Picks the series with these answers, then inserts a ring at `year` with side `side` in
 // the first pick; plot menus are continued with empty lines.
-std::vector<std::string> insert_answers(std::vector<std::string> head, const std::string& year, const std::string& side) {
+std::vector<std::string> insert_answers(std::vector<std::string> head, const std::string& year,
+                                        const std::string& side) {
   for (const char* a : {"", "", "I", "1"}) head.emplace_back(a);
   head.push_back(year);
   head.push_back(side);
@@ -35,9 +38,10 @@ TEST(Formats, InsertedRingReachesTheTucsonCorrectedFile) {
   const Result r = w.run(insert_answers({"pine.rwl", "", "N", "5", "1", ""}, "1904", "B"));
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   // The second listing shows the new first year; the other series keep theirs.
-  const std::string again = listing({list_row(1, "PIN01A", 1790, 1995), list_row(2, "PIN01B", 1802, 1995),
-                                     list_row(3, "PIN02A", 1781, 1994), list_row(4, "PIN03A", 1835, 1995),
-                                     list_row(5, "PIN04A", 1812, 1995), list_row(6, "PIN05A", 1849, 1995)});
+  const std::string again =
+      listing({list_row(1, "PIN01A", 1790, 1995), list_row(2, "PIN01B", 1802, 1995),
+               list_row(3, "PIN02A", 1781, 1994), list_row(4, "PIN03A", 1835, 1995),
+               list_row(5, "PIN04A", 1812, 1995), list_row(6, "PIN05A", 1849, 1995)});
   EXPECT_NE(r.out.find(again), std::string::npos) << r.out;
 
   std::map<std::pair<std::string, int>, long> in, out;
@@ -59,16 +63,18 @@ TEST(Formats, InsertedRingReachesTheTucsonCorrectedFile) {
 
 TEST(Formats, CompactFileIsWrittenBackCompact) {
   Workspace w;
-  const std::string file = "COMPACT TEST FILE\n" + compact_header(5, 1900, "ABC01", -2, "(26F3.0)", "COR") +
-                           " 12150203 90110\n" + compact_header(12, 1895, "XYZ02", -1, "(40F2.0)", "COR") +
-                           "101112131415161718192021\n";
+  const std::string file =
+      "COMPACT TEST FILE\n" + compact_header(5, 1900, "ABC01", -2, "(26F3.0)", "COR") +
+      " 12150203 90110\n" + compact_header(12, 1895, "XYZ02", -1, "(40F2.0)", "COR") +
+      "101112131415161718192021\n";
   w.write("two.cmp", file);
   // The compact question takes no empty answer.
   Result r = w.run({"two.cmp", "", "x", "y", "N", ""});
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   const std::string q = "\n" + prompt("KTZ COMPACT FORMAT? Y/N");
   EXPECT_NE(r.out.find(q + q + q), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find(list_row(1, "ABC01", 1900, 1904) + list_row(2, "XYZ02", 1895, 1906)), std::string::npos)
+  EXPECT_NE(r.out.find(list_row(1, "ABC01", 1900, 1904) + list_row(2, "XYZ02", 1895, 1906)),
+            std::string::npos)
       << r.out;
   // The series after the first line, as the compact writer writes them.
   const auto cor = lines_of(w.read("two.cmp_COR"));
@@ -167,7 +173,8 @@ TEST(Formats, AnEditTheStoreCannotHoldIsReportedAndNothingChanges) {
   const Result r = w.run(insert_answers({"wide.rwl", "1", "N", "1", ""}, "1", "B"));
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   const std::string rows = listing({list_row(1, "AAA1", 1, 10), list_row(2, "BBB1", 1991, 2000)});
-  EXPECT_NE(r.out.find(" *** The edit could not be carried into the full series: it would not fit on the store's "
+  EXPECT_NE(r.out.find(" *** The edit could not be carried into the full series: it would not fit "
+                       "on the store's "
                        "axis of 2000 years\n" +
                        rows),
             std::string::npos)

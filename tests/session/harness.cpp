@@ -34,9 +34,13 @@ void Workspace::write(const std::string& name, std::string_view content) const {
   f << content;
 }
 
-void Workspace::link(const std::string& name, const std::string& target) const { fs::create_symlink(target, path(name)); }
+void Workspace::link(const std::string& name, const std::string& target) const {
+  fs::create_symlink(target, path(name));
+}
 
-std::string Workspace::read(const std::string& name) const { return testing_support::slurp(path(name)); }
+std::string Workspace::read(const std::string& name) const {
+  return testing_support::slurp(path(name));
+}
 
 bool Workspace::exists(const std::string& name) const { return fs::exists(path(name)); }
 
@@ -117,8 +121,8 @@ Result Workspace::run(const std::vector<std::string>& answers, bool last_newline
     if (i + 1 < answers.size() || last_newline) in += "\n";
   }
   write(".answers", in);
-  const std::string cmd = "cd '" + dir_ + "' && env -u DISPLAY timeout 120 '" + testing_support::program_path() +
-                          "' < .answers > .stdout 2> .stderr";
+  const std::string cmd = "cd '" + dir_ + "' && env -u DISPLAY timeout 120 '" +
+                          testing_support::program_path() + "' < .answers > .stdout 2> .stderr";
   const int rc = std::system(cmd.c_str());
   Result r;
   r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -149,19 +153,24 @@ std::string prompt(std::string_view text) {
 
 std::string file_prompt() { return "\n\n" + prompt("FILE NAME TO EXAMINE (/ TO EXIT)"); }
 
-std::string not_found(std::string_view name) { return "\n FILE NOT FOUND: " + pad(name, 40) + "\n"; }
+std::string not_found(std::string_view name) {
+  return "\n FILE NOT FOUND: " + pad(name, 40) + "\n";
+}
 
 std::string preview(const std::vector<std::string>& lines) {
   std::string s = "\n FIRST 10 LINES OF DATA FILE:\n";
-  for (std::size_t i = 0; i < lines.size() && i < 10; ++i) s += " " + pad(lines[i].substr(0, 80), 80) + "\n";
+  for (std::size_t i = 0; i < lines.size() && i < 10; ++i)
+    s += " " + pad(lines[i].substr(0, 80), 80) + "\n";
   return s;
 }
 
-std::string title_echo(std::string_view line) { return "\n Title of data:\n " + pad(line.substr(0, 80), 80) + "\n"; }
+std::string title_echo(std::string_view line) {
+  return "\n Title of data:\n " + pad(line.substr(0, 80), 80) + "\n";
+}
 
 std::string summary(int nser, int first, int last) {
-  return "\n " + rjust(nser, 6) + " series from" + rjust(first, 7) + " to" + rjust(last, 7) + rjust(last - first + 1, 8) +
-         " years\n";
+  return "\n " + rjust(nser, 6) + " series from" + rjust(first, 7) + " to" + rjust(last, 7) +
+         rjust(last - first + 1, 8) + " years\n";
 }
 
 std::string listing(const std::vector<std::string>& rows) {
@@ -171,11 +180,13 @@ std::string listing(const std::vector<std::string>& rows) {
 }
 
 std::string list_row(int seq, std::string_view id, int first, int last) {
-  return "      " + rjust(seq, 5) + "  " + pad(id, 8) + rjust(first, 7) + rjust(last, 7) + rjust(last - first + 1, 7) + "\n";
+  return "      " + rjust(seq, 5) + "  " + pad(id, 8) + rjust(first, 7) + rjust(last, 7) +
+         rjust(last - first + 1, 7) + "\n";
 }
 
 std::string pick_row(int k, std::string_view id, int first, int last) {
-  return " " + rjust(k, 5) + "  " + pad(id, 8) + rjust(first, 7) + rjust(last, 7) + rjust(last - first + 1, 7) + "\n";
+  return " " + rjust(k, 5) + "  " + pad(id, 8) + rjust(first, 7) + rjust(last, 7) +
+         rjust(last - first + 1, 7) + "\n";
 }
 
 std::string goodbye() { return " HASTA LA BYE BYE, BABY!\n"; }
@@ -192,8 +203,10 @@ std::vector<std::string> lines_of(std::string_view text) {
     out.emplace_back(text.substr(p, e - p));
     p = e + 1;
     if (text[e] == '\r') {  // CR, CRLF or CR CR LF
-      if (text.substr(p, 2) == "\r\n") p += 2;
-      else if (text.substr(p, 1) == "\n") p += 1;
+      if (text.substr(p, 2) == "\r\n")
+        p += 2;
+      else if (text.substr(p, 1) == "\n")
+        p += 1;
     }
   }
   return out;
@@ -232,7 +245,8 @@ std::vector<Ring> tucson_rings(std::string_view text) {
     if (!parse_int(std::string_view(line).substr(8, 4), year)) continue;
     long vals[10];
     bool ok = true;
-    for (int k = 0; k < 10 && ok; ++k) ok = parse_int(std::string_view(line).substr(12 + 6 * k, 6), vals[k]);
+    for (int k = 0; k < 10 && ok; ++k)
+      ok = parse_int(std::string_view(line).substr(12 + 6 * k, 6), vals[k]);
     if (!ok) continue;
     const std::string id = rtrim(line.substr(0, 8));
     const int n = in_series ? 10 : 10 - static_cast<int>(((year % 10) + 10) % 10);

@@ -63,7 +63,9 @@ Result run(recio::FileSystem& fs, const std::string& name, std::vector<std::stri
   return r;
 }
 
-bool listed(const Result& r) { return r.output.find("TREE-RING SERIES READ IN FOR EXAMINATION") != std::string::npos; }
+bool listed(const Result& r) {
+  return r.output.find("TREE-RING SERIES READ IN FOR EXAMINATION") != std::string::npos;
+}
 
 // The corrected file is whole: its first line names it and every series ends with its
 // end marker on the last line.
@@ -72,7 +74,9 @@ void expect_whole_corrected(const std::string& content, const std::string& name,
   ASSERT_FALSE(content.empty());
   EXPECT_EQ(content.back(), '\n');
   int ends = 0;
-  for (std::size_t p = content.find("-9999"); p != std::string::npos; p = content.find("-9999", p + 1)) ++ends;
+  for (std::size_t p = content.find("-9999"); p != std::string::npos;
+       p = content.find("-9999", p + 1))
+    ++ends;
   EXPECT_EQ(ends, nseries) << content;
 }
 
@@ -97,12 +101,14 @@ TEST(HostileInput, EachFileGetsItsReactionAndTouchesNoOtherFile) {
   const std::vector<HostileCase> cases = {
       {"empty file", [] { return std::string(); }, {"1", ""}, Reaction::refused, "NC .LE. 0", 0},
       {"binary file", binary_bytes, read_and_leave, Reaction::refused, "", 0},
-      {"10 MB single line without a line end", [] { return std::string(10u << 20, 'x'); }, read_and_leave,
-       Reaction::refused, "NC .LE. 0", 0},
+      {"10 MB single line without a line end", [] { return std::string(10u << 20, 'x'); },
+       read_and_leave, Reaction::refused, "NC .LE. 0", 0},
       {"10 MB header line before the series",
-       [] { return std::string(10u << 20, 'H') + "\r\n" + small_rwl(); }, read_and_leave, Reaction::read, "", 2},
+       [] { return std::string(10u << 20, 'H') + "\r\n" + small_rwl(); }, read_and_leave,
+       Reaction::read, "", 2},
       {"10 MB of blanks closing the last line",
-       [] { return small_rwl() + std::string(10u << 20, ' '); }, read_and_leave, Reaction::read, "", 2},
+       [] { return small_rwl() + std::string(10u << 20, ' '); }, read_and_leave, Reaction::read, "",
+       2},
       {"NUL bytes inside the data lines",
        [] {
          std::string s = small_rwl();
@@ -110,11 +116,14 @@ TEST(HostileInput, EachFileGetsItsReactionAndTouchesNoOtherFile) {
          return s;
        },
        read_and_leave, Reaction::read, "", 2},
-      {"CR-only line ends", [] {
+      {"CR-only line ends",
+       [] {
          std::string s = small_rwl();
-         for (char& c : s) if (c == '\n') c = '\r';
+         for (char& c : s)
+           if (c == '\n') c = '\r';
          return s;
-       }, read_and_leave, Reaction::read, "", 2},
+       },
+       read_and_leave, Reaction::read, "", 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -156,13 +165,16 @@ TEST(HostileInput, TabSeparatedFileIsReadByItsFields) {
   EXPECT_TRUE(r.ended);
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(listed(r)) << r.output;
-  EXPECT_NE(r.output.find("     2 series from   1491 to   1944     454 years"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("     2 series from   1491 to   1944     454 years"), std::string::npos)
+      << r.output;
   EXPECT_EQ(fs.files["test1.txt"], data);
   ASSERT_EQ(fs.files.size(), 2u);
   const std::string cor = fs.files["test1.txt_COR"];
   expect_whole_corrected(cor, "test1.txt_COR", 2);
   EXPECT_EQ(cor.find('\t'), std::string::npos);
-  EXPECT_NE(cor.find("\n107011  1923   910   920   380   100   230   430   120\n"), std::string::npos) << cor;
+  EXPECT_NE(cor.find("\n107011  1923   910   920   380   100   230   430   120\n"),
+            std::string::npos)
+      << cor;
   EXPECT_NE(cor.find("\n107012  1510   220   450   120   340 -9999\n"), std::string::npos) << cor;
 }
 
@@ -214,7 +226,8 @@ TEST(HostileInput, UnwritableCorrectedFileIsReportedAndTheOldOneKept) {
     const Result r = run(fs, "a.rwl", read_and_leave);
     EXPECT_TRUE(r.ended);
     EXPECT_NE(r.status, 0);
-    EXPECT_NE((r.output + r.errors).find("Could not write the corrected file: a.rwl_COR"), std::string::npos)
+    EXPECT_NE((r.output + r.errors).find("Could not write the corrected file: a.rwl_COR"),
+              std::string::npos)
         << r.output << r.errors;
     EXPECT_EQ(fs.files["a.rwl"], small_rwl());
     if (existing) {
@@ -236,7 +249,8 @@ TEST(HostileInput, EndOfInputAfterReadingStillWritesOrReports) {
     EXPECT_TRUE(r.ended);
     EXPECT_NE(r.status, 0);
     if (full) {
-      EXPECT_NE((r.output + r.errors).find("Could not write the corrected file"), std::string::npos);
+      EXPECT_NE((r.output + r.errors).find("Could not write the corrected file"),
+                std::string::npos);
       EXPECT_EQ(fs.files.size(), 1u);
     } else {
       ASSERT_TRUE(fs.files.count("a.rwl_COR"));
@@ -263,8 +277,9 @@ class ProgramInFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fs::exists(testing_support::program_path())) GTEST_SKIP() << "program not built";
-    dir_ = fs::temp_directory_path() / ("ringdate_hostile_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("ringdate_hostile_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -278,9 +293,10 @@ class ProgramInFolder : public ::testing::Test {
   int run_program(const std::vector<std::string>& answers) {
     std::string in;
     for (const auto& a : answers) in += a + "\n";
-    std::ofstream((dir_.parent_path() / (dir_.filename().string() + ".in")), std::ios::binary) << in;
-    const std::string cmd = "cd '" + dir_.string() + "' && '" + testing_support::program_path() + "' < '" +
-                            dir_.string() + ".in' > '" + dir_.string() + ".out' 2>&1";
+    std::ofstream((dir_.parent_path() / (dir_.filename().string() + ".in")), std::ios::binary)
+        << in;
+    const std::string cmd = "cd '" + dir_.string() + "' && '" + testing_support::program_path() +
+                            "' < '" + dir_.string() + ".in' > '" + dir_.string() + ".out' 2>&1";
     const int rc = std::system(cmd.c_str());
     output_ = testing_support::slurp(dir_.string() + ".out");
     fs::remove(dir_.string() + ".in");
@@ -302,7 +318,8 @@ TEST_F(ProgramInFolder, CorrectedNameTakenByAFolderIsReportedAndNothingLeftBehin
   fs::create_directory(dir_ / "a.rwl_COR");
   const std::vector<std::string> answers = {"a.rwl", "N", "1", "N", "", ""};
   EXPECT_NE(run_program(answers), 0) << output_;
-  EXPECT_NE(output_.find("Could not write the corrected file: a.rwl_COR"), std::string::npos) << output_;
+  EXPECT_NE(output_.find("Could not write the corrected file: a.rwl_COR"), std::string::npos)
+      << output_;
   EXPECT_TRUE(fs::is_directory(dir_ / "a.rwl_COR"));
   EXPECT_TRUE(fs::is_empty(dir_ / "a.rwl_COR"));
   EXPECT_EQ(entries(), (std::vector<std::string>{"a.rwl", "a.rwl_COR"}));  // no temporary file left

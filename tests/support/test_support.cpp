@@ -46,41 +46,41 @@ bool MemoryFileSystem::replace_file(const std::string& name, std::string_view da
 bool MemoryFileSystem::remove_file(const std::string& name) { return files.erase(name) > 0; }
 
 VirtualDisplay::VirtualDisplay() {
-    if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
-    // Xvfb picks a free display itself and writes its number once it accepts connections,
-    // so neither a stale socket nor a slow start can fool the test.
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid = ::fork();
-    if (pid == 0) {
-      ::close(fds[0]);
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, 1);
-      ::dup2(null, 2);
-      const std::string fd = std::to_string(fds[1]);
-      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-              "-nolisten", "tcp", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(fds[1]);
-    std::string digits;
-    struct pollfd p = {fds[0], POLLIN, 0};
-    while (::poll(&p, 1, 20000) > 0) {
-      char c;
-      if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
-      digits += c;
-    }
+  if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
+  // Xvfb picks a free display itself and writes its number once it accepts connections,
+  // so neither a stale socket nor a slow start can fool the test.
+  int fds[2];
+  if (::pipe(fds) != 0) return;
+  pid = ::fork();
+  if (pid == 0) {
     ::close(fds[0]);
-    up = !digits.empty();
-    if (up) name = ":" + digits;
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    const std::string fd = std::to_string(fds[1]);
+    ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+            "-nolisten", "tcp", static_cast<char*>(nullptr));
+    ::_exit(127);
   }
+  ::close(fds[1]);
+  std::string digits;
+  struct pollfd p = {fds[0], POLLIN, 0};
+  while (::poll(&p, 1, 20000) > 0) {
+    char c;
+    if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
+    digits += c;
+  }
+  ::close(fds[0]);
+  up = !digits.empty();
+  if (up) name = ":" + digits;
+}
 
 VirtualDisplay::~VirtualDisplay() {
-    if (pid > 0) {
-      ::kill(pid, SIGTERM);
-      ::waitpid(pid, nullptr, 0);
-    }
+  if (pid > 0) {
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
   }
+}
 
 std::string tucson_line(std::string_view id, int year, const std::vector<int>& values) {
   std::string s(id.substr(0, 8));
