@@ -52,6 +52,8 @@ std::string_view refusal_name(RefusalKind kind) {
       return "compact_data";
     case RefusalKind::compact_data_end:
       return "compact_data_end";
+    case RefusalKind::heidelberg_data:
+      return "heidelberg_data";
   }
   return "unknown";
 }

@@ -26,6 +26,7 @@ enum class RefusalKind {
   compact_exponent,   // compact: the exponent of a header does not read
   compact_data,       // compact: a data line that does not read with the header's layout
   compact_data_end,   // compact: the file ends among a series' data lines
+  heidelberg_data,    // Heidelberg: a block, its counts, dates or numbers do not read
 };
 
 struct Refusal {
