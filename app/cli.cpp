@@ -21,7 +21,8 @@ namespace ringdate::app {
 
 namespace {
 
-constexpr int32_t min_segment = 10, max_segment = 500, max_lag = 50;
+constexpr int32_t min_segment = 10, max_segment = 500, max_lag = 50, max_overlap = 2000,
+                  max_top = 1000;
 
 std::string upper(std::string_view s) {
   std::string u(s);
@@ -82,9 +83,55 @@ std::string apply(std::string_view name, std::string_view value, CheckOptions& o
   return {};
 }
 
+// The options of the dating mode; --format, --csv and --plot are shared with the check.
+std::string apply_date(std::string_view name, std::string_view value, const CheckOptions& check,
+                       DateOptions& o) {
+  if (name == "--date") {
+    if (value.empty()) return "--date needs a file name";
+    o.samples = std::string(value);
+  } else if (name == "--ref") {
+    if (value.empty()) return "--ref needs a file name";
+    o.reference = std::string(value);
+  } else if (name == "--ref-format") {
+    const std::string f = upper(value);
+    if (f != "MR" && f != "IR" && f != "CR" && f != "CD")
+      return "--ref-format must be MR, IR, CR or CD";
+    o.ref_format = f;
+  } else if (name == "--overlap") {
+    int32_t v = 0;
+    if (!read_int(value, v) || v < 10 || v > max_overlap)
+      return "--overlap must be a whole number of years from 10 to 2000";
+    o.settings.overlap = v;
+  } else if (name == "--top") {
+    int32_t v = 0;
+    if (!read_int(value, v) || v < 1 || v > max_top)
+      return "--top must be a whole number from 1 to 1000";
+    o.settings.top = v;
+  } else if (name == "--write") {
+    if (value.empty()) return "--write needs a file name";
+    o.write_file = std::string(value);
+  } else if (name == "--format") {
+    o.format = check.format;
+  } else if (name == "--csv") {
+    o.csv_dir = check.csv_dir;
+  } else if (name == "--plot") {
+    o.plot_file = check.plot_file;
+  }
+  return {};
+}
+
+bool check_only(std::string_view name) {
+  return name == "--check" || name == "--segment" || name == "--lag" || name == "--pcrit";
+}
+
+bool date_only(std::string_view name) {
+  return name == "--date" || name == "--ref" || name == "--ref-format" || name == "--overlap" ||
+         name == "--top" || name == "--write";
+}
+
 bool takes_value(std::string_view name) {
-  return name == "--check" || name == "--format" || name == "--segment" || name == "--lag" ||
-         name == "--pcrit" || name == "--csv" || name == "--plot";
+  return check_only(name) || date_only(name) || name == "--format" || name == "--csv" ||
+         name == "--plot";
 }
 
 bool write_table(const std::filesystem::path& path,
@@ -121,7 +168,8 @@ bool write_tables(const std::string& dir, const xdate::CheckResult& result, std:
 Parsed parse_arguments(std::span<const std::string_view> args) {
   Parsed p;
   if (args.empty()) return p;
-  bool help = false, version = false, seen_check = false;
+  bool help = false, version = false, seen_check = false, seen_date = false;
+  std::string check_option, date_option;  // the first option of either mode given
   std::vector<std::string> given;
   for (std::size_t k = 0; k < args.size(); ++k) {
     std::string_view arg = args[k];
@@ -155,14 +203,27 @@ Parsed parse_arguments(std::span<const std::string_view> args) {
       value = args[++k];
     }
     if (std::string e = apply(name, value, p.check); !e.empty()) return usage(e);
+    if (std::string e = apply_date(name, value, p.check, p.date); !e.empty()) return usage(e);
     seen_check = seen_check || name == "--check";
+    seen_date = seen_date || name == "--date";
+    if (check_only(name) && check_option.empty()) check_option = name;
+    if (date_only(name) && date_option.empty()) date_option = name;
   }
   if (help) {
     p.command = Command::help;
   } else if (version) {
     p.command = Command::version;
+  } else if (seen_check && seen_date) {
+    return usage("--check and --date cannot be combined");
+  } else if (seen_date) {
+    if (!check_option.empty()) return usage(check_option + " belongs to --check, not --date");
+    if (p.date.reference.empty()) return usage("--date needs --ref REFERENCE");
+    p.command = Command::date;
   } else if (!seen_check) {
+    if (!date_option.empty()) return usage(date_option + " needs --date SAMPLES --ref REFERENCE");
     return usage("the options need --check FILE");
+  } else if (!date_option.empty()) {
+    return usage(date_option + " belongs to --date, not --check");
   } else {
     p.command = Command::check;
   }
@@ -173,6 +234,8 @@ std::string help_text() {
   return "Usage: ringdate                 examine and correct tree-ring series in a dialogue\n"
          "       ringdate --check FILE [--format MR|IR|CR|CD] [--segment 50] [--lag 10]\n"
          "                [--pcrit 0.01] [--csv DIR] [--plot OUT.ps]\n"
+         "       ringdate --date SAMPLES --ref REFERENCE [--format F] [--ref-format F]\n"
+         "                [--overlap 50] [--top 5] [--csv DIR] [--write OUT] [--plot OUT.ps]\n"
          "       ringdate --help | --version\n"
          "\n"
          "--check FILE   crossdate every series of FILE against the others and report\n"
@@ -185,8 +248,18 @@ std::string help_text() {
          "--csv DIR      also write series.csv, segments.csv and suggestions.csv in DIR\n"
          "--plot OUT.ps  also draw the segment chart (PostScript colour) into OUT.ps\n"
          "\n"
+         "--date SAMPLES  date every series of SAMPLES (years taken as relative numbers)\n"
+         "               against the dated series or chronology of --ref REFERENCE\n"
+         "--ref-format   the reference's format, as --format for SAMPLES\n"
+         "--overlap N    fewest years the sample and the reference share (default 50)\n"
+         "--top N        positions listed per sample (default 5)\n"
+         "--csv DIR      also write datings.csv in DIR\n"
+         "--write OUT    write the samples, each dated series renumbered, into OUT\n"
+         "--plot OUT.ps  also draw each sample's statistic at every position into OUT.ps\n"
+         "\n"
          "Exit status of --check: 0 nothing flagged, 1 segments flagged, 2 usage error or\n"
-         "a file that cannot be read.\n";
+         "a file that cannot be read. Of --date: 0 every sample series dated, 1 one is\n"
+         "not, 2 usage error or a file that cannot be read or written.\n";
 }
 
 std::string version_text() { return "ringdate 1.1\n"; }
@@ -245,6 +318,8 @@ int run_command(const Parsed& parsed, std::ostream& out, std::ostream& err) {
       return exit_clean;
     case Command::check:
       return run_check(parsed.check, out, err);
+    case Command::date:
+      return run_date(parsed.date, out, err);
     case Command::usage_error:
       err << "ringdate: " << parsed.error << " (see ringdate --help)\n";
       return exit_failure;

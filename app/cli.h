@@ -1,5 +1,6 @@
 // The command line of the program: with no arguments the dialogue; otherwise the check mode
-// (`--check FILE`), `--help` or `--version`. Parsing and the check run are plain functions
+// (`--check FILE`), the dating mode (`--date SAMPLES --ref REFERENCE`), `--help` or
+// `--version`. Parsing and the check run are plain functions
 // over streams, so that tests drive them without a process.
 #pragma once
 
@@ -9,13 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "app/datemode.h"
 #include "xdate/series.h"
 
 namespace ringdate::app {
 
 // Exit statuses of the command-line modes.
-constexpr int exit_clean = 0;    // no flagged segment (or help, version)
-constexpr int exit_flagged = 1;  // something flagged
+constexpr int exit_clean = 0;    // no flagged segment, every sample dated (or help, version)
+constexpr int exit_flagged = 1;  // something flagged, a sample not dated
 constexpr int exit_failure = 2;  // usage error, unreadable file, unwritable tables
 
 struct CheckOptions {
@@ -26,11 +28,12 @@ struct CheckOptions {
   std::optional<std::string> plot_file;  // --plot: the segment chart, PostScript colour
 };
 
-enum class Command { dialogue, check, help, version, usage_error };
+enum class Command { dialogue, check, date, help, version, usage_error };
 
 struct Parsed {
   Command command = Command::dialogue;
   CheckOptions check;
+  DateOptions date;
   std::string error;  // for usage_error: one line, without the program name
 };
 

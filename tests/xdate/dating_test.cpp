@@ -1,0 +1,223 @@
+// The dating of undated series: the statistics at a position are the check's, the verdicts
+// on true, shuffled and unrelated samples, and every way a sample cannot be dated.
+#include "xdate/dating.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "synthetic.h"
+#include "tables.h"
+#include "xdate/check.h"
+#include "xdate/dating_report.h"
+
+namespace {
+
+using namespace ringdate::xdate;
+
+std::vector<SeriesInput> without(const std::vector<SeriesInput>& all, std::size_t i) {
+  std::vector<SeriesInput> out = all;
+  out.erase(out.begin() + static_cast<std::ptrdiff_t>(i));
+  return out;
+}
+
+SeriesInput renumbered(const SeriesInput& s, std::size_t from = 0, std::size_t len = 0) {
+  if (len == 0) len = s.values.size() - from;
+  return SeriesInput{
+      s.id, 1,
+      std::vector<double>(s.values.begin() + static_cast<std::ptrdiff_t>(from),
+                          s.values.begin() + static_cast<std::ptrdiff_t>(from + len))};
+}
+
+const Position* at(const SampleDating& d, int32_t first) {
+  for (const Position& p : d.all) {
+    if (p.first == first) return &p;
+  }
+  return nullptr;
+}
+
+class RealFile : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    const std::string shared = testing_support::shared_dir();
+    if (shared.empty()) GTEST_SKIP() << "../shared is absent";
+    const auto table = xdate_tables::load(shared + "/data/real/csv/" + GetParam() + ".csv");
+    if (table.rows.empty()) GTEST_SKIP() << "table missing";
+    series_ = xdate_tables::series_of(table);
+  }
+  std::vector<SeriesInput> series_;
+};
+
+// A series of the file, numbered from 1 and dated against all the others: at its own years
+// the dating's statistics are the check's for that series (its master leaves it out too).
+TEST_P(RealFile, StatisticsAtTheTrueDatingAreTheChecks) {
+  const CheckResult check = run_check(series_, Settings{});
+  Filter filter;
+  int compared = 0;
+  for (std::size_t i = 0; i < series_.size(); i += 5) {
+    const SeriesResult& want = check.series[i];
+    if (!want.usable() || want.r.n < 50) continue;
+    SCOPED_TRACE(want.id);
+    const Reference ref(without(series_, i));
+    const SampleDating d = date_sample(ref, renumbered(series_[i]), DatingSettings{}, filter);
+    const Position* p = at(d, series_[i].first);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->last, series_[i].last());
+    EXPECT_EQ(p->r.n, want.r.n);
+    EXPECT_NEAR(p->r.r, want.r.r, 1e-9);
+    EXPECT_NEAR(p->r.t(), want.r.t(), 1e-7);
+    EXPECT_EQ(p->bp.n, want.bp.n);
+    EXPECT_NEAR(p->bp.t(), want.bp.t(), 1e-7);
+    EXPECT_EQ(p->ho.n, want.ho.n);
+    EXPECT_NEAR(p->ho.t(), want.ho.t(), 1e-7);
+    EXPECT_EQ(p->glk.n, want.glk.n);
+    // The check takes the mean of the other widths as the file's sum less the series' own
+    // value, which can turn a tie of two years' means into a change of 1e-16; the reference's
+    // own mean keeps the tie. One year's half agreement apart at most.
+    EXPECT_NEAR(p->glk.value, want.glk.value, 0.5 / want.glk.n + 1e-12);
+    // These series crossdate without a flagged segment: each is dated, at its own years.
+    if (want.flagged == 0) {
+      EXPECT_TRUE(d.dated()) << verdict_text(d, DatingSettings{});
+      EXPECT_EQ(d.dated_first(), series_[i].first);
+    }
+    ++compared;
+  }
+  EXPECT_GT(compared, 3);
+}
+
+// The same series with its rings in random order matches nowhere.
+TEST_P(RealFile, ShuffledRingsAreNotDated) {
+  std::mt19937 rng(5);
+  Filter filter;
+  for (std::size_t i = 0; i < series_.size(); i += 7) {
+    SeriesInput s = renumbered(series_[i]);
+    if (s.values.size() < 100) continue;
+    SCOPED_TRACE(s.id);
+    std::shuffle(s.values.begin(), s.values.end(), rng);
+    const SampleDating d = date_sample(Reference(without(series_, i)), s, DatingSettings{}, filter);
+    EXPECT_EQ(d.verdict, DatingVerdict::not_dated);
+    ASSERT_FALSE(d.ranked.empty());
+    EXPECT_GT(d.ranked.front().p, 0.001);
+    EXPECT_GT(d.positions, 300);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RealFile, ::testing::Values("co021", "ca533"));
+
+TEST(Dating, SyntheticStretchIsDatedAndListedBestFirst) {
+  const auto forest = xdate_synthetic::forest(12, 1500, 1899);
+  const SeriesInput sample = renumbered(forest[3], 100, 80);  // 1609-1688
+  DatingSettings settings;
+  settings.top = 4;
+  Filter filter;
+  const SampleDating d = date_sample(Reference(without(forest, 3)), sample, settings, filter);
+  ASSERT_TRUE(d.dated());
+  EXPECT_EQ(d.dated_first(), 1609);
+  EXPECT_EQ(d.ranked.size(), 4u);
+  for (std::size_t k = 1; k < d.ranked.size(); ++k) {
+    EXPECT_GE(d.ranked[k - 1].score, d.ranked[k].score);
+    EXPECT_GE(d.ranked[k].p, d.ranked[k - 1].p);
+  }
+  ASSERT_TRUE(d.runner_up);
+  EXPECT_EQ(d.runner_up->first, d.ranked[1].first);
+  // Every position from the sample's last ring 50 years into the reference to its first ring
+  // 50 years before the reference's end (the first filtered values are the AR order's fewer).
+  EXPECT_EQ(d.positions, static_cast<int32_t>(d.all.size()));
+  EXPECT_GE(d.positions, 400 - 100 + 80 - 30);
+  EXPECT_LE(d.positions, 400 - 100 + 80 + 1);
+  for (const Position& p : d.all) {
+    EXPECT_GE(p.r.n, 50);
+    EXPECT_TRUE(std::isfinite(p.z));
+  }
+  EXPECT_GT(d.z_needed, 3.0);
+  EXPECT_GE(d.ranked.front().z, d.z_needed);
+}
+
+TEST(Dating, AChronologyIsAReferenceOfOneSeries) {
+  const auto forest = xdate_synthetic::forest(10, 1600, 1899, 0.15);
+  // The mean of the other series' widths stands for a chronology.
+  SeriesInput chron{"CHRON", 1600, std::vector<double>(300, 0.0)};
+  std::vector<int> depth(300, 0);
+  for (std::size_t i = 1; i < forest.size(); ++i) {
+    for (std::size_t k = 0; k < forest[i].values.size(); ++k) {
+      const auto y = static_cast<std::size_t>(forest[i].first - 1600) + k;
+      chron.values[y] += forest[i].values[k];
+      ++depth[y];
+    }
+  }
+  for (std::size_t y = 0; y < 300; ++y) chron.values[y] /= depth[y];
+  // The other series start in 1603.
+  chron.values.erase(chron.values.begin(), chron.values.begin() + 3);
+  chron.first = 1603;
+  const Reference ref({chron});
+  EXPECT_EQ(ref.usable(), 1);
+  Filter filter;
+  const SampleDating d = date_sample(ref, renumbered(forest[0], 40, 120), DatingSettings{}, filter);
+  ASSERT_TRUE(d.dated()) << verdict_text(d, DatingSettings{});
+  EXPECT_EQ(d.dated_first(), 1640);
+}
+
+TEST(Dating, UnrelatedSeriesIsNotDated) {
+  const auto a = xdate_synthetic::forest(10, 1500, 1899, 0.25, 7);
+  const auto b = xdate_synthetic::forest(3, 1500, 1899, 0.25, 99);
+  Filter filter;
+  const SampleDating d = date_sample(Reference(a), renumbered(b[0]), DatingSettings{}, filter);
+  EXPECT_EQ(d.verdict, DatingVerdict::not_dated);
+  EXPECT_FALSE(d.dated());
+  EXPECT_EQ(d.dated_first(), 1);  // the sample's own numbering
+}
+
+TEST(Dating, EveryWayASampleCannotBeDated) {
+  const auto forest = xdate_synthetic::forest(6, 1700, 1899);
+  const Reference ref(forest);
+  Filter filter;
+  const DatingSettings settings;
+  // Shorter than the overlap.
+  EXPECT_EQ(date_sample(ref, renumbered(forest[0], 0, 40), settings, filter).verdict,
+            DatingVerdict::too_short);
+  // Long enough in rings, but not in filtered values.
+  EXPECT_EQ(date_sample(ref, renumbered(forest[0], 0, 51), settings, filter).verdict,
+            DatingVerdict::too_short);
+  EXPECT_EQ(date_sample(ref, SeriesInput{"EMPTY", 1, {}}, settings, filter).verdict,
+            DatingVerdict::too_short);
+  // A negative width: the filter refuses it.
+  SeriesInput bad = renumbered(forest[0]);
+  bad.values[10] = -1.0;
+  const SampleDating refused = date_sample(ref, bad, settings, filter);
+  EXPECT_EQ(refused.verdict, DatingVerdict::not_filtered);
+  EXPECT_EQ(refused.status, FilterStatus::invalid);
+  // No series in the reference, or none it can filter.
+  EXPECT_EQ(date_sample(Reference({}), renumbered(forest[0]), settings, filter).verdict,
+            DatingVerdict::no_reference);
+  EXPECT_EQ(date_sample(Reference({SeriesInput{"TINY", 1800, {1.0, 2.0}}}), renumbered(forest[0]),
+                        settings, filter)
+                .verdict,
+            DatingVerdict::no_reference);
+  // A reference shorter than the overlap: no position.
+  const SampleDating none = date_sample(Reference({renumbered(forest[1], 0, 45)}),
+                                        renumbered(forest[0]), settings, filter);
+  EXPECT_EQ(none.verdict, DatingVerdict::no_position);
+  EXPECT_EQ(none.positions, 0);
+  EXPECT_TRUE(none.ranked.empty());
+}
+
+TEST(Dating, RunDatesEverySampleAndCountsThem) {
+  const auto forest = xdate_synthetic::forest(8, 1600, 1899);
+  std::vector<SeriesInput> samples = {renumbered(forest[0], 50, 150),
+                                      SeriesInput{"SHORT", 1, {1, 2, 3}}};
+  const DatingRun run = date_samples(samples, without(forest, 0), DatingSettings{});
+  ASSERT_EQ(run.samples.size(), 2u);
+  EXPECT_EQ(run.reference_series, 7);
+  EXPECT_EQ(run.reference_usable, 7);
+  EXPECT_EQ(run.first_year, 1603);
+  EXPECT_EQ(run.last_year, 1899);
+  EXPECT_TRUE(run.samples[0].dated());
+  EXPECT_EQ(run.samples[0].dated_first(), 1650);
+  EXPECT_EQ(run.samples[1].verdict, DatingVerdict::too_short);
+  EXPECT_EQ(run.dated(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,360 @@
+#include "xdate/dating.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "xdate/analysis.h"
+#include "xdate/master.h"
+
+namespace ringdate::xdate {
+
+namespace {
+
+// Positions this close to the best one are left out of the scale of the others: the
+// Baillie-Pilcher values (five-year means) and the Hollstein values (year-to-year ratios)
+// of neighbouring positions share rings.
+constexpr int32_t neighbourhood = 2;
+
+int32_t span_first(const std::vector<SeriesInput>& in) {
+  int32_t y = std::numeric_limits<int32_t>::max();
+  for (const SeriesInput& s : in) {
+    if (!s.values.empty()) y = std::min(y, s.first);
+  }
+  return y == std::numeric_limits<int32_t>::max() ? 0 : y;
+}
+
+int32_t span_last(const std::vector<SeriesInput>& in) {
+  int32_t y = std::numeric_limits<int32_t>::min();
+  for (const SeriesInput& s : in) {
+    if (!s.values.empty()) y = std::max(y, s.last());
+  }
+  return y == std::numeric_limits<int32_t>::min() ? -1 : y;
+}
+
+// The values of a track less their mean (absent stays absent): correlations are the same,
+// and the running sums then lose nothing to cancellation.
+std::vector<double> centred(const std::vector<double>& v) {
+  double s = 0.0;
+  int64_t n = 0;
+  for (double x : v) {
+    if (!present(x)) continue;
+    s += x;
+    ++n;
+  }
+  const double m = n > 0 ? s / static_cast<double>(n) : 0.0;
+  std::vector<double> out(v.size());
+  for (std::size_t k = 0; k < v.size(); ++k) out[k] = present(v[k]) ? v[k] - m : absent;
+  return out;
+}
+
+int sign(double d) { return (d > 0.0) - (d < 0.0); }
+
+// Year-to-year directions of a width curve: d[k] = -1, 0 or 1 for the step from k - 1 to k,
+// absent where either year has no value.
+std::vector<double> directions(const std::vector<double>& w) {
+  std::vector<double> d(w.size(), absent);
+  for (std::size_t k = 1; k < w.size(); ++k) {
+    if (present(w[k - 1]) && present(w[k])) d[k] = sign(w[k] - w[k - 1]);
+  }
+  return d;
+}
+
+// 1 where a direction is 0 (no change), 0 elsewhere.
+std::vector<double> unchanged(const std::vector<double>& d) {
+  std::vector<double> z(d.size(), 0.0);
+  for (std::size_t k = 0; k < d.size(); ++k) z[k] = d[k] == 0.0 ? 1.0 : 0.0;
+  return z;
+}
+
+// A track's values padded with `absent` to cover years first .. first + size - 1.
+std::vector<double> over(const Track& t, int32_t first, std::size_t size) {
+  std::vector<double> out(size, absent);
+  for (std::size_t k = 0; k < size; ++k) out[k] = t.at(first + static_cast<int32_t>(k));
+  return out;
+}
+
+// One kind of value of one side, ready for the sums of every position: the values (0 where
+// absent), 1 where present, and running counts and sums, so that a stretch where both sides
+// have every value costs one dot product.
+struct Sliding {
+  std::vector<double> x, has;
+  std::vector<double> count, sum, squares;  // of x[0 .. k - 1] at k
+  std::size_t lo = 0, hi = 0;               // the present values lie in [lo, hi)
+
+  explicit Sliding(const std::vector<double>& v)
+      : x(v.size(), 0.0),
+        has(v.size(), 0.0),
+        count(v.size() + 1, 0.0),
+        sum(v.size() + 1, 0.0),
+        squares(v.size() + 1, 0.0) {
+    lo = v.size();
+    for (std::size_t k = 0; k < v.size(); ++k) {
+      if (present(v[k])) {
+        x[k] = v[k];
+        has[k] = 1.0;
+        lo = std::min(lo, k);
+        hi = k + 1;
+      }
+      count[k + 1] = count[k] + has[k];
+      sum[k + 1] = sum[k] + x[k];
+      squares[k + 1] = squares[k] + x[k] * x[k];
+    }
+  }
+  bool full(std::size_t k0, std::size_t k1) const {
+    return count[k1] - count[k0] == static_cast<double>(k1 - k0);
+  }
+};
+
+double dot(const double* a, const double* b, std::size_t n) {
+  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+  std::size_t k = 0;
+  for (; k + 4 <= n; k += 4) {
+    s0 += a[k] * b[k];
+    s1 += a[k + 1] * b[k + 1];
+    s2 += a[k + 2] * b[k + 2];
+    s3 += a[k + 3] * b[k + 3];
+  }
+  for (; k < n; ++k) s0 += a[k] * b[k];
+  return (s0 + s1) + (s2 + s3);
+}
+
+// r of the sample's a(k) with the master's b(k + shift) over the k where both have values.
+Correlation correlate_at(const Sliding& a, const Sliding& b, std::size_t shift) {
+  const std::size_t k0 = std::max(a.lo, b.lo > shift ? b.lo - shift : 0);
+  const std::size_t k1 = std::min(a.hi, b.hi > shift ? b.hi - shift : 0);
+  PairSums s;
+  if (k1 <= k0) return s.result();
+  const std::size_t j0 = k0 + shift, j1 = k1 + shift;
+  if (a.full(k0, k1) && b.full(j0, j1)) {
+    s.n = static_cast<double>(k1 - k0);
+    s.sx = a.sum[k1] - a.sum[k0];
+    s.sxx = a.squares[k1] - a.squares[k0];
+    s.sy = b.sum[j1] - b.sum[j0];
+    s.syy = b.squares[j1] - b.squares[j0];
+    s.sxy = dot(&a.x[k0], &b.x[j0], k1 - k0);
+    return s.result();
+  }
+  for (std::size_t k = k0, j = j0; k < k1; ++k, ++j) {
+    const double ha = a.has[k], hb = b.has[j], x = a.x[k], y = b.x[j];
+    s.n += ha * hb;
+    s.sx += x * hb;
+    s.sy += y * ha;
+    s.sxx += x * x * hb;
+    s.syy += y * y * ha;
+    s.sxy += x * y;
+  }
+  return s.result();
+}
+
+// The GLK of the sample's directions a(k) with the master's b(k + shift): with directions
+// -1, 0, 1 the agreement 2 - |a - b| (in halves) is 1 + a b + [a = 0][b = 0], so that the
+// whole sum is the count plus two dot products.
+Glk glk_at(const Sliding& a, const Sliding& az, const Sliding& b, const Sliding& bz,
+           std::size_t shift) {
+  Glk g;
+  const std::size_t k0 = std::max(a.lo, b.lo > shift ? b.lo - shift : 0);
+  const std::size_t k1 = std::min(a.hi, b.hi > shift ? b.hi - shift : 0);
+  if (k1 <= k0) return g;
+  const std::size_t j0 = k0 + shift, len = k1 - k0;
+  double count = 0.0;
+  if (a.full(k0, k1) && b.full(j0, j0 + len)) {
+    count = static_cast<double>(len);
+  } else {
+    count = dot(&a.has[k0], &b.has[j0], len);
+  }
+  double agree = count + dot(&a.x[k0], &b.x[j0], len);
+  // Unchanged years are few: their product only where both sides have some.
+  if (az.sum[k1] > az.sum[k0] && bz.sum[j0 + len] > bz.sum[j0])
+    agree += dot(&az.x[k0], &bz.x[j0], len);
+  g.n = static_cast<int32_t>(count);
+  if (g.n > 0) g.value = agree / 2.0 / g.n;
+  return g;
+}
+
+// The one-sided tail of a standardized score: Student's t with the position's degrees of
+// freedom (heavier than the normal tail, so never the smaller chance).
+double tail(double z, int32_t n) { return upper_tail(z, std::max(n - 2, 1)); }
+
+}  // namespace
+
+Reference::Reference(const std::vector<SeriesInput>& series) : size_(series.size()) {
+  const int32_t first = span_first(series), last = span_last(series);
+  Filter filter;
+  std::vector<Filtered> f;
+  f.reserve(series.size());
+  MeanPool bp(first, last), ho(first, last), width(first, last);
+  for (const SeriesInput& s : series) {
+    f.push_back(filter(s.first, s.values));
+    if (f.back().status != FilterStatus::ok) continue;
+    ++usable_;
+    const Track w = widths_of(s.first, s.values);
+    const Transforms t = transforms_of(w);
+    bp.add(t.bp);
+    ho.add(t.ho);
+    width.add(w);
+  }
+  if (usable_ == 0) return;
+  std::vector<const Track*> tracks;
+  for (const Filtered& x : f) {
+    if (x.status == FilterStatus::ok) tracks.push_back(&x.values);
+  }
+  // The index -1 names no series of the pool: its master is the biweight of all of them.
+  const int32_t none = -1;
+  filtered_ = std::move(BiweightPool(std::move(tracks), first, last).leave_out({&none, 1})[0]);
+  bp_ = bp.leaving_out(Track{});
+  ho_ = ho.leaving_out(Track{});
+  width_ = width.leaving_out(Track{});
+}
+
+double Position::glk_z() const {
+  return glk.valid() ? (glk.value - 0.5) * 2.0 * std::sqrt(static_cast<double>(glk.n)) : 0.0;
+}
+
+double Position::glk_p() const {
+  if (!glk.valid()) return 1.0;
+  return 0.5 * std::erfc(glk_z() / std::sqrt(2.0));
+}
+
+double score_of(const Position& p) {
+  return (2.0 * p.r.t() + p.bp.t() + p.ho.t() + p.glk_z()) / 5.0;
+}
+
+SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
+                         const DatingSettings& settings, Filter& filter) {
+  SampleDating out;
+  out.id = sample.id;
+  out.first = sample.first;
+  out.n = static_cast<int32_t>(sample.values.size());
+  const Filtered f = filter(0, sample.values);
+  out.status = f.status;
+  if (ref.usable() == 0) {
+    out.verdict = DatingVerdict::no_reference;
+    return out;
+  }
+  if (f.status != FilterStatus::ok) {
+    out.verdict = f.status == FilterStatus::too_short ? DatingVerdict::too_short
+                                                      : DatingVerdict::not_filtered;
+    return out;
+  }
+  const int32_t overlap = std::max(settings.overlap, 3);
+  const int32_t filtered_values = static_cast<int32_t>(
+      std::count_if(f.values.v.begin(), f.values.v.end(), [](double x) { return present(x); }));
+  if (filtered_values < overlap) {
+    out.verdict = DatingVerdict::too_short;
+    return out;
+  }
+
+  // The sample on its own years 0 .. n - 1; the masters on theirs, padded by the sample's
+  // length on either side so that every position indexes inside both.
+  const Track w = widths_of(0, sample.values);
+  const Transforms tr = transforms_of(w);
+  const std::size_t n = sample.values.size();
+  const Sliding sf(centred(f.values.v)), sb(centred(tr.bp.v)), sh(centred(tr.ho.v));
+  const int32_t pad = out.n;
+  const int32_t m_first = ref.first_year() - pad;
+  const std::size_t m_size = static_cast<std::size_t>(ref.last_year() - ref.first_year() + 1) +
+                             2 * static_cast<std::size_t>(pad);
+  const Sliding mf(centred(over(ref.filtered(), m_first, m_size))),
+      mb(centred(over(ref.bp(), m_first, m_size))), mh(centred(over(ref.ho(), m_first, m_size)));
+  const std::vector<double> s_dir = directions(w.v),
+                            m_dir = directions(over(ref.width(), m_first, m_size));
+  const Sliding sd(s_dir), sz(unchanged(s_dir)), md(m_dir), mz(unchanged(m_dir));
+
+  // Position s puts the sample's ring k on the padded master's year s + k; only positions
+  // where the filtered values can overlap by `overlap` years are tried.
+  const auto need = static_cast<std::size_t>(overlap);
+  const std::size_t s_lo = mf.lo + need > sf.hi ? mf.lo + need - sf.hi : 0;
+  const std::size_t s_hi = std::min(m_size - n, mf.hi >= sf.lo + need ? mf.hi - sf.lo - need : 0);
+  out.all.reserve(s_hi >= s_lo ? s_hi - s_lo + 1 : 0);
+  for (std::size_t s = s_lo; s <= s_hi; ++s) {
+    Position p;
+    p.r = correlate_at(sf, mf, s);
+    if (p.r.n < overlap) continue;
+    p.first = m_first + static_cast<int32_t>(s);
+    p.last = p.first + out.n - 1;
+    p.bp = correlate_at(sb, mb, s);
+    p.ho = correlate_at(sh, mh, s);
+    p.glk = glk_at(sd, sz, md, mz, s);
+    p.score = score_of(p);
+    // A statistic over a handful of years (a reference with gaps) would swamp the others.
+    if (p.bp.n < overlap / 2 || p.ho.n < overlap / 2 || p.glk.n < overlap / 2) continue;
+    out.all.push_back(p);
+  }
+  out.positions = static_cast<int32_t>(out.all.size());
+  if (out.all.empty()) {
+    out.verdict = DatingVerdict::no_position;
+    return out;
+  }
+
+  // The best position, and the scale of the scores of the others.
+  std::vector<std::size_t> order(out.all.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return out.all[a].score > out.all[b].score;
+  });
+  const Position& best = out.all[order.front()];
+  double sum = 0.0, sum2 = 0.0;
+  int32_t others = 0;
+  for (const Position& p : out.all) {
+    if (std::abs(p.first - best.first) <= neighbourhood) continue;
+    sum += p.score;
+    sum2 += p.score * p.score;
+    ++others;
+  }
+  out.mean = others > 0 ? sum / others : 0.0;
+  const double var = others > 1 ? std::max(0.0, (sum2 - sum * sum / others) / (others - 1)) : 0.0;
+  // The upper end of the standard deviation's confidence (about 2 standard errors), and never
+  // below the spread of the score were its four statistics independent (sqrt(7) / 5).
+  const double inflate = 1.0 + 2.0 / std::sqrt(2.0 * std::max(others - 1, 1));
+  out.sd = std::max(std::sqrt(7.0) / 5.0, std::sqrt(var) * inflate);
+  const double positions = static_cast<double>(out.positions);
+  for (Position& p : out.all) p.z = (p.score - out.mean) / out.sd;
+  // The chance of the listed positions (the tail costs more than everything else here).
+  const std::size_t listed =
+      std::min(order.size(), static_cast<std::size_t>(std::max(settings.top, 2)));
+  for (std::size_t k = 0; k < listed; ++k) {
+    Position& p = out.all[order[k]];
+    p.p = std::clamp(positions * tail(p.z, p.r.n), 0.0, 1.0);
+    if (k < static_cast<std::size_t>(std::max(settings.top, 1))) out.ranked.push_back(p);
+    if (k == 1) out.runner_up = p;
+  }
+
+  // z needed at the best position's overlap for p = p_max.
+  double lo = 0.0, hi = 60.0;
+  for (int it = 0; it < 60; ++it) {
+    const double mid = (lo + hi) / 2.0;
+    (positions * tail(mid, best.r.n) < settings.p_max ? hi : lo) = mid;
+  }
+  out.z_needed = hi;
+
+  const Position& top = out.ranked.front();
+  const bool clear = !out.runner_up || top.z - out.runner_up->z >= settings.margin;
+  out.verdict = top.p < settings.p_max && clear ? DatingVerdict::dated : DatingVerdict::not_dated;
+  return out;
+}
+
+int32_t DatingRun::dated() const {
+  return static_cast<int32_t>(std::count_if(samples.begin(), samples.end(),
+                                            [](const SampleDating& d) { return d.dated(); }));
+}
+
+DatingRun date_samples(const std::vector<SeriesInput>& samples,
+                       const std::vector<SeriesInput>& reference, const DatingSettings& settings) {
+  DatingRun run;
+  run.settings = settings;
+  const Reference ref(reference);
+  run.reference_series = static_cast<int32_t>(ref.size());
+  run.reference_usable = ref.usable();
+  if (ref.usable() > 0) {
+    run.first_year = ref.first_year();
+    run.last_year = ref.last_year();
+  }
+  Filter filter;
+  run.samples.reserve(samples.size());
+  for (const SeriesInput& s : samples) run.samples.push_back(date_sample(ref, s, settings, filter));
+  return run;
+}
+
+}  // namespace ringdate::xdate
