@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "app/cli.h"
+#include "app/datewrite.h"
 #include "core/store.h"
 #include "main/datafile.h"
 #include "plot/datingchart.h"
@@ -110,6 +111,13 @@ int run_date(const DateOptions& o, std::ostream& out, std::ostream& err) {
       run);
   out.flush();
   if (o.csv_dir && !write_csv(*o.csv_dir, run, err)) return exit_failure;
+  if (o.write_file) {
+    const std::string why = write_dated(*store, run, *o.write_file);
+    if (!why.empty()) {
+      err << "ringdate: cannot write " << *o.write_file << ": " << why << '\n';
+      return exit_failure;
+    }
+  }
   if (o.plot_file) {
     PlplotPlotter plotter;
     const std::string why = write_dating_chart(plotter, dating_chart(run, o), *o.plot_file);

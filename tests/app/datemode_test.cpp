@@ -195,6 +195,31 @@ TEST_F(DateMode, FilesThatCannotBeReadOrWrittenExitTwo) {
   EXPECT_EQ(usage.err, "ringdate: --date needs --ref REFERENCE (see ringdate --help)\n");
 }
 
+TEST_F(DateMode, WriteRenumbersTheDatedSeriesOnly) {
+  std::ofstream(dir / "two.rwl") << tucson(series[0], 1) << tucson(shuffled(0), 1);
+  const Result r =
+      date({"--date", path("two.rwl"), "--ref", path("ref.rwl"), "--write", path("out.rwl")});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err, "");
+  auto store = std::make_unique<Store>();
+  ASSERT_EQ(read_data_file(path("out.rwl"), "MR", *store).result, DataFileResult::read);
+  const std::vector<xdate::SeriesInput> back = xdate::series_of_store(*store);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0].id, series[0].id);
+  EXPECT_EQ(back[0].first, series[0].first);  // dated: its calendar years
+  EXPECT_EQ(back[0].values, series[0].values);
+  EXPECT_EQ(back[1].id, "MIXED");
+  EXPECT_EQ(back[1].first, 1);  // not dated: as it was
+  EXPECT_EQ(back[1].values, shuffled(0).values);
+  // A file that cannot be written: the reason, exit 2, nothing left behind.
+  const Result bad =
+      date({"--date", path("two.rwl"), "--ref", path("ref.rwl"), "--write", path("no/out.rwl")});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("ringdate: cannot write " + path("no/out.rwl")), std::string::npos)
+      << bad.err;
+  EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
 // The chart, through the built program (the plotting library is set up once per process).
 TEST_F(DateMode, PlotOfEverySample) {
   std::ofstream(dir / "two.rwl") << tucson(series[0], 1) << tucson(shuffled(0), 1);
