@@ -54,8 +54,8 @@ std::string apply(std::string_view name, std::string_view value, CheckOptions& o
     o.file = std::string(value);
   } else if (name == "--format") {
     const std::string f = upper(value);
-    if (f != "MR" && f != "IR" && f != "CR" && f != "CD")
-      return "--format must be MR, IR, CR or CD";
+    if (f != "MR" && f != "IR" && f != "CR" && f != "CD" && f != "FH")
+      return "--format must be MR, IR, CR, CD or FH";
     o.format = f;
   } else if (name == "--segment") {
     int32_t v = 0;
@@ -131,7 +131,12 @@ bool date_only(std::string_view name) {
 
 bool takes_value(std::string_view name) {
   return check_only(name) || date_only(name) || name == "--format" || name == "--csv" ||
-         name == "--plot";
+         name == "--plot" || name == "--convert" || name == "--to";
+}
+
+// Options of the check or the dating that the conversion does not take.
+bool not_for_convert(std::string_view name) {
+  return check_only(name) || date_only(name) || name == "--csv" || name == "--plot";
 }
 
 bool write_table(const std::filesystem::path& path,
@@ -169,7 +174,9 @@ Parsed parse_arguments(std::span<const std::string_view> args) {
   Parsed p;
   if (args.empty()) return p;
   bool help = false, version = false, seen_check = false, seen_date = false;
+  bool seen_convert = false, seen_to = false;
   std::string check_option, date_option;  // the first option of either mode given
+  std::string convert_foreign;            // the first option given that --convert does not take
   std::vector<std::string> given;
   for (std::size_t k = 0; k < args.size(); ++k) {
     std::string_view arg = args[k];
@@ -202,17 +209,45 @@ Parsed parse_arguments(std::span<const std::string_view> args) {
       if (k + 1 >= args.size()) return usage(std::string(name) + " needs a value");
       value = args[++k];
     }
+    if (name == "--convert") {
+      // IN and OUT: the two arguments after the option.
+      if (inline_value || k + 1 >= args.size() || args[k + 1].starts_with("--"))
+        return usage("--convert needs an input and an output file");
+      p.convert.in = std::string(value);
+      p.convert.out = std::string(args[++k]);
+      if (p.convert.in.empty() || p.convert.out.empty())
+        return usage("--convert needs an input and an output file");
+      seen_convert = true;
+      continue;
+    }
+    if (name == "--to") {
+      const auto t = target_named(value);
+      if (!t) return usage("--to must be tucson, compact, cru or heidelberg");
+      p.convert.to = *t;
+      seen_to = true;
+      continue;
+    }
     if (std::string e = apply(name, value, p.check); !e.empty()) return usage(e);
     if (std::string e = apply_date(name, value, p.check, p.date); !e.empty()) return usage(e);
     seen_check = seen_check || name == "--check";
     seen_date = seen_date || name == "--date";
     if (check_only(name) && check_option.empty()) check_option = name;
     if (date_only(name) && date_option.empty()) date_option = name;
+    if (not_for_convert(name) && convert_foreign.empty()) convert_foreign = name;
   }
+  p.convert.format = p.check.format;
   if (help) {
     p.command = Command::help;
   } else if (version) {
     p.command = Command::version;
+  } else if (seen_convert) {
+    if (seen_check) return usage("--check and --convert cannot be combined");
+    if (seen_date) return usage("--date and --convert cannot be combined");
+    if (!convert_foreign.empty()) return usage(convert_foreign + " does not belong to --convert");
+    if (!seen_to) return usage("--convert needs --to tucson|compact|cru|heidelberg");
+    p.command = Command::convert;
+  } else if (seen_to) {
+    return usage("--to belongs to --convert IN OUT");
   } else if (seen_check && seen_date) {
     return usage("--check and --date cannot be combined");
   } else if (seen_date) {
@@ -232,16 +267,22 @@ Parsed parse_arguments(std::span<const std::string_view> args) {
 
 std::string help_text() {
   return "Usage: ringdate                 examine and correct tree-ring series in a dialogue\n"
-         "       ringdate --check FILE [--format MR|IR|CR|CD] [--segment 50] [--lag 10]\n"
+         "       ringdate --check FILE [--format MR|IR|CR|CD|FH] [--segment 50] [--lag 10]\n"
          "                [--pcrit 0.01] [--csv DIR] [--plot OUT.ps]\n"
          "       ringdate --date SAMPLES --ref REFERENCE [--format F] [--ref-format F]\n"
          "                [--overlap 50] [--top 5] [--csv DIR] [--write OUT] [--plot OUT.ps]\n"
+         "       ringdate --convert IN OUT --to tucson|compact|cru|heidelberg\n"
+         "                [--format MR|IR|CR|CD|FH]\n"
          "       ringdate --help | --version\n"
          "\n"
          "--check FILE   crossdate every series of FILE against the others and report\n"
          "               flagged segments and the edit that fixes each dating error\n"
+         "--convert IN OUT  write every series of IN to OUT in the format named by --to\n"
+         "               (measurements as measurements, indices as indices); OUT is\n"
+         "               replaced only by a completely written file\n"
          "--format       the file's format (Tucson measurements MR, Tucson indices IR,\n"
-         "               UEA CRU indices CR, compact CD); guessed from the file if omitted\n"
+         "               UEA CRU indices CR, compact CD, Heidelberg FH); guessed from the\n"
+         "               file if omitted\n"
          "--segment N    segment length in years, lagged by half of it (default 50)\n"
          "--lag N        largest lag tried either way (default 10)\n"
          "--pcrit P      critical one-sided p of a segment's correlation (default 0.01)\n"
@@ -259,7 +300,8 @@ std::string help_text() {
          "\n"
          "Exit status of --check: 0 nothing flagged, 1 segments flagged, 2 usage error or\n"
          "a file that cannot be read. Of --date: 0 every sample series dated, 1 one is\n"
-         "not, 2 usage error or a file that cannot be read or written.\n";
+         "not, 2 usage error or a file that cannot be read or written. Of --convert: 0\n"
+         "written, 2 usage error or a file that cannot be read or written.\n";
 }
 
 std::string version_text() { return "ringdate 1.1\n"; }
@@ -274,11 +316,12 @@ int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err)
       err << "ringdate: cannot open " << options.file << '\n';
       return exit_failure;
     case DataFileResult::unknown_format:
-      err << "ringdate: unknown format " << options.format << "; use --format MR, IR, CR or CD\n";
+      err << "ringdate: unknown format " << options.format
+          << "; use --format MR, IR, CR, CD or FH\n";
       return exit_failure;
     case DataFileResult::cannot_settle:
       err << "ringdate: cannot tell the format of " << options.file
-          << "; name it with --format MR|IR|CR|CD\n";
+          << "; name it with --format MR|IR|CR|CD|FH\n";
       return exit_failure;
     case DataFileResult::refused:
       if (reading.refusal) {
@@ -320,6 +363,8 @@ int run_command(const Parsed& parsed, std::ostream& out, std::ostream& err) {
       return run_check(parsed.check, out, err);
     case Command::date:
       return run_date(parsed.date, out, err);
+    case Command::convert:
+      return run_convert(parsed.convert, out, err);
     case Command::usage_error:
       err << "ringdate: " << parsed.error << " (see ringdate --help)\n";
       return exit_failure;

@@ -1,7 +1,7 @@
 // The command line of the program: with no arguments the dialogue; otherwise the check mode
-// (`--check FILE`), the dating mode (`--date SAMPLES --ref REFERENCE`), `--help` or
-// `--version`. Parsing and the check run are plain functions
-// over streams, so that tests drive them without a process.
+// (`--check FILE`), the dating mode (`--date SAMPLES --ref REFERENCE`), the conversion
+// (`--convert IN OUT --to FORMAT`), `--help` or `--version`. Parsing and the check run are
+// plain functions over streams, so that tests drive them without a process.
 #pragma once
 
 #include <iosfwd>
@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/convert.h"
 #include "app/datemode.h"
 #include "xdate/series.h"
 
@@ -22,18 +23,19 @@ constexpr int exit_failure = 2;  // usage error, unreadable file, unwritable tab
 
 struct CheckOptions {
   std::string file;
-  std::string format;  // "MR", "IR", "CR", "CD", or empty for the automatic guess
+  std::string format;  // "MR", "IR", "CR", "CD", "FH", or empty for the automatic guess
   xdate::Settings settings;
   std::optional<std::string> csv_dir;
   std::optional<std::string> plot_file;  // --plot: the segment chart, PostScript colour
 };
 
-enum class Command { dialogue, check, date, help, version, usage_error };
+enum class Command { dialogue, check, date, convert, help, version, usage_error };
 
 struct Parsed {
   Command command = Command::dialogue;
   CheckOptions check;
   DateOptions date;
+  ConvertOptions convert;
   std::string error;  // for usage_error: one line, without the program name
 };
 

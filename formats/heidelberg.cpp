@@ -314,7 +314,14 @@ int64_t from_heidelberg_year(int64_t heidelberg) {
 }
 
 bool looks_like(std::string_view first_line) {
-  const std::string_view t = trim(first_line);
+  // A byte-order mark before the line, and the zero bytes of UTF-16, do not count.
+  std::string narrow;
+  for (char c : first_line)
+    if (c != '\0') narrow += c;
+  std::string_view t = narrow;
+  for (std::string_view bom : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"})
+    if (t.starts_with(bom)) t.remove_prefix(bom.size());
+  t = trim(t);
   return iequals(t, "HEADER:") || istarts(t, "DATA:");
 }
 

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "formats/heidelberg.h"
 #include "main/answers.h"
+#include "main/fhstore.h"
 #include "main/picking.h"
 #include "recio/session.h"
 
@@ -42,6 +44,20 @@ std::string settled(char guess) {
   return {};
 }
 
+// The first line of the file on unit 10 that holds more than blanks starts a Heidelberg
+// block. The unit is rewound.
+bool first_line_heidelberg(recio::Units& units) {
+  std::string line;
+  bool found = false;
+  while (units.read_line(10, line) == recio::Outcome::ok) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    found = fh::looks_like(line);
+    break;
+  }
+  units.rewind(10);
+  return found;
+}
+
 }  // namespace
 
 Refused load_store(Trread& trread, Store& store) {
@@ -63,7 +79,8 @@ DataFileReading read_data_file(const std::string& path, std::string_view format,
                                recio::FileSystem& fs) {
   DataFileReading out;
   std::string mode = upper(format);
-  if (!mode.empty() && mode != "MR" && mode != "IR" && mode != "CR" && mode != "CD") {
+  if (!mode.empty() && mode != "MR" && mode != "IR" && mode != "CR" && mode != "CD" &&
+      mode != "FH") {
     out.result = DataFileResult::unknown_format;
     return out;
   }
@@ -72,6 +89,24 @@ DataFileReading read_data_file(const std::string& path, std::string_view format,
   recio::Units& units = session->units();
   if (!units.open(10, path, recio::Status::old)) {
     out.result = DataFileResult::not_found;
+    return out;
+  }
+  if (mode.empty() && first_line_heidelberg(units)) {
+    mode = "FH";
+    out.guessed = true;
+  }
+  if (mode == "FH") {
+    units.close(10);
+    out.mode = mode;
+    const std::optional<std::string> text = fs.read_file(path);
+    fh::Reading got = text ? fh::read(*text) : fh::Reading{};
+    if (!text) {
+      out.result = DataFileResult::not_found;
+      return out;
+    }
+    store.fname = path.size() < 40 ? path + std::string(40 - path.size(), ' ') : path;
+    out.refusal = got.refusal ? std::move(got.refusal) : load_heidelberg(got.series, store);
+    out.result = out.refusal ? DataFileResult::refused : DataFileResult::read;
     return out;
   }
   if (mode.empty()) {

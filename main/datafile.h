@@ -30,7 +30,7 @@ enum class DataFileResult {
 
 struct DataFileReading {
   DataFileResult result = DataFileResult::not_found;
-  // The format the file was read with ("MR", "IR", "CR" or "CD"); empty when none.
+  // The format the file was read with ("MR", "IR", "CR", "CD" or "FH"); empty when none.
   std::string mode;
   // The format came from the automatic guess, not from the caller.
   bool guessed = false;
@@ -43,9 +43,10 @@ struct DataFileReading {
 };
 
 // Reads the data file `path` into `store` without the dialogue: nothing is written to the
-// console and the program is never ended. `format` is "MR", "IR", "CR" or "CD" (either
-// case), or empty for the guess the dialogue makes from the first lines: "MR" for Tucson
-// measurements, "IR" for Tucson indices, "CD" for the compact format; a file for which the
+// console and the program is never ended. `format` is "MR", "IR", "CR", "CD" or "FH" (either
+// case), or empty for the guess the dialogue makes from the first lines: "FH" for a file
+// whose first non-blank line starts a Heidelberg block, "MR" for Tucson measurements, "IR"
+// for Tucson indices, "CD" for the compact format; a file for which the
 // dialogue would have to ask (UEA CRU files among them) gives cannot_settle. On `read` the
 // store holds the series as after the dialogue's reading (mode and fname set, not
 // detrended); the file is closed again in every case.

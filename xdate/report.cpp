@@ -17,6 +17,7 @@ std::string format_name(std::string_view code) {
   if (code == "IR") return "Tucson indices";
   if (code == "CR") return "UEA CRU indices";
   if (code == "CD") return "compact format";
+  if (code == "FH") return "Heidelberg";
   return "unknown format";
 }
 

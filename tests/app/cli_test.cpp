@@ -61,7 +61,7 @@ TEST(Arguments, UsageErrorsSayWhatIsWrongInOneLine) {
       {{"--check"}, "--check needs a value"},
       {{"--check", "a", "--lag"}, "--lag needs a value"},
       {{"a.rwl"}, "unexpected argument a.rwl"},
-      {{"--check", "a", "--format", "XX"}, "--format must be MR, IR, CR or CD"},
+      {{"--check", "a", "--format", "XX"}, "--format must be MR, IR, CR, CD or FH"},
       {{"--check", "a", "--segment", "49"},
        "--segment must be an even number of years from 10 to 500"},
       {{"--check", "a", "--segment", "8"},

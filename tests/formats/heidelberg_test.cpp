@@ -240,6 +240,8 @@ TEST(Heidelberg, YearsConvertWithoutAYearZero) {
     EXPECT_EQ(fh::from_heidelberg_year(fh::to_heidelberg_year(y)), y);
   EXPECT_TRUE(fh::looks_like("HEADER:"));
   EXPECT_TRUE(fh::looks_like("  data:Chrono \r"));
+  EXPECT_TRUE(fh::looks_like("\xEF\xBB\xBFHEADER:"));
+  EXPECT_TRUE(fh::looks_like(std::string("\xFF\xFEH\0E\0A\0D\0E\0R\0:\0", 16)));
   EXPECT_FALSE(fh::looks_like("HEADER"));
   EXPECT_FALSE(fh::looks_like("PIN01A  1790  3107"));
 }

@@ -1,0 +1,84 @@
+#include "main/fhstore.h"
+
+#include <algorithm>
+#include <set>
+
+#include "main/picking.h"
+
+namespace ringdate {
+
+std::vector<std::string> distinct_identifiers(std::span<const std::string> ids,
+                                              std::span<const std::size_t> widths) {
+  std::vector<std::string> out;
+  std::set<std::string> given;
+  for (std::size_t n = 0; n < ids.size(); ++n) {
+    const std::string& id = ids[n];
+    const std::size_t width = n < widths.size() ? widths[n] : id.size();
+    std::string cut = id.substr(0, std::min(width, id.size()));
+    for (std::size_t k = 2; given.count(cut) != 0; ++k) {
+      const std::string tail = std::to_string(k);
+      const std::size_t keep = std::min(id.size(), width > tail.size() ? width - tail.size() : 0);
+      cut = id.substr(0, keep) + tail;
+    }
+    given.insert(cut);
+    out.push_back(std::move(cut));
+  }
+  return out;
+}
+
+Refused load_heidelberg(std::span<const fh::Series> series, Store& store) {
+  auto refused = [](RefusalKind kind, const std::string& message) {
+    return Refusal{kind, {"", " *** " + message}, " ", {}};
+  };
+  const auto limit_years = static_cast<int64_t>(std::min<std::size_t>(mxyr, store.wrk.rows()));
+  const auto limit_series = static_cast<std::size_t>(std::min<int64_t>(
+      {mxser, static_cast<int64_t>(store.wrk.cols()), static_cast<int64_t>(store.ids.size()),
+       static_cast<int64_t>(store.iyr.rows()) - 1}));
+  if (series.empty()) return refused(RefusalKind::no_series, "No series in the file");
+  if (series.size() > limit_series)
+    return refused(RefusalKind::too_many_series, "The file holds " + std::to_string(series.size()) +
+                                                     " series; at most " +
+                                                     std::to_string(limit_series) + " can be read");
+  int64_t lo = series.front().first, hi = series.front().last();
+  for (const fh::Series& s : series) {
+    if (static_cast<int64_t>(s.values.size()) > limit_years)
+      return refused(RefusalKind::series_too_long,
+                     "Series " + s.keycode + " holds " + std::to_string(s.values.size()) +
+                         " years; at most " + std::to_string(limit_years) + " can be read");
+    lo = std::min<int64_t>(lo, s.first);
+    hi = std::max<int64_t>(hi, s.last());
+  }
+  if (hi - lo + 1 > limit_years)
+    return refused(RefusalKind::span_too_wide, "The series span " + std::to_string(hi - lo + 1) +
+                                                   " years (" + std::to_string(lo) + " to " +
+                                                   std::to_string(hi) + "); at most " +
+                                                   std::to_string(limit_years) + " can be read");
+
+  std::vector<std::string> keys;
+  for (const fh::Series& s : series) keys.push_back(s.keycode);
+  const std::vector<std::string> ids =
+      distinct_identifiers(keys, std::vector<std::size_t>(keys.size(), 8));
+  store.wrk.fill(rmiss);
+  store.nser = static_cast<int32_t>(series.size());
+  for (std::size_t k = 0; k < series.size(); ++k) {
+    const fh::Series& s = series[k];
+    const auto i = static_cast<int32_t>(k + 1);
+    store.ids[k] = ids[k];
+    store.ids[k].resize(8, ' ');
+    store.iyr(i, 1) = s.first;
+    store.iyr(i, 2) = s.last();
+    const auto col = store.wrk.column(k + 1);
+    std::transform(s.values.begin(), s.values.end(), col.begin(),
+                   [](double v) { return static_cast<float>(v); });
+  }
+  store.iyr(store.nser + 1, 1) = static_cast<int32_t>(lo);
+  store.iyr(store.nser + 1, 2) = static_cast<int32_t>(hi);
+  store.mode = "FH";
+  if (!align(store))
+    return refused(RefusalKind::span_too_wide,
+                   "Series read in span more years than the store holds");
+  snapshot(store);
+  return std::nullopt;
+}
+
+}  // namespace ringdate
