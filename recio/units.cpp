@@ -16,46 +16,51 @@ namespace {
 
 // Finds the records of a content one after another: a record ends at LF, CR LF, a lone CR
 // or CR CR LF, and a last line without a line end is a record too. The next LF and the
-// next CR are looked up with memchr and kept until passed, so each byte is scanned once.
+// next CR are looked up with memchr and kept until passed, so each byte is examined at most
+// once for each of the two, whatever the line ends: a scanner must therefore live as long
+// as the reading it serves (made anew for every record, a file without CR would be
+// searched to its end for every record). `work`, when given, counts the bytes examined.
 class RecordScanner {
  public:
-  explicit RecordScanner(std::string_view content, size_t from = 0) : s_(content), at_(from) {}
+  explicit RecordScanner(std::string_view content = {}, size_t* work = nullptr)
+      : s_(content), work_(work) {}
 
   // The next record as offset and length; false at the end of the content.
   bool next(size_t& offset, size_t& length) {
     const size_t n = s_.size();
     if (at_ >= n) return false;
-    const size_t end = std::min(find(lf_, '\n'), find(cr_, '\r'));
+    const size_t end = std::min(find(lf_, lf_known_, '\n'), find(cr_, cr_known_, '\r'));
     offset = at_;
     length = end - at_;
-    if (end == n) {
-      at_ = n;
-    } else if (s_[end] == '\n') {
-      at_ = end + 1;
-    } else if (end + 1 < n && s_[end + 1] == '\n') {
-      at_ = end + 2;  // CR LF
-    } else if (end + 2 < n && s_[end + 1] == '\r' && s_[end + 2] == '\n') {
-      at_ = end + 3;  // CR CR LF
-    } else {
-      at_ = end + 1;  // lone CR
-    }
+    at_ = end_of_line_end(s_, end);
     return true;
   }
 
   size_t position() const { return at_; }
 
+  // The offset after the line end that starts at `end` (the content's size at its end).
+  static size_t end_of_line_end(std::string_view s, size_t end) {
+    const size_t n = s.size();
+    if (end >= n) return n;
+    if (s[end] == '\n') return end + 1;
+    if (end + 1 < n && s[end + 1] == '\n') return end + 2;                        // CR LF
+    if (end + 2 < n && s[end + 1] == '\r' && s[end + 2] == '\n') return end + 3;  // CR CR LF
+    return end + 1;                                                               // lone CR
+  }
+
  private:
   std::string_view s_;
-  size_t at_;
+  size_t* work_;
+  size_t at_ = 0;
   size_t lf_ = 0, cr_ = 0;  // the next LF and CR at or after at_ once looked up (n: none)
   bool lf_known_ = false, cr_known_ = false;
 
-  size_t find(size_t& cached, char c) {
-    bool& known = c == '\n' ? lf_known_ : cr_known_;
+  size_t find(size_t& cached, bool& known, char c) {
     if (!known || cached < at_) {
       const void* p = std::memchr(s_.data() + at_, c, s_.size() - at_);
       cached = p ? static_cast<size_t>(static_cast<const char*>(p) - s_.data()) : s_.size();
       known = true;
+      if (work_) *work_ += std::min(cached + 1, s_.size()) - at_;
     }
     return cached;
   }
@@ -72,17 +77,26 @@ std::vector<std::string> split_records(std::string_view content) {
 }
 
 // One unit: a file read whole ("OLD"), handed out record by record from the read position,
-// or the text written so far ("UNKNOWN"), each record followed by a line end.
+// or the text written so far ("UNKNOWN"), each record followed by a line end. The offsets
+// of the records found so far are kept, so that stepping back and rewinding cost nothing
+// and a record read again is found within its own bounds; the one scanner of the unit
+// only ever moves forward, past records not yet found.
 struct Units::Unit : RecordSource {
-  static constexpr size_t unknown = static_cast<size_t>(-1);
   std::string name;
   bool open = false;
   bool writing = false;
-  Text content;              // a file read whole
-  size_t next_at = 0;        // offset of the next record to read
-  size_t index = 0;          // records read before it
-  size_t last_at = unknown;  // offset of record index - 1 when known
-  Text written;              // records written, each ended by '\n'
+  Text content;                // a file read whole
+  RecordScanner scan;          // finds the records after the last one in `starts`
+  std::vector<size_t> starts;  // offset of every record found so far
+  size_t index = 0;            // records read before the next one
+  size_t* work = nullptr;      // bytes examined to find records (the owner's count)
+  Text written;                // records written, each ended by '\n'
+
+  void start_reading(Text text, size_t* work_count) {
+    content = std::move(text);
+    work = work_count;
+    scan = RecordScanner(content, work);
+  }
 
   Outcome next(std::string& record) override {
     std::string_view v;
@@ -92,35 +106,27 @@ struct Units::Unit : RecordSource {
   }
   Outcome next_view(std::string_view& record) override {
     if (!open || writing) return Outcome::error;
-    RecordScanner scan(content, next_at);
+    const std::string_view text(content);
     size_t at = 0, len = 0;
-    if (!scan.next(at, len)) return Outcome::eof;
-    record = std::string_view(content).substr(at, len);
-    last_at = at;
-    next_at = scan.position();
+    if (index < starts.size()) {
+      // Found before: its text ends at the first CR or LF before the next record.
+      at = starts[index];
+      const size_t bound = index + 1 < starts.size() ? starts[index + 1] : scan.position();
+      len = 0;
+      while (at + len < bound && text[at + len] != '\n' && text[at + len] != '\r') ++len;
+      if (work) *work += std::min(len + 1, bound - at);
+    } else {
+      if (!scan.next(at, len)) return Outcome::eof;
+      starts.push_back(at);
+    }
+    record = text.substr(at, len);
     ++index;
     return Outcome::ok;
   }
-  void rewind() {
-    next_at = 0;
-    index = 0;
-    last_at = unknown;
-  }
+  void rewind() { index = 0; }
   // Back to record index - 1; after an end of file that is the last record.
   void backspace() {
-    if (index == 0) return;
-    const size_t target = index - 1;
-    if (last_at != unknown) {
-      next_at = last_at;
-      last_at = unknown;
-      index = target;
-      return;
-    }
-    // A second step back in a row: count the records again from the start.
-    rewind();
-    std::string_view skipped;
-    while (index < target && next_view(skipped) == Outcome::ok) {
-    }
+    if (index > 0) --index;
   }
 };
 
@@ -147,7 +153,7 @@ bool Units::open(int n, const std::string& name, Status status) {
   if (status == Status::old) {
     std::optional<Text> content = fs_->read_text(name);
     if (!content) return false;
-    u->content = std::move(*content);
+    u->start_reading(std::move(*content), &scanned_);
   } else {
     u->writing = true;
   }

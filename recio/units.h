@@ -5,6 +5,7 @@
 // the same folder, which is then renamed over the target.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <optional>
@@ -78,12 +79,18 @@ class Units {
   // Closes every unit (written ones committed); the names of files that could not be
   // written.
   std::vector<std::string> close_all();
+  // The bytes examined so far to find the records of the units read through this object,
+  // counted over every opening: reading is linear when this stays a small multiple of the
+  // bytes read, however the records are read (one after another, back a step, rewound,
+  // the file opened again).
+  size_t bytes_scanned() const { return scanned_; }
 
  private:
   struct Unit;
   FileSystem* fs_;
   std::map<int, std::unique_ptr<Unit>> units_;
   std::unique_ptr<Unit> closed_;  // stands for any unit that is not open
+  size_t scanned_ = 0;
   Unit& unit(int n);
   const Unit& unit(int n) const;
 };

@@ -247,6 +247,54 @@ TEST(Trread, LimitsOfTheStore) {
   }
 }
 
+// Every reader finds the records of a file of many series with work linear in its size,
+// whatever its line ends: the units examine a small multiple of the file's bytes (the
+// readers step back after a failed read and reread through the layout interpreter).
+TEST(Trread, EveryReaderReadsInLinearWork) {
+  // Each file's lines as LF-ended text, then rewritten with other line ends.
+  std::string tucson, cru, compact;
+  for (int j = 1; j <= 300; ++j) {
+    std::vector<int> v, c;
+    for (int k = 0; k < 60; ++k) {
+      v.push_back(100 + (j * 7 + k * 13) % 300);
+      c.push_back(1 + k % 9);
+    }
+    const std::string id = "S" + std::to_string(j);
+    tucson += tucson_series(id, 1650 + j % 7, v, 999);
+    cru += testing_support::cru_series(id, 1650 + j % 7, v, c);
+    compact += testing_support::compact_header(60, 1650 + j % 7, id, -2, "(10F6.0)");
+    for (std::size_t k = 0; k < v.size(); k += 10) {
+      std::string line;
+      for (std::size_t i = k; i < k + 10 && i < v.size(); ++i) {
+        std::string f = std::to_string(v[i]);
+        line += std::string(6 - f.size(), ' ') + f;
+      }
+      compact += line + "\n";
+    }
+  }
+  auto with_ends = [](const std::string& lf, const std::string& end) {
+    std::string out;
+    for (char ch : lf) out += ch == '\n' ? end : std::string(1, ch);
+    return out;
+  };
+  const struct {
+    const char* mode;
+    const std::string* text;
+  } files[] = {{"MR", &tucson}, {"CR", &cru}, {"CD", &compact}};
+  for (const auto& f : files) {
+    const std::pair<const char*, const char*> ends[] = {
+        {"LF", "\n"}, {"CR", "\r"}, {"CR LF", "\r\n"}, {"CR CR LF", "\r\r\n"}};
+    for (const auto& [name, end] : ends) {
+      SCOPED_TRACE(std::string(f.mode) + ", " + name);
+      const std::string content = with_ends(*f.text, end);
+      ReadRun r;
+      ASSERT_TRUE(r.read(content, f.mode));
+      EXPECT_EQ(r.st.nser, 300);
+      EXPECT_LE(r.rig.s.units().bytes_scanned(), 3 * content.size());
+    }
+  }
+}
+
 TEST(Trread, PeerFilesReadToTheirTables) {
   const std::string dir = testing_support::shared_dir();
   if (dir.empty()) GTEST_SKIP() << "no shared data";

@@ -227,6 +227,128 @@ TEST_F(UnitsTest, ReopeningClosesFirst) {
   EXPECT_EQ(units.name(12), "b");
 }
 
+// Reading stays linear in the size of the file: the bytes examined to find the records
+// stay a small multiple of the bytes read, for every line-end convention and every way of
+// reading. A scanner made anew for every record searches a file without CR to its end for
+// every record, and counting the records again from the start after a step back costs the
+// whole file read so far.
+class LinearReading : public ::testing::Test {
+ protected:
+  MemoryFileSystem fs;
+
+  // A file of many records of varying length (some empty) with the given line ends, taken
+  // in turn; without a final line end when `final_end` is false.
+  static std::string many_records(const std::vector<std::string>& ends, bool final_end) {
+    std::string content;
+    for (int k = 0; k < 3000; ++k) {
+      if (k % 11 != 5) content += "REC" + std::to_string(k) + std::string(k % 37, 'x');
+      if (k < 2999 || final_end) content += ends[static_cast<size_t>(k) % ends.size()];
+    }
+    return content;
+  }
+
+  // Reads the next record and checks it against the record it must be.
+  static void expect_record(Units& units, const std::vector<std::string>& want, size_t& next) {
+    std::string rec;
+    ASSERT_LT(next, want.size());
+    ASSERT_EQ(units.read_line(10, rec), Outcome::ok) << "record " << next + 1;
+    ASSERT_EQ(rec, want[next]) << "record " << next + 1;
+    ++next;
+  }
+};
+
+TEST_F(LinearReading, EveryLineEndAndEveryWayOfReading) {
+  const struct {
+    const char* name;
+    std::vector<std::string> ends;
+    bool final_end;
+  } conventions[] = {
+      {"LF", {"\n"}, true},
+      {"CR", {"\r"}, true},
+      {"CR LF", {"\r\n"}, true},
+      {"CR CR LF", {"\r\r\n"}, true},
+      {"mixed", {"\n", "\r\n", "\r", "\r\r\n", "\n"}, true},
+      {"LF, no final line end", {"\n"}, false},
+      {"CR, no final line end", {"\r"}, false},
+  };
+  enum Way { sequential, backspace, rewind, reopen };
+  for (const auto& c : conventions) {
+    const std::string content = many_records(c.ends, c.final_end);
+    const std::vector<std::string> want = recio::split_records(content);
+    ASSERT_GE(want.size(), 3000u) << c.name;
+    fs.files["f"] = content;
+    for (Way way : {sequential, backspace, rewind, reopen}) {
+      static const char* const way_names[] = {"sequential", "backspace", "rewind", "reopen"};
+      SCOPED_TRACE(std::string(c.name) + ", " + way_names[way]);
+      Units units{fs};
+      ASSERT_TRUE(units.open(10, "f", Status::old));
+      size_t next = 0;
+      double passes = 1;  // how many times the file's records are read, about
+      switch (way) {
+        case sequential:
+          while (next < want.size()) expect_record(units, want, next);
+          break;
+        case backspace:
+          // Every record read twice; every tenth time three records back as well.
+          passes = 2.4;
+          for (int step = 1; next < want.size(); ++step) {
+            expect_record(units, want, next);
+            units.backspace(10);
+            --next;
+            expect_record(units, want, next);
+            if (step % 10 == 0 && next >= 3) {
+              for (int k = 0; k < 3; ++k) units.backspace(10);
+              next -= 3;
+            }
+          }
+          break;
+        case rewind:
+          passes = 2.5;
+          while (next < want.size()) expect_record(units, want, next);
+          units.rewind(10);
+          next = 0;
+          while (next < want.size() / 2) expect_record(units, want, next);
+          units.rewind(10);
+          next = 0;
+          while (next < want.size()) expect_record(units, want, next);
+          break;
+        case reopen:
+          passes = 1.5;
+          while (next < want.size() / 2) expect_record(units, want, next);
+          ASSERT_TRUE(units.open(10, "f", Status::old));
+          next = 0;
+          while (next < want.size()) expect_record(units, want, next);
+          break;
+      }
+      if (::testing::Test::HasFatalFailure()) return;
+      std::string rec;
+      EXPECT_EQ(units.read_line(10, rec), Outcome::eof);
+      EXPECT_LE(static_cast<double>(units.bytes_scanned()),
+                3.0 * passes * static_cast<double>(content.size()));
+      EXPECT_GT(units.bytes_scanned(), 0u);
+    }
+  }
+}
+
+// Writing stays linear too: the text of a written unit grows by doubling, so the records
+// already written are copied a bounded number of times (a growth by a fixed amount would
+// copy the whole text again for every few records).
+TEST_F(UnitsTest, WrittenTextGrowsGeometrically) {
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  const std::string record(70, 'x');
+  size_t capacity = units.output(12)->capacity(), growths = 0;
+  for (int k = 0; k < 100000; ++k) {
+    if (k % 2)
+      units.write_line(12, record);
+    else
+      units.output(12)->append(record).push_back('\n');  // as the fast writers do
+    if (units.output(12)->capacity() != capacity) ++growths;
+    capacity = units.output(12)->capacity();
+  }
+  EXPECT_EQ(units.output(12)->size(), 100000u * 71u);
+  EXPECT_LE(growths, 40u);
+}
+
 class SystemFileSystemTest : public ::testing::Test {
  protected:
   std::filesystem::path dir;
