@@ -1,8 +1,9 @@
 // The largest Tucson measurement file the store holds: 400 series of 2000 years (years 1
-// to 2000), about 6 MB, CRLF line ends. In hundredths of a millimetre (values 50..399,
-// ending with 999) or in thousandths (values 50..3999, ending with -9999). A thousandths
-// file never holds 999, which any Tucson reader takes as the hundredths end marker: it is
-// written as 1000, as the program's writer does.
+// to 2000), about 6 MB, with CR LF line ends (as files from Windows end their lines) or LF
+// (as most files on Linux and macOS do; a reader that looks for the next CR feels it). In
+// hundredths of a millimetre (values 50..399, ending with 999) or in thousandths (values 50..3999,
+// ending with -9999). A thousandths file never holds 999, which any Tucson reader takes as the
+// hundredths end marker: it is written as 1000, as the program's writer does.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +13,14 @@
 namespace bench {
 
 enum class Precision { hundredths, thousandths };
+enum class LineEnd { crlf, lf };
+
+inline const char* line_end_name(LineEnd e) { return e == LineEnd::lf ? "LF" : "CR LF"; }
 
 inline std::string big_tucson_file(int nseries = 400, int nyears = 2000, int first_year = 1,
-                                   Precision precision = Precision::hundredths) {
+                                   Precision precision = Precision::hundredths,
+                                   LineEnd line_end = LineEnd::crlf) {
+  const char* const eol = line_end == LineEnd::lf ? "\n" : "\r\n";
   const bool thousandths = precision == Precision::thousandths;
   const int end_marker = thousandths ? -9999 : 999;
   const uint32_t range = thousandths ? 3950u : 350u;
@@ -42,12 +48,12 @@ inline std::string big_tucson_file(int nseries = 400, int nyears = 2000, int fir
         ended = true;
       }
       out.append(buf, static_cast<std::size_t>(n));
-      out += "\r\n";
+      out += eol;
       if (year > last && !ended) {
         // The last value filled its line: the end marker stands on a line of its own.
         n = std::snprintf(buf, sizeof buf, "%-8.8s%4d%6d", id, year, end_marker);
         out.append(buf, static_cast<std::size_t>(n));
-        out += "\r\n";
+        out += eol;
         ended = true;
       }
     }

@@ -1,5 +1,6 @@
 // Speed and memory of the crossdating check on the largest file the store holds (400 series
-// of 2000 years, bench/bigfile.h), and of the statistics a crossdating window would redraw.
+// of 2000 years, LF line ends, bench/bigfile.h), and of the statistics a crossdating window would
+// redraw.
 //   xdate_check_bench            all measurements
 //   xdate_check_bench check      `ringdate --check` on the big file: wall and processor time
 //                                and peak memory, each run in a fresh process
@@ -46,8 +47,10 @@ struct NullBuffer : std::streambuf {
 
 std::string big_path() {
   const std::string p =
-      (std::filesystem::temp_directory_path() / "xdate_check_bench_big.rwl").string();
-  if (!std::filesystem::exists(p)) std::ofstream(p, std::ios::binary) << bench::big_tucson_file();
+      (std::filesystem::temp_directory_path() / "xdate_check_bench_big_lf.rwl").string();
+  if (!std::filesystem::exists(p))
+    std::ofstream(p, std::ios::binary)
+        << bench::big_tucson_file(400, 2000, 1, bench::Precision::hundredths, bench::LineEnd::lf);
   return p;
 }
 
