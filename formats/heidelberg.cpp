@@ -10,9 +10,9 @@ namespace ringdate::fh {
 namespace {
 
 std::string_view trim(std::string_view s) {
-  const auto b = s.find_first_not_of(" \t\f\v");
+  const auto b = s.find_first_not_of(" \t\f\v\r\n");
   if (b == std::string_view::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t\f\v") - b + 1);
+  return s.substr(b, s.find_last_not_of(" \t\f\v\r\n") - b + 1);
 }
 
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
@@ -322,7 +322,9 @@ bool looks_like(std::string_view first_line) {
   for (std::string_view bom : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"})
     if (t.starts_with(bom)) t.remove_prefix(bom.size());
   t = trim(t);
-  return iequals(t, "HEADER:") || istarts(t, "DATA:");
+  // "DATA:" opens a file only with a data kind the format knows, or none.
+  return iequals(t, "HEADER:") ||
+         (istarts(t, "DATA:") && (trim(t.substr(5)).empty() || per_year(t.substr(5)) != 0));
 }
 
 Reading read(std::string_view raw) {

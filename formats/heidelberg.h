@@ -61,8 +61,8 @@ inline constexpr int32_t max_abs_year = 1'000'000;  // |year| of DateBegin and D
 // disagree, numbers that do not read or values past the series' end are refused.
 Reading read(std::string_view text);
 
-// The file's first non-blank line is "HEADER:" or "DATA:..." (either case): it looks
-// like a Heidelberg file.
+// The file's first non-blank line is "HEADER:", or "DATA:" alone or with a data kind the
+// format knows (either case): it looks like a Heidelberg file.
 bool looks_like(std::string_view first_line);
 
 // The Heidelberg year (no year 0) of an astronomical year, and back.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "formats/heidelberg.h"
 #include "formats/loose_decade.h"
 
 namespace ringdate {
@@ -79,6 +80,7 @@ void Qforma::operator()(int unit, char& guess) {
   static const recio::Layout a = recio::Layout::fixed("(A)");
   guess = ' ';
   recio::Outcome got = recio::Outcome::ok;
+  bool before_text = true;  // no line with more than blanks read yet
   for (nline_ = 1; nline_ <= 8; ++nline_) {
     got = s_->units().read_line(unit, rec_);
     if (got == recio::Outcome::eof) return;
@@ -86,6 +88,14 @@ void Qforma::operator()(int unit, char& guess) {
     // A read error counts as a line; what was read of it is looked at like any other line.
     if (got == recio::Outcome::ok) recio::read(a, rec_, {recio::In(line_)});
     csr(line_, len_, 2, 80);
+    // A Heidelberg file opens with a HEADER: or DATA: line.
+    if (before_text && len_ > 0) {
+      before_text = false;
+      if (got == recio::Outcome::ok && fh::looks_like(rec_)) {
+        guess = 'H';
+        return;
+      }
+    }
     const char probe = len_ > 0 ? line_[static_cast<std::size_t>(len_ - 1)] : ' ';
     if (probe == '~' || line_[0] == '|' || probe == '@') {
       guess = 'C';

@@ -39,8 +39,9 @@ class Query {
   std::string layout_ = std::string(10, ' ');
 };
 
-// Guesses the data format of the file open on a unit from up to eight lines: 'C' compact,
-// 'I' Tucson indices, 'M' Tucson measurements, ' ' when no rule decides. An eighth line that
+// Guesses the data format of the file open on a unit from up to eight lines: 'H' Heidelberg
+// (the first line with more than blanks opens a Heidelberg block), 'C' compact, 'I' Tucson
+// indices, 'M' Tucson measurements, ' ' when no rule decides. An eighth line that
 // is a decade line only with its fields separated by tabs or blanks is judged with them
 // placed in the fixed columns. The unit is left after the lines read.
 class Qforma {

@@ -41,21 +41,8 @@ std::string settled(char guess) {
   if (guess == 'M') return "MR";
   if (guess == 'I') return "IR";
   if (guess == 'C') return "CD";
+  if (guess == 'H') return "FH";
   return {};
-}
-
-// The first line of the file on unit 10 that holds more than blanks starts a Heidelberg
-// block. The unit is rewound.
-bool first_line_heidelberg(recio::Units& units) {
-  std::string line;
-  bool found = false;
-  while (units.read_line(10, line) == recio::Outcome::ok) {
-    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-    found = fh::looks_like(line);
-    break;
-  }
-  units.rewind(10);
-  return found;
 }
 
 }  // namespace
@@ -91,9 +78,18 @@ DataFileReading read_data_file(const std::string& path, std::string_view format,
     out.result = DataFileResult::not_found;
     return out;
   }
-  if (mode.empty() && first_line_heidelberg(units)) {
-    mode = "FH";
+  if (mode.empty()) {
+    Qforma qforma(*session);
+    char guess = ' ';
+    qforma(10, guess);
+    units.rewind(10);
+    mode = settled(guess);
     out.guessed = true;
+    if (mode.empty()) {
+      units.close(10);
+      out.result = DataFileResult::cannot_settle;
+      return out;
+    }
   }
   if (mode == "FH") {
     units.close(10);
@@ -108,19 +104,6 @@ DataFileReading read_data_file(const std::string& path, std::string_view format,
     out.refusal = got.refusal ? std::move(got.refusal) : load_heidelberg(got.series, store);
     out.result = out.refusal ? DataFileResult::refused : DataFileResult::read;
     return out;
-  }
-  if (mode.empty()) {
-    Qforma qforma(*session);
-    char guess = ' ';
-    qforma(10, guess);
-    units.rewind(10);
-    mode = settled(guess);
-    out.guessed = true;
-    if (mode.empty()) {
-      units.close(10);
-      out.result = DataFileResult::cannot_settle;
-      return out;
-    }
   }
   out.mode = mode;
 

@@ -5,9 +5,11 @@
 
 #include "formats/datw.h"
 #include "formats/decade_lines.h"
+#include "formats/heidelberg_write.h"
 #include "main/datafile.h"
 #include "main/detrend.h"
 #include "main/edit.h"
+#include "main/fhstore.h"
 
 namespace ringdate {
 
@@ -97,6 +99,8 @@ void Program::settle_format() {
       recio::Layout::fixed("(/1X,'TUCSON INDEX FORMAT? <Y>/N',T45,'==> ',$)");
   static const recio::Layout compact =
       recio::Layout::fixed("(/1X,'KTZ COMPACT FORMAT? Y/N',T45,'==> ',$)");
+  static const recio::Layout heidelberg =
+      recio::Layout::fixed("(/1X,'HEIDELBERG FORMAT? <Y>/N',T45,'==> ',$)");
   if (guess_ == 'M' || guess_ == 'I') {
     for (;;) {
       blank(yesno_, 1);
@@ -104,6 +108,17 @@ void Program::settle_format() {
       yesno_ = session_.answer(1);
       if (yes(yesno_[0])) {
         store_.mode = guess_ == 'M' ? "MR" : "IR";
+        return;
+      }
+      if (no(yesno_[0])) break;
+    }
+  } else if (guess_ == 'H') {
+    for (;;) {
+      blank(yesno_, 1);
+      session_.write(heidelberg);
+      yesno_ = session_.answer(1);
+      if (yes(yesno_[0])) {
+        store_.mode = "FH";
         return;
       }
       if (no(yesno_[0])) break;
@@ -131,12 +146,37 @@ void Program::menu() {
 }
 
 void Program::read_file() {
-  if (Refused r = load_store(trread_, store_)) end_on_refusal(*r);
+  if (Refused r = store_.mode == "FH" ? read_heidelberg() : load_store(trread_, store_))
+    end_on_refusal(*r);
   file_read_ = true;
   // From here on an end of input at any question keeps what was read and edited.
   session_.on_input_end([this] {
     if (!write_corrected()) report_write_failure();
   });
+}
+
+// A Heidelberg file is read whole (its blocks may hold their series in any layout) and its
+// series filed in the store; the summary line is the one the other readers print.
+Refused Program::read_heidelberg() {
+  static const recio::Layout summary =
+      recio::Layout::fixed("(/,1X,I6,' series from',I7,' to',I7,I8,' years')");
+  recio::Units& units = session_.units();
+  units.rewind(10);
+  std::string text;
+  for (;;) {
+    const recio::Outcome got = units.read_line(10, record_);
+    if (got != recio::Outcome::ok) break;
+    text += record_;
+    text += '\n';
+  }
+  fh::Reading reading = fh::read(text);
+  if (reading.refusal) return reading.refusal;
+  if (Refused r = load_heidelberg(reading.series, store_)) return r;
+  heidelberg_ = std::move(reading.series);
+  const int32_t lo = store_.iyrmin(), hi = store_.iyrmax();
+  session_.write(
+      summary, {recio::Out(store_.nser), recio::Out(lo), recio::Out(hi), recio::Out(hi - lo + 1)});
+  return std::nullopt;
 }
 
 void Program::ask_detrending() {
@@ -262,6 +302,11 @@ bool Program::write_corrected() {
   blank(store_.title, 80);
   store_.title.replace(0, std::min<std::size_t>(80, shown.size()), shown, 0,
                        std::min<std::size_t>(80, shown.size()));
+  if (store_.mode == "FH") {
+    // A Heidelberg file's corrected file is a Heidelberg file: no title line.
+    if (recio::Text* out = units.output(12)) write_corrected_heidelberg(*out);
+    return units.close(12);
+  }
   cormode_ = store_.mode;
   if (cormode_ == "MR") cormode_ = "MW";
   if (cormode_ == "IR") cormode_ = "IW";
@@ -287,6 +332,23 @@ bool Program::write_corrected() {
     }
   }
   return units.close(12);
+}
+
+// Every series as read, with the years and values the edits gave it, headers kept.
+void Program::write_corrected_heidelberg(recio::Text& out) {
+  std::vector<fh::Series> series;
+  const int32_t iyrmin = store_.iyrmin();
+  for (int32_t i = 1; i <= store_.nser && static_cast<std::size_t>(i) <= heidelberg_.size(); ++i) {
+    const int32_t first = store_.iyr(i, 1);
+    const int32_t n = store_.iyr(i, 2) - first + 1;
+    const int32_t row = first - iyrmin + 1;
+    if (n < 1 || row < 1 || row - 1 + n > mxyr) continue;  // nothing to write
+    const auto vals = store_.raw.column(static_cast<std::size_t>(i))
+                          .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(n));
+    series.push_back(corrected_series(heidelberg_[static_cast<std::size_t>(i - 1)], first, vals));
+  }
+  const std::string text = fh::write(series);
+  out.append(text.data(), text.size());
 }
 
 // The decade lines are built in the unit's text: room for all of them at once, so that the

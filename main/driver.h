@@ -9,6 +9,7 @@
 
 #include "core/store.h"
 #include "detrend/spline.h"
+#include "formats/heidelberg.h"
 #include "formats/refusal.h"
 #include "formats/trread.h"
 #include "main/answers.h"
@@ -55,6 +56,8 @@ class Program {
   int32_t nlen_ = 0;
   bool file_read_ = false;  // a file has been read: every way out writes the corrected file
   bool edited_ = false;     // an insert, delete or merge has been carried into the store
+  // The series of a Heidelberg file as read, headers and all: the corrected file keeps them.
+  std::vector<fh::Series> heidelberg_;
 
   // Corrected-file work area.
   std::string corname_;
@@ -78,6 +81,8 @@ class Program {
   [[noreturn]] void quit_program();
   [[noreturn]] void exit_program();
   bool write_corrected();
+  [[nodiscard]] Refused read_heidelberg();
+  void write_corrected_heidelberg(recio::Text& out);
   void reserve_corrected_text();
   void report_write_failure();
   void report_refused_edit();

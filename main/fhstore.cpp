@@ -81,4 +81,35 @@ Refused load_heidelberg(std::span<const fh::Series> series, Store& store) {
   return std::nullopt;
 }
 
+fh::Series corrected_series(const fh::Series& read, int32_t first, std::span<const float> values) {
+  fh::Series s = read;
+  s.first = first;
+  s.values.assign(values.begin(), values.end());
+  if (s.kind == fh::DataKind::measurement) return s;
+  const std::size_t n_old = read.values.size(), n_new = values.size();
+  auto same = [&](std::size_t o, std::size_t n) {
+    return static_cast<float>(read.values[o]) == values[n];
+  };
+  std::size_t p = 0;
+  while (p < n_old && p < n_new && same(p, p)) ++p;
+  std::size_t q = 0;
+  while (q < n_old - p && q < n_new - p && same(n_old - 1 - q, n_new - 1 - q)) ++q;
+  auto carry = [&](const std::vector<int32_t>& from, int32_t between) {
+    std::vector<int32_t> to(n_new, between);
+    if (from.size() != n_old) return to;
+    for (std::size_t k = 0; k < p; ++k) to[k] = from[k];
+    for (std::size_t k = 0; k < q; ++k) to[n_new - 1 - k] = from[n_old - 1 - k];
+    return to;
+  };
+  const int32_t before = p > 0 && read.counts.size() == n_old ? read.counts[p - 1]
+                         : read.counts.empty()                ? 1
+                                                              : read.counts.front();
+  s.counts = carry(read.counts, before);
+  if (s.kind == fh::DataKind::chronology) {
+    s.ups = carry(read.ups, 0);
+    s.downs = carry(read.downs, 0);
+  }
+  return s;
+}
+
 }  // namespace ringdate

@@ -25,4 +25,11 @@ std::vector<std::string> distinct_identifiers(std::span<const std::string> ids,
 // they exceed the store: more series, a longer series or a wider span than it holds.
 [[nodiscard]] Refused load_heidelberg(std::span<const fh::Series> series, Store& store);
 
+// The series as read with the years and values it has after the edits of a session
+// (inserted and deleted rings): every header kept. The counts of a mean curve or
+// chronology follow their values: those of the years before the first changed value and
+// after the last one are carried over, a year in between takes the count of the year
+// before it, and its numbers increasing and decreasing are 0.
+fh::Series corrected_series(const fh::Series& read, int32_t first, std::span<const float> values);
+
 }  // namespace ringdate

@@ -242,6 +242,8 @@ TEST(Heidelberg, YearsConvertWithoutAYearZero) {
   EXPECT_TRUE(fh::looks_like("  data:Chrono \r"));
   EXPECT_TRUE(fh::looks_like("\xEF\xBB\xBFHEADER:"));
   EXPECT_TRUE(fh::looks_like(std::string("\xFF\xFEH\0E\0A\0D\0E\0R\0:\0", 16)));
+  EXPECT_TRUE(fh::looks_like("DATA:"));
+  EXPECT_FALSE(fh::looks_like("DATA: ring widths of site 4"));
   EXPECT_FALSE(fh::looks_like("HEADER"));
   EXPECT_FALSE(fh::looks_like("PIN01A  1790  3107"));
 }

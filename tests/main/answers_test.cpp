@@ -173,6 +173,19 @@ TEST(Qforma, GuessesFromTheFirstLines) {
   EXPECT_EQ(guess_of(""), ' ');
 }
 
+// A Heidelberg file opens with HEADER: or DATA: on its first line with more than blanks;
+// the same words further down, or a title that starts with "DATA:", decide nothing.
+TEST(Qforma, HeidelbergByItsFirstLine) {
+  std::string next;
+  EXPECT_EQ(guess_of("HEADER:\r\nKeyCode=A\r\nDATA:Tree\r\n", &next), 'H');
+  EXPECT_EQ(next, "KeyCode=A");
+  EXPECT_EQ(guess_of("\n   \n data:Chrono\n  100", &next), 'H');
+  EXPECT_EQ(guess_of("DATA:\n1\n"), 'H');
+  std::string tucson = "DATA: PINE RIDGE\nHEADER:\n";
+  for (int y = 1800; y < 1900; y += 10) tucson += meas_line(y, 120) + "\n";
+  EXPECT_EQ(guess_of(tucson), 'M');
+}
+
 TEST(Qforma, CompactMarksDecideAtOnce) {
   std::string next;
   const std::string rest = "second line\nthird\n";
