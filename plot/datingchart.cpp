@@ -67,7 +67,11 @@ void page(Plotter& p, const DatingChart& c, const DatingPanel& d) {
     line(p, x, y0, x, y1);
     p.plwid(1);
     p.plschr(0.0f, 0.7f);
-    p.plptex(x, y1 - 0.5f * margin, 1.0f, 0.0f, 0.5f, d.dated ? "dated" : "best, not dated");
+    // The label beside the mark, on the side with more room.
+    const bool right_half = x > 0.5f * (x0 + x1);
+    const float dx = 0.005f * (x1 - x0);
+    p.plptex(right_half ? x - dx : x + dx, y1 - 0.5f * margin, 1.0f, 0.0f, right_half ? 1.0f : 0.0f,
+             d.dated ? "dated" : "best, not dated");
   }
 }
 
