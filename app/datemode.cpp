@@ -77,7 +77,7 @@ DatingChart dating_chart(const xdate::DatingRun& run, const DateOptions& o) {
     DatingPanel panel;
     panel.id = d.id;
     panel.verdict = xdate::verdict_text(d, run.settings);
-    for (const xdate::Position& p : d.all) {
+    for (const xdate::SampleDating::CurvePoint& p : d.curve) {
       panel.end_years.push_back(static_cast<float>(p.last));
       panel.z.push_back(static_cast<float>(p.z));
     }

@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   for (const SampleDating& d : run.samples) {
     if (d.dated() && d.ranked.empty()) __builtin_trap();
     if (d.ranked.size() > static_cast<std::size_t>(settings.top)) __builtin_trap();
-    if (d.positions != static_cast<int32_t>(d.all.size())) __builtin_trap();
+    if (d.positions != static_cast<int32_t>(d.curve.size())) __builtin_trap();
+    if (!d.all.empty()) __builtin_trap();  // a run keeps the curve only
     if (!std::isfinite(d.mean) || !(d.sd > 0.0) || !std::isfinite(d.sd)) {
       if (d.positions > 0) __builtin_trap();
     }
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       if (p.r.n < settings.overlap) __builtin_trap();
       if (p.glk.valid() && !(p.glk.value >= 0.0 && p.glk.value <= 1.0)) __builtin_trap();
     }
-    for (const Position& p : d.all) {
+    for (const SampleDating::CurvePoint& p : d.curve) {
       if (!std::isfinite(p.z)) __builtin_trap();
     }
   }

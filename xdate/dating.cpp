@@ -310,7 +310,11 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
   const double inflate = 1.0 + 2.0 / std::sqrt(2.0 * std::max(others - 1, 1));
   out.sd = std::max(std::sqrt(7.0) / 5.0, std::sqrt(var) * inflate);
   const double positions = static_cast<double>(out.positions);
-  for (Position& p : out.all) p.z = (p.score - out.mean) / out.sd;
+  out.curve.reserve(out.all.size());
+  for (Position& p : out.all) {
+    p.z = (p.score - out.mean) / out.sd;
+    out.curve.push_back({p.last, p.z});
+  }
   // The chance of the listed positions (the tail costs more than everything else here).
   const std::size_t listed =
       std::min(order.size(), static_cast<std::size_t>(std::max(settings.top, 2)));
@@ -353,7 +357,10 @@ DatingRun date_samples(const std::vector<SeriesInput>& samples,
   }
   Filter filter;
   run.samples.reserve(samples.size());
-  for (const SeriesInput& s : samples) run.samples.push_back(date_sample(ref, s, settings, filter));
+  for (const SeriesInput& s : samples) {
+    run.samples.push_back(date_sample(ref, s, settings, filter));
+    std::vector<Position>().swap(run.samples.back().all);
+  }
   return run;
 }
 

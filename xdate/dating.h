@@ -87,7 +87,14 @@ struct SampleDating {
   double z_needed = 0.0;              // the z of the best position that gives p = p_max
   std::vector<Position> ranked;       // the best `top` positions, best first
   std::optional<Position> runner_up;  // the second best position, when there is one
-  std::vector<Position> all;          // every position tested, by position (p only where listed)
+  // Every position tested, by position (p only where listed).
+  std::vector<Position> all;
+  // End year and z of every position tested, by position: what the chart draws.
+  struct CurvePoint {
+    int32_t last = 0;
+    double z = 0.0;
+  };
+  std::vector<CurvePoint> curve;
 
   bool dated() const { return verdict == DatingVerdict::dated; }
   // The calendar year of the sample's first ring when dated, else its own first year.
@@ -98,7 +105,8 @@ struct SampleDating {
 SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
                          const DatingSettings& settings, Filter& filter);
 
-// Every sample series dated against one reference.
+// Every sample series dated against one reference; the samples keep their curve but not
+// every position's statistics (`all` is emptied).
 struct DatingRun {
   DatingSettings settings;
   int32_t reference_series = 0, reference_usable = 0;

@@ -126,6 +126,14 @@ TEST(Dating, SyntheticStretchIsDatedAndListedBestFirst) {
   // Every position from the sample's last ring 50 years into the reference to its first ring
   // 50 years before the reference's end (the first filtered values are the AR order's fewer).
   EXPECT_EQ(d.positions, static_cast<int32_t>(d.all.size()));
+  ASSERT_EQ(d.curve.size(), d.all.size());
+  for (std::size_t k = 0; k < d.all.size(); ++k) {
+    EXPECT_EQ(d.curve[k].last, d.all[k].last);
+    EXPECT_EQ(d.curve[k].z, d.all[k].z);
+    if (k > 0) {
+      EXPECT_GT(d.all[k].first, d.all[k - 1].first);
+    }
+  }
   EXPECT_GE(d.positions, 400 - 100 + 80 - 30);
   EXPECT_LE(d.positions, 400 - 100 + 80 + 1);
   for (const Position& p : d.all) {
@@ -218,6 +226,9 @@ TEST(Dating, RunDatesEverySampleAndCountsThem) {
   EXPECT_EQ(run.samples[0].dated_first(), 1650);
   EXPECT_EQ(run.samples[1].verdict, DatingVerdict::too_short);
   EXPECT_EQ(run.dated(), 1);
+  // The run keeps each sample's curve, not every position's statistics.
+  EXPECT_TRUE(run.samples[0].all.empty());
+  EXPECT_EQ(run.samples[0].curve.size(), static_cast<std::size_t>(run.samples[0].positions));
 }
 
 }  // namespace
