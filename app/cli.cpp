@@ -94,8 +94,8 @@ std::string apply_date(std::string_view name, std::string_view value, const Chec
     o.reference = std::string(value);
   } else if (name == "--ref-format") {
     const std::string f = upper(value);
-    if (f != "MR" && f != "IR" && f != "CR" && f != "CD")
-      return "--ref-format must be MR, IR, CR or CD";
+    if (f != "MR" && f != "IR" && f != "CR" && f != "CD" && f != "FH")
+      return "--ref-format must be MR, IR, CR, CD or FH";
     o.ref_format = f;
   } else if (name == "--overlap") {
     int32_t v = 0;

@@ -30,11 +30,11 @@ bool read_file(const std::string& path, const std::string& format, Store& store,
       err << "ringdate: cannot open " << path << '\n';
       break;
     case DataFileResult::unknown_format:
-      err << "ringdate: unknown format " << format << "; use MR, IR, CR or CD\n";
+      err << "ringdate: unknown format " << format << "; use MR, IR, CR, CD or FH\n";
       break;
     case DataFileResult::cannot_settle:
       err << "ringdate: cannot tell the format of " << path << "; name it with --format or "
-          << "--ref-format MR|IR|CR|CD\n";
+          << "--ref-format MR|IR|CR|CD|FH\n";
       break;
     case DataFileResult::refused:
       if (reading.refusal && !reading.refusal->text().empty()) {
@@ -112,7 +112,9 @@ int run_date(const DateOptions& o, std::ostream& out, std::ostream& err) {
   out.flush();
   if (o.csv_dir && !write_csv(*o.csv_dir, run, err)) return exit_failure;
   if (o.write_file) {
-    const std::string why = write_dated(*store, run, *o.write_file);
+    const std::string why = store->mode == "FH"
+                                ? write_dated_heidelberg(o.samples, run, *o.write_file)
+                                : write_dated(*store, run, *o.write_file);
     if (!why.empty()) {
       err << "ringdate: cannot write " << *o.write_file << ": " << why << '\n';
       return exit_failure;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/convert.h"
 #include "core/matrix.h"
 #include "formats/datw.h"
 #include "formats/decade_lines.h"
@@ -70,6 +71,19 @@ std::string write_dated(Store& store, const xdate::DatingRun& run, const std::st
     }
   }
   if (!units.close(unit)) return "the file could not be written completely";
+  return {};
+}
+
+std::string write_dated_heidelberg(const std::string& samples, const xdate::DatingRun& run,
+                                   const std::string& path, recio::FileSystem& fs) {
+  SeriesReading r = read_series(samples, "FH", fs);
+  if (!r.error.empty()) return r.error;
+  for (std::size_t k = 0; k < r.series.size() && k < run.samples.size(); ++k) {
+    if (run.samples[k].dated()) r.series[k].first = run.samples[k].dated_first();
+  }
+  std::vector<std::string> renamed;
+  if (!fs.replace_file(path, write_series(Target::heidelberg, r.series, renamed)))
+    return "the file could not be written completely";
   return {};
 }
 

@@ -17,4 +17,10 @@ namespace ringdate::app {
 std::string write_dated(Store& store, const xdate::DatingRun& run, const std::string& path,
                         recio::FileSystem& fs = recio::system_file_system());
 
+// The same for samples read from the Heidelberg file `samples`: read again with their header
+// lines, and written as Heidelberg series (DateBegin and DateEnd follow the new years).
+std::string write_dated_heidelberg(const std::string& samples, const xdate::DatingRun& run,
+                                   const std::string& path,
+                                   recio::FileSystem& fs = recio::system_file_system());
+
 }  // namespace ringdate::app

@@ -30,6 +30,7 @@ std::string format_name(std::string_view code) {
   if (code == "IR") return "Tucson indices";
   if (code == "CR") return "UEA CRU indices";
   if (code == "CD") return "compact format";
+  if (code == "FH") return "Heidelberg";
   return "unknown format";
 }
 
@@ -55,7 +56,12 @@ std::string num(bool valid, double x) {
   return fmt("%.10g", x);
 }
 
-std::string years(const Position& p) { return fmt("%d-%d", p.first, p.last); }
+// "1539-1638"; "-167 to -65" when a year is negative.
+std::string span_text(int32_t first, int32_t last) {
+  return fmt(first < 0 || last < 0 ? "%d to %d" : "%d-%d", first, last);
+}
+
+std::string years(const Position& p) { return span_text(p.first, p.last); }
 
 }  // namespace
 
@@ -117,8 +123,8 @@ void write_dating_report(std::ostream& out, const DatingHeader& h, const DatingR
                         format_name(h.reference_format).c_str(),
                         h.reference_guessed ? ", guessed" : "", run.reference_series);
   if (run.reference_usable > 0) {
-    ref += fmt(", %d-%d (%d years)", run.first_year, run.last_year,
-               run.last_year - run.first_year + 1);
+    ref += ", " + span_text(run.first_year, run.last_year) +
+           fmt(" (%d years)", run.last_year - run.first_year + 1);
   }
   out << ref << '\n';
   out << fmt("Overlap at least %d years; dated when p < %s and the best stands %.1f", s.overlap,

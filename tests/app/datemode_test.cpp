@@ -18,6 +18,7 @@
 
 #include "app/cli.h"
 #include "core/store.h"
+#include "formats/heidelberg.h"
 #include "main/datafile.h"
 #include "support/test_support.h"
 #include "xdate/store_input.h"
@@ -63,7 +64,7 @@ TEST(DateArguments, UsageErrors) {
        "--overlap must be a whole number of years from 10 to 2000"},
       {{"--date", "s", "--ref", "r", "--top", "0"}, "--top must be a whole number from 1 to 1000"},
       {{"--date", "s", "--ref", "r", "--ref-format", "XX"},
-       "--ref-format must be MR, IR, CR or CD"},
+       "--ref-format must be MR, IR, CR, CD or FH"},
       {{"--date", "s", "--ref"}, "--ref needs a value"},
       {{"--date", "s", "--ref", "r", "--ref", "q"}, "--ref given twice"},
   };
@@ -218,6 +219,49 @@ TEST_F(DateMode, WriteRenumbersTheDatedSeriesOnly) {
   EXPECT_NE(bad.err.find("ringdate: cannot write " + path("no/out.rwl")), std::string::npos)
       << bad.err;
   EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
+// Heidelberg files: a chronology as the reference, measurements as samples written back
+// with their headers, dated ones renumbered.
+TEST(DateHeidelberg, ChronologyReferenceAndSamplesWrittenBack) {
+  const std::string shared = testing_support::shared_dir();
+  if (shared.empty()) GTEST_SKIP() << "../shared is absent";
+  const std::string h = shared + "/data/peer/heidelberg/";
+  const fs::path out =
+      fs::temp_directory_path() / ("ringdate_date_fh_" + std::to_string(::getpid()));
+  std::vector<std::string> args = {"--date",  h + "SET01.FH", "--ref", h + "SET01CHR.FH",
+                                   "--write", out.string(),   "--top", "1"};
+  std::vector<std::string_view> views(args.begin(), args.end());
+  std::ostringstream report, err;
+  const int status = app::run_command(app::parse_arguments(views), report, err);
+  EXPECT_LE(status, 1) << err.str();
+  EXPECT_EQ(err.str(), "");
+  EXPECT_NE(report.str().find("Reference: format FH (Heidelberg, guessed), 1 series, "),
+            std::string::npos)
+      << report.str();
+  const fh::Reading in = fh::read(testing_support::slurp(h + "SET01.FH"));
+  const fh::Reading back = fh::read(testing_support::slurp(out.string()));
+  fs::remove(out);
+  ASSERT_FALSE(back.refusal);
+  ASSERT_EQ(back.series.size(), in.series.size());
+  int dated = 0;
+  for (std::size_t k = 0; k < in.series.size(); ++k) {
+    EXPECT_EQ(back.series[k].keycode, in.series[k].keycode);
+    EXPECT_EQ(back.series[k].values, in.series[k].values);
+    // A dated series starts where its report line says.
+    const std::string line = "\n  dated " + std::to_string(back.series[k].first);
+    const std::size_t at = report.str().find("\n" + in.series[k].keycode + " ");
+    ASSERT_NE(at, std::string::npos) << in.series[k].keycode;
+    const std::size_t next = report.str().find("\n\n", at + 1);
+    const std::string block = report.str().substr(at, next - at);
+    if (block.find("  dated ") != std::string::npos) {
+      ++dated;
+      EXPECT_NE(block.find(line), std::string::npos) << block;
+    } else {
+      EXPECT_EQ(back.series[k].first, in.series[k].first);
+    }
+  }
+  EXPECT_GT(dated, 0);
 }
 
 // The chart, through the built program (the plotting library is set up once per process).

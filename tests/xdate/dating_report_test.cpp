@@ -118,6 +118,8 @@ TEST(DatingReport, VerdictOfEveryKind) {
   d.verdict = DatingVerdict::dated;
   d.ranked = {position(1700, 60, 0.7, 3e-12)};
   EXPECT_EQ(verdict_text(d, s), "dated 1700-1759 (p 3e-12; no other position)");
+  d.ranked = {position(-167, 103, 0.7, 1e-7)};
+  EXPECT_EQ(verdict_text(d, s), "dated -167 to -65 (p 1e-7; no other position)");
 }
 
 TEST(DatingReport, Chances) {
