@@ -51,10 +51,18 @@ SegmentChart segment_chart(const xdate::CheckResult& result, const std::string& 
   }
   for (const xdate::Suggestion& g : result.suggestions) {
     if (g.series < 0 || static_cast<std::size_t>(g.series) >= c.rows.size()) continue;
-    char label[48];
-    std::snprintf(label, sizeof label, "%c %d %c",
-                  g.edit.kind == xdate::EditKind::insert ? 'I' : 'D', g.edit.type_year(), g.side);
-    c.rows[static_cast<std::size_t>(g.series)].edits.push_back({g.edit.year, label});
+    // Every edit of a sequence, numbered in the order to make them.
+    for (std::size_t k = 0; k < g.edits.size(); ++k) {
+      const xdate::Edit& e = g.edits[k];
+      char label[48];
+      if (g.edits.size() == 1)
+        std::snprintf(label, sizeof label, "%c %d %c",
+                      e.kind == xdate::EditKind::insert ? 'I' : 'D', e.type_year(), g.side);
+      else
+        std::snprintf(label, sizeof label, "%zu: %c %d %c", k + 1,
+                      e.kind == xdate::EditKind::insert ? 'I' : 'D', e.type_year(), g.side);
+      c.rows[static_cast<std::size_t>(g.series)].edits.push_back({e.year, label});
+    }
   }
   return c;
 }

@@ -1,21 +1,31 @@
-// Accuracy of the location of dating errors: real files with one injected error per series
-// (a ring removed, or a ring split in two), in series without a flagged segment, at least 60
-// years from either end; half of the removed rings among the 10% narrowest rings of their
-// series. Seeded, so that every run injects the same errors.
+// Accuracy of the location of dating errors: real files with injected errors, in series
+// without a flagged segment. Seeded, so that every run injects the same errors.
 //
-//   xdate_locate_eval [--seed N] [--per-file K] [--half odd|even|all] [--verbose] [DIR...]
+//   xdate_locate_eval [--seed N] [--per-file K] [--half odd|even|all] [--single] [--verbose]
+//                     [--set NAME VALUE]... [DIR...]
 //
-// Prints the share of injected errors for which the suggestion is of the right kind, at the
-// exact year, within 2 and within 5 years (a series without a suggestion counts as wrong),
-// over every injected error and over those that left a flagged segment (only a flagged
-// series gets a suggestion), and the number of suggestions for the series without a flagged
-// segment as read (must be 0). The right edit for a removed ring of year Y is an insert at Y
-// (typed I, Y + 1, B); for a ring of year Y split in two (its inner part then dated Y - 1,
-// every earlier ring one year earlier) a delete of Y - 1 (typed D, Y - 1, B); deleting the
-// outer part instead would restore the dating as well and counts as one year off.
+// One error per series (a ring removed, or a ring split in two), at least 60 years from either
+// end; half of the removed rings among the 10% narrowest rings of their series. Prints the
+// share of injected errors for which the suggestion is of the right kind, at the exact year,
+// within 2 and within 5 years (a series without a suggestion counts as wrong; of a sequence,
+// the edit of the right kind nearest the error), over every injected error and over those
+// that left a flagged segment (only a flagged series gets a suggestion), and the number of
+// suggestions for the series without a flagged segment as read (must be 0). The right edit
+// for a removed ring of year Y is an insert at Y (typed I, Y + 1, B); for a ring of year Y
+// split in two (its inner part then dated Y - 1, every earlier ring one year earlier) a
+// delete of Y - 1 (typed D, Y - 1, B); deleting the outer part instead would restore the
+// dating as well and counts as one year off.
+//
+// Two or three errors per series (unless --single; every clean series, its own seeded
+// stream): mixed kinds, at least 40 years apart and 50 from either end, missing rings chosen
+// as above. An error is found when an edit of the right kind names its year (as read: a later
+// error moves the rings before it) within 2 years, a false ring by either of its parts; a
+// series is restored when every error is found and no other edit is listed.
+//
 // --half odd|even keeps every other file (for tuning on one half and checking on the other);
-// --verbose prints one line per injected error. Default folders: ../shared/data/real and its
-// study/ beside the checkout.
+// --set changes a setting of the location (see the code) for trying values; --verbose prints
+// one line per injected series. Default folders: ../shared/data/real and its study/ beside
+// the checkout.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -38,7 +48,9 @@ using namespace ringdate::xdate;
 
 struct Tally {
   int injected = 0, suggested = 0, kind = 0, exact = 0, within2 = 0, within5 = 0, unflagged = 0;
+  int extra = 0;  // suggestions of more than one edit
   void add(const Tally& o) {
+    extra += o.extra;
     injected += o.injected;
     suggested += o.suggested;
     kind += o.kind;
@@ -52,8 +64,8 @@ struct Tally {
   void print(const char* label) const {
     const int flagged = injected - unflagged;
     auto pc = [](int x, int of) { return of ? 100.0 * x / of : 0.0; };
-    std::printf("%-14s %5d injected, %5d flagged, %5d suggested\n", label, injected, flagged,
-                suggested);
+    std::printf("%-14s %5d injected, %5d flagged, %5d suggested (%d of several edits)\n", label,
+                injected, flagged, suggested, extra);
     std::printf(
         "  of injected:  right kind %5.1f%%  exact %5.1f%%  within 2 %5.1f%%  within 5 %5.1f%%\n",
         pc(kind, injected), pc(exact, injected), pc(within2, injected), pc(within5, injected));
@@ -68,6 +80,8 @@ struct Options {
   int per_file = 1000;  // every eligible series
   std::string half = "all";
   bool verbose = false;
+  bool multi = true;
+  LocatorSettings locator;
   std::vector<std::string> dirs;
 };
 
@@ -106,6 +120,90 @@ SeriesInput split_ring(const SeriesInput& s, int32_t year, double inner) {
   return out;
 }
 
+// Several errors in one series: the errors (years of the clean series), the series with all
+// of them, and the edits that restore it (years of the series as read).
+struct Injection {
+  bool missing = false;
+  int32_t year = 0;  // of the clean series
+  bool narrow = false;
+  Edit want;  // the inner part of a false ring; its outer part, want.year + 1, also counts
+};
+
+struct MultiTally {
+  int series = 0, flagged = 0, suggested = 0, restored = 0, errors = 0, found = 0, extra_edits = 0;
+  void add(const MultiTally& o) {
+    series += o.series;
+    flagged += o.flagged;
+    suggested += o.suggested;
+    restored += o.restored;
+    errors += o.errors;
+    found += o.found;
+    extra_edits += o.extra_edits;
+  }
+  void print(const char* label) const {
+    auto pc = [](int x, int of) { return of ? 100.0 * x / of : 0.0; };
+    std::printf(
+        "%-14s %5d series (%d flagged, %d with a suggestion): restored %5.1f%%, errors found "
+        "%5.1f%% of %d, edits that match no error %d\n",
+        label, series, flagged, suggested, pc(restored, series), pc(found, errors), errors,
+        extra_edits);
+  }
+};
+
+// Picks `k` errors in series s: mixed kinds, at least `apart` years apart and `edge` years
+// from either end; half of the missing rings among the 10% narrowest rings. Empty when the
+// series cannot hold them.
+std::vector<Injection> pick_errors(const SeriesInput& s, int k, std::mt19937& rng) {
+  constexpr int32_t apart = 40, edge = 50;
+  const int32_t lo = s.first + edge, hi = s.last() - edge;
+  std::vector<double> sorted = s.values;
+  std::sort(sorted.begin(), sorted.end());
+  const double limit = sorted[sorted.size() / 10];
+  std::vector<Injection> out;
+  for (int j = 0; j < k; ++j) {
+    Injection e;
+    e.missing = std::uniform_int_distribution<int>(0, 1)(rng) == 0;
+    e.narrow = e.missing && std::uniform_int_distribution<int>(0, 1)(rng) == 0;
+    std::vector<int32_t> years;
+    for (int32_t y = lo; y <= hi; ++y) {
+      const bool free = std::all_of(out.begin(), out.end(), [&](const Injection& o) {
+        return std::abs(o.year - y) >= apart;
+      });
+      if (free && (!e.narrow || s.values[static_cast<std::size_t>(y - s.first)] <= limit))
+        years.push_back(y);
+    }
+    if (years.empty() && e.narrow) {
+      e.narrow = false;
+      for (int32_t y = lo; y <= hi; ++y) {
+        if (std::all_of(out.begin(), out.end(),
+                        [&](const Injection& o) { return std::abs(o.year - y) >= apart; }))
+          years.push_back(y);
+      }
+    }
+    if (years.empty()) return {};
+    e.year = years[std::uniform_int_distribution<std::size_t>(0, years.size() - 1)(rng)];
+    out.push_back(e);
+  }
+  std::sort(out.begin(), out.end(),
+            [](const Injection& a, const Injection& b) { return a.year < b.year; });
+  // A later error moves the rings before it: a removed ring one year later, a split ring one
+  // year earlier; the edit that restores an error is at its year as read.
+  for (std::size_t j = 0; j < out.size(); ++j) {
+    int32_t moved = 0;
+    for (std::size_t i = j + 1; i < out.size(); ++i) moved += out[i].missing ? 1 : -1;
+    out[j].want = out[j].missing ? Edit{EditKind::insert, out[j].year + moved}
+                                 : Edit{EditKind::remove, out[j].year - 1 + moved};
+  }
+  return out;
+}
+
+// Whether edit e finds error w: the right kind within 2 years (a false ring by either part).
+bool finds(const Edit& e, const Edit& w) {
+  if (e.kind != w.kind) return false;
+  if (std::abs(e.year - w.year) <= 2) return true;
+  return w.kind == EditKind::remove && std::abs(e.year - (w.year + 1)) <= 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,7 +218,40 @@ int main(int argc, char** argv) {
       o.half = argv[++a];
     else if (arg == "--verbose")
       o.verbose = true;
-    else
+    else if (arg == "--single")
+      o.multi = false;
+    else if (arg == "--set" && a + 2 < argc) {
+      // A setting of the location, for trying values: --set narrow_prior 1.0
+      const std::string name = argv[++a];
+      const double v = std::atof(argv[++a]);
+      LocatorSettings& l = o.locator;
+      if (name == "narrow_prior")
+        l.narrow_prior = v;
+      else if (name == "bp_weight")
+        l.bp_weight = v;
+      else if (name == "reach")
+        l.reach = static_cast<int32_t>(v);
+      else if (name == "window")
+        l.window = static_cast<int32_t>(v);
+      else if (name == "min_gain")
+        l.min_gain = v;
+      else if (name == "needed_gain")
+        l.needed_gain = v;
+      else if (name == "needed_sum")
+        l.needed_sum = v;
+      else if (name == "max_edits")
+        l.max_edits = static_cast<int32_t>(v);
+      else if (name == "dp_bp_weight")
+        l.offsets.bp_weight = v;
+      else if (name == "dp_narrow")
+        l.offsets.narrow_weight = v;
+      else if (name == "path_step")
+        l.path_step = v;
+      else {
+        std::fprintf(stderr, "unknown setting %s\n", name.c_str());
+        return 2;
+      }
+    } else
       o.dirs.push_back(arg);
   }
   if (o.dirs.empty()) {
@@ -128,9 +259,11 @@ int main(int argc, char** argv) {
     o.dirs = {shared + "/data/real", shared + "/data/real/study"};
   }
   const Settings settings;
-  Locator locate;
+  Locator locate(o.locator);
   std::mt19937 rng(o.seed);
+  std::mt19937 multi_rng(o.seed * 7919u + 1u);
   Tally ins, del, all;
+  MultiTally two, three;
   int files = 0, clean_suggestions = 0, clean_series = 0;
   const std::vector<std::string> paths = files_in(o.dirs);
   for (std::size_t fi = 0; fi < paths.size(); ++fi) {
@@ -145,7 +278,7 @@ int main(int argc, char** argv) {
     std::vector<int32_t> all_idx(data.size());
     std::iota(all_idx.begin(), all_idx.end(), 0);
     std::vector<Master> masters = data.masters(all_idx);
-    std::vector<int32_t> clean;
+    std::vector<int32_t> clean, clean_all;
     for (std::size_t i = 0; i < data.size(); ++i) {
       const SeriesResult r = data.analyse(i, masters[i]);
       if (!r.usable() || r.flagged > 0 || r.segments.empty()) continue;
@@ -154,6 +287,7 @@ int main(int argc, char** argv) {
                  settings))
         ++clean_suggestions;
       if (r.n >= 121) clean.push_back(static_cast<int32_t>(i));
+      clean_all.push_back(static_cast<int32_t>(i));
     }
     std::shuffle(clean.begin(), clean.end(), rng);
     if (static_cast<int>(clean.size()) > o.per_file)
@@ -194,8 +328,15 @@ int main(int argc, char** argv) {
       }
       if (got) {
         t.suggested = 1;
-        const int d = std::abs(got->edit.year - want_year);
-        if (got->edit.kind == want_kind) {
+        t.extra = got->edits.size() > 1;
+        // The edit of the right kind nearest to the error judges it.
+        int d = -1;
+        for (const Edit& e : got->edits) {
+          if (e.kind != want_kind) continue;
+          const int de = std::abs(e.year - want_year);
+          if (d < 0 || de < d) d = de;
+        }
+        if (d >= 0) {
           t.kind = 1;
           t.exact = d == 0;
           t.within2 = d <= 2;
@@ -208,19 +349,90 @@ int main(int argc, char** argv) {
             "%-40s %-8s %s %5d%s -> %s %5d  r %.3f -> %.3f  flags %d -> %d %s\n",
             std::filesystem::path(paths[fi]).filename().string().c_str(), s.id.c_str(),
             remove ? "missing" : "false  ", want_year, narrow ? "n" : " ",
-            seen ? (seen->edit.kind == EditKind::insert ? (got ? "I" : "i") : (got ? "D" : "d"))
+            seen ? (seen->first().kind == EditKind::insert ? (got ? "I" : "i") : (got ? "D" : "d"))
                  : "-",
-            seen ? seen->edit.year : 0, before.r.r, seen ? seen->r_after : 0.0, before.flagged,
+            seen ? seen->first().year : 0, before.r.r, seen ? seen->r_after : 0.0, before.flagged,
             seen ? seen->flagged_after : 0, before.flagged ? "" : "not flagged");
+        for (std::size_t g = 1; seen && g < seen->edits.size(); ++g)
+          std::printf("    then %c %d\n", seen->edits[g].kind == EditKind::insert ? 'I' : 'D',
+                      seen->edits[g].year);
       }
       (remove ? ins : del).add(t);
       all.add(t);
     }
+    if (o.multi) {
+      for (std::size_t i = 0; i < data.size(); ++i) {
+        if (std::find(clean_all.begin(), clean_all.end(), static_cast<int32_t>(i)) ==
+            clean_all.end())
+          continue;
+        const SeriesInput& s = data.input(i);
+        const int k = std::uniform_int_distribution<int>(2, 3)(multi_rng);
+        const std::vector<Injection> errors = pick_errors(s, k, multi_rng);
+        if (errors.empty()) continue;
+        // Made from the earliest to the latest: each moves only the rings before it, so the
+        // later errors keep their years.
+        SeriesInput bad = s;
+        for (const Injection& e : errors) {
+          const double inner = std::uniform_real_distribution<double>(0.3, 0.7)(multi_rng);
+          bad = e.missing ? remove_ring(bad, e.year) : split_ring(bad, e.year, inner);
+        }
+        MultiTally t;
+        t.series = 1;
+        t.errors = static_cast<int>(errors.size());
+        const Filtered f = data.filter()(bad.first, bad.values);
+        const SeriesResult before =
+            analyse(bad.id, bad.first, bad.values, f, masters[i], data.grid(), settings);
+        std::optional<Suggestion> got;
+        if (before.flagged > 0) {
+          t.flagged = 1;
+          got = locate(data.filter(), bad, f, masters[i], before, data.grid(), settings);
+        }
+        std::vector<bool> used(got ? got->edits.size() : 0, false);
+        for (const Injection& e : errors) {
+          for (std::size_t g = 0; got && g < got->edits.size(); ++g) {
+            if (used[g] || !finds(got->edits[g], e.want)) continue;
+            used[g] = true;
+            ++t.found;
+            break;
+          }
+        }
+        if (got) {
+          t.suggested = 1;
+          t.extra_edits = static_cast<int>(std::count(used.begin(), used.end(), false));
+          t.restored = t.found == t.errors && t.extra_edits == 0;
+        }
+        if (o.verbose) {
+          std::printf("%-40s %-8s", std::filesystem::path(paths[fi]).filename().string().c_str(),
+                      s.id.c_str());
+          for (const Injection& e : errors)
+            std::printf(" %c%d%s", e.want.kind == EditKind::insert ? 'I' : 'D', e.want.year,
+                        e.narrow ? "n" : "");
+          std::printf("  ->");
+          const std::optional<Suggestion>& seen = locate.considered();
+          if (before.flagged && seen) {
+            for (const Edit& e : seen->edits)
+              std::printf(" %c%d", e.kind == EditKind::insert ? 'I' : 'D', e.year);
+            std::printf("  r %.3f -> %.3f flags %d -> %d%s", before.r.r, seen->r_after,
+                        before.flagged, seen->flagged_after, got ? "" : " (not suggested)");
+          }
+          std::printf("%s\n", t.restored ? "  restored" : "");
+        }
+        (errors.size() == 2 ? two : three).add(t);
+      }
+    }
   }
   std::printf("files %d, series without a flagged segment %d, suggestions for them %d\n", files,
               clean_series, clean_suggestions);
+  std::printf("one error per series:\n");
   ins.print("missing rings");
   del.print("false rings");
   all.print("all");
+  std::printf("two or three errors per series (mixed kinds, %d+ years apart, %d+ from the ends):\n",
+              40, 50);
+  two.print("two errors");
+  three.print("three errors");
+  MultiTally both = two;
+  both.add(three);
+  both.print("all");
   return 0;
 }

@@ -62,7 +62,7 @@ std::vector<std::string> series_text(int32_t k, const std::string& name,
                 "  GLK " + number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged));
   if (s.suggestion) {
     const xdate::Suggestion& g = *s.suggestion;
-    out.push_back("   " + xdate::suggestion_text(g));
+    for (const std::string& line : xdate::suggestion_lines(g)) out.push_back("   " + line);
     out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after,
                       g.flagged_before, g.flagged_after));
   }

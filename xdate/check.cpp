@@ -29,6 +29,7 @@ CheckResult run_check(std::vector<SeriesInput> series, const Settings& settings)
   std::iota(all.begin(), all.end(), 0);
   std::vector<Track> biweight = data.biweight_masters(all);
   Locator locate;
+  out.max_edits = LocatorSettings{}.max_edits;
   for (std::size_t i = 0; i < data.size(); ++i) {
     const Master m = data.master(i, std::move(biweight[i]));
     out.series.push_back(data.analyse(i, m));

@@ -17,6 +17,7 @@ struct CheckResult {
   int32_t usable = 0;                      // series that take part
   std::vector<SeriesResult> series;        // in input order
   std::vector<Suggestion> suggestions;     // strongest first
+  int32_t max_edits = 0;                   // the longest sequence the location tries
 
   int32_t flagged_series() const;
   int32_t flagged_segments() const;

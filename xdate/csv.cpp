@@ -71,11 +71,16 @@ void write_segments_csv(std::ostream& out, const CheckResult& result) {
 }
 
 void write_suggestions_csv(std::ostream& out, const CheckResult& result) {
-  out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after\n";
+  out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after,edit,edits\n";
+  // One row per edit; the figures are those of the whole sequence.
   for (const Suggestion& g : result.suggestions) {
-    out << quoted(g.id) << ',' << (g.edit.kind == EditKind::insert ? "insert" : "delete") << ','
-        << g.edit.year << ',' << g.edit.type_year() << ',' << g.side << ',' << num(true, g.r_before)
-        << ',' << num(true, g.r_after) << ',' << g.flagged_before << ',' << g.flagged_after << '\n';
+    for (std::size_t k = 0; k < g.edits.size(); ++k) {
+      const Edit& e = g.edits[k];
+      out << quoted(g.id) << ',' << (e.kind == EditKind::insert ? "insert" : "delete") << ','
+          << e.year << ',' << e.type_year() << ',' << g.side << ',' << num(true, g.r_before) << ','
+          << num(true, g.r_after) << ',' << g.flagged_before << ',' << g.flagged_after << ','
+          << k + 1 << ',' << g.edits.size() << '\n';
+    }
   }
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <span>
 
 #include "xdate/correlation.h"
 #include "xdate/transforms.h"
@@ -30,21 +32,7 @@ bool adds_flag(const SeriesResult& before, const SeriesResult& after) {
 // neighbours, a deleted ring merged with the next one. False when the edit does not leave
 // at least one ring on either side.
 bool scored_widths(const SeriesInput& s, const Edit& e, SeriesInput& v) {
-  const int64_t k = static_cast<int64_t>(e.year) - s.first;
-  const auto n = static_cast<int64_t>(s.values.size());
-  if (k < 1 || k + 2 >= n) return false;
-  const auto uk = static_cast<std::size_t>(k);
-  if (e.kind == EditKind::insert) {
-    if (!apply_edit(s, e, v)) return false;
-    v.values[uk + 1] = (s.values[uk] + s.values[uk + 1]) / 2.0;
-  } else {
-    v.id = s.id;
-    v.first = s.first + 1;
-    v.values.assign(s.values.begin(), s.values.end());
-    v.values[uk + 1] += v.values[uk];
-    v.values.erase(v.values.begin() + k);
-  }
-  return true;
+  return apply_edits(s, std::span<const Edit>(&e, 1), Filling::merged, v);
 }
 
 // The inserted ring stays out of the pairs.
@@ -105,29 +93,6 @@ double standardised(const Track& m, int32_t year, int32_t from, int32_t to) {
 }
 
 }  // namespace
-
-bool apply_edit(const SeriesInput& s, const Edit& e, SeriesInput& out) {
-  const int64_t k = static_cast<int64_t>(e.year) - s.first;
-  const auto n = static_cast<int64_t>(s.values.size());
-  out.id = s.id;
-  out.values.clear();
-  if (k < 0 || k >= n || (e.kind == EditKind::remove && n < 2)) return false;
-  // The years follow the rules of the comparison loop's edits.
-  out.first = edited_span(e.ring_edit(), YearSpan{s.first, s.last()}).first;
-  if (e.kind == EditKind::insert) {
-    // The rings up to the year move one year earlier; the zero ring takes the year.
-    out.values.reserve(s.values.size() + 1);
-    out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k + 1);
-    out.values.push_back(0.0);
-    out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
-  } else {
-    // The ring of the year goes; the earlier rings move one year later.
-    out.values.reserve(s.values.size() - 1);
-    out.values.insert(out.values.end(), s.values.begin(), s.values.begin() + k);
-    out.values.insert(out.values.end(), s.values.begin() + k + 1, s.values.end());
-  }
-  return true;
-}
 
 std::vector<double> Locator::cheap_scores(const Track& t, const Track& master, EditKind kind) {
   const std::size_t n = t.v.size();
@@ -249,6 +214,7 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   Track fv, bpv;
   auto score = [&](const Edit& e) {
     if (!scored_widths(part, e, v)) return false;
+    ++refilters_;
     Filtered g = filter(v.first, v.values, f.model);
     if (g.status != FilterStatus::ok) return false;
     fv = std::move(g.values);
@@ -277,12 +243,234 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   if (!best) return std::nullopt;
   // The overall r of the best version, for the choice between the kinds.
   if (!scored_widths(s, *best, v)) return std::nullopt;
+  ++refilters_;
   Filtered whole = filter(v.first, v.values, f.model);
   if (whole.status != FilterStatus::ok) return std::nullopt;
   leave_out_inserted(whole.values, *best);
   const Correlation r = correlate(whole.values, m.filtered);
   if (!r.valid) return std::nullopt;
   return Candidate{*best, r.r};
+}
+
+std::optional<Suggestion> Locator::single(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                          const Master& m, const SeriesResult& before,
+                                          const SegmentGrid& grid, const Settings& settings,
+                                          double rcrit) {
+  std::optional<Candidate> best;
+  for (EditKind kind : {EditKind::insert, EditKind::remove}) {
+    const std::optional<Candidate> c = best_of_kind(filter, s, f, m, kind, before, rcrit);
+    if (c && (!best || c->r > best->r)) best = c;
+  }
+  if (!best) return std::nullopt;
+  Suggestion out;
+  out.id = s.id;
+  out.edits = {best->edit};
+  out.r_before = before.r.r;
+  out.r_after = best->r;
+  out.flagged_before = before.flagged;
+  out.flagged_after = before.flagged;
+  considered_ = out;
+  if (out.gain() < settings_.min_gain) return std::nullopt;
+
+  // The statistics with the edit made, filtered afresh as the check filters a series.
+  const std::optional<SeriesResult> made = with_edits(filter, s, out.edits, m, grid, settings);
+  if (!made) return std::nullopt;
+  const SeriesResult& after = *made;
+  out.r_after = after.r.r;
+  out.flagged_after = after.flagged;
+  considered_ = out;
+  // A clear rise of r to a significant level, at least half of the flags mended, none added.
+  if (out.gain() < settings_.min_gain || !(after.r.p() < settings.pcrit)) return std::nullopt;
+  if (out.flagged_after >= out.flagged_before || 2 * out.flagged_after > out.flagged_before)
+    return std::nullopt;
+  if (adds_flag(before, after)) return std::nullopt;
+  return out;
+}
+
+std::optional<SeriesResult> Locator::with_edits(Filter& filter, const SeriesInput& s,
+                                                std::span<const Edit> edits, const Master& m,
+                                                const SegmentGrid& grid, const Settings& settings) {
+  SeriesInput edited;
+  if (!apply_edits(s, edits, Filling::estimated, edited)) return std::nullopt;
+  ++refilters_;
+  const Filtered fe = filter(edited.first, edited.values);
+  SeriesResult after = analyse(s.id, edited.first, edited.values, fe, m, grid, settings);
+  if (!after.usable() || !after.r.valid) return std::nullopt;
+  return after;
+}
+
+std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                  const Master& m, std::vector<Edit> edits) {
+  SeriesInput v;
+  std::vector<int32_t> inserted;
+  Track fv, bpv;
+  // The version with the edits as they stand, filtered with the series' own model so that
+  // versions differ only near the edit that moves.
+  auto score = [&](const std::vector<Edit>& e) {
+    if (!apply_edits(s, e, Filling::merged, v, &inserted)) return false;
+    ++refilters_;
+    Filtered g = filter(v.first, v.values, f.model);
+    if (g.status != FilterStatus::ok) return false;
+    fv = std::move(g.values);
+    bpv = baillie_pilcher(widths_of(v.first, v.values));
+    for (int32_t y : inserted) {
+      leave_out_inserted(fv, Edit{EditKind::insert, y});
+      leave_out_inserted(bpv, Edit{EditKind::insert, y});
+    }
+    return true;
+  };
+  for (std::size_t j = 0; j < edits.size(); ++j) {
+    // The later edits move this one's neighbourhood: its years once every edit is made.
+    int32_t moved = 0;
+    for (std::size_t i = j + 1; i < edits.size(); ++i) moved += edits[i].shift();
+    const int32_t centre = edits[j].year + moved;
+    const int32_t from = centre - settings_.reach - settings_.window;
+    const int32_t to = centre + settings_.reach + settings_.window;
+    if (!score(edits)) continue;
+    const Regression rf = Regression::of(fv, m.filtered);
+    const Regression rb = Regression::of(bpv, m.bp);
+    if (!rf.ok) continue;
+    // Years between the neighbouring edits only, so that the order stays.
+    const int32_t lo =
+        std::max(edits[j].year - settings_.reach,
+                 j > 0 ? edits[j - 1].year + 2 : std::numeric_limits<int32_t>::min());
+    const int32_t hi = std::min(
+        edits[j].year + settings_.reach,
+        j + 1 < edits.size() ? edits[j + 1].year - 2 : std::numeric_limits<int32_t>::max());
+    std::vector<Edit> trial = edits;
+    std::optional<int32_t> best;
+    double best_ll = 0.0;
+    for (int32_t y = lo; y <= hi; ++y) {
+      trial[j].year = y;
+      if (!score(trial)) continue;
+      double ll = rf.loglik(fv, m.filtered, from, to);
+      if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
+      if (trial[j].kind == EditKind::insert)
+        ll -= settings_.narrow_prior * standardised(m.bp, y + moved, from, to);
+      if (best && ll <= best_ll) continue;
+      best_ll = ll;
+      best = y;
+    }
+    if (best) edits[j].year = *best;
+  }
+  return edits;
+}
+
+namespace {
+
+// The flagged segments a sequence could leave, estimated from the filtered values as they
+// stand, each ring paired with the master at the offset the edits give it (a deleted ring
+// left out): a segment stays flagged unless that correlation is significant and, where no
+// edit falls in the segment, the segment also correlated best at that offset before.
+int32_t flags_left_by(const SeriesResult& before, std::span<const Edit> edits, const Track& f,
+                      const Track& master, double rcrit) {
+  int32_t left = 0;
+  for (const SegmentResult& g : before.segments) {
+    const bool crossed = std::any_of(edits.begin(), edits.end(), [&](const Edit& e) {
+      return e.year >= g.start - 1 && e.year <= g.end + 1;
+    });
+    const int32_t d = offset_after(edits, g.start);
+    if (!crossed && d == 0) {
+      left += g.flagged();
+      continue;
+    }
+    if (!crossed && g.best_lag != d) {
+      ++left;
+      continue;
+    }
+    PairSums ps;
+    for (int32_t y = g.start; y <= g.end; ++y) {
+      const bool deleted = std::any_of(edits.begin(), edits.end(), [&](const Edit& e) {
+        return e.kind == EditKind::remove && e.year == y;
+      });
+      const double x = f.at(y), w = master.at(y + offset_after(edits, y));
+      if (!deleted && present(x) && present(w)) ps.add(x, w);
+    }
+    const Correlation c = ps.result();
+    left += !(c.valid && c.r > rcrit);
+  }
+  return left;
+}
+
+}  // namespace
+
+std::optional<Suggestion> Locator::sequence(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                            const Master& m, const SeriesResult& before,
+                                            const SegmentGrid& grid, const Settings& settings,
+                                            double rcrit) {
+  if (settings_.max_edits < 2) return std::nullopt;
+  // A sequence mends a segment without an edit in it only where the segment correlates best,
+  // and significantly, at some offset; beside those, at most two segments per edit.
+  const int32_t D = settings_.offsets.max_offset;
+  int32_t mendable = 2 * settings_.max_edits;
+  for (const SegmentResult& g : before.segments) {
+    mendable += g.flagged() && g.best_lag != 0 && std::abs(g.best_lag) <= D && g.r_best > rcrit;
+  }
+  if (2 * (before.flagged - mendable) > before.flagged) return std::nullopt;
+
+  OffsetSettings os = settings_.offsets;
+  os.max_edits = settings_.max_edits;
+  const Track bp = baillie_pilcher(widths_of(s.first, s.values));
+  const std::vector<OffsetPath> paths = best_offset_paths(f.values, m.filtered, bp, m.bp, os);
+  int32_t pairs = 0;
+  for (int32_t y = f.values.first; y <= f.values.last(); ++y)
+    pairs += present(f.values.at(y)) && present(m.filtered.at(y));
+  if (pairs < 10 || !paths[0].found) return std::nullopt;
+
+  std::optional<Suggestion> best;
+  for (std::size_t k = 2; k < paths.size(); ++k) {
+    const OffsetPath& p = paths[k];
+    if (!p.found) continue;
+    // The path's score (a log-likelihood of standardised values) as a rise of r; and every
+    // edit more must add clearly to it, as chance realignments add little.
+    const double rise = (p.score - paths[0].score) / ((1.0 + os.bp_weight) * pairs);
+    if (rise < settings_.min_gain / 2.0) continue;
+    bool beats_shorter = true;
+    for (std::size_t j = 0; j < k; ++j)
+      beats_shorter =
+          beats_shorter && (!paths[j].found || p.score - paths[j].score >= settings_.path_step);
+    if (!beats_shorter) continue;
+    const int32_t left = flags_left_by(before, p.edits, f.values, m.filtered, rcrit);
+    if (left >= before.flagged || 2 * left > before.flagged) continue;
+
+    Suggestion out;
+    out.id = s.id;
+    out.edits = placed(filter, s, f, m, p.edits);
+    out.r_before = before.r.r;
+    out.flagged_before = before.flagged;
+    const std::optional<SeriesResult> after = with_edits(filter, s, out.edits, m, grid, settings);
+    if (!after) continue;
+    out.r_after = after->r.r;
+    out.flagged_after = after->flagged;
+    if (!considered_ || out.r_after > considered_->r_after + settings_.needed_gain)
+      considered_ = out;
+    // A clear rise to a significant r; no flag left, or at most half; none added.
+    if (out.gain() < settings_.min_gain || !(after->r.p() < settings.pcrit)) continue;
+    if (out.flagged_after >= out.flagged_before || 2 * out.flagged_after > out.flagged_before)
+      continue;
+    if (adds_flag(before, *after)) continue;
+    // Every edit needed: without any one of them, or any few (an insert and a delete near
+    // each other leave the rest of the series where it was), r falls clearly.
+    bool needed = true;
+    std::vector<Edit> fewer;
+    SeriesInput v;
+    const uint32_t all = (1u << out.edits.size()) - 1u;
+    for (uint32_t keep = 1; keep < all && needed; ++keep) {
+      fewer.clear();
+      for (std::size_t j = 0; j < out.edits.size(); ++j) {
+        if (keep & (1u << j)) fewer.push_back(out.edits[j]);
+      }
+      if (!apply_edits(s, fewer, Filling::estimated, v)) continue;
+      ++refilters_;
+      const Filtered g = filter(v.first, v.values);
+      if (g.status != FilterStatus::ok) continue;
+      const Correlation r = correlate(g.values, m.filtered);
+      needed = !r.valid || clearly_above(out.r_after, r.r, after->r.n);
+    }
+    if (!needed) continue;
+    if (!best || clearly_above(out.r_after, best->r_after, after->r.n)) best = out;
+  }
+  return best;
 }
 
 std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput& s,
@@ -293,41 +481,15 @@ std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput&
   if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok)
     return std::nullopt;
   const double rcrit = critical_r(grid.length, settings.pcrit);
-  std::optional<Candidate> best;
-  for (EditKind kind : {EditKind::insert, EditKind::remove}) {
-    const std::optional<Candidate> c = best_of_kind(filter, s, f, m, kind, before, rcrit);
-    if (c && (!best || c->r > best->r)) best = c;
+  const std::optional<Suggestion> one = single(filter, s, f, m, before, grid, settings, rcrit);
+  const std::optional<Suggestion> seen_one = considered_;
+  const std::optional<Suggestion> many = sequence(filter, s, f, m, before, grid, settings, rcrit);
+  if (many && (!one || clearly_above(many->r_after, one->r_after, before.r.n))) {
+    considered_ = many;
+    return many;
   }
-  if (!best) return std::nullopt;
-  Suggestion out;
-  out.id = s.id;
-  out.edit = best->edit;
-  out.r_before = before.r.r;
-  out.r_after = best->r;
-  out.flagged_before = before.flagged;
-  out.flagged_after = before.flagged;
-  considered_ = out;
-  if (out.gain() < settings_.min_gain) return std::nullopt;
-
-  // The statistics with the edit made, filtered afresh as the check filters a series.
-  SeriesInput edited;
-  if (!apply_edit(s, out.edit, edited)) return std::nullopt;
-  if (out.edit.kind == EditKind::insert) {
-    const auto k = static_cast<std::size_t>(out.edit.year - s.first);
-    edited.values[k + 1] = (s.values[k] + s.values[k + 1]) / 2.0;
-  }
-  const Filtered fe = filter(edited.first, edited.values);
-  const SeriesResult after = analyse(s.id, edited.first, edited.values, fe, m, grid, settings);
-  if (!after.usable() || !after.r.valid) return std::nullopt;
-  out.r_after = after.r.r;
-  out.flagged_after = after.flagged;
-  considered_ = out;
-  // A clear rise of r to a significant level, at least half of the flags mended, none added.
-  if (out.gain() < settings_.min_gain || !(after.r.p() < settings.pcrit)) return std::nullopt;
-  if (out.flagged_after >= out.flagged_before || 2 * out.flagged_after > out.flagged_before)
-    return std::nullopt;
-  if (adds_flag(before, after)) return std::nullopt;
-  return out;
+  if (one || !considered_) considered_ = one ? one : seen_one;
+  return one;
 }
 
 }  // namespace ringdate::xdate

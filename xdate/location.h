@@ -1,6 +1,6 @@
-// Location of a dating error: the single edit (a zero-width ring inserted, or a ring
-// deleted, the rings before it moving one year) that best restores the series' dating
-// against its master.
+// Location of dating errors: the edit, or the sequence of up to three edits (a zero-width
+// ring inserted, or a ring deleted, the rings before it moving one year), that best restores
+// the series' dating against its master.
 #pragma once
 
 #include <cstdint>
@@ -8,50 +8,30 @@
 #include <string>
 #include <vector>
 
-#include "core/ringedit.h"
 #include "xdate/analysis.h"
+#include "xdate/edit.h"
 #include "xdate/filter.h"
 #include "xdate/master.h"
+#include "xdate/offsets.h"
 #include "xdate/segments.h"
 #include "xdate/series.h"
 
 namespace ringdate::xdate {
 
-enum class EditKind { insert, remove };
-
-// One edit of a series, side B: the outer year stays.
-struct Edit {
-  EditKind kind = EditKind::insert;
-  // insert: the year of the new zero ring after the edit, every ring dated up to it moving
-  // one year earlier; remove: the year of the ring removed, every earlier ring moving one
-  // year later.
-  int32_t year = 0;
-
-  // What to type in the comparison loop with side B: an insert of year Y puts the zero ring
-  // at Y - 1, a delete of year Y removes the ring of Y.
-  int32_t type_year() const { return kind == EditKind::insert ? year + 1 : year; }
-  // The edit as the comparison loop and the store apply it.
-  RingEdit ring_edit() const {
-    return RingEdit{kind == EditKind::insert ? RingOp::insert : RingOp::remove, type_year(),
-                    Side::before};
-  }
-};
-
-// The series after the edit (an inserted ring has width 0); false when the year is not
-// inside the series.
-bool apply_edit(const SeriesInput& s, const Edit& e, SeriesInput& out);
-
 struct Suggestion {
   int32_t series = -1;  // index in the check's input
   std::string id;
-  Edit edit;
+  // The edits in the order to make them: from the earliest year to the latest, each year
+  // the year of the file as read (an edit moves only the rings before it).
+  std::vector<Edit> edits;
   char side = 'B';
-  // The series' r and flagged segments as it stands and with the edit made (an inserted
+  // The series' r and flagged segments as it stands and with every edit made (an inserted
   // ring counted at the mean width of its neighbours: its true width is unknown).
   double r_before = 0.0, r_after = 0.0;
   int32_t flagged_before = 0, flagged_after = 0;
 
   double gain() const { return r_after - r_before; }
+  const Edit& first() const { return edits.front(); }
 };
 
 struct LocatorSettings {
@@ -60,6 +40,15 @@ struct LocatorSettings {
   int32_t window = 30;        // years either side of those in which candidates are compared
   double bp_weight = 1.5;     // weight of the Baillie-Pilcher values beside the filtered ones
   double narrow_prior = 0.5;  // preference for a missing ring where the master is low
+  int32_t max_edits = 3;      // the longest sequence
+  // Every edit of a sequence must be needed: without any one of them r falls by needed_gain
+  // and, over n pairs, by needed_sum / n (a few rings realigned by chance raise r by about
+  // the same sum whatever the length of the series); a longer sequence must raise r as much
+  // over a shorter one.
+  double needed_gain = 0.02;
+  double needed_sum = 12.0;
+  OffsetSettings offsets;  // the dynamic program that proposes sequences
+  double path_step = 8.0;  // each edit more must raise the program's score this much
 };
 
 // Finds the edit. Candidates of each kind are scored cheaply for every year (running sums of
@@ -69,14 +58,22 @@ struct LocatorSettings {
 // the pairs near them under the regression of the series on its master. An inserted ring
 // enters the filter at the mean width of its neighbours and is left out of the pairs; a
 // deletion is scored as the merge of the ring with the next one.
+//
+// Sequences of two or more edits come from a dynamic program over the offset of every ring
+// against the master (the best path with exactly k edits, for each k); each edit of a path is
+// then placed exactly, the others held, by the same refiltered comparison of nearby years.
+// A sequence is suggested only when, with every edit made, r rises by min_gain to a
+// significant r, no flagged segment is left or at most half of them and none is added, and
+// leaving out any one edit lowers r by needed_gain; and then only in place of a single edit
+// whose r it beats by needed_gain.
 class Locator {
  public:
   explicit Locator(LocatorSettings settings = {}) : settings_(settings) {}
 
-  // The edit that best restores the dating of a series with flagged segments (`before`:
-  // its statistics as it stands, `f` its filtered values), or none when no edit raises r by
-  // min_gain to a significant r and mends at least half of the flagged segments without
-  // flagging another.
+  // The edits that best restore the dating of a series with flagged segments (`before`:
+  // its statistics as it stands, `f` its filtered values), or none when no edit or sequence
+  // raises r by min_gain to a significant r and mends at least half of the flagged segments
+  // without flagging another.
   std::optional<Suggestion> operator()(Filter& filter, const SeriesInput& s, const Filtered& f,
                                        const Master& m, const SeriesResult& before,
                                        const SegmentGrid& grid, const Settings& settings);
@@ -84,6 +81,9 @@ class Locator {
   // The best edit of the last call with its statistics, whether suggested or not (for
   // evaluation); r_after is the score's r when the edit was not analysed in full.
   const std::optional<Suggestion>& considered() const { return considered_; }
+
+  // Versions of a series filtered so far (the work of the location, for tests).
+  int64_t refilters() const { return refilters_; }
 
   // The cheap score of every candidate year of one kind: r of the track with the master
   // when the years up to the candidate are paired one year off; absent where undefined.
@@ -97,12 +97,33 @@ class Locator {
   };
   LocatorSettings settings_;
   std::optional<Suggestion> considered_;
+  int64_t refilters_ = 0;
   // Years of the series kept on either side of the compared stretch when it is refiltered.
   static constexpr int32_t margin = 100;
   std::optional<Candidate> best_of_kind(Filter& filter, const SeriesInput& s, const Filtered& f,
                                         const Master& m, EditKind kind, const SeriesResult& before,
                                         double rcrit);
   static int32_t flags_left(const SeriesResult& before, EditKind kind, int32_t year, double rcrit);
+  // Whether r `a` is clearly above r `b` over n pairs (needed_gain, needed_sum).
+  bool clearly_above(double a, double b, int32_t n) const {
+    return a - b >= settings_.needed_gain && (a - b) * n >= settings_.needed_sum;
+  }
+
+  // The single edit, and the best sequence of two or more edits, that pass.
+  std::optional<Suggestion> single(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                   const Master& m, const SeriesResult& before,
+                                   const SegmentGrid& grid, const Settings& settings, double rcrit);
+  std::optional<Suggestion> sequence(Filter& filter, const SeriesInput& s, const Filtered& f,
+                                     const Master& m, const SeriesResult& before,
+                                     const SegmentGrid& grid, const Settings& settings,
+                                     double rcrit);
+  // Each edit placed in turn among the years near it, the others held.
+  std::vector<Edit> placed(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
+                           std::vector<Edit> edits);
+  // The statistics with the edits made, filtered afresh as the check filters a series.
+  std::optional<SeriesResult> with_edits(Filter& filter, const SeriesInput& s,
+                                         std::span<const Edit> edits, const Master& m,
+                                         const SegmentGrid& grid, const Settings& settings);
 };
 
 }  // namespace ringdate::xdate

@@ -60,9 +60,10 @@ const char* status_text(FilterStatus s) {
 
 // Words joined into lines of at most report_width columns, continuation lines indented.
 void write_wrapped(std::ostream& out, const std::string& first,
-                   const std::vector<std::string>& words, std::size_t indent) {
+                   const std::vector<std::string>& words, std::size_t indent,
+                   bool space_after_first = false) {
   std::string line = first;
-  bool fresh = true;
+  bool fresh = !space_after_first;
   for (const std::string& w : words) {
     if (!fresh && line.size() + 1 + w.size() > static_cast<std::size_t>(report_width)) {
       out << line << '\n';
@@ -139,9 +140,20 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
   out << '\n';
   if (!r.suggestions.empty()) out << "Suggested edits, strongest first" << '\n';
   for (const Suggestion& g : r.suggestions) {
+    const std::string figures = fmt("r %.2f -> %.2f, flagged segments %d -> %d", g.r_before,
+                                    g.r_after, g.flagged_before, g.flagged_after);
+    if (g.edits.size() > 1) {
+      // A sequence: its figures on the first line, then one line per edit in its order.
+      out << fitted(g.id, 8) << "  "
+          << fmt("%d edits restore the dating (%s):", static_cast<int>(g.edits.size()),
+                 figures.c_str())
+          << '\n';
+      for (const std::string& line : suggestion_lines(g))
+        out << std::string(10, ' ') << line << '\n';
+      continue;
+    }
     const std::string head = fitted(g.id, 8) + "  " + suggestion_text(g);
-    const std::string tail = fmt("(r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before,
-                                 g.r_after, g.flagged_before, g.flagged_after);
+    const std::string tail = "(" + figures + ")";
     if (head.size() + 1 + tail.size() <= static_cast<std::size_t>(report_width)) {
       out << head << ' ' << tail << '\n';
     } else {
@@ -156,19 +168,36 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
                     [&](const Suggestion& g) { return g.series == static_cast<int32_t>(i); });
     if (!has) without.push_back(fitted(r.series[i].id, 8));
   }
+  // A comma after every name but the last; the list wrapped.
+  for (std::size_t k = 0; k + 1 < without.size(); ++k) without[k] += ',';
   if (!without.empty())
-    write_wrapped(out, "No single insert or delete restores the dating of:", without, 2);
+    write_wrapped(
+        out,
+        fmt("No sequence of up to %d edits restores the dating of:", static_cast<int>(r.max_edits)),
+        without, 2, true);
 }
 
 }  // namespace
 
 std::string suggestion_text(const Suggestion& s) {
-  if (s.edit.kind == EditKind::insert) {
-    return fmt("missing ring at %d: in the comparison choose I, year %d, side %c", s.edit.year,
-               s.edit.type_year(), s.side);
-  }
-  return fmt("false ring at %d: in the comparison choose D, year %d, side %c", s.edit.year,
-             s.edit.type_year(), s.side);
+  if (s.edits.empty()) return "";
+  return edit_text(s.edits.front(), s.side, true);
+}
+
+std::string edit_text(const Edit& e, char side, bool first) {
+  const char* what = e.kind == EditKind::insert ? "missing ring" : "false ring";
+  const char op = e.kind == EditKind::insert ? 'I' : 'D';
+  if (first)
+    return fmt("%s at %d: in the comparison choose %c, year %d, side %c", what, e.year, op,
+               e.type_year(), side);
+  return fmt("then %s at %d: choose %c, year %d, side %c", what, e.year, op, e.type_year(), side);
+}
+
+std::vector<std::string> suggestion_lines(const Suggestion& s) {
+  std::vector<std::string> out;
+  for (std::size_t k = 0; k < s.edits.size(); ++k)
+    out.push_back(edit_text(s.edits[k], s.side, k == 0));
+  return out;
 }
 
 void write_report(std::ostream& out, const ReportHeader& header, const CheckResult& result) {

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "xdate/check.h"
 
@@ -18,9 +19,14 @@ struct ReportHeader {
 
 constexpr int report_width = 80;
 
-// What to type for a suggestion, e.g. "missing ring at 1903: in the comparison choose I,
-// year 1904, side B".
+// What to type for (the first edit of) a suggestion, e.g. "missing ring at 1903: in the comparison
+// choose I, year 1904, side B".
 std::string suggestion_text(const Suggestion& s);
+// One edit of a suggestion: the first as suggestion_text words it, a later one "then false
+// ring at 1850: choose D, year 1850, side B".
+std::string edit_text(const Edit& e, char side, bool first);
+// The lines of a suggestion, one per edit in the order to make them.
+std::vector<std::string> suggestion_lines(const Suggestion& s);
 
 void write_report(std::ostream& out, const ReportHeader& header, const CheckResult& result);
 

@@ -52,6 +52,26 @@ TEST(CheckPlot, EverySeriesARowWithTheSegmentsOfTheCheckAndItsSuggestedEdit) {
   }
 }
 
+TEST(CheckPlot, EveryEditOfASequenceIsMarkedWithItsOrder) {
+  xdate::CheckResult r;
+  r.series.resize(2);
+  r.series[0].id = "A";
+  r.series[1].id = "B";
+  xdate::Suggestion g;
+  g.series = 1;
+  g.edits = {xdate::Edit{xdate::EditKind::insert, 1721},
+             xdate::Edit{xdate::EditKind::remove, 1850}};
+  r.suggestions.push_back(g);
+  const SegmentChart c = app::segment_chart(r, "x");
+  ASSERT_EQ(c.rows.size(), 2u);
+  EXPECT_TRUE(c.rows[0].edits.empty());
+  ASSERT_EQ(c.rows[1].edits.size(), 2u);
+  EXPECT_EQ(c.rows[1].edits[0].year, 1721);
+  EXPECT_EQ(c.rows[1].edits[0].label, "1: I 1722 B");
+  EXPECT_EQ(c.rows[1].edits[1].year, 1850);
+  EXPECT_EQ(c.rows[1].edits[1].label, "2: D 1850 B");
+}
+
 TEST(CheckPlot, ASeriesTooShortIsNamedInItsRow) {
   std::vector<xdate::SeriesInput> in = {{"LONG1", 1900, std::vector<double>(120, 1.0)},
                                         {"LONG2", 1900, std::vector<double>(120, 1.5)},

@@ -329,9 +329,9 @@ TEST_F(TypedEdit, TheSuggestedInsertIsWhatTheLoopDoes) {
   ASSERT_EQ(r.suggestions.size(), 1u);
   const xdate::Suggestion& g = r.suggestions[0];
   const xdate::SeriesInput after =
-      typed({"I", "1", std::to_string(g.edit.type_year()), std::string(1, g.side), ""});
+      typed({"I", "1", std::to_string(g.first().type_year()), std::string(1, g.side), ""});
   xdate::SeriesInput want;
-  ASSERT_TRUE(xdate::apply_edit(s, g.edit, want));
+  ASSERT_TRUE(xdate::apply_edit(s, g.first(), want));
   EXPECT_EQ(after.first, want.first);
   EXPECT_EQ(after.values, want.values);
 }

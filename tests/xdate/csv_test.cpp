@@ -41,10 +41,12 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
   EXPECT_EQ(g.rows.size(), tested);
 
   const xdate_tables::Table u = xdate_tables::parse(suggestions.str());
-  EXPECT_EQ(u.header,
-            (std::vector<std::string>{"id", "kind", "year", "type_year", "side", "r_before",
-                                      "r_after", "flagged_before", "flagged_after"}));
+  EXPECT_EQ(u.header, (std::vector<std::string>{"id", "kind", "year", "type_year", "side",
+                                                "r_before", "r_after", "flagged_before",
+                                                "flagged_after", "edit", "edits"}));
   ASSERT_EQ(u.rows.size(), 1u);
+  EXPECT_EQ(u.cell(0, "edit"), "1");
+  EXPECT_EQ(u.cell(0, "edits"), "1");
   EXPECT_EQ(u.cell(0, "id"), "SYN101");
   EXPECT_EQ(u.cell(0, "kind"), "delete");
   EXPECT_EQ(u.cell(0, "type_year"), u.cell(0, "year"));

@@ -79,8 +79,8 @@ TEST(LiveComparison, UnchangedSeriesGiveTheNumbersOfTheCheck) {
     }
     ASSERT_EQ(got.suggestion.has_value(), sug != nullptr);
     if (sug) {
-      EXPECT_EQ(got.suggestion->edit.kind, sug->edit.kind);
-      EXPECT_EQ(got.suggestion->edit.year, sug->edit.year);
+      EXPECT_EQ(got.suggestion->first().kind, sug->first().kind);
+      EXPECT_EQ(got.suggestion->first().year, sug->first().year);
       EXPECT_NEAR(got.suggestion->r_after, sug->r_after, 1e-12);
     }
   }
@@ -97,14 +97,14 @@ TEST(LiveComparison, TheSuggestedInsertRaisesRAsPromisedAndLeavesNoSuggestion) {
   ASSERT_GT(before.stats.flagged, 0);
   ASSERT_TRUE(before.suggestion.has_value());
   const Suggestion sug = *before.suggestion;
-  EXPECT_EQ(sug.edit.kind, EditKind::insert);
-  EXPECT_NEAR(sug.edit.year, 1790, 2);
+  EXPECT_EQ(sug.first().kind, EditKind::insert);
+  EXPECT_NEAR(sug.first().year, 1790, 2);
 
   // In the comparison: I at the year to type, side B: a zero ring one year before it, the
   // earlier rings one year earlier.
   Version v = as_read(series[0]);
   v.inserted.assign(v.values.size(), false);
-  const int32_t k = sug.edit.type_year() - 1 - (v.first - 1);
+  const int32_t k = sug.first().type_year() - 1 - (v.first - 1);
   v.values.insert(v.values.begin() + k, 0.0);
   v.inserted.insert(v.inserted.begin() + k, true);
   v.first -= 1;

@@ -27,12 +27,70 @@ void expect_narrow(const std::string& text) {
 
 TEST(Report, SuggestionsSayWhatHappenedAndWhatToType) {
   Suggestion s;
-  s.edit = Edit{EditKind::insert, 1903};
+  s.edits = {Edit{EditKind::insert, 1903}};
   EXPECT_EQ(suggestion_text(s),
             "missing ring at 1903: in the comparison choose I, year 1904, side B");
-  s.edit = Edit{EditKind::remove, 1871};
+  s.edits = {Edit{EditKind::remove, 1871}};
   EXPECT_EQ(suggestion_text(s),
             "false ring at 1871: in the comparison choose D, year 1871, side B");
+}
+
+TEST(Report, ASequenceGivesItsFiguresThenOneLinePerEditInOrder) {
+  CheckResult r;
+  r.max_edits = 3;
+  r.series.resize(5);
+  const char* ids[] = {"PIN04A", "A", "B", "LONGNAM1", "C"};
+  for (int k = 0; k < 5; ++k) {
+    r.series[static_cast<std::size_t>(k)].id = ids[k];
+    r.series[static_cast<std::size_t>(k)].status = FilterStatus::ok;
+    r.series[static_cast<std::size_t>(k)].flagged = 1;
+  }
+  r.usable = 5;
+  Suggestion s;
+  s.series = 0;
+  s.id = "PIN04A";
+  s.edits = {Edit{EditKind::insert, 1721}, Edit{EditKind::remove, 1850}};
+  s.r_before = 0.41;
+  s.r_after = 0.80;
+  s.flagged_before = 3;
+  s.flagged_after = 0;
+  r.suggestions.push_back(s);
+  EXPECT_EQ(suggestion_lines(s),
+            (std::vector<std::string>{
+                "missing ring at 1721: in the comparison choose I, year 1722, side B",
+                "then false ring at 1850: choose D, year 1850, side B"}));
+  const std::string text = report_of(r);
+  expect_narrow(text);
+  EXPECT_NE(
+      text.find("Suggested edits, strongest first\n"
+                "PIN04A  2 edits restore the dating (r 0.41 -> 0.80, flagged segments 3 -> 0):\n"
+                "          missing ring at 1721: in the comparison choose I, year 1722, side B\n"
+                "          then false ring at 1850: choose D, year 1850, side B\n"),
+      std::string::npos)
+      << text;
+  EXPECT_NE(text.find("No sequence of up to 3 edits restores the dating of: A, B, LONGNAM1, C\n"),
+            std::string::npos)
+      << text;
+}
+
+TEST(Report, TheListOfSeriesWithoutASuggestionIsWrapped) {
+  CheckResult r;
+  r.max_edits = 3;
+  r.usable = 30;
+  for (int k = 0; k < 30; ++k) {
+    SeriesResult x;
+    x.id = "SERIES" + std::to_string(10 + k);
+    x.status = FilterStatus::ok;
+    x.flagged = 2;
+    r.series.push_back(x);
+  }
+  const std::string text = report_of(r);
+  expect_narrow(text);
+  const std::size_t at =
+      text.find("No sequence of up to 3 edits restores the dating of: SERIES10,");
+  ASSERT_NE(at, std::string::npos) << text;
+  EXPECT_NE(text.find("SERIES38, SERIES39\n", at), std::string::npos);
+  EXPECT_NE(text.find("\n  SERIES", at), std::string::npos);  // continued, indented
 }
 
 TEST(Report, HeaderSeriesSegmentsAndSuggestionsInEightyColumns) {
