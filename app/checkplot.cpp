@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "xdate/correlation.h"
+#include "xdate/report.h"
 
 namespace ringdate::app {
 
@@ -37,9 +38,11 @@ SegmentChart segment_chart(const xdate::CheckResult& result, const std::string& 
   c.last_year = result.last_year;
   c.critical_r =
       static_cast<float>(xdate::critical_r(result.settings.segment, result.settings.pcrit));
-  for (const xdate::SeriesResult& s : result.series) {
+  const std::vector<std::string> labels = xdate::series_labels(result);
+  for (std::size_t i = 0; i < result.series.size(); ++i) {
+    const xdate::SeriesResult& s = result.series[i];
     ChartRow row;
-    row.id = s.id;
+    row.id = labels[i];
     row.first = s.first;
     row.last = s.last;
     row.note = note_of(s.status);

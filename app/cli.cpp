@@ -4,14 +4,15 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
+#include <sstream>
 
 #include "app/checkplot.h"
 #include "core/store.h"
 #include "main/datafile.h"
 #include "plot/plotter.h"
+#include "recio/outfile.h"
 #include "xdate/check.h"
 #include "xdate/csv.h"
 #include "xdate/report.h"
@@ -139,33 +140,49 @@ bool not_for_convert(std::string_view name) {
   return check_only(name) || date_only(name) || name == "--csv" || name == "--plot";
 }
 
-bool write_table(const std::filesystem::path& path,
-                 void (*write)(std::ostream&, const xdate::CheckResult&),
-                 const xdate::CheckResult& result) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) return false;
-  write(f, result);
-  f.flush();
-  return static_cast<bool>(f);
-}
+struct Table {
+  const char* name;
+  void (*write)(std::ostream&, const xdate::CheckResult&);
+};
+constexpr Table tables[] = {{"series.csv", xdate::write_series_csv},
+                            {"segments.csv", xdate::write_segments_csv},
+                            {"suggestions.csv", xdate::write_suggestions_csv}};
 
+// Each table is written whole or not at all (recio/outfile.h).
 bool write_tables(const std::string& dir, const xdate::CheckResult& result, std::ostream& err) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   const std::filesystem::path d(dir);
-  const struct {
-    const char* name;
-    void (*write)(std::ostream&, const xdate::CheckResult&);
-  } tables[] = {{"series.csv", xdate::write_series_csv},
-                {"segments.csv", xdate::write_segments_csv},
-                {"suggestions.csv", xdate::write_suggestions_csv}};
-  for (const auto& t : tables) {
-    if (!write_table(d / t.name, t.write, result)) {
-      err << "ringdate: cannot write " << (d / t.name).string() << '\n';
+  for (const Table& t : tables) {
+    std::ostringstream text;
+    t.write(text, result);
+    if (const recio::WriteResult w = recio::write_whole_file((d / t.name).string(), text.str());
+        !w) {
+      err << "ringdate: " << w.message << '\n';
       return false;
     }
   }
   return true;
+}
+
+// Whether two names lead to the same existing file.
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// An output that would replace the data file: the message, or empty.
+std::string output_over_input(const CheckOptions& o) {
+  if (o.plot_file && same_file(*o.plot_file, o.file))
+    return "--plot " + *o.plot_file + " is the data file; name another file";
+  if (o.csv_dir) {
+    for (const Table& t : tables) {
+      const std::string path = (std::filesystem::path(*o.csv_dir) / t.name).string();
+      if (same_file(path, o.file))
+        return "--csv " + *o.csv_dir + " would replace the data file " + o.file;
+    }
+  }
+  return {};
 }
 
 }  // namespace
@@ -298,8 +315,10 @@ std::string help_text() {
          "--write OUT    write the samples, each dated series renumbered, into OUT\n"
          "--plot OUT.ps  also draw each sample's statistic at every position into OUT.ps\n"
          "\n"
-         "Exit status of --check: 0 nothing flagged, 1 segments flagged, 2 usage error or\n"
-         "a file that cannot be read. Of --date: 0 every sample series dated, 1 one is\n"
+         "Exit status of --check: 0 nothing flagged, 1 segments flagged, 2 usage error,\n"
+         "a file that cannot be read, or a report, table or chart that could not be\n"
+         "written (a line on the error stream says which), 3 nothing could be tested\n"
+         "(the report says why). Of --date: 0 every sample series dated, 1 one is\n"
          "not, 2 usage error or a file that cannot be read or written. Of --convert: 0\n"
          "written, 2 usage error or a file that cannot be read or written.\n";
 }
@@ -307,6 +326,14 @@ std::string help_text() {
 std::string version_text() { return "ringdate 1.1\n"; }
 
 int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err) {
+  if (const std::string why = output_over_input(options); !why.empty()) {
+    err << "ringdate: " << why << '\n';
+    return exit_failure;
+  }
+  if (const std::string why = recio::input_file_problem(options.file); !why.empty()) {
+    err << "ringdate: " << why << '\n';
+    return exit_failure;
+  }
   auto store = std::make_unique<Store>();
   const DataFileReading reading = read_data_file(options.file, options.format, *store);
   switch (reading.result) {
@@ -338,27 +365,40 @@ int run_check(const CheckOptions& options, std::ostream& out, std::ostream& err)
   xdate::write_report(out, xdate::ReportHeader{options.file, reading.mode, reading.guessed},
                       result);
   out.flush();
+  if (!out) {
+    err << "ringdate: cannot write the report to the standard output\n";
+    return exit_failure;
+  }
   if (options.csv_dir && !write_tables(*options.csv_dir, result, err)) return exit_failure;
   if (options.plot_file) {
     PlplotPlotter plotter;
     const std::string why =
         write_segment_chart(plotter, segment_chart(result, options.file), *options.plot_file);
     if (!why.empty()) {
-      err << "ringdate: cannot write " << *options.plot_file << ": " << why << '\n';
+      // A failed write names the file itself; a failure of the plot library does not.
+      if (why.starts_with("cannot write"))
+        err << "ringdate: " << why << '\n';
+      else
+        err << "ringdate: cannot write " << *options.plot_file << ": " << why << '\n';
       return exit_failure;
     }
   }
+  return check_status(result);
+}
+
+int check_status(const xdate::CheckResult& result) {
+  if (!xdate::nothing_tested(result).empty()) return exit_untested;
   return result.flagged_segments() > 0 ? exit_flagged : exit_clean;
 }
 
 int run_command(const Parsed& parsed, std::ostream& out, std::ostream& err) {
   switch (parsed.command) {
     case Command::help:
-      out << help_text();
-      return exit_clean;
+      out << help_text() << std::flush;
+      return out ? exit_clean : exit_failure;
     case Command::version:
-      out << version_text();
-      return exit_clean;
+      out << version_text() << std::flush;
+      return out ? exit_clean : exit_failure;
     case Command::check:
       return run_check(parsed.check, out, err);
     case Command::date:

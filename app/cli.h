@@ -12,14 +12,16 @@
 
 #include "app/convert.h"
 #include "app/datemode.h"
+#include "xdate/check.h"
 #include "xdate/series.h"
 
 namespace ringdate::app {
 
 // Exit statuses of the command-line modes.
-constexpr int exit_clean = 0;    // no flagged segment, every sample dated (or help, version)
-constexpr int exit_flagged = 1;  // something flagged, a sample not dated
-constexpr int exit_failure = 2;  // usage error, unreadable file, unwritable tables
+constexpr int exit_clean = 0;     // no flagged segment, every sample dated (or help, version)
+constexpr int exit_flagged = 1;   // something flagged, a sample not dated
+constexpr int exit_failure = 2;   // usage error, unreadable file, an output not written
+constexpr int exit_untested = 3;  // nothing could be tested (the report says why)
 
 struct CheckOptions {
   std::string file;
@@ -45,6 +47,10 @@ Parsed parse_arguments(std::span<const std::string_view> args);
 // The text of --help and of --version.
 std::string help_text();
 std::string version_text();
+
+// The exit status of a check that ran: exit_untested when nothing could be tested,
+// exit_flagged when a segment is flagged, exit_clean otherwise.
+int check_status(const xdate::CheckResult& result);
 
 // Reads the file, checks it, writes the report to `out` and the tables to the CSV folder;
 // a reader's refusal and other failures go to `err`. Returns the exit status.

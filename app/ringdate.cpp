@@ -1,5 +1,6 @@
 // ringdate: examine tree-ring series and correct their dating. Without arguments the
 // dialogue; with arguments a command-line mode (see --help).
+#include <csignal>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,9 @@
 #include "main/driver.h"
 
 int main(int argc, char** argv) {
+  // A file that grows past the process's file-size limit fails its write (and the program
+  // says so) instead of ending the program half-way.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (argc <= 1) return ringdate::run_program();
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const ringdate::app::Parsed parsed = ringdate::app::parse_arguments(args);

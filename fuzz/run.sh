@@ -12,7 +12,7 @@ if [ $# -ge 2 ]; then shift 2; else shift $#; fi
 repo=$(cd "$(dirname "$0")/.." && pwd)
 shared=${RINGDATE_SHARED_DATA:-$repo/../shared/data}
 
-harnesses=${*:-"layout_fuzz datr_fuzz trread_mr_fuzz trread_ir_fuzz trread_cr_fuzz trread_cd_fuzz heidelberg_fuzz dialogue_fuzz date_fuzz"}
+harnesses=${*:-"layout_fuzz datr_fuzz trread_mr_fuzz trread_ir_fuzz trread_cr_fuzz trread_cd_fuzz heidelberg_fuzz dialogue_fuzz date_fuzz check_fuzz"}
 failed=""
 ran=0
 for h in $harnesses; do
@@ -25,6 +25,7 @@ for h in $harnesses; do
     heidelberg_fuzz) group=heidelberg; maxlen=16384; seeds="$shared/peer/heidelberg";;
     dialogue_fuzz) group=dialogue; maxlen=4096; seeds="";;
     date_fuzz) group=date; maxlen=8192; seeds="";;
+    check_fuzz) group=check; maxlen=32768; seeds="$shared/real";;
     *) group=$h; maxlen=65536; seeds="";;
   esac
   work=$build/fuzz-work/$h

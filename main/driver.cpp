@@ -69,6 +69,12 @@ void Program::ask_file_name() {
     const std::string answer = session_.answer_line();
     store_.fname = padded(answer, 40);
     if (store_.fname[0] == '/') exit_program();
+    // A device, a pipe or a file of more than 1 GB is refused before it is read.
+    if (const std::string why = session_.units().reading_problem(trimmed(store_.fname));
+        !why.empty()) {
+      session_.line("\n *** " + why);
+      continue;
+    }
     if (session_.units().open(10, trimmed(store_.fname), recio::Status::old)) return;
     session_.write(not_found, {store_.fname});
   }
@@ -262,7 +268,8 @@ void Program::end_on_refusal(const Refusal& refusal) {
 
 // "Q" at the edit menu. Corrections carried into the store are kept: the corrected file is
 // written as the normal exit writes it. Without any, nothing is written, so that an earlier
-// corrected file is never replaced by an uncorrected copy.
+// corrected file is never replaced by an uncorrected copy (the other ways out keep it too,
+// and write an unchanged copy only where there is no corrected file yet).
 void Program::quit_program() {
   int status = 0;
   if (edited_) {
@@ -296,6 +303,9 @@ bool Program::write_corrected() {
   // The whole typed name with "_COR" appended, whatever its length.
   csr(store_.fname, nlen_, 2, static_cast<int32_t>(store_.fname.size()));
   corname_ = store_.fname.substr(0, static_cast<std::size_t>(nlen_)) + "_COR";
+  // A session that changed nothing leaves an earlier corrected file as it is: it may hold
+  // the corrections of an earlier session, which an unchanged copy would undo.
+  if (!edited_ && units.file_exists(corname_)) return true;
   const std::string shown = padded(corname_, 40);
   // The unit collects the records and replaces the file only when it is closed complete.
   if (!units.open(12, corname_, recio::Status::unknown)) return false;

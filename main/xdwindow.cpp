@@ -58,8 +58,9 @@ std::vector<std::string> series_text(int32_t k, const std::string& name,
   const xdate::SeriesResult& r = s.stats;
   std::vector<std::string> out;
   out.push_back(head + "  r " + number(r.r.valid, r.r.r, 3) + "  tBP " +
-                number(r.bp.valid, r.bp.t(), 1) + "  tHo " + number(r.ho.valid, r.ho.t(), 1) +
-                "  GLK " + number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged));
+                number(r.bp.t_defined(), r.bp.t(), 1) + "  tHo " +
+                number(r.ho.t_defined(), r.ho.t(), 1) + "  GLK " +
+                number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged));
   if (s.suggestion) {
     const xdate::Suggestion& g = *s.suggestion;
     for (const std::string& line : xdate::suggestion_lines(g)) out.push_back("   " + line);
@@ -251,6 +252,7 @@ void CrossdatingWindow::drawn(const ComparedView& view) {
 
 void CrossdatingWindow::saved(const ComparedView& view) {
   window_.save(picture_or_note(view), view.stem);
+  save_error_ = window_.error();
 }
 
 void CrossdatingWindow::finish() { window_.close(); }

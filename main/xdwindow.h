@@ -43,6 +43,7 @@ class CrossdatingWindow final : public Companion {
   void edited(const LoopEdit& edit) override;
   void drawn(const ComparedView& view) override;
   void saved(const ComparedView& view) override;
+  std::string save_error() const override { return save_error_; }
   void finish() override;
 
   // The picture of the compared set as it stands, for the view (what drawn() shows).
@@ -59,6 +60,7 @@ class CrossdatingWindow final : public Companion {
  private:
   const Store* store_;
   XdateWindow window_;
+  std::string save_error_;  // why the last save failed, empty when it was written
   // The store's measured values and years the data were built from.
   std::vector<float> seen_;
   std::unique_ptr<xdate::Dataset> data_;

@@ -149,6 +149,8 @@ void Cmpdrw::draw(const PlotRecords& rec, const Tsi1& tsi1) {
   const ComparedView view = compared_view(rec, tsi1, pltset_);
   if (save) {
     companion_->saved(view);
+    if (const std::string why = companion_->save_error(); !why.empty())
+      note(" The crossdating window could not be saved: " + why);
   } else {
     companion_->drawn(view);
   }

@@ -52,6 +52,8 @@ class Companion {
   virtual void drawn(const ComparedView& view) = 0;
   // The comparison plot was saved: the view saves itself beside it.
   virtual void saved(const ComparedView& view) = 0;
+  // Why the last save of the view failed (one line), or empty when it was written.
+  virtual std::string save_error() const { return {}; }
   // The comparison is over: its window closes.
   virtual void finish() = 0;
 };

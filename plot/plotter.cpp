@@ -9,6 +9,8 @@
 #include <sstream>
 #include <utility>
 
+#include "recio/outfile.h"
+
 // Without this the library header renames every pl* name by macro (and would rename the
 // methods of the seam); the library is called by its c_pl* names instead.
 #define __PLSTUBS_H__
@@ -72,6 +74,43 @@ bool display_reachable() {
 }
 
 }  // namespace
+
+// A growing text behind a stdio stream: the library writes, seeks back (the PostScript
+// driver rewrites its header at the end) and closes it like a file.
+struct PlplotPlotter::MemoryFile {
+  std::string data;
+  std::size_t pos = 0;
+  std::FILE* stream = nullptr;
+  bool closed = false;
+
+  std::FILE* open() {
+    cookie_io_functions_t io{};
+    io.write = [](void* c, const char* buf, std::size_t n) -> ssize_t {
+      auto* m = static_cast<MemoryFile*>(c);
+      if (m->data.size() < m->pos + n) m->data.resize(m->pos + n);
+      m->data.replace(m->pos, n, buf, n);
+      m->pos += n;
+      return static_cast<ssize_t>(n);
+    };
+    io.seek = [](void* c, off64_t* offset, int whence) -> int {
+      auto* m = static_cast<MemoryFile*>(c);
+      off64_t base = 0;
+      if (whence == SEEK_CUR) base = static_cast<off64_t>(m->pos);
+      if (whence == SEEK_END) base = static_cast<off64_t>(m->data.size());
+      const off64_t to = base + *offset;
+      if (to < 0) return -1;
+      m->pos = static_cast<std::size_t>(to);
+      *offset = to;
+      return 0;
+    };
+    io.close = [](void* c) -> int {
+      static_cast<MemoryFile*>(c)->closed = true;
+      return 0;
+    };
+    stream = ::fopencookie(this, "w+", io);
+    return stream;
+  }
+};
 
 PlplotPlotter::PlplotPlotter(std::string window_name, std::string geometry)
     : window_name_(std::move(window_name)), geometry_(std::move(geometry)) {
@@ -189,18 +228,24 @@ void PlplotPlotter::plinit() {
       fail("the plot library has no device " + dev_);
       return;
     }
-    // The library asks on the console for another name when the file cannot be opened.
-    std::FILE* f = std::fopen(fnam_.c_str(), "wb");
+    if (fnam_.empty()) {
+      fail("no file name for the drawing");
+      return;
+    }
+    // The drawing goes to memory; the library never opens (nor asks on the console for)
+    // a file of its own.
+    file_ = std::make_unique<MemoryFile>();
+    std::FILE* f = file_->open();
     if (f == nullptr) {
+      file_.reset();
       fail("cannot write the file " + fnam_);
       return;
     }
-    std::fclose(f);
     PLINT strm = 0;
     guarded([&] {
       ::c_plmkstrm(&strm);
       ::c_plsdev(dev_.c_str());
-      ::c_plsfnam(fnam_.c_str());
+      ::plsfile(f);
       ::c_plspause(0);
       apply_colours();
       ::c_plinit();
@@ -210,6 +255,7 @@ void PlplotPlotter::plinit() {
       // Leave the half-made stream and go back to the window's stream.
       const std::string why = error_;
       guarded([] { ::c_plend1(); });
+      finish_file(false);
       if (screen_open_) guarded([this] { ::c_plsstrm(screen_strm_); });
       fail(why);
       return;
@@ -316,12 +362,25 @@ void PlplotPlotter::plend() {
   if (!drawing_) return;
   drawing_ = false;
   if (to_file_) {
+    const bool complete = !failed_;
     guarded([] { ::c_plend1(); });
     if (screen_open_) guarded([this] { ::c_plsstrm(screen_strm_); });
+    // A drawing the library abandoned is not written: the file stays as it was.
+    finish_file(complete && !failed_);
   } else {
     // The window stays open with this picture until the next drawing or close().
     guarded([] { ::c_plflush(); });
   }
+}
+
+bool PlplotPlotter::finish_file(bool write) {
+  if (!file_) return true;
+  std::unique_ptr<MemoryFile> f = std::move(file_);
+  if (!f->closed && f->stream != nullptr) std::fclose(f->stream);
+  if (!write) return true;
+  const recio::WriteResult w = recio::write_whole_file(fnam_, f->data);
+  if (!w) fail(w.message);
+  return w.ok;
 }
 
 bool PlplotPlotter::window_closed_by_user() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -122,6 +123,10 @@ class PlplotPlotter final : public Plotter {
   int32_t screen_strm_ = -1;
   bool drawing_ = false;  // between a successful plinit and plend
   bool to_file_ = false;  // the current drawing goes to a file stream
+  // A file drawing goes to memory; plend writes it whole to its file (recio/outfile.h), so
+  // that a file is never left half-written and a failed write is reported.
+  struct MemoryFile;
+  std::unique_ptr<MemoryFile> file_;
   bool failed_ = false;
   std::string error_;
   std::string dev_, fnam_;
@@ -132,6 +137,9 @@ class PlplotPlotter final : public Plotter {
 
   template <class F>
   void guarded(F&& f);
+  // Ends the memory file of a file drawing (the library may have closed it already) and,
+  // with `write`, writes what it holds to the named file; false with error() when that fails.
+  bool finish_file(bool write);
   // The window manager asked the screen window to close (the user closed it): the library
   // then ignores every drawing on that stream.
   bool window_closed_by_user();

@@ -2,8 +2,11 @@
 // read with line editing and history when it is a terminal, plainly otherwise.
 #include "recio/console.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,9 +18,30 @@ namespace recio {
 
 namespace {
 
+// The signal that asked the program to end; the handler only records it, and the dialogue
+// finishes from its main flow at the next read (which the signal interrupts).
+volatile std::sig_atomic_t ending = 0;
+
+extern "C" void record_ending_signal(int sig) { ending = sig; }
+
+constexpr int ending_signals[] = {SIGHUP, SIGTERM, SIGINT, SIGQUIT};
+
+void catch_ending_signals() {
+  struct sigaction sa {};
+  sa.sa_handler = record_ending_signal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = 0;  // no SA_RESTART: a read waiting for an answer returns
+  for (int sig : ending_signals) {
+    struct sigaction old {};
+    // A signal ignored when the program started (nohup) stays ignored.
+    if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    ::sigaction(sig, &sa, nullptr);
+  }
+}
+
 class SystemConsole : public Console {
  public:
-  SystemConsole() : interactive_(::isatty(STDIN_FILENO) == 1) {}
+  SystemConsole() : interactive_(::isatty(STDIN_FILENO) == 1) { catch_ending_signals(); }
   ~SystemConsole() override { std::free(buf_); }
 
   void out(std::string_view text) override {
@@ -35,6 +59,7 @@ class SystemConsole : public Console {
 
   Outcome in(std::string& line) override {
     std::fflush(stdout);
+    if (ending != 0) return Outcome::eof;
 #ifdef RINGDATE_HAVE_LIBEDIT
     if (interactive_) return edit_line(line);
 #endif
@@ -54,6 +79,24 @@ class SystemConsole : public Console {
     std::exit(status);
   }
 
+  int ending_signal() const override { return ending; }
+
+  [[noreturn]] void exit_by_signal(int sig) override {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (sig == SIGQUIT) {
+      struct rlimit none {};
+      ::setrlimit(RLIMIT_CORE, &none);  // the end is asked for, not a fault: no core file
+    }
+    ::signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(sig);
+    ::_exit(128 + sig);  // not reached
+  }
+
  private:
   bool interactive_;
   std::string open_line_;  // what stands on the cursor's line (the prompt)
@@ -63,6 +106,11 @@ class SystemConsole : public Console {
   // Bytes up to '\n'; a trailing '\r' is dropped; a last line without '\n' still counts.
   Outcome plain_line(std::string& line) {
     ssize_t n = ::getline(&buf_, &cap_, stdin);
+    // A read interrupted by a signal that does not end the program is tried again.
+    while (n < 0 && errno == EINTR && ending == 0) {
+      std::clearerr(stdin);
+      n = ::getline(&buf_, &cap_, stdin);
+    }
     if (n < 0) return Outcome::eof;
     size_t len = static_cast<size_t>(n);
     if (len > 0 && buf_[len - 1] == '\n') --len;

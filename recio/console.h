@@ -2,6 +2,7 @@
 // output and the error stream. Tests replace it with a scripted console.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,15 @@ class Console {
   virtual void err(std::string_view line) = 0;
   // Ends the process with the status. Never returns.
   [[noreturn]] virtual void exit(int status) = 0;
+  // The signal that asked the program to end (hangup, terminate, interrupt, quit), or 0.
+  // While one is pending, in() returns eof at once.
+  virtual int ending_signal() const { return 0; }
+  // Ends the process as the signal would have ended it (its conventional status, 128 plus
+  // its number, to the parent). Never returns.
+  [[noreturn]] virtual void exit_by_signal(int signal) {
+    exit(128 + signal);
+    std::abort();  // exit() never returns
+  }
 };
 
 // The process's own console: standard streams, with line editing and history (libedit)

@@ -1,6 +1,7 @@
 // The dialogue layer: records and prompts on the console, answers, pauses and stops.
 #include "recio/session.h"
 
+#include <csignal>
 #include <cstdlib>
 
 namespace recio {
@@ -44,7 +45,10 @@ std::string Session::answer(std::size_t width) {
 std::string Session::answer_line() {
   console_->flush();
   std::string l;
-  if (console_->in(l) != Outcome::ok) input_ended();
+  if (console_->in(l) != Outcome::ok) {
+    if (console_->ending_signal() != 0) signalled();
+    input_ended();
+  }
   return l;
 }
 
@@ -53,6 +57,7 @@ void Session::pause(std::string_view text) {
   console_->flush();
   std::string l;
   console_->in(l);  // the end of the input just ends the wait
+  if (console_->ending_signal() != 0) signalled();
 }
 
 void Session::stop(int status, std::string_view text) {
@@ -67,10 +72,51 @@ void Session::stop(int status, std::string_view text) {
   std::abort();  // exit() never returns
 }
 
+namespace {
+
+std::string signal_name(int sig) {
+  switch (sig) {
+    case SIGHUP:
+      return "HUP";
+    case SIGTERM:
+      return "TERM";
+    case SIGINT:
+      return "INT";
+    case SIGQUIT:
+      return "QUIT";
+  }
+  return std::to_string(sig);
+}
+
+}  // namespace
+
+// A signal asked the program to end: what an end of the input keeps is kept (the action
+// writes the corrected file as a normal end writes it), then the program ends as the
+// signal would have ended it.
+void Session::signalled() {
+  const int sig = console_->ending_signal();
+  if (!ending_) {
+    ending_ = true;
+    console_->err("ringdate: ended by signal " + signal_name(sig));
+    if (on_input_end_) {
+      std::function<void()> action = on_input_end_;
+      action();
+    }
+  }
+  for (const std::string& name : units_.close_all())
+    console_->err("ringdate: could not write " + name);
+  console_->flush();
+  console_->exit_by_signal(sig);
+  std::abort();  // never returns
+}
+
 // The input ended at a question: asking again would never end. The action (writing the
 // corrected file) runs once; if it meets the end of the input itself, the program stops.
 void Session::input_ended() {
-  if (ending_) stop(1);
+  if (ending_) {
+    if (console_->ending_signal() != 0) signalled();
+    stop(1);
+  }
   ending_ = true;
   console_->err("ringdate: end of input");
   if (on_input_end_) {

@@ -44,8 +44,10 @@ class Session {
   // on the error stream, then exit with `status`.
   [[noreturn]] void stop(int status = 0, std::string_view text = {});
 
-  // The action run when the input ends at a question (the driver sets it once a file has
-  // been read, so that the corrected file is written before the program ends).
+  // The action run when the input ends at a question, or when a signal (hangup, terminate,
+  // interrupt, quit) asks the program to end while it waits for an answer; the driver sets
+  // it once a file has been read, so that the corrected file is written before the program
+  // ends. After a signal the program ends as the signal would have ended it.
   void on_input_end(std::function<void()> action) { on_input_end_ = std::move(action); }
 
  private:
@@ -55,6 +57,7 @@ class Session {
   std::function<void()> on_input_end_;
   bool ending_ = false;  // input_ended() is running (its action may meet the end again)
   [[noreturn]] void input_ended();
+  [[noreturn]] void signalled();
 };
 
 }  // namespace recio

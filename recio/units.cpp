@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "recio/outfile.h"
+
 namespace recio {
 
 namespace {
@@ -226,8 +228,11 @@ class SystemFileSystem : public FileSystem {
     if (fd < 0) return std::nullopt;
     struct stat st {};
     Text data;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-      data.resize(static_cast<size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > max_input_bytes) {
+      ::close(fd);
+      return std::nullopt;  // too large to be a data file
+    }
+    if (S_ISREG(st.st_mode) && st.st_size > 0) data.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
     bool ok = true;
     char probe[4096];  // where a read that should meet the end of the file goes
@@ -238,6 +243,10 @@ class SystemFileSystem : public FileSystem {
       if (r < 0 && errno == EINTR) continue;
       if (r <= 0) {
         ok = r == 0;
+        break;
+      }
+      if (got + static_cast<size_t>(r) > static_cast<size_t>(max_input_bytes)) {
+        ok = false;  // an input that never ends (a device, a file still growing)
         break;
       }
       if (full) {  // more than the size said (a pipe, or a file still growing)
@@ -253,27 +262,18 @@ class SystemFileSystem : public FileSystem {
   }
 
   bool replace_file(const std::string& name, std::string_view data) override {
-    std::string tmp = name + ".tmp" + std::to_string(static_cast<long>(::getpid()));
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    bool ok = true;
-    const char* p = data.data();
-    size_t left = data.size();
-    while (ok && left > 0) {
-      ssize_t w = ::write(fd, p, left);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
-      } else {
-        p += w;
-        left -= static_cast<size_t>(w);
-      }
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(tmp.c_str(), name.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    return write_whole_file(name, data).ok;
+  }
+
+  bool file_exists(const std::string& name) override {
+    struct stat st {};
+    return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  std::string reading_problem(const std::string& name) override {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return {};  // "not found"
+    return input_file_problem(name);
   }
 
   bool remove_file(const std::string& name) override { return std::remove(name.c_str()) == 0; }

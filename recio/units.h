@@ -34,11 +34,17 @@ class FileSystem {
     if (!s) return std::nullopt;
     return Text(s->data(), s->size());
   }
-  // Writes `data` completely to a temporary file beside `name`, then renames it over
-  // `name`. False (and `name` untouched) when any step fails.
+  // Writes `data` completely to a temporary file created exclusively beside `name`, then
+  // renames it over `name` (recio/outfile.h). False (and `name` untouched) when any step
+  // fails.
   virtual bool replace_file(const std::string& name, std::string_view data) = 0;
   // Removes the file; false when it did not exist or could not be removed.
   virtual bool remove_file(const std::string& name) = 0;
+  // Why an existing file cannot be taken as a data file (not a regular file, too large),
+  // in one line; empty when it can, or when it does not exist (reading it then fails).
+  virtual std::string reading_problem(const std::string& /*name*/) { return {}; }
+  // Whether a file (not a folder) of that name exists.
+  virtual bool file_exists(const std::string& name) { return read_file(name).has_value(); }
 };
 
 FileSystem& system_file_system();
@@ -60,6 +66,9 @@ class Units {
   // empty unit for writing. A unit that is already open is closed first.
   bool open(int unit, const std::string& name, Status status);
   bool is_open(int unit) const;
+  // Why the named file cannot be read as a data file (FileSystem::reading_problem).
+  std::string reading_problem(const std::string& name) { return fs_->reading_problem(name); }
+  bool file_exists(const std::string& name) { return fs_->file_exists(name); }
   // Closes the unit; a written unit is committed to its file (false when that fails).
   // With `remove`, the named file is removed instead. Closing a unit not open does nothing.
   bool close(int unit, bool remove = false);

@@ -18,6 +18,14 @@ int32_t CheckResult::flagged_segments() const {
   return n;
 }
 
+int32_t CheckResult::tested_segments() const {
+  int32_t n = 0;
+  for (const SeriesResult& s : series) {
+    for (const SegmentResult& g : s.segments) n += g.r.valid ? 1 : 0;
+  }
+  return n;
+}
+
 CheckResult run_check(std::vector<SeriesInput> series, const Settings& settings) {
   Dataset data(std::move(series), settings);
   CheckResult out;

@@ -21,6 +21,8 @@ struct CheckResult {
 
   int32_t flagged_series() const;
   int32_t flagged_segments() const;
+  // Segments whose correlation with the master could be computed; 0 when nothing was tested.
+  int32_t tested_segments() const;
 };
 
 CheckResult run_check(std::vector<SeriesInput> series, const Settings& settings);

@@ -15,6 +15,9 @@ struct Correlation {
 
   // r sqrt(n - 2) / sqrt(1 - r^2); finite even for |r| = 1.
   double t() const;
+  // Whether t() is a meaningful number: valid and |r| not 1 (a perfect correlation, as of
+  // two series that only alternate, has no finite t).
+  bool t_defined() const { return valid && n > 2 && 1.0 - r * r > 1e-12; }
   // P(T >= t) for Student's T with n - 2 degrees of freedom; 1 when not valid.
   double p() const;
 };

@@ -46,32 +46,36 @@ const char* status_name(FilterStatus s) {
 }  // namespace
 
 void write_series_csv(std::ostream& out, const CheckResult& result) {
-  out << "id,first,last,n,r,p,n_r,tBP,n_BP,tHo,n_Ho,glk,n_glk,ar_order,flagged,status\n";
+  out << "id,first,last,n,r,p,n_r,tBP,n_BP,tHo,n_Ho,glk,n_glk,ar_order,flagged,status,seq\n";
+  std::size_t seq = 0;
   for (const SeriesResult& s : result.series) {
     const bool ok = s.usable();
     out << quoted(s.id) << ',' << s.first << ',' << s.last << ',' << s.n << ','
         << num(ok && s.r.valid, s.r.r) << ',' << num(ok && s.r.valid, s.r.p()) << ','
-        << (ok ? s.r.n : 0) << ',' << num(ok && s.bp.valid, s.bp.t()) << ',' << (ok ? s.bp.n : 0)
-        << ',' << num(ok && s.ho.valid, s.ho.t()) << ',' << (ok ? s.ho.n : 0) << ','
-        << num(ok && s.glk.valid(), s.glk.value) << ',' << (ok ? s.glk.n : 0) << ','
-        << (ok ? std::to_string(s.ar_order) : "NA") << ',' << s.flagged << ','
-        << quoted(status_name(s.status)) << '\n';
+        << (ok ? s.r.n : 0) << ',' << num(ok && s.bp.t_defined(), s.bp.t()) << ','
+        << (ok ? s.bp.n : 0) << ',' << num(ok && s.ho.t_defined(), s.ho.t()) << ','
+        << (ok ? s.ho.n : 0) << ',' << num(ok && s.glk.valid(), s.glk.value) << ','
+        << (ok ? s.glk.n : 0) << ',' << (ok ? std::to_string(s.ar_order) : "NA") << ',' << s.flagged
+        << ',' << quoted(status_name(s.status)) << ',' << ++seq << '\n';
   }
 }
 
 void write_segments_csv(std::ostream& out, const CheckResult& result) {
-  out << "id,seg_start,seg_end,r,p,flagA,best_lag,r_best,flagB\n";
+  out << "id,seg_start,seg_end,r,p,flagA,best_lag,r_best,flagB,seq\n";
+  std::size_t seq = 0;
   for (const SeriesResult& s : result.series) {
+    ++seq;
     for (const SegmentResult& g : s.segments) {
       out << quoted(s.id) << ',' << g.start << ',' << g.end << ',' << num(g.r.valid, g.r.r) << ','
-          << num(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ',' << g.best_lag << ','
-          << num(true, g.r_best) << ',' << flag(g.flag_b) << '\n';
+          << num(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ','
+          << (g.best_valid ? std::to_string(g.best_lag) : std::string("NA")) << ','
+          << num(g.best_valid, g.r_best) << ',' << flag(g.flag_b) << ',' << seq << '\n';
     }
   }
 }
 
 void write_suggestions_csv(std::ostream& out, const CheckResult& result) {
-  out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after,edit,edits\n";
+  out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after,edit,edits,seq\n";
   // One row per edit; the figures are those of the whole sequence.
   for (const Suggestion& g : result.suggestions) {
     for (std::size_t k = 0; k < g.edits.size(); ++k) {
@@ -79,7 +83,7 @@ void write_suggestions_csv(std::ostream& out, const CheckResult& result) {
       out << quoted(g.id) << ',' << (e.kind == EditKind::insert ? "insert" : "delete") << ','
           << e.year << ',' << e.type_year() << ',' << g.side << ',' << num(true, g.r_before) << ','
           << num(true, g.r_after) << ',' << g.flagged_before << ',' << g.flagged_after << ','
-          << k + 1 << ',' << g.edits.size() << '\n';
+          << k + 1 << ',' << g.edits.size() << ',' << g.series + 1 << '\n';
     }
   }
 }

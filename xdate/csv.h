@@ -1,5 +1,7 @@
 // The tables of a crossdating check as comma-separated files: series.csv, segments.csv and
-// suggestions.csv. Missing numbers are written NA; identifiers are quoted where needed.
+// suggestions.csv. Missing or undefined numbers are written NA; identifiers are quoted where
+// needed. The last column, seq, is the series' place in the file (1 for the first), which
+// tells apart series of the same identifier.
 #pragma once
 
 #include <ostream>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -106,8 +107,8 @@ void write_series(std::ostream& out, const CheckResult& r) {
       line += status_text(s.status);
     } else {
       line += "  " + number(s.r.valid, s.r.r, 6, 3);
-      line += " " + number(s.bp.valid, s.bp.t(), 7, 1);
-      line += " " + number(s.ho.valid, s.ho.t(), 7, 1);
+      line += " " + number(s.bp.t_defined(), s.bp.t(), 7, 1);
+      line += " " + number(s.ho.t_defined(), s.ho.t(), 7, 1);
       line += " " + number(s.glk.valid(), s.glk.value, 6, 3);
       line += fmt(" %8d", s.flagged);
     }
@@ -118,7 +119,8 @@ void write_series(std::ostream& out, const CheckResult& r) {
 // A segment as "1850  0.25AB -1": start, r at lag 0, flags, best lag.
 std::string segment_cell(const SegmentResult& g) {
   const std::string flags = std::string(g.flag_a ? "A" : " ") + (g.flag_b ? "B" : " ");
-  return fmt("%5d ", g.start) + number(g.r.valid, g.r.r, 5, 2) + flags + fmt("%+3d", g.best_lag);
+  return fmt("%5d ", g.start) + number(g.r.valid, g.r.r, 5, 2) + flags +
+         (g.best_valid ? fmt("%+3d", g.best_lag) : std::string("  -"));
 }
 
 void write_segments(std::ostream& out, const CheckResult& r) {
@@ -127,11 +129,13 @@ void write_segments(std::ostream& out, const CheckResult& r) {
       << "Segments of the flagged series: start year, r, flags, best lag" << '\n'
       << fmt("(A: not significant at p %g; B: correlates best at another lag)", r.settings.pcrit)
       << '\n';
-  for (const SeriesResult& s : r.series) {
+  const std::vector<std::string> labels = series_labels(r);
+  for (std::size_t i = 0; i < r.series.size(); ++i) {
+    const SeriesResult& s = r.series[i];
     if (s.flagged == 0) continue;
     std::vector<std::string> cells;
     for (const SegmentResult& g : s.segments) cells.push_back(segment_cell(g));
-    write_wrapped(out, padded_id(s.id), cells, 8);
+    write_wrapped(out, labels[i] == s.id ? padded_id(s.id) : labels[i], cells, 8);
   }
 }
 
@@ -139,12 +143,17 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
   if (r.flagged_series() == 0) return;
   out << '\n';
   if (!r.suggestions.empty()) out << "Suggested edits, strongest first" << '\n';
+  const std::vector<std::string> labels = series_labels(r);
   for (const Suggestion& g : r.suggestions) {
+    const bool known = g.series >= 0 && static_cast<std::size_t>(g.series) < labels.size();
+    const std::string name = known && labels[static_cast<std::size_t>(g.series)] != g.id
+                                 ? labels[static_cast<std::size_t>(g.series)]
+                                 : fitted(g.id, 8);
     const std::string figures = fmt("r %.2f -> %.2f, flagged segments %d -> %d", g.r_before,
                                     g.r_after, g.flagged_before, g.flagged_after);
     if (g.edits.size() > 1) {
       // A sequence: its figures on the first line, then one line per edit in its order.
-      out << fitted(g.id, 8) << "  "
+      out << name << "  "
           << fmt("%d edits restore the dating (%s):", static_cast<int>(g.edits.size()),
                  figures.c_str())
           << '\n';
@@ -152,7 +161,7 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
         out << std::string(10, ' ') << line << '\n';
       continue;
     }
-    const std::string head = fitted(g.id, 8) + "  " + suggestion_text(g);
+    const std::string head = name + "  " + suggestion_text(g);
     const std::string tail = "(" + figures + ")";
     if (head.size() + 1 + tail.size() <= static_cast<std::size_t>(report_width)) {
       out << head << ' ' << tail << '\n';
@@ -166,7 +175,7 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
     const bool has =
         std::any_of(r.suggestions.begin(), r.suggestions.end(),
                     [&](const Suggestion& g) { return g.series == static_cast<int32_t>(i); });
-    if (!has) without.push_back(fitted(r.series[i].id, 8));
+    if (!has) without.push_back(labels[i] == r.series[i].id ? fitted(labels[i], 8) : labels[i]);
   }
   // A comma after every name but the last; the list wrapped.
   for (std::size_t k = 0; k + 1 < without.size(); ++k) without[k] += ',';
@@ -177,7 +186,47 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
         without, 2, true);
 }
 
+std::string ordinal(int n) {
+  const int tens = n % 100, ones = n % 10;
+  const char* suffix = "th";
+  if (tens < 11 || tens > 13) {
+    if (ones == 1) suffix = "st";
+    if (ones == 2) suffix = "nd";
+    if (ones == 3) suffix = "rd";
+  }
+  return std::to_string(n) + suffix;
+}
+
 }  // namespace
+
+std::vector<std::string> series_labels(const CheckResult& result) {
+  std::map<std::string, int> total, seen;
+  for (const SeriesResult& s : result.series) ++total[s.id];
+  std::vector<std::string> labels;
+  labels.reserve(result.series.size());
+  for (const SeriesResult& s : result.series) {
+    const int k = ++seen[s.id];
+    labels.push_back(total[s.id] > 1 ? s.id + " (" + ordinal(k) + ")" : s.id);
+  }
+  return labels;
+}
+
+std::string nothing_tested(const CheckResult& r) {
+  if (r.series.size() < 2 || r.usable < 2) return "Nothing could be tested.";
+  if (r.tested_segments() > 0) return {};
+  const bool any_segment = std::any_of(r.series.begin(), r.series.end(),
+                                       [](const SeriesResult& s) { return !s.segments.empty(); });
+  if (any_segment) {
+    return fmt(
+        "Nothing could be tested: no segment of %d years varies in both the series and its "
+        "master.",
+        r.settings.segment);
+  }
+  return fmt(
+      "Nothing could be tested: no segment of %d years has a series and its master in "
+      "every year.",
+      r.settings.segment);
+}
 
 std::string suggestion_text(const Suggestion& s) {
   if (s.edits.empty()) return "";
@@ -205,12 +254,19 @@ void write_report(std::ostream& out, const ReportHeader& header, const CheckResu
   if (result.series.size() < 2) {
     out << '\n'
         << "Crossdating needs at least two series; this file has "
-        << (result.series.empty() ? "none." : "one.") << '\n';
+        << (result.series.empty() ? "none." : "one.") << '\n'
+        << nothing_tested(result) << '\n';
     return;
   }
   write_series(out, result);
   if (result.usable < 2) {
-    out << '\n' << "Crossdating needs at least two series long enough for the filter." << '\n';
+    out << '\n'
+        << "Crossdating needs at least two series long enough for the filter." << '\n'
+        << nothing_tested(result) << '\n';
+    return;
+  }
+  if (const std::string why = nothing_tested(result); !why.empty()) {
+    out << '\n' << why << '\n';
     return;
   }
   write_segments(out, result);

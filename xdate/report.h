@@ -28,6 +28,14 @@ std::string edit_text(const Edit& e, char side, bool first);
 // The lines of a suggestion, one per edit in the order to make them.
 std::vector<std::string> suggestion_lines(const Suggestion& s);
 
+// The name of each series of the result, in input order: its identifier, followed by its
+// place among the series of the same identifier ("DUP (2nd)") when the identifier is not
+// unique in the file.
+std::vector<std::string> series_labels(const CheckResult& result);
+
+// The line that says why nothing could be tested; empty when some segment was tested.
+std::string nothing_tested(const CheckResult& result);
+
 void write_report(std::ostream& out, const ReportHeader& header, const CheckResult& result);
 
 }  // namespace ringdate::xdate

@@ -132,6 +132,7 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
     // p < pcrit exactly when r exceeds the critical r of the segment's length.
     s.flag_a = !(s.r.valid && s.r.r > rcrit);
     if (!any) s.r_best = s.r.r;
+    s.best_valid = any;
     s.flag_b = s.best_lag != 0;
     out.push_back(std::move(s));
   }

@@ -32,7 +32,8 @@ struct SegmentResult {
   bool flag_a = false;  // not significant at lag 0: p >= pcrit
   int32_t best_lag = 0;
   double r_best = 0.0;
-  bool flag_b = false;  // best lag is not 0
+  bool best_valid = false;  // some lag gave an r (best_lag and r_best mean something)
+  bool flag_b = false;      // best lag is not 0
   // r at every lag -L..L (index lag + L); absent where the master misses a year.
   std::vector<double> by_lag;
 

@@ -42,13 +42,17 @@ Track hollstein(const Track& widths) {
 Glk gleichlaeufigkeit(const Track& widths, const Track& master) {
   Glk g;
   double sum = 0.0;
+  bool x_moves = false, m_moves = false;
   for (int32_t t = widths.first + 1; t <= widths.last(); ++t) {
     const double x0 = widths.at(t - 1), x1 = widths.at(t);
     const double m0 = master.at(t - 1), m1 = master.at(t);
     if (!present(x0) || !present(x1) || !present(m0) || !present(m1)) continue;
     ++g.n;
+    x_moves = x_moves || x1 != x0;
+    m_moves = m_moves || m1 != m0;
     sum += 1.0 - std::abs(sign(x1 - x0) - sign(m1 - m0)) / 2.0;
   }
+  g.varies = x_moves && m_moves;
   if (g.n > 0) g.value = sum / g.n;
   return g;
 }

@@ -5,12 +5,15 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -355,7 +358,9 @@ class ViewRecorder : public Companion {
   void edited(const LoopEdit&) override {}
   void drawn(const ComparedView& v) override { views.push_back("drawn " + describe(v)); }
   void saved(const ComparedView& v) override { views.push_back("saved " + describe(v)); }
+  std::string save_error() const override { return failing_save; }
   void finish() override { views.push_back("finish"); }
+  std::string failing_save;
   static std::string describe(const ComparedView& v) {
     return v.stem + " " + std::to_string(v.nsel) + " " + std::to_string(v.winfst) + ".." +
            std::to_string(v.winlst) + " x " + std::to_string(static_cast<int>(v.xmin)) + ".." +
@@ -393,6 +398,60 @@ TEST(Cmpdrw, ACompanionIsToldOfEveryDrawingAndSaveWhileThePlotCallsStayTheSame) 
                                          "drawn abc 2 1900..1905 x 1900..1905 colours 1/15",
                                          "finish"};
   EXPECT_EQ(views.views, want);
+}
+
+TEST(Cmpdrw, ACompanionSaveThatFailedIsToldAndTheMenuGoesOn) {
+  Fixture fx({{1900, 1903}}, 1900, 1903);
+  ScriptConsole con({"s", ""});
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  RecordingPlotter pl;
+  Cmpdrw d(s, pl);
+  ViewRecorder views;
+  views.failing_save = "cannot write the file abc_XDATE.PLTS: No space left on device";
+  d.set_companion(&views);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  EXPECT_EQ(count(con.output,
+                  " The crossdating window could not be saved: cannot write the file "
+                  "abc_XDATE.PLTS: No space left on device\n"),
+            1u)
+      << con.output;
+  EXPECT_EQ(count(con.output, "enter option number > "), 2u);
+}
+
+// A file drawing cut short (the file-size limit stands in for a full disk) is not left
+// half-written: an earlier file stays whole and the failure is told.
+TEST(PlplotPlotter, AFileDrawingThatCannotBeWrittenWholeLeavesTheOldFile) {
+  TempDir dir;
+  ASSERT_NE(dir.path, "");
+  DisplayAs none(nullptr);
+  Fixture fx({{1900, 1950}}, 1900, 1950);
+  name_files(fx, dir.path + "/abc");
+  { std::ofstream(dir.path + "/abc_DATA.PLTS") << "earlier plot\n"; }
+  ScriptConsole con({"s", "c"});
+  testing_support::MemoryFileSystem fs;
+  recio::Session s(con, fs);
+  PlplotPlotter pl;
+  Cmpdrw d(s, pl);
+  struct rlimit old_limit {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old_limit;
+  small.rlim_cur = 2000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  d.cmpdrw(fx.rec, *fx.tsi1);
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  d.finish();
+  EXPECT_EQ(testing_support::slurp(dir.path + "/abc_DATA.PLTS"), "earlier plot\n");
+  EXPECT_NE(con.output.find(" The plot could not be saved: cannot write the file " + dir.path +
+                            "/abc_DATA.PLTS: File too large"),
+            std::string::npos)
+      << con.output;
+  EXPECT_NE(con.output.find(" The plot could not be drawn: cannot write the file " + dir.path +
+                            "/abc_DATA_SCREEN.ps: File too large"),
+            std::string::npos)
+      << con.output;
 }
 
 TEST(PlplotPlotter, TicksThatWouldFloodTheAxisAreLeftToTheLibrary) {
@@ -444,7 +503,8 @@ TEST(PlplotPlotter, ASaveThatCannotBeWrittenIsToldAndTheMenuGoesOn) {
   Cmpdrw d(s, pl);
   d.cmpdrw(fx.rec, *fx.tsi1);
   EXPECT_NE(con.output.find(" The plot could not be saved: cannot write the file "
-                            "/nonexistent-folder-for-ringdate/abc_DATA.PLTS"),
+                            "/nonexistent-folder-for-ringdate/abc_DATA.PLTS: No such file or "
+                            "directory"),
             std::string::npos)
       << con.output;
   EXPECT_EQ(count(con.output, "enter option number > "), 2u);

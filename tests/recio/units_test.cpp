@@ -379,14 +379,17 @@ TEST_F(SystemFileSystemTest, ReplaceReadRemove) {
   EXPECT_FALSE(fs.remove_file(name));
 }
 
-TEST_F(SystemFileSystemTest, FailedReplaceKeepsExistingFile) {
+TEST_F(SystemFileSystemTest, ANameAtTheOldTemporaryNameIsNeitherUsedNorInTheWay) {
   recio::FileSystem& fs = recio::system_file_system();
   std::string name = (dir / "keep").string();
   ASSERT_TRUE(fs.replace_file(name, "precious\n"));
-  // The temporary file ("<name>.tmp<pid>") cannot be created: a folder stands there.
-  std::filesystem::create_directory(name + ".tmp" + std::to_string(::getpid()));
-  EXPECT_FALSE(fs.replace_file(name, "lost?\n"));
-  EXPECT_EQ(fs.read_file(name).value(), "precious\n");
+  // The temporary file is made with a name no one can plant beforehand; a folder at the
+  // name the temporary file once had ("<name>.tmp<pid>") changes nothing.
+  const std::string planted = name + ".tmp" + std::to_string(::getpid());
+  std::filesystem::create_directory(planted);
+  EXPECT_TRUE(fs.replace_file(name, "new\n"));
+  EXPECT_EQ(fs.read_file(name).value(), "new\n");
+  EXPECT_TRUE(std::filesystem::is_empty(planted));
 }
 
 TEST_F(SystemFileSystemTest, FailedRenameLeavesNoTemporary) {

@@ -1,5 +1,6 @@
 // Scripted sessions through the file name, preview, format questions and the exit.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -60,6 +61,18 @@ TEST(Dialogue, FolderNameIsReportedAsNotFound) {
   EXPECT_EQ(r.out, file_prompt() + not_found("sub") + file_prompt() + goodbye());
 }
 
+// A device or a pipe is no data file either: it would be read for ever. It is refused with
+// its reason before it is opened, and the name is asked again.
+TEST(Dialogue, InputsThatNeverEndAreRefusedBeforeReading) {
+  Workspace w;
+  w.link("zero", "/dev/zero");
+  ASSERT_EQ(::mkfifo(w.path("pipe").c_str(), 0644), 0);
+  const Result r = w.run({"zero", "pipe", "/"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, file_prompt() + "\n *** zero is not a regular file\n" + file_prompt() +
+                       "\n *** pipe is not a regular file\n" + file_prompt() + goodbye());
+}
+
 TEST(Dialogue, LongFileNamesAreKeptWhole) {
   Workspace w;
   const std::string name = "a-measurement-file-with-a-rather-long-name-of-sixty-chars.rwl";
@@ -105,15 +118,28 @@ TEST(Dialogue, EmptySelectionWritesTheCorrectedFile) {
   for (std::size_t i = 1; i < in.size(); ++i) EXPECT_EQ(rtrim(lines[i]), in[i]) << i;
 }
 
-TEST(Dialogue, AnExistingCorrectedFileIsReplaced) {
+// An earlier corrected file is replaced (whole) by a session that corrected something, and
+// kept by one that did not, however it ends: it may hold an earlier session's corrections.
+TEST(Dialogue, AnExistingCorrectedFileIsReplacedOnlyByCorrections) {
   Workspace w;
   w.write("pine.rwl", example());
   w.write("pine.rwl_COR", std::string(200000, 'x') + "\n");
-  const Result r = w.run({"pine.rwl", "", "N", ""});
+  Result r = w.run({"pine.rwl", "", "N", ""});
   EXPECT_EQ(r.status, 0);
-  const std::string cor = w.read("pine.rwl_COR");
-  EXPECT_EQ(cor.find('x'), std::string::npos);
-  EXPECT_EQ(tucson_rings(cor), tucson_rings(example()));
+  EXPECT_EQ(r.out, example_until_selection() + seq_prompt + goodbye());  // the same words
+  EXPECT_EQ(w.read("pine.rwl_COR"), std::string(200000, 'x') + "\n");
+  r = w.run({"pine.rwl", "", "N", "5", "1", "", "", "", "I", "1", "1904", "B", "", ""});
+  EXPECT_EQ(r.status, 0);
+  const std::string corrected = w.read("pine.rwl_COR");
+  EXPECT_EQ(corrected.find('x'), std::string::npos);
+  ASSERT_NE(tucson_rings(corrected), tucson_rings(example()));
+  // A second session on the same file that changes nothing keeps those corrections: left
+  // at the spline question, at the selection, or by the end of its input.
+  for (const std::vector<std::string>& answers : std::vector<std::vector<std::string>>{
+           {"pine.rwl", "", "/"}, {"pine.rwl", "", "N", ""}, {"pine.rwl", ""}}) {
+    r = w.run(answers);
+    EXPECT_EQ(w.read("pine.rwl_COR"), corrected) << answers.size();
+  }
 }
 
 TEST(Dialogue, ACorrectedFileThatCannotBeWrittenIsNoSuccess) {

@@ -85,6 +85,10 @@ void Interactive::send(const std::string& line) {
   }
 }
 
+void Interactive::signal(int sig) const {
+  if (pid_ > 0) ::kill(pid_, sig);
+}
+
 std::string Interactive::output() const { return testing_support::slurp(out_); }
 
 bool Interactive::wait_for(const std::string& what, std::size_t n, int seconds) const {
@@ -107,6 +111,7 @@ int Interactive::finish(int seconds) {
     int st = 0;
     if (::waitpid(pid_, &st, WNOHANG) == pid_) {
       done_ = true;
+      if (WIFSIGNALED(st)) return 128 + WTERMSIG(st);
       return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -50,8 +50,11 @@ class Interactive {
   std::string output() const;
   // Waits until the output holds `what` at least `n` times; false after `seconds`.
   bool wait_for(const std::string& what, std::size_t n, int seconds = 60) const;
-  // Closes the input and waits for the end: the exit status, or -1 after `seconds`.
+  // Closes the input and waits for the end: the exit status (128 plus the signal's number
+  // for a program ended by a signal), or -1 after `seconds`.
   int finish(int seconds = 60);
+  // Sends the signal to the program.
+  void signal(int sig) const;
 
  private:
   std::string out_;

@@ -217,11 +217,9 @@ TEST(HostileInput, UnreadableFileIsReportedAndAskedAgain) {
 // The corrected file cannot be written (a read-only folder, a full disk): the program says
 // so and ends with a failure status, and an earlier corrected file stays as it was.
 TEST(HostileInput, UnwritableCorrectedFileIsReportedAndTheOldOneKept) {
-  for (bool existing : {false, true}) {
-    SCOPED_TRACE(existing ? "earlier corrected file present" : "no earlier corrected file");
+  {
     MemoryFileSystem fs;
     fs.files["a.rwl"] = small_rwl();
-    if (existing) fs.files["a.rwl_COR"] = "EARLIER CORRECTED FILE\n";
     fs.fail_writes = true;
     const Result r = run(fs, "a.rwl", read_and_leave);
     EXPECT_TRUE(r.ended);
@@ -230,13 +228,18 @@ TEST(HostileInput, UnwritableCorrectedFileIsReportedAndTheOldOneKept) {
               std::string::npos)
         << r.output << r.errors;
     EXPECT_EQ(fs.files["a.rwl"], small_rwl());
-    if (existing) {
-      EXPECT_EQ(fs.files["a.rwl_COR"], "EARLIER CORRECTED FILE\n");
-      EXPECT_EQ(fs.files.size(), 2u);
-    } else {
-      EXPECT_EQ(fs.files.size(), 1u);
-    }
+    EXPECT_EQ(fs.files.size(), 1u);
   }
+  // An earlier corrected file is not replaced by a session without corrections, so nothing
+  // is written and nothing fails.
+  MemoryFileSystem fs;
+  fs.files["a.rwl"] = small_rwl();
+  fs.files["a.rwl_COR"] = "EARLIER CORRECTED FILE\n";
+  fs.fail_writes = true;
+  const Result r = run(fs, "a.rwl", read_and_leave);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(fs.files["a.rwl_COR"], "EARLIER CORRECTED FILE\n");
+  EXPECT_EQ(fs.files.size(), 2u);
 }
 
 TEST(HostileInput, EndOfInputAfterReadingStillWritesOrReports) {
@@ -259,14 +262,13 @@ TEST(HostileInput, EndOfInputAfterReadingStillWritesOrReports) {
   }
 }
 
-TEST(HostileInput, LongerEarlierCorrectedFileIsReplacedWhole) {
+TEST(HostileInput, EarlierCorrectedFileIsKeptBySessionWithoutCorrections) {
   MemoryFileSystem fs;
   fs.files["a.rwl"] = small_rwl();
   fs.files["a.rwl_COR"] = std::string(100000, 'Z') + "\n";
   const Result r = run(fs, "a.rwl", read_and_leave);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(fs.files["a.rwl_COR"].find('Z'), std::string::npos);
-  expect_whole_corrected(fs.files["a.rwl_COR"], "a.rwl_COR", 2);
+  EXPECT_EQ(fs.files["a.rwl_COR"], std::string(100000, 'Z') + "\n");
 }
 
 // The real file system, through the built program.
@@ -327,13 +329,16 @@ TEST_F(ProgramInFolder, CorrectedNameTakenByAFolderIsReportedAndNothingLeftBehin
 }
 
 TEST_F(ProgramInFolder, EarlierCorrectedFileIsReplacedWholeAndNoTemporaryRemains) {
-  put("a.rwl", small_rwl());
-  put("a.rwl_COR", std::string(50000, 'Z') + "\n");
-  EXPECT_EQ(run_program({"a.rwl", "N", "1", "N", "", ""}), 0) << output_;
-  EXPECT_EQ(entries(), (std::vector<std::string>{"a.rwl", "a.rwl_COR"}));
-  const std::string cor = testing_support::slurp((dir_ / "a.rwl_COR").string());
+  put("pine.rwl", testing_support::slurp(testing_support::source_dir() + "/examples/pine.rwl"));
+  put("pine.rwl_COR", std::string(50000, 'Z') + "\n");
+  // The insert that mends PIN04A, then the normal way out.
+  EXPECT_EQ(run_program({"pine.rwl", "", "N", "5", "1", "", "", "", "I", "1", "1904", "B", "", ""}),
+            0)
+      << output_;
+  for (const std::string& e : entries()) EXPECT_EQ(e.find(".tmp"), std::string::npos) << e;
+  const std::string cor = testing_support::slurp((dir_ / "pine.rwl_COR").string());
   EXPECT_EQ(cor.find('Z'), std::string::npos);
-  expect_whole_corrected(cor, "a.rwl_COR", 2);
+  expect_whole_corrected(cor, "pine.rwl_COR", 6);
 }
 
 TEST_F(ProgramInFolder, SystemReplaceFailsCleanlyWhereItCannotWrite) {

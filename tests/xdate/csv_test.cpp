@@ -26,7 +26,7 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
   const xdate_tables::Table s = xdate_tables::parse(series.str());
   EXPECT_EQ(s.header, (std::vector<std::string>{"id", "first", "last", "n", "r", "p", "n_r", "tBP",
                                                 "n_BP", "tHo", "n_Ho", "glk", "n_glk", "ar_order",
-                                                "flagged", "status"}));
+                                                "flagged", "status", "seq"}));
   ASSERT_EQ(s.rows.size(), 7u);
   EXPECT_NEAR(s.num(0, "r"), r.series[0].r.r, 1e-9);
   EXPECT_EQ(s.cell(6, "r"), "NA");
@@ -35,7 +35,7 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
 
   const xdate_tables::Table g = xdate_tables::parse(segments.str());
   EXPECT_EQ(g.header, (std::vector<std::string>{"id", "seg_start", "seg_end", "r", "p", "flagA",
-                                                "best_lag", "r_best", "flagB"}));
+                                                "best_lag", "r_best", "flagB", "seq"}));
   std::size_t tested = 0;
   for (const SeriesResult& x : r.series) tested += x.segments.size();
   EXPECT_EQ(g.rows.size(), tested);
@@ -43,7 +43,7 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
   const xdate_tables::Table u = xdate_tables::parse(suggestions.str());
   EXPECT_EQ(u.header, (std::vector<std::string>{"id", "kind", "year", "type_year", "side",
                                                 "r_before", "r_after", "flagged_before",
-                                                "flagged_after", "edit", "edits"}));
+                                                "flagged_after", "edit", "edits", "seq"}));
   ASSERT_EQ(u.rows.size(), 1u);
   EXPECT_EQ(u.cell(0, "edit"), "1");
   EXPECT_EQ(u.cell(0, "edits"), "1");
@@ -51,6 +51,8 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
   EXPECT_EQ(u.cell(0, "kind"), "delete");
   EXPECT_EQ(u.cell(0, "type_year"), u.cell(0, "year"));
   EXPECT_EQ(u.cell(0, "side"), "B");
+  EXPECT_EQ(u.cell(0, "seq"), "2");  // SYN101 is the second series
+  EXPECT_EQ(s.cell(6, "seq"), "7");
   EXPECT_EQ(series.str().find("nan"), std::string::npos);
 }
 
