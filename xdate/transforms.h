@@ -17,9 +17,9 @@ Track baillie_pilcher(const Track& widths);
 Track hollstein(const Track& widths);
 
 struct Glk {
-  int32_t n = 0;        // years t with series and master at t - 1 and t
-  double value = 0.0;   // valid when n > 0 and both curves change somewhere
-  bool varies = false;  // series and master each change at least once in those years
+  int32_t n = 0;       // years t with series and master at t - 1 and t
+  double value = 0.0;  // valid when n > 0 and both curves change somewhere
+  bool varies = true;  // series and master each change at least once in those years
   // A curve that never changes has no directions to agree on.
   bool valid() const { return n > 0 && varies; }
 };
