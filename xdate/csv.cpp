@@ -75,7 +75,8 @@ void write_segments_csv(std::ostream& out, const CheckResult& result) {
 }
 
 void write_suggestions_csv(std::ostream& out, const CheckResult& result) {
-  out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after,edit,edits,seq\n";
+  out << "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after,edit,edits,"
+         "seq\n";
   // One row per edit; the figures are those of the whole sequence.
   for (const Suggestion& g : result.suggestions) {
     for (std::size_t k = 0; k < g.edits.size(); ++k) {

@@ -366,9 +366,7 @@ TEST_F(Program, TheListOfSeriesWithoutAnEditIsSpaced) {
   std::ofstream(dir / "noise.rwl") << text;
   const Run r = run({"--check", "noise.rwl", "--format", "MR"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("restores the dating of: NOISE"),
-            std::string::npos)
-      << r.out;
+  EXPECT_NE(r.out.find("restores the dating of: NOISE"), std::string::npos) << r.out;
 }
 
 TEST_F(Program, TablesMatchTheReferenceThroughTheReader) {
