@@ -216,16 +216,13 @@ std::string nothing_tested(const CheckResult& r) {
   if (r.tested_segments() > 0) return {};
   const bool any_segment = std::any_of(r.series.begin(), r.series.end(),
                                        [](const SeriesResult& s) { return !s.segments.empty(); });
-  if (any_segment) {
-    return fmt(
-        "Nothing could be tested: no segment of %d years varies in both the series and its "
-        "master.",
-        r.settings.segment);
-  }
-  return fmt(
-      "Nothing could be tested: no segment of %d years has a series and its master in "
-      "every year.",
-      r.settings.segment);
+  // Flags counted without their segments (a result made elsewhere) stand as tested.
+  if (!any_segment && r.flagged_segments() > 0) return {};
+  if (any_segment)
+    return fmt("Nothing could be tested: no %d-year segment and its master both vary.",
+               r.settings.segment);
+  return fmt("Nothing could be tested: no %d-year segment overlaps its master.",
+             r.settings.segment);
 }
 
 std::string suggestion_text(const Suggestion& s) {

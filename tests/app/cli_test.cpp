@@ -218,8 +218,8 @@ TEST_F(Program, AReportThatTestedNothingSaysWhyAndExitsThree) {
   fs::copy_file(pine(), dir / "pine.rwl");
   const Run long_segments = run({"--check", "pine.rwl", "--segment", "500"});
   EXPECT_EQ(long_segments.status, 3);
-  EXPECT_NE(long_segments.out.find("\nNothing could be tested: no segment of 500 years has a "
-                                   "series and its master in every year.\n"),
+  EXPECT_NE(long_segments.out.find("\nNothing could be tested: no 500-year segment overlaps its "
+                                   "master.\n"),
             std::string::npos)
       << long_segments.out;
   EXPECT_EQ(long_segments.out.find("No segment is flagged"), std::string::npos);
@@ -273,8 +273,7 @@ TEST_F(Program, UndefinedStatisticsAreDashesAndNa) {
   EXPECT_EQ(flat.status, 3);  // nothing could be correlated
   const std::string c1 = report_line(flat.out, "C1");
   EXPECT_EQ(c1.substr(c1.size() - 16), "      -        3") << c1;  // GLK, flagged
-  EXPECT_NE(flat.out.find("Nothing could be tested: no segment of 50 years varies in both the "
-                          "series and its master."),
+  EXPECT_NE(flat.out.find("Nothing could be tested: no 50-year segment and its master both vary."),
             std::string::npos)
       << flat.out;
   const std::string fseries = testing_support::slurp((dir / "f" / "series.csv").string());
@@ -305,7 +304,8 @@ TEST_F(Program, SeriesOfTheSameNameAreToldApartByTheirPlace) {
   EXPECT_EQ(r.out.find("PIN04A (1st)  missing"), std::string::npos) << r.out;
   const std::string suggestions = testing_support::slurp((dir / "t" / "suggestions.csv").string());
   EXPECT_EQ(suggestions.substr(0, suggestions.find('\n')),
-            "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after,seq");
+            "id,kind,year,type_year,side,r_before,r_after,flagged_before,flagged_after,edit,edits,"
+            "seq");
   EXPECT_EQ(suggestions.substr(suggestions.rfind(',') + 1), "5\n");  // the fifth series
   const std::string series = testing_support::slurp((dir / "t" / "series.csv").string());
   EXPECT_NE(series.find(",ok,1\n"), std::string::npos);
