@@ -217,8 +217,13 @@ double Position::glk_p() const {
   return 0.5 * std::erfc(glk_z() / std::sqrt(2.0));
 }
 
+// A perfect correlation has an infinite t: the score is bounded so that the scale of the
+// other positions' scores stays finite; a score of undefined statistics counts as none.
 double score_of(const Position& p) {
-  return (2.0 * p.r.t() + p.bp.t() + p.ho.t() + p.glk_z()) / 5.0;
+  const double s = (2.0 * p.r.t() + p.bp.t() + p.ho.t() + p.glk_z()) / 5.0;
+  constexpr double bound = 1e6;
+  if (std::isnan(s)) return 0.0;
+  return std::clamp(s, -bound, bound);
 }
 
 SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
