@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
+#include <sstream>
 
 #include "app/cli.h"
 #include "app/datewrite.h"
@@ -12,6 +12,7 @@
 #include "main/datafile.h"
 #include "plot/datingchart.h"
 #include "plot/plotter.h"
+#include "recio/outfile.h"
 #include "xdate/dating_report.h"
 #include "xdate/store_input.h"
 
@@ -48,17 +49,15 @@ bool read_file(const std::string& path, const std::string& format, Store& store,
   return false;
 }
 
+// The table is written whole or not at all (recio/outfile.h).
 bool write_csv(const std::string& dir, const xdate::DatingRun& run, std::ostream& err) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  const std::filesystem::path path = std::filesystem::path(dir) / "datings.csv";
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (f) {
-    xdate::write_datings_csv(f, run);
-    f.flush();
-  }
-  if (!f) {
-    err << "ringdate: cannot write " << path.string() << '\n';
+  std::ostringstream text;
+  xdate::write_datings_csv(text, run);
+  const std::string path = (std::filesystem::path(dir) / "datings.csv").string();
+  if (const recio::WriteResult w = recio::write_whole_file(path, text.str()); !w) {
+    err << "ringdate: " << w.message << '\n';
     return false;
   }
   return true;

@@ -147,6 +147,17 @@ TEST_F(DateMode, ATrueSampleIsDatedAndExitsZero) {
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);  // header and the top 5
   EXPECT_EQ(csv.find(",TRUE\n"), csv.rfind(",TRUE\n"));    // once, on rank 1
   EXPECT_NE(csv.find(",TRUE\n"), std::string::npos);
+
+  // A second run replaces the table; a link left where the table goes is replaced, not
+  // followed, so the file it points to keeps its content.
+  std::ofstream(dir / "kept.txt") << "mine\n";
+  std::filesystem::remove(path("tables") + "/datings.csv");
+  std::filesystem::create_symlink(dir / "kept.txt", path("tables") + "/datings.csv");
+  EXPECT_EQ(
+      date({"--date", path("one.rwl"), "--ref", path("ref.rwl"), "--csv", path("tables")}).status,
+      0);
+  EXPECT_EQ(testing_support::slurp(path("kept.txt")), "mine\n");
+  EXPECT_EQ(testing_support::slurp(path("tables") + "/datings.csv"), csv);
 }
 
 TEST_F(DateMode, ASampleNotDatedExitsOne) {
