@@ -12,7 +12,7 @@ if [ $# -ge 2 ]; then shift 2; else shift $#; fi
 repo=$(cd "$(dirname "$0")/.." && pwd)
 shared=${RINGDATE_SHARED_DATA:-$repo/../shared/data}
 
-harnesses=${*:-"layout_fuzz datr_fuzz trread_mr_fuzz trread_ir_fuzz trread_cr_fuzz trread_cd_fuzz heidelberg_fuzz dialogue_fuzz date_fuzz check_fuzz"}
+harnesses=${*:-"layout_fuzz datr_fuzz trread_mr_fuzz trread_ir_fuzz trread_cr_fuzz trread_cd_fuzz heidelberg_fuzz dialogue_fuzz date_fuzz check_fuzz convert_fuzz"}
 failed=""
 ran=0
 for h in $harnesses; do
@@ -26,6 +26,7 @@ for h in $harnesses; do
     dialogue_fuzz) group=dialogue; maxlen=4096; seeds="";;
     date_fuzz) group=date; maxlen=8192; seeds="";;
     check_fuzz) group=check; maxlen=32768; seeds="$shared/real";;
+    convert_fuzz) group=convert; maxlen=32768; seeds="$shared/real $shared/peer $shared/peer/heidelberg";;
     *) group=$h; maxlen=65536; seeds="";;
   esac
   work=$build/fuzz-work/$h
