@@ -10,7 +10,7 @@
 
 #include "app/checkplot.h"
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "plot/plotter.h"
 #include "recio/outfile.h"
 #include "xdate/check.h"

@@ -11,8 +11,8 @@
 #include "formats/datw.h"
 #include "formats/decade_lines.h"
 #include "formats/heidelberg_write.h"
-#include "main/datafile.h"
-#include "main/fhstore.h"
+#include "formats/datafile.h"
+#include "formats/fhstore.h"
 #include "recio/session.h"
 
 namespace ringdate::app {

@@ -9,7 +9,7 @@
 #include "app/cli.h"
 #include "app/datewrite.h"
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "plot/datingchart.h"
 #include "plot/plotter.h"
 #include "recio/outfile.h"

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "xdate/store_input.h"
 
 extern char** environ;

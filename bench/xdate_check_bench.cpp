@@ -27,7 +27,7 @@
 #include "app/cli.h"
 #include "bench/bigfile.h"
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "xdate/dataset.h"
 #include "xdate/location.h"
 #include "xdate/store_input.h"

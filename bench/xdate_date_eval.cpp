@@ -29,7 +29,7 @@
 
 #include "core/store.h"
 #include "detrend/spline.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "xdate/dataset.h"
 #include "xdate/dating.h"
 #include "xdate/master.h"

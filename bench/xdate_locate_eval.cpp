@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "xdate/dataset.h"
 #include "xdate/location.h"
 #include "xdate/store_input.h"

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <memory>
 
+#include "formats/datafile.h"
 #include "formats/datw.h"
 #include "formats/decade_lines.h"
 #include "formats/heidelberg_write.h"
-#include "main/datafile.h"
 #include "main/detrend.h"
 #include "main/edit.h"
-#include "main/fhstore.h"
+#include "formats/fhstore.h"
 
 namespace ringdate {
 

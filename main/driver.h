@@ -9,6 +9,7 @@
 
 #include "core/store.h"
 #include "detrend/spline.h"
+#include "formats/format_guess.h"
 #include "formats/heidelberg.h"
 #include "formats/refusal.h"
 #include "formats/trread.h"

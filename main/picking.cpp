@@ -9,29 +9,6 @@ void startup_fill(Store& store, Tsi1& tsi1) {
   tsi1.sel.fill(rmiss);
 }
 
-bool align(Store& store) {
-  const int32_t iyrmin = store.iyrmin();
-  if (store.nser < 1 || store.nser > mxser) return false;
-  if (static_cast<int64_t>(store.iyrmax()) - iyrmin + 1 > mxyr) return false;
-  for (int32_t i = 1; i <= store.nser; ++i) {
-    const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
-    const int32_t d = store.iyr(i, 1) - iyrmin;
-    if (n < 0 || d < 0 || n + d > mxyr) return false;
-  }
-  for (int32_t i = 1; i <= store.nser; ++i) {
-    const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
-    const int32_t d = store.iyr(i, 1) - iyrmin;
-    if (d == 0) continue;
-    // From the last value backwards, so that the move is safe in place (n + d <= mxyr above).
-    const auto col = store.wrk.column(static_cast<std::size_t>(i));
-    std::copy_backward(col.begin(), col.begin() + n, col.begin() + n + d);
-    std::fill(col.begin(), col.begin() + d, rmiss);
-  }
-  return true;
-}
-
-void snapshot(Store& store) { store.raw = store.wrk; }
-
 void begin_pass(Tsi1& tsi1, PickPass& pass) {
   tsi1.nsel = 0;
   tsi1.edsel = 0;

@@ -1,6 +1,6 @@
-// Store operations around reading and picking: the start-up fill, the alignment of every
-// series on the common calendar axis, the snapshot of the measured values, and the
-// selection pass that copies the picked series into tsi1.
+// Store operations around picking: the start-up fill and the selection pass that copies the
+// picked series into tsi1. Aligning and keeping the measured values are part of reading
+// (formats/datafile.h).
 #pragma once
 
 #include <cstdint>
@@ -11,14 +11,6 @@ namespace ringdate {
 
 // Every element of wrk and of sel becomes rmiss.
 void startup_fill(Store& store, Tsi1& tsi1);
-
-// Moves each series from row 1 down to the row of its first year on the common axis
-// (row 1 = iyrmin) and marks the rows before it rmiss. False, and nothing moved, when
-// the series together span more than mxyr years.
-bool align(Store& store);
-
-// raw becomes a copy of wrk.
-void snapshot(Store& store);
 
 // The running earliest first year and latest last year of one selection pass.
 struct PickPass {

@@ -9,17 +9,8 @@
 #include <sstream>
 #include <utility>
 
+#include "plot/plplot_api.h"
 #include "recio/outfile.h"
-
-// Without this the library header renames every pl* name by macro (and would rename the
-// methods of the seam); the library is called by its c_pl* names instead.
-#define __PLSTUBS_H__
-#include <plplot/plplot.h>
-#include <plplot/plstrm.h>
-
-#ifdef RINGDATE_HAVE_X11
-#include <X11/Xlib.h>
-#endif
 
 namespace ringdate {
 
@@ -47,7 +38,25 @@ bool screen_device_broken = false;
 // An aborted library operation: the library goes on; the message goes to the error stream.
 void on_library_abort(const char* msg) { std::fprintf(stderr, "plot: %s\n", msg ? msg : ""); }
 
+// The loaded library with the handlers above installed (once: they are the library's, not a
+// stream's); null when it cannot be loaded.
+const plplot::Api* library() {
+  static const plplot::Api* const loaded = [] {
+    const plplot::Api* a = plplot::api();
+    if (a != nullptr) {
+      a->plsexit(on_library_exit);
+      a->plsabort(on_library_abort);
+    }
+    return a;
+  }();
+  return loaded;
+}
+
+// The library's functions; called only once library() has loaded them.
+const plplot::Api& pl() { return *library(); }
+
 bool library_has_device(const char* name) {
+  if (library() == nullptr) return false;
   // The caller provides the arrays; ndev goes in as their size and comes back as the count.
   constexpr int room = 128;
   const char* menu_store[room] = {};
@@ -55,7 +64,7 @@ bool library_has_device(const char* name) {
   const char** menu = menu_store;
   const char** devs = dev_store;
   int ndev = room;
-  ::plgDevs(&menu, &devs, &ndev);
+  pl().plgDevs(&menu, &devs, &ndev);
   for (int i = 0; i < ndev && i < room; ++i) {
     if (devs[i] != nullptr && std::strcmp(devs[i], name) == 0) return true;
   }
@@ -65,11 +74,12 @@ bool library_has_device(const char* name) {
 bool display_reachable() {
   const char* d = std::getenv("DISPLAY");
   if (d == nullptr || *d == '\0') return false;
-#ifdef RINGDATE_HAVE_X11
-  Display* dpy = XOpenDisplay(nullptr);
-  if (dpy == nullptr) return false;
-  XCloseDisplay(dpy);
-#endif
+  // Without Xlib the variable is taken at its word.
+  if (const plplot::Xlib* x = plplot::xlib()) {
+    void* dpy = x->open_display(nullptr);
+    if (dpy == nullptr) return false;
+    x->close_display(dpy);
+  }
   return true;
 }
 
@@ -113,10 +123,7 @@ struct PlplotPlotter::MemoryFile {
 };
 
 PlplotPlotter::PlplotPlotter(std::string window_name, std::string geometry)
-    : window_name_(std::move(window_name)), geometry_(std::move(geometry)) {
-  ::plsexit(on_library_exit);
-  ::plsabort(on_library_abort);
-}
+    : window_name_(std::move(window_name)), geometry_(std::move(geometry)) {}
 
 PlplotPlotter::~PlplotPlotter() { close(); }
 
@@ -177,11 +184,15 @@ void PlplotPlotter::plinit() {
   failed_ = false;
   error_.clear();
   drawing_ = false;
+  if (library() == nullptr) {
+    fail(std::string("cannot load the plot library: ") + plplot::why());
+    return;
+  }
   const bool screen = dev_ == screen_device;
   const std::vector<Colour> colours = cmap0_;
   cmap0_.clear();
   auto apply_colours = [&colours] {
-    for (const Colour& c : colours) ::c_plscol0(c.i, c.r, c.g, c.b);
+    for (const Colour& c : colours) pl().c_plscol0(c.i, c.r, c.g, c.b);
   };
 
   if (screen) {
@@ -194,19 +205,19 @@ void PlplotPlotter::plinit() {
     if (!screen_open_) {
       PLINT strm = 0;
       guarded([&] {
-        ::c_plmkstrm(&strm);
+        pl().c_plmkstrm(&strm);
         screen_strm_ = strm;
-        ::c_plsdev(screen_device);
-        ::c_plspause(0);
-        ::c_plsetopt("geometry", geometry_.c_str());
-        if (!window_name_.empty()) ::c_plsetopt("plwindow", window_name_.c_str());
+        pl().c_plsdev(screen_device);
+        pl().c_plspause(0);
+        pl().c_plsetopt("geometry", geometry_.c_str());
+        if (!window_name_.empty()) pl().c_plsetopt("plwindow", window_name_.c_str());
         // No event thread: the device keeps one switch for all its windows, and the thread
         // of one window runs unguarded beside the drawings of a second one (or, started
         // anew, re-initialises the device's lock under the first one's thread). A window is
         // repainted when it is drawn.
-        ::c_plsetopt("drvopt", "usepth=0");
+        pl().c_plsetopt("drvopt", "usepth=0");
         apply_colours();
-        ::c_plinit();
+        pl().c_plinit();
       });
       if (failed_) {
         // The window could not be opened: the screen is taken as absent from now on.
@@ -217,7 +228,7 @@ void PlplotPlotter::plinit() {
       screen_open_ = true;
     } else {
       guarded([&] {
-        ::c_plsstrm(screen_strm_);
+        pl().c_plsstrm(screen_strm_);
         apply_colours();
       });
       if (failed_) return;
@@ -243,20 +254,20 @@ void PlplotPlotter::plinit() {
     }
     PLINT strm = 0;
     guarded([&] {
-      ::c_plmkstrm(&strm);
-      ::c_plsdev(dev_.c_str());
-      ::plsfile(f);
-      ::c_plspause(0);
+      pl().c_plmkstrm(&strm);
+      pl().c_plsdev(dev_.c_str());
+      pl().plsfile(f);
+      pl().c_plspause(0);
       apply_colours();
-      ::c_plinit();
+      pl().c_plinit();
     });
     to_file_ = true;
     if (failed_) {
       // Leave the half-made stream and go back to the window's stream.
       const std::string why = error_;
-      guarded([] { ::c_plend1(); });
+      guarded([] { pl().c_plend1(); });
       finish_file(false);
-      if (screen_open_) guarded([this] { ::c_plsstrm(screen_strm_); });
+      if (screen_open_) guarded([this] { pl().c_plsstrm(screen_strm_); });
       fail(why);
       return;
     }
@@ -266,13 +277,13 @@ void PlplotPlotter::plinit() {
 }
 
 void PlplotPlotter::plfontld(int32_t fnt) {
-  if (drawing_) guarded([&] { ::c_plfontld(fnt); });
+  if (drawing_) guarded([&] { pl().c_plfontld(fnt); });
 }
 void PlplotPlotter::plfont(int32_t ifont) {
-  if (drawing_) guarded([&] { ::c_plfont(ifont); });
+  if (drawing_) guarded([&] { pl().c_plfont(ifont); });
 }
 void PlplotPlotter::plssub(int32_t nx, int32_t ny) {
-  if (drawing_) guarded([&] { ::c_plssub(nx, ny); });
+  if (drawing_) guarded([&] { pl().c_plssub(nx, ny); });
 }
 void PlplotPlotter::pladv(int32_t page) {
   if (!drawing_) return;
@@ -281,19 +292,19 @@ void PlplotPlotter::pladv(int32_t page) {
   // background now set) so that a changed background shows.
   const bool paint = !to_file_;
   guarded([&] {
-    ::c_pladv(page);
+    pl().c_pladv(page);
     if (paint) {
       static const PLFLT px[4] = {0, 1, 1, 0};
       static const PLFLT py[4] = {0, 0, 1, 1};
-      ::c_plvpor(0, 1, 0, 1);
-      ::c_plwind(0, 1, 0, 1);
-      ::c_plcol0(0);
-      ::c_plfill(4, px, py);
+      pl().c_plvpor(0, 1, 0, 1);
+      pl().c_plwind(0, 1, 0, 1);
+      pl().c_plcol0(0);
+      pl().c_plfill(4, px, py);
     }
   });
 }
 void PlplotPlotter::plvpor(float xmin, float xmax, float ymin, float ymax) {
-  if (drawing_) guarded([&] { ::c_plvpor(xmin, xmax, ymin, ymax); });
+  if (drawing_) guarded([&] { pl().c_plvpor(xmin, xmax, ymin, ymax); });
 }
 
 void PlplotPlotter::plwind(float xmin, float xmax, float ymin, float ymax) {
@@ -302,11 +313,11 @@ void PlplotPlotter::plwind(float xmin, float xmax, float ymin, float ymax) {
   if (std::isfinite(xmin) && std::isfinite(xmax) && std::isfinite(ymin) && std::isfinite(ymax)) {
     wxmin_ = xmin, wxmax_ = xmax, wymin_ = ymin, wymax_ = ymax;
   }
-  guarded([&] { ::c_plwind(wxmin_, wxmax_, wymin_, wymax_); });
+  guarded([&] { pl().c_plwind(wxmin_, wxmax_, wymin_, wymax_); });
 }
 
 void PlplotPlotter::plcol(int32_t icol0) {
-  if (drawing_) guarded([&] { ::c_plcol0(icol0); });
+  if (drawing_) guarded([&] { pl().c_plcol0(icol0); });
 }
 
 void PlplotPlotter::plaxes(float x0, float y0, const std::string& xopt, float xtick, int32_t nxsub,
@@ -318,22 +329,22 @@ void PlplotPlotter::plaxes(float x0, float y0, const std::string& xopt, float xt
   const double yt = safe_tick(yr, ytick);
   const int32_t nx = safe_sub(xr, xtick, nxsub);
   const int32_t ny = safe_sub(yr, ytick, nysub);
-  guarded([&] { ::c_plaxes(x0, y0, xopt.c_str(), xt, nx, yopt.c_str(), yt, ny); });
+  guarded([&] { pl().c_plaxes(x0, y0, xopt.c_str(), xt, nx, yopt.c_str(), yt, ny); });
 }
 
 void PlplotPlotter::pllab(const std::string& xlabel, const std::string& ylabel,
                           const std::string& tlabel) {
-  if (drawing_) guarded([&] { ::c_pllab(xlabel.c_str(), ylabel.c_str(), tlabel.c_str()); });
+  if (drawing_) guarded([&] { pl().c_pllab(xlabel.c_str(), ylabel.c_str(), tlabel.c_str()); });
 }
 
 void PlplotPlotter::pllsty(int32_t lin) {
-  if (drawing_) guarded([&] { ::c_pllsty(lin); });
+  if (drawing_) guarded([&] { pl().c_pllsty(lin); });
 }
 
 void PlplotPlotter::plwid(int32_t width) {
   // Wider than 50 is drawn 50 wide: the window server rasterises a line of any width.
   const double w = std::min<int32_t>(width, 50);
-  if (drawing_) guarded([&] { ::c_plwidth(w); });
+  if (drawing_) guarded([&] { pl().c_plwidth(w); });
 }
 
 void PlplotPlotter::plline(std::span<const float> x, std::span<const float> y) {
@@ -341,21 +352,21 @@ void PlplotPlotter::plline(std::span<const float> x, std::span<const float> y) {
   const std::size_t n = std::min(x.size(), y.size());
   if (n == 0) return;
   std::vector<PLFLT> xs(x.begin(), x.begin() + n), ys(y.begin(), y.begin() + n);
-  guarded([&] { ::c_plline(static_cast<PLINT>(n), xs.data(), ys.data()); });
+  guarded([&] { pl().c_plline(static_cast<PLINT>(n), xs.data(), ys.data()); });
 }
 
 void PlplotPlotter::plschr(float def, float scale) {
-  if (drawing_) guarded([&] { ::c_plschr(def, scale); });
+  if (drawing_) guarded([&] { pl().c_plschr(def, scale); });
 }
 
 void PlplotPlotter::plmtex(const std::string& side, float disp, float pos, float just,
                            const std::string& text) {
-  if (drawing_) guarded([&] { ::c_plmtex(side.c_str(), disp, pos, just, text.c_str()); });
+  if (drawing_) guarded([&] { pl().c_plmtex(side.c_str(), disp, pos, just, text.c_str()); });
 }
 
 void PlplotPlotter::plptex(float x, float y, float dx, float dy, float just,
                            const std::string& text) {
-  if (drawing_) guarded([&] { ::c_plptex(x, y, dx, dy, just, text.c_str()); });
+  if (drawing_) guarded([&] { pl().c_plptex(x, y, dx, dy, just, text.c_str()); });
 }
 
 void PlplotPlotter::plend() {
@@ -363,13 +374,13 @@ void PlplotPlotter::plend() {
   drawing_ = false;
   if (to_file_) {
     const bool complete = !failed_;
-    guarded([] { ::c_plend1(); });
-    if (screen_open_) guarded([this] { ::c_plsstrm(screen_strm_); });
+    guarded([] { pl().c_plend1(); });
+    if (screen_open_) guarded([this] { pl().c_plsstrm(screen_strm_); });
     // A drawing the library abandoned is not written: the file stays as it was.
     finish_file(complete && !failed_);
   } else {
     // The window stays open with this picture until the next drawing or close().
-    guarded([] { ::c_plflush(); });
+    guarded([] { pl().c_plflush(); });
   }
 }
 
@@ -386,12 +397,12 @@ bool PlplotPlotter::finish_file(bool write) {
 bool PlplotPlotter::window_closed_by_user() {
   bool closed = false;
   guarded([&] {
-    ::c_plsstrm(screen_strm_);
+    pl().c_plsstrm(screen_strm_);
     // Lets the device read the window's pending events: a close request among them marks
     // the stream closed.
-    ::pl_cmd(PLESC_EH, nullptr);
+    pl().pl_cmd(PLESC_EH, nullptr);
     PLStream* pls = nullptr;
-    ::plgpls(&pls);
+    pl().plgpls(&pls);
     closed = pls != nullptr && pls->stream_closed;
   });
   if (failed_) {
@@ -409,8 +420,8 @@ void PlplotPlotter::close() {
   if (!screen_open_) return;
   screen_open_ = false;
   guarded([this] {
-    ::c_plsstrm(screen_strm_);
-    ::c_plend1();
+    pl().c_plsstrm(screen_strm_);
+    pl().c_plend1();
   });
 }
 

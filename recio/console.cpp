@@ -1,7 +1,10 @@
 // The process's console: standard output (buffered), standard error, and standard input
-// read with line editing and history when it is a terminal, plainly otherwise.
+// read with line editing and history when it is a terminal, plainly otherwise. The line
+// editor is loaded only then, so that a run whose input is not a terminal (and a
+// command-line mode) never loads it.
 #include "recio/console.h"
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -9,10 +12,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-
-#ifdef RINGDATE_HAVE_LIBEDIT
-#include <editline/readline.h>
-#endif
 
 namespace recio {
 
@@ -39,6 +38,29 @@ void catch_ending_signals() {
   }
 }
 
+// The line editor's two functions; null when it cannot be loaded (then lines are read
+// plainly).
+struct LineEditor {
+  char* (*readline)(const char* prompt) = nullptr;
+  int (*add_history)(const char* line) = nullptr;
+};
+
+const LineEditor* line_editor() {
+#ifdef RINGDATE_LIBEDIT_LIBRARY
+  static const LineEditor* const loaded = []() -> const LineEditor* {
+    static LineEditor e;
+    void* handle = ::dlopen(RINGDATE_LIBEDIT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return nullptr;
+    e.readline = reinterpret_cast<char* (*)(const char*)>(::dlsym(handle, "readline"));
+    e.add_history = reinterpret_cast<int (*)(const char*)>(::dlsym(handle, "add_history"));
+    return e.readline != nullptr && e.add_history != nullptr ? &e : nullptr;
+  }();
+  return loaded;
+#else
+  return nullptr;
+#endif
+}
+
 class SystemConsole : public Console {
  public:
   SystemConsole() : interactive_(::isatty(STDIN_FILENO) == 1) { catch_ending_signals(); }
@@ -60,9 +82,9 @@ class SystemConsole : public Console {
   Outcome in(std::string& line) override {
     std::fflush(stdout);
     if (ending != 0) return Outcome::eof;
-#ifdef RINGDATE_HAVE_LIBEDIT
-    if (interactive_) return edit_line(line);
-#endif
+    if (interactive_) {
+      if (const LineEditor* e = line_editor()) return edit_line(*e, line);
+    }
     return plain_line(line);
   }
 
@@ -120,22 +142,20 @@ class SystemConsole : public Console {
     return Outcome::ok;
   }
 
-#ifdef RINGDATE_HAVE_LIBEDIT
   // The prompt already stands on the line; the editor is handed the same text as its
   // prompt (after a carriage return) so that redrawing the line keeps it visible.
-  Outcome edit_line(std::string& line) {
+  Outcome edit_line(const LineEditor& editor, std::string& line) {
     std::fputc('\r', stdout);
     std::fflush(stdout);
-    char* l = ::readline(open_line_.c_str());
+    char* l = editor.readline(open_line_.c_str());
     open_line_.clear();
     if (!l) return Outcome::eof;
     line.assign(l);
-    if (!line.empty()) ::add_history(l);
+    if (!line.empty()) editor.add_history(l);
     std::free(l);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return Outcome::ok;
   }
-#endif
 };
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
 #include "xdate/store_input.h"

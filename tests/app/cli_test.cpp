@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "main/edit.h"
 #include "main/picking.h"
 #include "plot/cmpplt.h"

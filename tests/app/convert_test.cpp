@@ -9,8 +9,8 @@
 #include "app/cli.h"
 #include "core/store.h"
 #include "formats/heidelberg_write.h"
-#include "main/datafile.h"
-#include "main/fhstore.h"
+#include "formats/datafile.h"
+#include "formats/fhstore.h"
 #include "support/test_support.h"
 
 namespace {

@@ -18,8 +18,8 @@
 
 #include "app/cli.h"
 #include "core/store.h"
+#include "formats/datafile.h"
 #include "formats/heidelberg.h"
-#include "main/datafile.h"
 #include "support/test_support.h"
 #include "xdate/store_input.h"
 

@@ -1,4 +1,4 @@
-#include "main/fhstore.h"
+#include "formats/fhstore.h"
 
 #include <gtest/gtest.h>
 

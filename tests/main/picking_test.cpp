@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "formats/datafile.h"
+
 namespace {
 
 using namespace ringdate;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "detrend/spline.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "main/detrend.h"
 #include "main/edit.h"
 #include "main/picking.h"

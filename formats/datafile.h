@@ -1,6 +1,6 @@
 // Reading a data file into the series store: the step the dialogue takes once its format
 // questions are settled, and the same reading without the dialogue for callers on the
-// command line (a file check, a conversion).
+// command line (a file check, a conversion), with the format guess the dialogue makes.
 #pragma once
 
 #include <optional>
@@ -13,6 +13,14 @@
 #include "recio/units.h"
 
 namespace ringdate {
+
+// Moves each series from row 1 down to the row of its first year on the common axis
+// (row 1 = iyrmin) and marks the rows before it rmiss. False, and nothing moved, when
+// the series together span more than mxyr years.
+bool align(Store& store);
+
+// raw becomes a copy of wrk.
+void snapshot(Store& store);
 
 // Reads every series of the file open on unit 10 in the format store.mode, aligns them on
 // the common calendar axis and keeps the measured values in raw: the store as the dialogue

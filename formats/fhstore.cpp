@@ -1,9 +1,9 @@
-#include "main/fhstore.h"
+#include "formats/fhstore.h"
 
 #include <algorithm>
 #include <set>
 
-#include "main/picking.h"
+#include "formats/datafile.h"
 
 namespace ringdate {
 

@@ -1,4 +1,4 @@
-#include "main/datafile.h"
+#include "formats/datafile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "main/datafile.h"
+#include "formats/datafile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <memory>
 
+#include "formats/fhstore.h"
+#include "formats/format_guess.h"
 #include "formats/heidelberg.h"
-#include "main/answers.h"
-#include "main/fhstore.h"
-#include "main/picking.h"
 #include "recio/session.h"
 
 namespace ringdate {
@@ -46,6 +46,29 @@ std::string settled(char guess) {
 }
 
 }  // namespace
+
+bool align(Store& store) {
+  const int32_t iyrmin = store.iyrmin();
+  if (store.nser < 1 || store.nser > mxser) return false;
+  if (static_cast<int64_t>(store.iyrmax()) - iyrmin + 1 > mxyr) return false;
+  for (int32_t i = 1; i <= store.nser; ++i) {
+    const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
+    const int32_t d = store.iyr(i, 1) - iyrmin;
+    if (n < 0 || d < 0 || n + d > mxyr) return false;
+  }
+  for (int32_t i = 1; i <= store.nser; ++i) {
+    const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
+    const int32_t d = store.iyr(i, 1) - iyrmin;
+    if (d == 0) continue;
+    // From the last value backwards, so that the move is safe in place (n + d <= mxyr above).
+    const auto col = store.wrk.column(static_cast<std::size_t>(i));
+    std::copy_backward(col.begin(), col.begin() + n, col.begin() + n + d);
+    std::fill(col.begin(), col.begin() + d, rmiss);
+  }
+  return true;
+}
+
+void snapshot(Store& store) { store.raw = store.wrk; }
 
 Refused load_store(Trread& trread, Store& store) {
   if (Refused r =
