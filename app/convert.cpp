@@ -8,11 +8,11 @@
 #include <ostream>
 
 #include "core/store.h"
+#include "formats/datafile.h"
 #include "formats/datw.h"
 #include "formats/decade_lines.h"
-#include "formats/heidelberg_write.h"
-#include "formats/datafile.h"
 #include "formats/fhstore.h"
+#include "formats/heidelberg_write.h"
 #include "recio/session.h"
 
 namespace ringdate::app {

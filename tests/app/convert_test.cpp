@@ -8,9 +8,9 @@
 
 #include "app/cli.h"
 #include "core/store.h"
-#include "formats/heidelberg_write.h"
 #include "formats/datafile.h"
 #include "formats/fhstore.h"
+#include "formats/heidelberg_write.h"
 #include "support/test_support.h"
 
 namespace {
