@@ -6,10 +6,10 @@
 #include "formats/datafile.h"
 #include "formats/datw.h"
 #include "formats/decade_lines.h"
+#include "formats/fhstore.h"
 #include "formats/heidelberg_write.h"
 #include "main/detrend.h"
 #include "main/edit.h"
-#include "formats/fhstore.h"
 
 namespace ringdate {
 
