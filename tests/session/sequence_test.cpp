@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/store.h"
+#include "formats/datafile.h"
 #include "harness.h"
-#include "main/datafile.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
 #include "xdate/store_input.h"
