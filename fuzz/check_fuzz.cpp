@@ -11,7 +11,7 @@
 
 #include "app/cli.h"
 #include "core/store.h"
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
 #include "xdate/csv.h"
