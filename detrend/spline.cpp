@@ -21,6 +21,37 @@ constexpr float not_positive_definite = -9999.0f;
 
 }  // namespace
 
+void Spline::factor(double sp, int32_t m) {
+  if (!(sp == sp_)) rows_ = 0;  // another smoothing parameter (or none yet): start again
+  sp_ = sp;
+  if (m <= rows_) return;
+  // Band entries of every row (second sub-, first sub-, main diagonal); the slots that lie
+  // outside the matrix (rows 1 and 2) count as 0.
+  const double b1 = C1[0] + sp * C2[0], b2 = C1[1] + sp * C2[1], b3 = C1[2] + sp * C2[2];
+  // The previous rows' entries carried in locals: r1, r2 = 1/L of rows i-1 and i-2,
+  // s1 = L(i-1,i-2).
+  double r1 = rows_ >= 1 ? a(rows_, 3) : 0.0;
+  double r2 = rows_ >= 2 ? a(rows_ - 1, 3) : 0.0;
+  double s1 = rows_ >= 1 ? a(rows_, 2) : 0.0;
+  double least = rows_ >= 1 ? least_pivot_[static_cast<std::size_t>(rows_ - 1)] : 0.0;
+  for (int32_t i = rows_ + 1; i <= m; ++i) {
+    const double l1 = i > 2 ? b1 * r2 : 0.0;
+    const double l2 = i > 1 ? (b2 - l1 * s1) * r1 : 0.0;
+    const double yy = b3 - l1 * l1 - l2 * l2;
+    const double ri = 1.0 / std::sqrt(yy);
+    a(i, 1) = l1;
+    a(i, 2) = l2;
+    a(i, 3) = ri;
+    if (i == 1 || std::isnan(yy) || yy < least) least = std::isnan(least) ? least : yy;
+    least_pivot_[static_cast<std::size_t>(i - 1)] = least;
+    r2 = r1;
+    r1 = ri;
+    s1 = l2;
+  }
+  rows_factored_ += m - rows_;
+  rows_ = m;
+}
+
 SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p,
                                 int32_t iper) {
   // 1. Too short: only the marker.
@@ -42,54 +73,36 @@ SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<f
   const double sp = 6.0 * (c - 1.0) * (c - 1.0) / (c + 2.0);
   p = static_cast<float>(sp);
 
-  // 4. Band rows of Q'Q + p T and right-hand side Q'Y.
-  for (int32_t i = 1; i <= m; ++i) {
-    for (int32_t j = 1; j <= 3; ++j) a(i, j) = C1[j - 1] + sp * C2[j - 1];
-    v(i) = Y(i) - 2.0 * Y(i + 1) + Y(i + 2);
-  }
-  // 5. Slots that lie outside the matrix.
-  a(1, 1) = 0.0;
-  a(1, 2) = 0.0;
-  a(2, 1) = 0.0;
+  // 4. Right-hand side Q'Y.
+  for (int32_t i = 1; i <= m; ++i) v(i) = Y(i) - 2.0 * Y(i + 1) + Y(i + 2);
 
-  // 6. A = L L' in place, row by row; the diagonal slot keeps 1 / L(i,i). Slot (i,i-2)
-  // couples to row i-2, slot (i,i-1) to row i-1 (whose own (i-1,i-2) entry is A(i-1,2)).
-  // 7. Forward substitution L z = r in place over r; right-hand sides before the first
-  // non-zero one give z = 0. Row i of the substitution needs only rows 1..i of L, so it
-  // runs in the same pass, as soon as row i is factored: the two serial chains then overlap.
-  // The entries of the previous rows are carried in locals (r1, r2 = 1/L of rows i-1 and
-  // i-2, s1 = L(i-1,i-2), z1, z2 = z(i-1), z(i-2)); every slot is still stored in place.
+  // 5-6. The factor A = L L' of the band rows of Q'Q + p T, and the test that the matrix is
+  // positive definite: a pivot that adds nothing to the diagonal at the series' scale fails
+  // (written as "not less" so that a NaN pivot also fails). fl(diag + rn * y) does not
+  // decrease as y grows, so testing the least pivot of rows 1..m tests every row.
+  factor(sp, m);
   const double rn = 1.0 / (static_cast<double>(m) * 16.0);
+  const double diag = C1[2] + sp * C2[2];
+  const double least = least_pivot_[static_cast<std::size_t>(m - 1)];
+  if (!(diag < diag + rn * least)) {
+    g[0] = not_positive_definite;
+    return SplineStatus::not_positive_definite;
+  }
+
+  // 7. Forward substitution L z = r in place over r; right-hand sides before the first
+  // non-zero one give z = 0 (z1, z2 = z(i-1), z(i-2)).
   {
     int32_t i0 = 1;
     while (i0 <= m && v(i0) == 0.0) ++i0;
     for (int32_t i = 1; i < i0; ++i) v(i) = 0.0;
-    double r1 = 0.0, r2 = 0.0, s1 = 0.0, z1 = 0.0, z2 = 0.0;
-    for (int32_t i = 1; i <= m; ++i) {
-      const double l1 = i > 2 ? a(i, 1) * r2 : 0.0;
-      const double l2 = i > 1 ? (a(i, 2) - l1 * s1) * r1 : 0.0;
-      a(i, 1) = l1;
-      a(i, 2) = l2;
-      const double diag = a(i, 3);  // still the entry as filled in step 4
-      const double yy = diag - l1 * l1 - l2 * l2;
-      // Written as "not less" so that a NaN pivot also counts as a failure.
-      if (!(diag < diag + rn * yy)) {
-        g[0] = not_positive_definite;
-        return SplineStatus::not_positive_definite;
-      }
-      const double ri = 1.0 / std::sqrt(yy);
-      a(i, 3) = ri;
-      r2 = r1;
-      r1 = ri;
-      s1 = l2;
-      if (i >= i0) {
-        double z = v(i);
-        if (i > 2) z -= l1 * z2;
-        if (i > 1) z -= l2 * z1;
-        v(i) = z * ri;
-        z2 = z1;
-        z1 = v(i);
-      }
+    double z1 = 0.0, z2 = 0.0;
+    for (int32_t i = i0; i <= m; ++i) {
+      double z = v(i);
+      if (i > 2) z -= a(i, 1) * z2;
+      if (i > 1) z -= a(i, 2) * z1;
+      v(i) = z * a(i, 3);
+      z2 = z1;
+      z1 = v(i);
     }
   }
 

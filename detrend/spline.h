@@ -22,9 +22,24 @@ class Spline {
   SplineStatus operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p,
                           int32_t iper);
 
+  // Rows of the band Cholesky factor computed since construction: the factor depends only
+  // on the smoothing parameter, so a run of series with one period factors each row once.
+  int64_t rows_factored() const { return rows_factored_; }
+
  private:
-  std::array<std::array<double, 3>, MXY> a_{};  // band rows: second sub-, first sub-, main diagonal
+  // Rows 1..rows_ of the factor of the band matrix for the smoothing parameter sp_ (rows
+  // of a shorter series are the leading rows of a longer one's); factored on first need.
+  void factor(double sp, int32_t m);
+
+  // The factor, row by row: L(i,i-2), L(i,i-1), 1 / L(i,i).
+  std::array<std::array<double, 3>, MXY> a_{};
   std::array<double, MXY> v_{};
+  // The least pivot (squared diagonal before the root) of rows 1..i, for the test that the
+  // matrix of m rows is positive definite (NaN once a pivot is NaN).
+  std::array<double, MXY> least_pivot_{};
+  double sp_ = 0.0;
+  int32_t rows_ = 0;
+  int64_t rows_factored_ = 0;
   // 1-based views of the work area: band slot A(i,j), j = 1..3, and vector element V(i).
   double& a(int32_t i, int32_t j) {
     return a_[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <numbers>
 #include <numeric>
@@ -126,6 +127,40 @@ TEST(Spline, NothingCarriesOverBetweenCalls) {
   a.fit(wave(1500, 11, 3, 9), p);
   std::vector<float> y{0.5f, 0.9f, 0.4f, 1.3f, 1.1f, 0.7f, 0.8f};
   EXPECT_EQ(a.fit(y, p), b.fit(y, p));
+}
+
+// The band factor is kept between calls and extended on need: whatever came before, in any
+// order of lengths and periods (one of which fails), every fit is bit for bit the fit of a
+// fresh object.
+TEST(Spline, AKeptFactorGivesExactlyTheFitOfAFreshObject) {
+  Fixture kept;
+  const struct {
+    int n, iper;
+  } runs[] = {{40, 32},  {2000, 32}, {100, 32}, {1500, 32}, {7, 20},    {2000, 20}, {30, 0},
+              {300, 32}, {4, 32},    {5, 32},   {1999, 32}, {2000, 32}, {60, 20},   {61, 20}};
+  for (const auto& r : runs) {
+    const std::vector<float> y = wave(r.n, 7.3 + r.n % 11, 2, 6);
+    float p1 = 0.0f, p2 = 0.0f;
+    Fixture fresh;
+    const std::vector<float> a = kept.fit(y, p1, r.iper), b = fresh.fit(y, p2, r.iper);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t k = 0; k < a.size(); ++k) {
+      // Bits, not values: a NaN or a differently rounded curve must not pass.
+      ASSERT_EQ(std::memcmp(&a[k], &b[k], sizeof(float)), 0) << r.n << " " << r.iper << " " << k;
+    }
+    EXPECT_EQ(std::memcmp(&p1, &p2, sizeof p1), 0);
+  }
+}
+
+// Work, counted: with one period, each row of the factor is computed once however many
+// series are fitted; a new period starts again once.
+TEST(Spline, EachRowOfTheFactorIsComputedOncePerPeriod) {
+  Fixture f;
+  float p = 0.0f;
+  for (int s = 0; s < 400; ++s) f.fit(wave(s % 2 ? 2000 : 50 + s, 9, 1, 3), p, 32);
+  EXPECT_EQ(f.spline->rows_factored(), 1998);
+  for (int s = 0; s < 10; ++s) f.fit(wave(1000, 9, 1, 3), p, 20);
+  EXPECT_EQ(f.spline->rows_factored(), 1998 + 998);
 }
 
 TEST(Spline, TooShortMarksOnlyTheFirstValue) {
