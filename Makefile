@@ -3,7 +3,7 @@
 BUILD_PACKAGES := g++ cmake make pkg-config libplplot-dev plplot-driver-xwin libedit-dev libboost-dev
 # Tests, benchmarks and fuzzing (GoogleTest, Google Benchmark, the virtual screen of the plot
 # tests and its tools, clang with its sanitizer and fuzzer runtimes):
-TEST_PACKAGES := libgtest-dev libbenchmark-dev xvfb xauth x11-apps imagemagick clang libclang-rt-14-dev
+TEST_PACKAGES := libgtest-dev libmd-dev libbenchmark-dev xvfb xauth x11-apps imagemagick clang libclang-rt-14-dev
 # Format check:
 LINT_PACKAGES := clang-format
 

@@ -126,4 +126,60 @@ bool reads_in_fixed_measurement_columns(std::string_view record) {
   return recio::read(l, line, items) == recio::Outcome::ok;
 }
 
+namespace {
+
+// An optionally signed run of digits.
+bool all_digits(std::string_view f) {
+  std::size_t i = !f.empty() && (f[0] == '-' || f[0] == '+') ? 1 : 0;
+  if (i == f.size()) return false;
+  for (; i < f.size(); ++i)
+    if (f[i] < '0' || f[i] > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::size_t> glued_line_start(std::string_view record) {
+  // The first fields and where each starts; a glued record has few.
+  constexpr std::size_t kMax = 40;
+  std::array<std::size_t, kMax> from{};
+  std::array<std::string_view, kMax> f;
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < record.size() && n < kMax;) {
+    while (i < record.size() && separator(record[i])) ++i;
+    if (i == record.size()) break;
+    const std::size_t start = i;
+    while (i < record.size() && !separator(record[i])) ++i;
+    from[n] = start;
+    f[n++] = record.substr(start, i - start);
+  }
+  for (std::size_t k = 2; k + 1 < n && k < 12; ++k) {
+    if (f[k] != "999" && f[k] != "-9999") continue;
+    if (!all_digits(f[k - 1]) || all_digits(f[k + 1])) continue;
+    return from[k + 1];
+  }
+  return std::nullopt;
+}
+
+bool off_fixed_columns(std::string_view line, int yw) {
+  (void)yw;  // identifier and year may share their twelve columns as they like
+  const std::size_t n = std::min<std::size_t>(line.size(), 72);
+  // The end (exclusive) of the field that column c (0-based) belongs to: the identifier
+  // and year columns as one, then the value fields.
+  auto field_end = [](std::size_t c) {
+    return c < 12 ? std::size_t{12} : 12 + (c - 12) / kValueWidth * kValueWidth + kValueWidth;
+  };
+  std::size_t last_field = 0;  // the end of the value field of the last number
+  for (std::size_t i = 0; i < n;) {
+    while (i < n && separator(line[i])) ++i;
+    if (i == n) break;
+    const std::size_t end = field_end(i);
+    if (i >= 12 && end == last_field) return true;  // two numbers in one value field
+    last_field = end;
+    while (i < n && !separator(line[i])) ++i;
+    if (i > end) return true;  // a field boundary cuts it
+  }
+  return false;
+}
+
 }  // namespace ringdate

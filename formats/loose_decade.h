@@ -38,4 +38,16 @@ std::string in_fixed_columns(const LooseDecadeLine& line);
 // fixed columns (the year's width chosen by the place of a minus sign).
 bool reads_in_fixed_measurement_columns(std::string_view record);
 
+// A record that holds a series' end marker (999 or -9999, after a value) followed by a
+// field that is no number: another line glued to it (an identifier, a year and values) or
+// text after the end of the series. Where that second part starts; nullopt for any other
+// record.
+std::optional<std::size_t> glued_line_start(std::string_view record);
+
+// True when the blank-separated fields of the 80-column line do not fall on the fixed
+// measurement columns (identifier and year in columns 1-12, ten values of six columns): a
+// value field holds digits, a blank and digits, or a field boundary cuts a number. The
+// columns from 73 on (a tag) are not looked at; `yw` is the year's width.
+bool off_fixed_columns(std::string_view line, int yw);
+
 }  // namespace ringdate

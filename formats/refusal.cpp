@@ -38,6 +38,8 @@ std::string_view refusal_name(RefusalKind kind) {
       return "no_series";
     case RefusalKind::tucson_text_lines:
       return "tucson_text_lines";
+    case RefusalKind::tucson_decade_repeated:
+      return "tucson_decade_repeated";
     case RefusalKind::cru_text_lines:
       return "cru_text_lines";
     case RefusalKind::cru_data:

@@ -14,19 +14,20 @@
 namespace ringdate {
 
 enum class RefusalKind {
-  series_too_long,    // a series has more values than the store's axis holds
-  too_many_series,    // the file holds more series than the store
-  span_too_wide,      // the series together span more years than the store's axis
-  no_series,          // no series found in the file
-  tucson_text_lines,  // a Tucson series preceded by more than 25 text lines
-  cru_text_lines,     // too many lines before a UEA CRU header that are no header
-  cru_data,           // a UEA CRU data line that does not read, or the file ends among them
-  compact_header,     // compact: too many lines before a header that are no header
-  compact_too_long,   // compact: a header count above the store's axis
-  compact_exponent,   // compact: the exponent of a header does not read
-  compact_data,       // compact: a data line that does not read with the header's layout
-  compact_data_end,   // compact: the file ends among a series' data lines
-  heidelberg_data,    // Heidelberg: a block, its counts, dates or numbers do not read
+  series_too_long,         // a series has more values than the store's axis holds
+  too_many_series,         // the file holds more series than the store
+  span_too_wide,           // the series together span more years than the store's axis
+  no_series,               // no series found in the file
+  tucson_text_lines,       // a Tucson series preceded by more than 25 text lines
+  tucson_decade_repeated,  // a Tucson decade line repeats a decade its series already has
+  cru_text_lines,          // too many lines before a UEA CRU header that are no header
+  cru_data,                // a UEA CRU data line that does not read, or the file ends among them
+  compact_header,          // compact: too many lines before a header that are no header
+  compact_too_long,        // compact: a header count above the store's axis
+  compact_exponent,        // compact: the exponent of a header does not read
+  compact_data,            // compact: a data line that does not read with the header's layout
+  compact_data_end,        // compact: the file ends among a series' data lines
+  heidelberg_data,         // Heidelberg: a block, its counts, dates or numbers do not read
 };
 
 struct Refusal {

@@ -36,8 +36,11 @@ Refused Rinfrn::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::s
     if (compact::last_nonblank(line_) == 0) continue;
 
     // 3: the header, or a text line.
+    // A header holds its identifier and two years in the first 16 columns (years of five
+    // columns from -9999 on): a longer line, as a Tucson decade line, is none.
     if (recio::read(header, line_, {recio::In(id6), recio::In(ifyr), recio::In(lastyr_)}) ==
-        recio::Outcome::ok)
+            recio::Outcome::ok &&
+        compact::last_nonblank(line_) <= 16)
       break;
     ++texts;
     if (texts == 1) {

@@ -7,6 +7,12 @@
 
 namespace ringdate {
 
+namespace {
+
+bool tucson(std::string_view m) { return m == "MR" || m == "mr" || m == "IR" || m == "ir"; }
+
+}  // namespace
+
 Trread::Trread(recio::Session& session)
     : s_(&session), trrw_(session), rinfrn_(session), cdf_(session) {}
 
@@ -36,6 +42,14 @@ Refused Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::str
     ltag_.assign(3, ' ');
     bool got = false;
     if (Refused r = read_series(mode, curve, got)) return r;
+    if (!got && nval_ == 0 && nread_ > 0 && tucson(mode)) {
+      // A Tucson series without values (its first line holds the end marker): the
+      // reading goes on with the next.
+      std::string id = id_.substr(0, 8);
+      id.erase(id.find_last_not_of(' ') + 1);
+      s_->line(" *** Series " + id + " has no values: left out");
+      continue;
+    }
     if (!got) break;
     id_.resize(8, ' ');
     if (Refused r = check_limits()) return r;

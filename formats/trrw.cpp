@@ -86,31 +86,30 @@ Refused Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::spa
 // block. Blank lines are passed over; lines that are no decade line are text lines.
 Refused Trrw::read(Series& s, int32_t& nread) {
   s.nval = 0;
+  if (nread <= 0) {
+    pending_.clear();
+    line_no_ = unit_lines_ = 0;
+  }
   nread = std::max(nread, 0) + 1;
   if (nread == 1)
     for (std::string& h : s.hdr) std::fill(h.begin(), h.end(), ' ');
   int32_t ndata = 0, ntext = 0;
   for (;;) {
-    if (s_->units().read_line(s.iunit, record_) != recio::Outcome::ok) {
+    if (!next_record(s.iunit)) {
       end_of_file(s, nread);
+      note(s);
       return std::nullopt;
     }
     line_.assign(record_, 0, std::min(kLine, record_.size()));
     line_.resize(kLine, ' ');
     if (blank(line_)) continue;
-    if (s.nval == 0 && line_[79] == '#') {
+    if (s.nval == 0 && line_[79] == '#' && record_from_unit_) {
       read_block(s);
       return std::nullopt;
     }
     const std::array<char, 2> given = layout_given(s.mode);
-    bool index = index_layout(s.mode);
-    bool data = parse_decade_line(index);
-    // A line that fails the fixed columns may hold its fields separated by tabs or blanks.
-    if (!data && read_loose_line(std::string_view(given.data(), 2), s.mode)) {
-      index = false;
-      data = true;
-    }
-    if (!data) {
+    bool index = false;
+    if (!parse_record(given, s.mode, index)) {
       ++ntext;
       if (ntext > 25)
         return Refusal{RefusalKind::tucson_text_lines, {}, {}, "Sbr TRRW:  Over 25 text lines"};
@@ -118,12 +117,189 @@ Refused Trrw::read(Series& s, int32_t& nread) {
       continue;
     }
     ++ndata;
+    int32_t year = pyr_;
+    int32_t n = 10;
     if (ndata == 1) {
       s.id.assign(pid_);
       s.ifyr = pyr_;
+      n = first_line_count(pyr_);
+    } else if (!index && pid_ == s.id) {
+      if (Refused r = place_line(s, year)) return r;
+      n = first_line_count(year);
     }
-    if (take_values(s, index, ndata == 1 ? first_line_count(pyr_) : 10)) return std::nullopt;
+    if (!index) {
+      // A line may hold more values than the rest of its decade: they are its years too.
+      for (int32_t i = 10; i > n; --i)
+        if (!blank(decade_field(line_, false, i))) {
+          n = i;
+          break;
+        }
+    }
+    s.next_year = year + n;
+    s.held_end = year;
+    for (int32_t i = n; i >= 1; --i)
+      if (!blank(decade_field(line_, index, i))) {
+        s.held_end = year + i;
+        break;
+      }
+    if (take_values(s, index, n, year)) {
+      note(s);
+      return std::nullopt;
+    }
   }
+}
+
+// The next record to read: one read ahead or split off before, else the unit's next. A
+// glued record keeps its first line; its second waits for the next call.
+bool Trrw::next_record(int iunit) {
+  if (!pending_.empty()) {
+    Pending p = std::move(pending_.front());
+    pending_.pop_front();
+    record_ = std::move(p.record);
+    line_no_ = p.line_no;
+    record_from_unit_ = !p.split && pending_.empty();
+  } else {
+    if (s_->units().read_line(iunit, record_) != recio::Outcome::ok) return false;
+    line_no_ = ++unit_lines_;
+    record_from_unit_ = true;
+  }
+  if (const std::optional<std::size_t> at = glued_line_start(record_)) {
+    // The second part waits for its turn when it is a decade line of its own; text after
+    // the end marker is dropped.
+    std::string rest = record_.substr(*at);
+    if (read_loose_decade(rest)) pending_.push_front({std::move(rest), line_no_, true});
+    record_.resize(*at);
+    record_from_unit_ = false;
+  }
+  return true;
+}
+
+// Parses line_ (and the whole record_) as a decade line into pid_, pyr_, pv_ (pc_);
+// `index`: it is an index line. False: the line is no decade line.
+bool Trrw::parse_record(const std::array<char, 2>& given, std::string& mode, bool& index) {
+  index = index_layout(mode);
+  const bool data = parse_decade_line(index);
+  // A line that fails the fixed columns, or whose fixed reading cuts its fields, may hold
+  // its fields separated by tabs or blanks.
+  if ((!data || prefer_fields()) && read_loose_line(std::string_view(given.data(), 2), mode)) {
+    index = false;
+    return true;
+  }
+  if (data)
+    for (char& c : pid_)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+  return data;
+}
+
+// The fixed-column reading of a Tucson measurement file's line is not to be trusted: its
+// blank-separated fields do not fall on the columns, its year field is blank, or its
+// identifier field holds a control character.
+bool Trrw::prefer_fields() const {
+  const int yw = line_[7] == '-' ? 5 : line_[6] == '-' ? 6 : 4;
+  const auto idw = static_cast<std::size_t>(12 - yw);
+  for (std::size_t c = 0; c < idw; ++c) {
+    const auto u = static_cast<unsigned char>(line_[c]);
+    if (u < 0x20 || u == 0x7f) return true;
+  }
+  return blank(std::string_view(line_).substr(idw, static_cast<std::size_t>(yw))) ||
+         off_fixed_columns(line_, yw);
+}
+
+// The identifier and year of the next data line, read ahead (blank lines passed over); the
+// records read stay for their turn. nullopt at the end of the file or before a text line.
+std::optional<Trrw::Ahead> Trrw::look_ahead(int iunit, const std::string& mode) {
+  for (std::size_t k = 0;; ++k) {
+    if (k == pending_.size()) {
+      std::string r;
+      if (s_->units().read_line(iunit, r) != recio::Outcome::ok) return std::nullopt;
+      pending_.push_back({std::move(r), ++unit_lines_, false});
+    }
+    std::string_view rec = pending_[k].record;
+    if (const std::optional<std::size_t> at = glued_line_start(rec)) rec = rec.substr(0, *at);
+    if (blank(rec)) continue;
+    // The parse works on the current line's fields: keep them.
+    const std::string record = record_, line = line_, pid = pid_;
+    const int32_t pyr = pyr_;
+    const std::array<int32_t, 10> pv = pv_, pc = pc_;
+    std::string m = mode;
+    record_.assign(rec);
+    line_.assign(record_, 0, std::min(kLine, record_.size()));
+    line_.resize(kLine, ' ');
+    bool index = false;
+    std::optional<Ahead> out;
+    if (line_[79] != '#' && parse_record(layout_given(m), m, index)) out = Ahead{pid_, pyr_};
+    record_ = record;
+    line_ = line;
+    pid_ = pid;
+    pyr_ = pyr;
+    pv_ = pv;
+    pc_ = pc;
+    return out;
+  }
+}
+
+// A line of the series whose year is not the one that follows from the lines before it:
+// `year` becomes the year its values are taken for. A line that goes back into the series'
+// years refuses the file, unless the next line shows its year for a typing error.
+Refused Trrw::place_line(Series& s, int32_t& year) {
+  year = pyr_;
+  const int32_t expected = s.next_year;
+  if (pyr_ == expected) return std::nullopt;
+  // The line goes on after the last field of the line before that held something: the
+  // blank fields after it were no values.
+  if (pyr_ < expected && pyr_ >= s.held_end) {
+    s.nval -= std::min(s.nval, expected - pyr_);
+    return std::nullopt;
+  }
+  const std::optional<Ahead> ahead = look_ahead(s.iunit, s.mode);
+  int32_t held = 0;  // the last field with something in it
+  for (int32_t i = 10; i >= 1 && held == 0; --i)
+    if (!blank(decade_field(line_, false, i))) held = i;
+  // The next line goes on from the year expected: this line's year was mistyped when it
+  // is out of place between them or its values do not fit the rest of its decade.
+  const bool next_follows =
+      ahead && ahead->id == s.id && ahead->year == expected + first_line_count(expected);
+  if (next_follows && (pyr_ < expected || pyr_ >= ahead->year || held > first_line_count(pyr_))) {
+    s.retyped.emplace_back(pyr_, expected);
+    year = expected;
+    return std::nullopt;
+  }
+  if (pyr_ > expected) {
+    s.gap_from = expected;
+    s.gap_to = pyr_ - 1;
+    return std::nullopt;
+  }
+  std::string id = s.id;
+  id.erase(id.find_last_not_of(' ') + 1);
+  return Refusal{
+      RefusalKind::tucson_decade_repeated,
+      {"", " *** Series " + id + " goes back to the year " + std::to_string(pyr_) + " on line " +
+               std::to_string(line_no_) + " of the file: a decade it has already ***"},
+      " ",
+      {}};
+}
+
+// One line per series that has years without a value or a retyped year.
+void Trrw::note(const Series& s) {
+  if (s.gap_years.empty() && s.retyped.empty()) return;
+  std::string id = s.id;
+  id.erase(id.find_last_not_of(' ') + 1);
+  std::string text = " *** Series " + id + ":";
+  if (!s.gap_years.empty()) {
+    text += " no values in";
+    for (std::size_t k = 0; k < s.gap_years.size(); ++k) {
+      const auto [a, b] = s.gap_years[k];
+      text += (k ? ", " : " ") + std::to_string(a);
+      if (b > a) text += "-" + std::to_string(b);
+    }
+    text += " (the file skips them)";
+  }
+  for (std::size_t k = 0; k < s.retyped.size(); ++k) {
+    text += (k || !s.gap_years.empty()) ? "; " : " ";
+    text += "line of year " + std::to_string(s.retyped[k].first) + " read as " +
+            std::to_string(s.retyped[k].second);
+  }
+  s_->line(text);
 }
 
 // The end of the file. A series cut short by it keeps the values read, less the blank
@@ -219,11 +395,11 @@ void Trrw::text_line(Series& s, int32_t ntext) {
   }
 }
 
-// Takes the values of the decade line just parsed: n fields (the first line of a series
-// may hold fewer than ten), measurements in hundredths (thousandths when the series ends
-// with the thousandths marker) or indices in thousandths with their counts. True when the
-// line ends the series.
-bool Trrw::take_values(Series& s, bool index, int32_t n) {
+// Takes the values of the decade line just parsed, whose first position is the year
+// `year`: n fields (the first line of a series may hold fewer than ten), measurements in
+// hundredths (thousandths when the series ends with the thousandths marker) or indices in
+// thousandths with their counts. True when the line ends the series.
+bool Trrw::take_values(Series& s, bool index, int32_t n, int32_t year) {
   data_line_ = line_;
   s.last_index = index;
   s.lo = index ? 11 - n : 1;
@@ -234,20 +410,22 @@ bool Trrw::take_values(Series& s, bool index, int32_t n) {
   if (!index) {
     for (int32_t i = 1; i <= n; ++i) {
       const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
-      if (v == end_thousandths) {
-        const std::size_t ns = std::min(static_cast<std::size_t>(nval), nstore);
-        for (std::size_t k = 0; k < ns; ++k) s.vals[k] *= 0.1f;
-        ended = true;
-        break;
-      }
-      if (v == end_hundredths) {
+      if ((v == end_thousandths || v == end_hundredths) && marker_ends(s, i, n, year)) {
+        if (v == end_thousandths) {
+          // Thousandths: every value but the years without one.
+          const std::size_t ns = std::min(static_cast<std::size_t>(nval), nstore);
+          std::size_t k = 0;
+          for (const auto& [from, to] : s.skipped) {
+            for (; k < ns && k + 1 < static_cast<std::size_t>(from); ++k) s.vals[k] *= 0.1f;
+            k = std::max(k, static_cast<std::size_t>(to));
+          }
+          for (; k < ns; ++k) s.vals[k] *= 0.1f;
+        }
         ended = true;
         break;
       }
       s.hi = i;
-      ++nval;
-      if (static_cast<std::size_t>(nval) <= nstore)
-        s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.01f;
+      store_value(s, nval, static_cast<float>(v) * 0.01f);
     }
   } else {
     for (int32_t i = 11 - n; i <= 10; ++i) {
@@ -266,6 +444,33 @@ bool Trrw::take_values(Series& s, bool index, int32_t n) {
   }
   s.nval = nval;
   return ended;
+}
+
+// An end marker in position i of the line ends the series only when no value of the series
+// follows it: on its line, or on the next line of the same series that goes on from the
+// marker's year. Elsewhere it is a ring.
+bool Trrw::marker_ends(Series& s, int32_t i, int32_t n, int32_t year) {
+  for (int32_t j = i + 1; j <= n; ++j)
+    if (!blank(decade_field(line_, false, j))) return false;
+  const std::optional<Ahead> ahead = look_ahead(s.iunit, s.mode);
+  return !(ahead && ahead->id == pid_ && ahead->year == year + i);
+}
+
+// Stores the next value, after the years without a value that come before it.
+void Trrw::store_value(Series& s, int32_t& nval, float v) {
+  const std::size_t nstore = s.vals.size();
+  if (s.gap_to >= s.gap_from) {
+    s.skipped.emplace_back(nval + 1, nval + (s.gap_to - s.gap_from + 1));
+    s.gap_years.emplace_back(s.gap_from, s.gap_to);
+    for (int32_t y = s.gap_from; y <= s.gap_to; ++y) {
+      ++nval;
+      if (static_cast<std::size_t>(nval) <= nstore)
+        s.vals[static_cast<std::size_t>(nval - 1)] = rmiss;
+    }
+    s.gap_to = s.gap_from - 1;
+  }
+  ++nval;
+  if (static_cast<std::size_t>(nval) <= nstore) s.vals[static_cast<std::size_t>(nval - 1)] = v;
 }
 
 }  // namespace ringdate

@@ -1,15 +1,27 @@
 // Tucson decadal format: reads one series ("MR" measurements, "IR" indices) or writes one
 // ("MW", "IW", or "CR" for the UEA CRU layout). A block marked "#" in column 80 is handed
 // to datar. A line that does not read in the fixed columns but holds its fields separated
-// by tabs or blanks is read as those fields placed in the fixed columns (loose_decade.h).
+// by tabs or blanks is read as those fields placed in the fixed columns (loose_decade.h);
+// so is a line whose blank-separated fields do not fall on the fixed columns, whose year
+// field is blank or whose identifier field holds a control character, when its fields read
+// as a decade line. A record that holds an end marker followed by another line is read as
+// two lines. Within a series the year of each line is the truth: years a line skips have
+// no value (rmiss), a line whose year is a typing error (the next line follows on from
+// the year expected) is taken as that year, and a line that goes back to a decade the
+// series has refuses the file. The console gets one note per series for skipped or
+// retyped years.
 // The reader's count-storing switch and header lines live in this object for the
 // whole run.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "formats/datar.h"
 #include "formats/refusal.h"
@@ -48,6 +60,19 @@ class Trrw {
     // Fields lo..hi of data_line_ held values; last_index: it was an index line.
     int32_t lo = 0, hi = 0;
     bool last_index = false;
+    int32_t next_year = 0;  // the year after the last position of the last line
+    int32_t held_end = 0;   // the year after its last field that is not blank
+    // Years without a value before the next value stored (from..to; empty when to < from).
+    int32_t gap_from = 0, gap_to = -1;
+    // Positions (1-based, from..to) that hold rmiss for years the file skips.
+    std::vector<std::pair<int32_t, int32_t>> skipped = {};
+    std::vector<std::pair<int32_t, int32_t>> gap_years = {};  // for the note
+    std::vector<std::pair<int32_t, int32_t>> retyped = {};    // year on the line, year taken
+  };
+  // A data line looked at ahead of its turn: identifier and year.
+  struct Ahead {
+    std::string id;
+    int32_t year = 0;
   };
 
   recio::Session* s_;
@@ -61,6 +86,16 @@ class Trrw {
   int32_t pyr_ = 0;
   std::array<int32_t, 10> pv_{};
   std::array<int32_t, 10> pc_{};
+  // Records read ahead of their turn or split off a glued record, with their line numbers.
+  struct Pending {
+    std::string record;
+    int64_t line_no;
+    bool split;  // the second part of a glued record
+  };
+  std::deque<Pending> pending_;
+  int64_t line_no_ = 0;           // of the record being read (1: the file's first line)
+  int64_t unit_lines_ = 0;        // records read from the unit
+  bool record_from_unit_ = true;  // the record is the unit's last one read
 
   Refused read(Series& s, int32_t& nread);
   void end_of_file(Series& s, int32_t& nread);
@@ -70,7 +105,15 @@ class Trrw {
   bool parse_decade_line(bool index);
   bool read_loose_line(std::string_view given, std::string& mode);
   void text_line(Series& s, int32_t ntext);
-  bool take_values(Series& s, bool index, int32_t n);
+  bool take_values(Series& s, bool index, int32_t n, int32_t year);
+  bool next_record(int iunit);
+  bool parse_record(const std::array<char, 2>& given, std::string& mode, bool& index);
+  bool prefer_fields() const;
+  std::optional<Ahead> look_ahead(int iunit, const std::string& mode);
+  Refused place_line(Series& s, int32_t& year);
+  bool marker_ends(Series& s, int32_t i, int32_t n, int32_t year);
+  void store_value(Series& s, int32_t& nval, float v);
+  void note(const Series& s);
   void echo(int iecho, const recio::Layout& layout, std::string_view text);
   void write_records(int iunit, const recio::Records& r);
 };

@@ -47,9 +47,14 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
     const auto len = static_cast<std::size_t>(std::max(n, 0));
     const auto w =
         store.wrk.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(d), len);
+    // The spline runs over the years with a value: a negative value (a year the file skips,
+    // a gap code) is no ring width.
     const std::span<float> vec = tsi1.vec.span().first(std::min(len, tsi1.vec.size()));
-    std::copy(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(vec.size()), vec.begin());
-    const SplineStatus fit = spline(n, tsi1.vec.span(), store.curve.span(), p, iper);
+    std::size_t m = 0;
+    for (std::size_t k = 0; k < vec.size(); ++k)
+      if (!(w[k] < 0.0f)) vec[m++] = w[k];
+    const auto fitted = m == vec.size() ? n : static_cast<int32_t>(m);
+    const SplineStatus fit = spline(fitted, tsi1.vec.span(), store.curve.span(), p, iper);
     if (fit == SplineStatus::too_long) {
       static const recio::Layout too_long = recio::Layout::fixed(
           "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN "
@@ -66,9 +71,13 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
       continue;
     }
     const std::span<const float> curve = store.curve.span();
-    for (std::size_t k = 0; k < vec.size(); ++k) {
-      const float g = curve[k];
-      const float r = vec[k] / g;
+    for (std::size_t k = 0, j = 0; k < vec.size(); ++k) {
+      if (w[k] < 0.0f) {  // no ring width, no index
+        w[k] = rmiss;
+        continue;
+      }
+      const float g = curve[j];
+      const float r = vec[j++] / g;
       // A zero curve or a ratio beyond the reals has no index: the year holds rmiss.
       w[k] = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
     }

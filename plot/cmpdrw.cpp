@@ -121,7 +121,16 @@ void Cmpdrw::draw_once(const PlotRecords& rec, const Tsi1& tsi1, const std::stri
       pl.pllsty(1);
       pl.plwid(1);
     }
-    pl.plline(xs, ys);
+    // Years without a ring width (negative: skipped by the file, a gap code) break the
+    // curve: each run of years with a value is one line.
+    if (n == 0) pl.plline(xs, ys);
+    for (std::size_t a = 0; a < n;) {
+      while (a < n && ys[a] < 0.0f) ++a;
+      std::size_t b = a;
+      while (b < n && !(ys[b] < 0.0f)) ++b;
+      if (b > a) pl.plline(xs.subspan(a, b - a), ys.subspan(a, b - a));
+      a = b;
+    }
   }
 
   // The names, six to a row under the plot.

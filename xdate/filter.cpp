@@ -116,10 +116,13 @@ std::vector<double> prewhiten(std::span<const double> x, const ArModel& model) {
 }
 
 FilterStatus Filter::index(std::span<const double> w) {
-  const std::size_t n = w.size();
-  for (double x : w) {
-    if (!std::isfinite(x) || x < 0.0) return FilterStatus::invalid;
+  kept_.clear();
+  for (std::size_t t = 0; t < w.size(); ++t) {
+    if (!std::isfinite(w[t])) return FilterStatus::invalid;
+    if (w[t] >= 0.0) kept_.push_back(t);
   }
+  all_kept_ = kept_.size() == w.size();
+  const std::size_t n = kept_.size();
   if (n <= 3) return FilterStatus::too_short;
   if (n > static_cast<std::size_t>(Spline::MXY)) return FilterStatus::too_long;
   y_.resize(n);
@@ -127,7 +130,8 @@ FilterStatus Filter::index(std::span<const double> w) {
   j_.resize(n);
   double ymean = 0.0;
   for (std::size_t t = 0; t < n; ++t) {
-    const double y = w[t] == 0.0 ? zero_ring : w[t];
+    const double x = w[kept_[t]];
+    const double y = x == 0.0 ? zero_ring : x;
     y_[t] = static_cast<float>(y);
     ymean += static_cast<double>(y_[t]);
   }
@@ -148,13 +152,20 @@ FilterStatus Filter::index(std::span<const double> w) {
   return FilterStatus::ok;
 }
 
+std::vector<double> Filter::spread(const std::vector<double>& f, std::size_t n) const {
+  if (all_kept_) return f;
+  std::vector<double> out(n, absent);
+  for (std::size_t t = 0; t < kept_.size() && t < f.size(); ++t) out[kept_[t]] = f[t];
+  return out;
+}
+
 Filtered Filter::operator()(int32_t first, std::span<const double> w) {
   Filtered out;
   out.values.first = first;
   out.status = index(w);
   if (out.status != FilterStatus::ok) return out;
   out.model = fit_ar(j_);
-  out.values.v = prewhiten(j_, out.model);
+  out.values.v = spread(prewhiten(j_, out.model), w.size());
   out.ar_order = out.model.order;
   return out;
 }
@@ -168,7 +179,7 @@ Filtered Filter::operator()(int32_t first, std::span<const double> w, const ArMo
   out.model.mean = 0.0;
   for (double j : j_) out.model.mean += j;
   out.model.mean /= static_cast<double>(j_.size());
-  out.values.v = prewhiten(j_, out.model);
+  out.values.v = spread(prewhiten(j_, out.model), w.size());
   out.ar_order = model.order;
   return out;
 }

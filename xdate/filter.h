@@ -13,7 +13,9 @@
 namespace ringdate::xdate {
 
 // Why a series has no filtered values: 3 or fewer values or a failed spline (too short),
-// more values than the spline holds (too long), a negative or non-finite value (invalid).
+// more values than the spline holds (too long), a non-finite value (invalid). Years with a
+// negative value (no ring width: a gap in the series or a gap code) are left out: the
+// filter runs over the years with a value and those years have no filtered value.
 enum class FilterStatus { ok, too_short, too_long, invalid };
 
 // An autoregressive model fitted by the Yule-Walker equations.
@@ -58,12 +60,17 @@ class Filter {
   Filtered operator()(int32_t first, std::span<const double> w, const ArModel& model);
 
  private:
-  // Ratios to the spline scaled to mean 1 into j_; the status.
+  // Ratios to the spline scaled to mean 1 into j_, over the years with a value (their
+  // positions in kept_); the status.
   FilterStatus index(std::span<const double> w);
+  // Prewhitened values of j_ placed back over all the years of w.
+  std::vector<double> spread(const std::vector<double>& f, std::size_t n) const;
 
   Spline spline_;
   std::vector<float> y_, g_;
   std::vector<double> j_;
+  std::vector<std::size_t> kept_;
+  bool all_kept_ = true;
 };
 
 }  // namespace ringdate::xdate

@@ -168,11 +168,16 @@ TEST(Cmpdrw, TakenSeriesUseTheDrawnSpansInOrder) {
   EXPECT_EQ(lines[2], "plline 2 1900:3 1901:3.1");
 }
 
-TEST(Cmpdrw, MissingValuesAreDrawnLikeOthers) {
-  Fixture fx({{1900, 1902}}, 1900, 1902);
-  fx.tsi1->sel(2, 1) = rmiss;
+// A year without a ring width (rmiss, or a negative gap code) breaks the curve.
+TEST(Cmpdrw, YearsWithoutAWidthBreakTheCurve) {
+  Fixture fx({{1900, 1904}}, 1900, 1904);
+  fx.tsi1->sel(3, 1) = rmiss;
+  fx.tsi1->sel(5, 1) = -8.888f;
   Drawn r = run(fx, {""});
-  EXPECT_EQ(starting_with(r.calls, "plline")[0], "plline 3 1900:1 1901:-9.99 1902:1.2");
+  const std::vector<std::string> lines = starting_with(r.calls, "plline");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("plline 2 1900:1 1901:", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1].rfind("plline 1 1903:", 0), 0u) << lines[1];
 }
 
 TEST(Cmpdrw, NamesStandSixToARow) {

@@ -107,7 +107,7 @@ TEST(Check, OneSeriesOrTooShortSeriesGiveNoStatisticsAndNoFlags) {
   EXPECT_EQ(one.flagged_segments(), 0);
   const CheckResult shorts =
       run_check({SeriesInput{"A", 1900, {1.0, 2.0, 3.0}}, SeriesInput{"B", 1900, {}},
-                 SeriesInput{"C", 1901, {1.0, -1.0, 2.0, 3.0, 1.0}}},
+                 SeriesInput{"C", 1901, {1.0, NAN, 2.0, 3.0, 1.0}}},
                 Settings{});
   EXPECT_EQ(shorts.usable, 0);
   EXPECT_EQ(shorts.series[0].status, FilterStatus::too_short);

@@ -78,8 +78,9 @@ TEST(Filter, SeriesItCannotFilterGetAStatusAndNoValues) {
   Filter filter;
   EXPECT_EQ(filter(1900, std::vector<double>{1.0, 2.0, 3.0}).status, FilterStatus::too_short);
   EXPECT_EQ(filter(1900, std::vector<double>{}).status, FilterStatus::too_short);
-  EXPECT_EQ(filter(1900, std::vector<double>{1.0, -2.0, 3.0, 1.0, 2.0}).status,
-            FilterStatus::invalid);
+  // A negative value is no ring width: that year is left out, and four values remain.
+  EXPECT_EQ(filter(1900, std::vector<double>{1.0, -2.0, 3.0, 1.0, 2.0}).status, FilterStatus::ok);
+  EXPECT_EQ(filter(1900, std::vector<double>{1.0, -2.0, 3.0, 1.0}).status, FilterStatus::too_short);
   EXPECT_EQ(filter(1900, std::vector<double>{1.0, NAN, 3.0, 1.0, 2.0}).status,
             FilterStatus::invalid);
   EXPECT_EQ(filter(1, std::vector<double>(2001, 1.0)).status, FilterStatus::too_long);
@@ -100,3 +101,26 @@ TEST(Filter, ZeroRingsAndConstantSeriesGiveFiniteValues) {
 }
 
 }  // namespace
+
+// Years without a ring width (a gap in the series, a gap code) are left out of the filter
+// and get no filtered value; the years around them are filtered as one series.
+TEST(Filter, YearsWithoutAWidthAreLeftOut) {
+  Filter filter;
+  std::vector<double> w;
+  for (int t = 0; t < 120; ++t) w.push_back(1.0 + 0.3 * std::sin(0.7 * t) + 0.002 * t);
+  std::vector<double> gapped = w;
+  for (int t = 50; t < 60; ++t) gapped[static_cast<std::size_t>(t)] = -9.99;
+  gapped[80] = -8.888;
+  const Filtered f = filter(1800, gapped);
+  ASSERT_EQ(f.status, FilterStatus::ok);
+  ASSERT_EQ(f.values.v.size(), gapped.size());
+  EXPECT_EQ(f.values.first, 1800);
+  for (int y : {1850, 1859, 1880}) EXPECT_FALSE(f.values.has(y)) << y;
+  for (int y : {1820, 1849, 1860, 1879, 1881, 1919}) EXPECT_TRUE(f.values.has(y)) << y;
+  // The same as filtering the years with a value joined together.
+  std::vector<double> joined;
+  for (double x : gapped)
+    if (x >= 0.0) joined.push_back(x);
+  const Filtered g = filter(1800, joined);
+  EXPECT_DOUBLE_EQ(f.values.at(1919), g.values.v.back());
+}

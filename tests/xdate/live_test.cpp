@@ -178,9 +178,14 @@ TEST(LiveComparison, NotesInsteadOfNumbers) {
   Dataset data(series, Settings{});
   LiveComparison live(data, {4, 0, -1});
   EXPECT_EQ(live.update(0, as_read(series[4]), 1801, 1920).note, LiveNote::too_short);
+  // A negative value is a year without a ring width, left out; a value that is no number
+  // leaves the series without numbers.
   Version negative = as_read(series[0]);
   negative.values[10] = -1.0;
-  EXPECT_EQ(live.update(1, negative, 1801, 1920).note, LiveNote::invalid);
+  EXPECT_NE(live.update(1, negative, 1801, 1920).note, LiveNote::invalid);
+  Version nan = as_read(series[0]);
+  nan.values[10] = NAN;
+  EXPECT_EQ(live.update(1, nan, 1801, 1920).note, LiveNote::invalid);
   Version far = as_read(series[0]);
   far.first = 3001;  // shifted away from every other series
   const LiveSeries& away = live.update(1, far, 1801, 1920);
