@@ -191,9 +191,10 @@ TEST(Dating, EveryWayASampleCannotBeDated) {
             DatingVerdict::too_short);
   EXPECT_EQ(date_sample(ref, SeriesInput{"EMPTY", 1, {}}, settings, filter).verdict,
             DatingVerdict::too_short);
-  // A negative width: the filter refuses it.
+  // A value that is no number: the filter refuses it (a negative one is a year without a
+  // ring width, left out).
   SeriesInput bad = renumbered(forest[0]);
-  bad.values[10] = -1.0;
+  bad.values[10] = NAN;
   const SampleDating refused = date_sample(ref, bad, settings, filter);
   EXPECT_EQ(refused.verdict, DatingVerdict::not_filtered);
   EXPECT_EQ(refused.status, FilterStatus::invalid);
