@@ -57,7 +57,7 @@ std::string decade(const char* id, int year, int first_value, int count) {
   std::vector<int> v;
   for (int k = 0; k < count; ++k) v.push_back(first_value + k);
   if (year > -1000) return tucson_line(id, year, v);
-  char head[16];
+  char head[32];
   std::snprintf(head, sizeof head, "%-7.7s%5d", id, year);
   std::string s = head;
   for (int x : v) {
