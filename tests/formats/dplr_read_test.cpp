@@ -16,7 +16,7 @@
 #include <sstream>
 #include <vector>
 
-#include "main/datafile.h"
+#include "formats/datafile.h"
 #include "support/test_support.h"
 
 namespace ringdate {
