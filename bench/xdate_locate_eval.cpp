@@ -75,6 +75,15 @@ struct Tally {
   }
 };
 
+// Which rings count as narrow for a missing ring: the 10% lowest of the widths, or (local)
+// of the widths divided by the mean of the ten rings around them, so that narrow rings are
+// years of poor growth for the tree at that age rather than rings of its slow outer part;
+// `share` of the missing rings are chosen among them.
+struct Narrow {
+  bool local = false;
+  double share = 0.5;
+};
+
 struct Options {
   unsigned seed = 12;
   int per_file = 1000;  // every eligible series
@@ -82,6 +91,7 @@ struct Options {
   bool verbose = false;
   bool multi = true;
   LocatorSettings locator;
+  Narrow narrow;
   std::vector<std::string> dirs;
 };
 
@@ -150,26 +160,49 @@ struct MultiTally {
   }
 };
 
+std::vector<double> narrowness(const SeriesInput& s, bool local) {
+  if (!local) return s.values;
+  const auto n = static_cast<int64_t>(s.values.size());
+  std::vector<double> out(s.values.size());
+  for (int64_t k = 0; k < n; ++k) {
+    double sum = 0.0;
+    int c = 0;
+    for (int64_t j = std::max<int64_t>(0, k - 5); j <= std::min(n - 1, k + 5); ++j) {
+      if (j == k) continue;
+      sum += s.values[static_cast<std::size_t>(j)];
+      ++c;
+    }
+    out[static_cast<std::size_t>(k)] =
+        sum > 0.0 ? s.values[static_cast<std::size_t>(k)] / (sum / c) : 1.0;
+  }
+  return out;
+}
+
 // Picks `k` errors in series s: mixed kinds, at least `apart` years apart and `edge` years
 // from either end; half of the missing rings among the 10% narrowest rings. Empty when the
 // series cannot hold them.
-std::vector<Injection> pick_errors(const SeriesInput& s, int k, std::mt19937& rng) {
+std::vector<Injection> pick_errors(const SeriesInput& s, int k, const Narrow& narrow,
+                                   std::mt19937& rng) {
   constexpr int32_t apart = 40, edge = 50;
   const int32_t lo = s.first + edge, hi = s.last() - edge;
-  std::vector<double> sorted = s.values;
+  const std::vector<double> nv = narrowness(s, narrow.local);
+  std::vector<double> sorted = nv;
   std::sort(sorted.begin(), sorted.end());
   const double limit = sorted[sorted.size() / 10];
   std::vector<Injection> out;
   for (int j = 0; j < k; ++j) {
     Injection e;
     e.missing = std::uniform_int_distribution<int>(0, 1)(rng) == 0;
-    e.narrow = e.missing && std::uniform_int_distribution<int>(0, 1)(rng) == 0;
+    e.narrow =
+        e.missing &&
+        (narrow.share == 0.5 ? std::uniform_int_distribution<int>(0, 1)(rng) == 0
+                             : std::uniform_real_distribution<double>(0, 1)(rng) < narrow.share);
     std::vector<int32_t> years;
     for (int32_t y = lo; y <= hi; ++y) {
       const bool free = std::all_of(out.begin(), out.end(), [&](const Injection& o) {
         return std::abs(o.year - y) >= apart;
       });
-      if (free && (!e.narrow || s.values[static_cast<std::size_t>(y - s.first)] <= limit))
+      if (free && (!e.narrow || nv[static_cast<std::size_t>(y - s.first)] <= limit))
         years.push_back(y);
     }
     if (years.empty() && e.narrow) {
@@ -218,6 +251,10 @@ int main(int argc, char** argv) {
       o.half = argv[++a];
     else if (arg == "--verbose")
       o.verbose = true;
+    else if (arg == "--narrow" && a + 1 < argc)
+      o.narrow.local = std::string(argv[++a]) == "local";
+    else if (arg == "--narrow-share" && a + 1 < argc)
+      o.narrow.share = std::atof(argv[++a]);
     else if (arg == "--single")
       o.multi = false;
     else if (arg == "--set" && a + 2 < argc) {
@@ -245,6 +282,12 @@ int main(int argc, char** argv) {
         l.offsets.bp_weight = v;
       else if (name == "dp_narrow")
         l.offsets.narrow_weight = v;
+      else if (name == "sequence_reach")
+        l.sequence_reach = static_cast<int32_t>(v);
+      else if (name == "insert_spread")
+        l.insert_spread = static_cast<int32_t>(v);
+      else if (name == "spread_scale")
+        l.spread_scale = v;
       else if (name == "path_step")
         l.path_step = v;
       else {
@@ -296,15 +339,19 @@ int main(int argc, char** argv) {
       const SeriesInput& s = data.input(static_cast<std::size_t>(i));
       const int32_t lo = s.first + 60, hi = s.last() - 60;
       const bool remove = std::uniform_int_distribution<int>(0, 1)(rng) == 0;
-      const bool narrow = remove && std::uniform_int_distribution<int>(0, 1)(rng) == 0;
+      const bool narrow =
+          remove && (o.narrow.share == 0.5
+                         ? std::uniform_int_distribution<int>(0, 1)(rng) == 0
+                         : std::uniform_real_distribution<double>(0, 1)(rng) < o.narrow.share);
       int32_t year = std::uniform_int_distribution<int32_t>(lo, hi)(rng);
       if (narrow) {
-        std::vector<double> sorted = s.values;
+        const std::vector<double> nv = narrowness(s, o.narrow.local);
+        std::vector<double> sorted = nv;
         std::sort(sorted.begin(), sorted.end());
         const double limit = sorted[sorted.size() / 10];
         std::vector<int32_t> years;
         for (int32_t y = lo; y <= hi; ++y) {
-          if (s.values[static_cast<std::size_t>(y - s.first)] <= limit) years.push_back(y);
+          if (nv[static_cast<std::size_t>(y - s.first)] <= limit) years.push_back(y);
         }
         if (!years.empty())
           year = years[std::uniform_int_distribution<std::size_t>(0, years.size() - 1)(rng)];
@@ -367,7 +414,7 @@ int main(int argc, char** argv) {
           continue;
         const SeriesInput& s = data.input(i);
         const int k = std::uniform_int_distribution<int>(2, 3)(multi_rng);
-        const std::vector<Injection> errors = pick_errors(s, k, multi_rng);
+        const std::vector<Injection> errors = pick_errors(s, k, o.narrow, multi_rng);
         if (errors.empty()) continue;
         // Made from the earliest to the latest: each moves only the rings before it, so the
         // later errors keep their years.

@@ -35,6 +35,28 @@ bool scored_widths(const SeriesInput& s, const Edit& e, SeriesInput& v) {
   return apply_edits(s, std::span<const Edit>(&e, 1), Filling::merged, v);
 }
 
+// An inserted ring at the width the master expects in its year (instead of the mean of its
+// neighbours): the mean of the rings up to two years either side times the master's
+// Baillie-Pilcher ratio (width over its five-year mean) of the year. The rings after it are
+// then prewhitened much as they would be with the true ring, which a drought year makes
+// narrow.
+void fill_inserted(SeriesInput& v, int32_t year, const Track& master_bp) {
+  const int64_t k = static_cast<int64_t>(year) - v.first;
+  const auto n = static_cast<int64_t>(v.values.size());
+  const double b = master_bp.at(year);
+  if (k < 0 || k >= n || !present(b)) return;
+  double sum = 0.0;
+  int32_t count = 0;
+  for (int64_t j = std::max<int64_t>(k - 2, 0); j <= std::min<int64_t>(k + 2, n - 1); ++j) {
+    if (j == k) continue;
+    sum += v.values[static_cast<std::size_t>(j)];
+    ++count;
+  }
+  const double ratio = std::exp(b) / 100.0;
+  if (count > 0 && std::isfinite(ratio))
+    v.values[static_cast<std::size_t>(k)] = sum / count * ratio;
+}
+
 // The inserted ring stays out of the pairs.
 void leave_out_inserted(Track& t, const Edit& e) {
   if (e.kind != EditKind::insert) return;
@@ -90,6 +112,34 @@ double standardised(const Track& m, int32_t year, int32_t from, int32_t to) {
   const double var = ps.sxx / ps.n - mean * mean;
   if (!(var > 0.0)) return 0.0;
   return std::clamp((m.at(year) - mean) / std::sqrt(var), -3.0, 3.0);
+}
+
+struct YearScore {
+  int32_t year;
+  double ll;
+};
+
+// The year to name among scored candidates: with spread 0 the most likely one; otherwise the
+// one around which the likelihood is largest, each year within `spread` weighted by
+// 1 - d / (spread + 1) (d its distance), the log-likelihoods divided by `scale` (the pairs of
+// the two kinds of values overlap and overstate the evidence).
+std::optional<int32_t> choose(const std::vector<YearScore>& lls, int32_t spread, double scale) {
+  if (lls.empty()) return std::nullopt;
+  double top = lls.front().ll;
+  for (const YearScore& x : lls) top = std::max(top, x.ll);
+  std::optional<int32_t> best;
+  double best_mass = -1.0;
+  for (const YearScore& c : lls) {
+    double mass = 0.0;
+    for (const YearScore& x : lls) {
+      const int32_t d = std::abs(x.year - c.year);
+      if (d <= spread) mass += (spread + 1.0 - d) / (spread + 1.0) * std::exp((x.ll - top) / scale);
+    }
+    if (best && mass <= best_mass) continue;
+    best_mass = mass;
+    best = c.year;
+  }
+  return best;
 }
 
 }  // namespace
@@ -214,6 +264,7 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   Track fv, bpv;
   auto score = [&](const Edit& e) {
     if (!scored_widths(part, e, v)) return false;
+    if (e.kind == EditKind::insert) fill_inserted(v, e.year, m.bp);
     ++refilters_;
     Filtered g = filter(v.first, v.values, f.model);
     if (g.status != FilterStatus::ok) return false;
@@ -228,19 +279,18 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   const Regression rb = Regression::of(bpv, m.bp);
   if (!rf.ok) return std::nullopt;
 
-  std::optional<Edit> best;
-  double best_ll = 0.0;
+  std::vector<YearScore> lls;
   for (int32_t y = centre - settings_.reach; y <= centre + settings_.reach; ++y) {
     const Edit e{kind, y};
     if (!score(e)) continue;
     double ll = rf.loglik(fv, m.filtered, from, to);
     if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
     if (kind == EditKind::insert) ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
-    if (best && ll <= best_ll) continue;
-    best_ll = ll;
-    best = e;
+    lls.push_back({y, ll});
   }
-  if (!best) return std::nullopt;
+  const std::optional<int32_t> chosen = choose(lls, 0, 1.0);
+  if (!chosen) return std::nullopt;
+  const std::optional<Edit> best = Edit{kind, *chosen};
   // The overall r of the best version, for the choice between the kinds.
   if (!scored_widths(s, *best, v)) return std::nullopt;
   ++refilters_;
@@ -308,6 +358,7 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
   // versions differ only near the edit that moves.
   auto score = [&](const std::vector<Edit>& e) {
     if (!apply_edits(s, e, Filling::merged, v, &inserted)) return false;
+    for (int32_t y : inserted) fill_inserted(v, y, m.bp);
     ++refilters_;
     Filtered g = filter(v.first, v.values, f.model);
     if (g.status != FilterStatus::ok) return false;
@@ -319,39 +370,45 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
     }
     return true;
   };
-  for (std::size_t j = 0; j < edits.size(); ++j) {
-    // The later edits move this one's neighbourhood: its years once every edit is made.
-    int32_t moved = 0;
-    for (std::size_t i = j + 1; i < edits.size(); ++i) moved += edits[i].shift();
-    const int32_t centre = edits[j].year + moved;
-    const int32_t from = centre - settings_.reach - settings_.window;
-    const int32_t to = centre + settings_.reach + settings_.window;
-    if (!score(edits)) continue;
-    const Regression rf = Regression::of(fv, m.filtered);
-    const Regression rb = Regression::of(bpv, m.bp);
-    if (!rf.ok) continue;
-    // Years between the neighbouring edits only, so that the order stays.
-    const int32_t lo =
-        std::max(edits[j].year - settings_.reach,
-                 j > 0 ? edits[j - 1].year + 2 : std::numeric_limits<int32_t>::min());
-    const int32_t hi = std::min(
-        edits[j].year + settings_.reach,
-        j + 1 < edits.size() ? edits[j + 1].year - 2 : std::numeric_limits<int32_t>::max());
-    std::vector<Edit> trial = edits;
-    std::optional<int32_t> best;
-    double best_ll = 0.0;
-    for (int32_t y = lo; y <= hi; ++y) {
-      trial[j].year = y;
-      if (!score(trial)) continue;
-      double ll = rf.loglik(fv, m.filtered, from, to);
-      if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
-      if (trial[j].kind == EditKind::insert)
-        ll -= settings_.narrow_prior * standardised(m.bp, y + moved, from, to);
-      if (best && ll <= best_ll) continue;
-      best_ll = ll;
-      best = y;
+  // Twice over the edits: first among the years within sequence_reach of where the dynamic
+  // program put them (a path can be several years off), then within reach of the places found.
+  for (int32_t pass = 0; pass < 2; ++pass) {
+    for (std::size_t j = 0; j < edits.size(); ++j) {
+      const int32_t reach = pass == 0 ? settings_.sequence_reach : settings_.reach;
+      // The later edits move this one's neighbourhood: its years once every edit is made.
+      int32_t moved = 0;
+      for (std::size_t i = j + 1; i < edits.size(); ++i) moved += edits[i].shift();
+      const int32_t centre = edits[j].year + moved;
+      const int32_t from = centre - reach - settings_.window;
+      const int32_t to = centre + reach + settings_.window;
+      if (!score(edits)) continue;
+      const Regression rf = Regression::of(fv, m.filtered);
+      const Regression rb = Regression::of(bpv, m.bp);
+      if (!rf.ok) continue;
+      // Years between the neighbouring edits only, so that the order stays.
+      const int32_t lo =
+          std::max(edits[j].year - reach,
+                   j > 0 ? edits[j - 1].year + 2 : std::numeric_limits<int32_t>::min());
+      const int32_t hi = std::min(edits[j].year + reach, j + 1 < edits.size()
+                                                             ? edits[j + 1].year - 2
+                                                             : std::numeric_limits<int32_t>::max());
+      std::vector<Edit> trial = edits;
+      std::vector<YearScore> lls;
+      for (int32_t y = lo; y <= hi; ++y) {
+        trial[j].year = y;
+        if (!score(trial)) continue;
+        double ll = rf.loglik(fv, m.filtered, from, to);
+        if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
+        if (trial[j].kind == EditKind::insert)
+          ll -= settings_.narrow_prior * standardised(m.bp, y + moved, from, to);
+        lls.push_back({y, ll});
+      }
+      // A missing ring leaves no trace of its own: its year is seldom settled to one.
+      const bool insert = edits[j].kind == EditKind::insert;
+      if (const std::optional<int32_t> best = choose(lls, insert ? settings_.insert_spread : 0,
+                                                     insert ? settings_.spread_scale : 1.0))
+        edits[j].year = *best;
     }
-    if (best) edits[j].year = *best;
   }
   return edits;
 }

@@ -47,6 +47,15 @@ struct LocatorSettings {
   // over a shorter one.
   double needed_gain = 0.02;
   double needed_sum = 12.0;
+  // The edits of a sequence are placed first among the years within sequence_reach of where
+  // the dynamic program put them, then within reach of that. A missing ring is put where the
+  // likelihood is largest around it: years within insert_spread weigh 1 - d / (spread + 1),
+  // log-likelihoods divided by spread_scale (the two kinds of values share their evidence).
+  // 0 names the single most likely year: a spread of 3 finds more missing rings within two
+  // years but fewer at their exact year (see the closing figures of the evaluation).
+  int32_t sequence_reach = 20;
+  int32_t insert_spread = 0;
+  double spread_scale = 3.0;
   OffsetSettings offsets;  // the dynamic program that proposes sequences
   double path_step = 8.0;  // each edit more must raise the program's score this much
 };
@@ -56,7 +65,8 @@ struct LocatorSettings {
 // series is refiltered for each candidate (with its own prewhitening model kept, so that the
 // versions differ only near the edit) and the candidates are compared by the likelihood of
 // the pairs near them under the regression of the series on its master. An inserted ring
-// enters the filter at the mean width of its neighbours and is left out of the pairs; a
+// enters the filter at the width the master expects (its neighbours' mean times the master's
+// Baillie-Pilcher ratio of the year) and is left out of the pairs; a
 // deletion is scored as the merge of the ring with the next one.
 //
 // Sequences of two or more edits come from a dynamic program over the offset of every ring
