@@ -234,13 +234,20 @@ void MeanPool::add(const Track& t) {
     sum_[k] += static_cast<long double>(x);
     ++count_[k];
   }
+  ready_ = false;
 }
 
 Track MeanPool::leaving_out(const Track& own) const {
-  Track m{first_, std::vector<double>(sum_.size(), absent)};
-  for (std::size_t y = 0; y < sum_.size(); ++y) {
-    if (count_[y] > 0) m.v[y] = static_cast<double>(sum_[y]) / count_[y];
+  if (!ready_) {
+    total_.resize(sum_.size());
+    mean_.assign(sum_.size(), absent);
+    for (std::size_t y = 0; y < sum_.size(); ++y) {
+      total_[y] = static_cast<double>(sum_[y]);
+      if (count_[y] > 0) mean_[y] = total_[y] / count_[y];
+    }
+    ready_ = true;
   }
+  Track m{first_, mean_};
   const int64_t lo = std::max<int64_t>(first_, own.first);
   const int64_t hi = std::min<int64_t>(
       static_cast<int64_t>(first_) + static_cast<int64_t>(sum_.size()) - 1, own.last());
@@ -249,7 +256,7 @@ Track MeanPool::leaving_out(const Track& own) const {
     if (!present(x)) continue;
     const auto k = static_cast<std::size_t>(y - first_);
     const int32_t c = count_[k] - 1;
-    m.v[k] = c > 0 ? (static_cast<double>(sum_[k]) - x) / c : absent;
+    m.v[k] = c > 0 ? (total_[k] - x) / c : absent;
   }
   return m;
 }

@@ -80,6 +80,10 @@ class MeanPool {
   int32_t first_;
   std::vector<long double> sum_;
   std::vector<int32_t> count_;
+  // The sums rounded to double and the mean of all, by year: made on the first call of
+  // leaving_out after an add, then shared by every series' master.
+  mutable std::vector<double> total_, mean_;
+  mutable bool ready_ = false;
 };
 
 // The masters of one series, its own values left out.

@@ -75,7 +75,8 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
     sm[k + 1] = sm[k] + y;
     smm[k + 1] = smm[k] + y * y;
   }
-  std::vector<double> dx;
+  std::vector<double> dx, sxy;
+  std::vector<int32_t> lags;
   for (int32_t k = 0; k < grid.count; ++k) {
     const int32_t start = grid.start(k), end = grid.end(k);
     if (!fc.all(start, end) || !mc.all(start, end)) continue;
@@ -97,23 +98,58 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
     // A constant segment (left with a rounding residue) has no correlation.
     if (!(sxx > 1e-12 * rxx)) sxx = 0.0;
     s.by_lag.assign(static_cast<std::size_t>(2 * L + 1), absent);
+    // The products with the master at every lag where it has all values, four lags at a
+    // time so that their sums proceed side by side; each lag's two partial sums take their
+    // terms in the same order as one lag alone would.
+    lags.clear();
+    for (int32_t lag = -L; lag <= L; ++lag) {
+      if (mc.all(static_cast<int64_t>(start) + lag, static_cast<int64_t>(end) + lag))
+        lags.push_back(lag);
+    }
+    sxy.assign(static_cast<std::size_t>(2 * L + 1), 0.0);
+    for (std::size_t g0 = 0; g0 < lags.size(); g0 += 4) {
+      const std::size_t ng = std::min<std::size_t>(4, lags.size() - g0);
+      const double* y[4];
+      for (std::size_t q = 0; q < 4; ++q) {
+        // Missing members of the last group repeat its first lag; their sums are dropped.
+        const int32_t lag = lags[g0 + (q < ng ? q : 0)];
+        y[q] = master.v.data() + (start + lag - master.first);
+      }
+      const double *y0 = y[0], *y1 = y[1], *y2 = y[2], *y3 = y[3];
+      double p0 = 0.0, q0 = 0.0, p1 = 0.0, q1 = 0.0, p2 = 0.0, q2 = 0.0, p3 = 0.0, q3 = 0.0;
+      const std::size_t nx = dx.size();
+      const double* x = dx.data();
+      std::size_t j = 0;
+      for (; j + 2 <= nx; j += 2) {
+        const double xa = x[j], xb = x[j + 1];
+        p0 += xa * y0[j];
+        q0 += xb * y0[j + 1];
+        p1 += xa * y1[j];
+        q1 += xb * y1[j + 1];
+        p2 += xa * y2[j];
+        q2 += xb * y2[j + 1];
+        p3 += xa * y3[j];
+        q3 += xb * y3[j + 1];
+      }
+      for (; j < nx; ++j) {
+        p0 += x[j] * y0[j];
+        p1 += x[j] * y1[j];
+        p2 += x[j] * y2[j];
+        p3 += x[j] * y3[j];
+      }
+      const double sums[4] = {p0 + q0, p1 + q1, p2 + q2, p3 + q3};
+      for (std::size_t q = 0; q < ng; ++q)
+        sxy[static_cast<std::size_t>(lags[g0 + q] + L)] = sums[q];
+    }
     bool any = false;
     for (int32_t lag = -L; lag <= L; ++lag) {
       if (!mc.all(static_cast<int64_t>(start) + lag, static_cast<int64_t>(end) + lag)) continue;
       const auto from = static_cast<std::size_t>(start + lag - master.first);
-      const double* y = master.v.data() + from;
-      double sxy0 = 0.0, sxy1 = 0.0;
-      std::size_t j = 0;
-      for (; j + 2 <= dx.size(); j += 2) {
-        sxy0 += dx[j] * y[j];
-        sxy1 += dx[j + 1] * y[j + 1];
-      }
-      for (; j < dx.size(); ++j) sxy0 += dx[j] * y[j];
       const double sy = sm[from + dx.size()] - sm[from];
       const double cyy = (smm[from + dx.size()] - smm[from]) - sy * sy / n;
       Correlation c;
       c.n = static_cast<int32_t>(dx.size());
-      const double r = (sxy0 + sxy1) / std::sqrt(sxx * cyy);
+      const double r = sxy[static_cast<std::size_t>(lag + L)] / std::sqrt(sxx * cyy);
       if (c.n >= 3 && sxx > 0.0 && cyy > 1e-12 * (smm[from + dx.size()] - smm[from]) &&
           std::isfinite(r)) {
         c.r = std::clamp(r, -1.0, 1.0);

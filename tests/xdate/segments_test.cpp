@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "synthetic.h"
@@ -61,6 +62,44 @@ TEST(Segments, ASeriesDatedOneYearLateCorrelatesBestAtLagMinusOne) {
   }
   // And the other one, against it, at +1.
   for (const SegmentResult& s : r.series[0].segments) EXPECT_EQ(s.best_lag, 1) << s.start;
+}
+
+// Each lag's r is the correlation of the segment with the master shifted by that lag, also
+// where gaps in the master leave some lags out (lags are summed several at a time: a lag
+// must keep its own sums however many of its neighbours are missing).
+TEST(Segments, EveryLagIsTheCorrelationAtThatShiftWhereverTheMasterHasGaps) {
+  xdate_synthetic::Random rnd(11);
+  Track m{1880, std::vector<double>(140, 0.0)};
+  for (double& v : m.v) v = rnd.normal();
+  Track f{1900, std::vector<double>(100, 0.0)};
+  for (int32_t y = 1900; y <= 1999; ++y)
+    f.v[static_cast<std::size_t>(y - 1900)] = m.at(y + 2) + 0.7 * rnd.normal();
+  // Gaps outside the segments that cut lags out of them: 1900-1949 loses lags -9..-3
+  // (1893, 1897), 1950-1999 loses +4..+9 (2003); 1925-1974 keeps all 19.
+  for (int32_t y : {1893, 1897, 2003}) m.v[static_cast<std::size_t>(y - 1880)] = absent;
+  const Settings settings{50, 9, 0.01};
+  const std::vector<SegmentResult> segs =
+      test_segments(f, m, SegmentGrid::of(1900, 1999, 50), settings);
+  ASSERT_EQ(segs.size(), 3u);
+  int32_t present_lags = 0, missing_lags = 0;
+  for (const SegmentResult& s : segs) {
+    for (int32_t lag = -settings.lag; lag <= settings.lag; ++lag) {
+      const Correlation c = correlate(f, m, s.start, s.end, lag);
+      bool gap = false;
+      for (int32_t y = s.start; y <= s.end; ++y) gap = gap || !m.has(y + lag);
+      if (gap) {
+        EXPECT_TRUE(std::isnan(s.at_lag(lag))) << s.start << " lag " << lag;
+        ++missing_lags;
+        continue;
+      }
+      ASSERT_TRUE(c.valid);
+      EXPECT_NEAR(s.at_lag(lag), c.r, 1e-12) << s.start << " lag " << lag;
+      ++present_lags;
+    }
+    EXPECT_EQ(s.best_lag, 2) << s.start;
+  }
+  EXPECT_GT(missing_lags, 5);
+  EXPECT_GT(present_lags, 40);
 }
 
 }  // namespace
