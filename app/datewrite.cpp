@@ -48,16 +48,17 @@ std::string write_dated(Store& store, const xdate::DatingRun& run, const std::st
     if (recio::Text* out = units.output(unit)) out->reserve(bound);
   }
   Trrw trrw(*session);
-  Vec<int32_t> counts(mxyr), work(mxyr);
+  const std::size_t rows = store.raw.rows();  // the longest series written
+  Vec<int32_t> counts(rows), work(rows);
   counts(1) = 0;  // the writer writes a count of 1 for every value
   std::array<std::string, 3> headers;
   std::string title = store.title;
-  for (int32_t i = 1; i <= store.nser && i <= mxser; ++i) {
+  for (int32_t i = 1; i <= store.nser && static_cast<std::size_t>(i) <= store.ids.size(); ++i) {
     std::string id = store.ids[static_cast<std::size_t>(i - 1)];
     int32_t first = store.iyr(i, 1);
     int32_t n = store.iyr(i, 2) - first + 1;
     const int32_t row = first - iyrmin + 1;
-    if (n < 1 || row < 1 || row - 1 + n > mxyr) continue;  // nothing to write
+    if (n < 1 || row < 1 || static_cast<std::size_t>(row - 1 + n) > rows) continue;  // nothing
     const auto k = static_cast<std::size_t>(i - 1);
     if (k < run.samples.size() && run.samples[k].dated()) first = run.samples[k].dated_first();
     const auto vals = store.raw.column(static_cast<std::size_t>(i))
@@ -67,7 +68,7 @@ std::string write_dated(Store& store, const xdate::DatingRun& run, const std::st
     } else {
       std::string wmode = mode;
       int32_t nread = 0;
-      trrw(id, first, n, vals, counts.span(), nread, unit, 0, wmode, title, "   ", mxyr, headers);
+      trrw(id, first, n, vals, counts.span(), nread, unit, 0, wmode, title, "   ", n, headers);
     }
   }
   if (!units.close(unit)) return "the file could not be written completely";

@@ -35,6 +35,8 @@ class Vec {
   std::span<const T> span() const { return v_; }
   T* data() { return v_.data(); }
   void fill(T x) { std::fill(v_.begin(), v_.end(), x); }
+  // n elements: the first ones keep their values, new ones are `fill`.
+  void resize(std::size_t n, T fill = T{}) { v_.resize(n, fill); }
 
  private:
   std::vector<T> v_;
@@ -46,8 +48,8 @@ class Vec {
 };
 
 // Columns come into being when first written: until then every cell of a column reads as
-// the fill value and the column's memory is not touched, so that a store made for 400
-// series of 2000 years costs memory and time only for the series a file holds.
+// the fill value and the column's memory is not touched, so that a store made for more
+// series than a file holds costs memory and time only for the series it holds.
 template <class T>
 class Matrix {
  public:
@@ -88,6 +90,16 @@ class Matrix {
     check_column(c);
     return ready_[c - 1] ? std::span<const T>(v_.data() + (c - 1) * rows_, rows_)
                          : std::span<const T>(fill_column_);
+  }
+  // The shape becomes rows x cols: the cells of both shapes keep their values, the others
+  // hold the fill value. Only columns already written are copied.
+  void resize(std::size_t rows, std::size_t cols) {
+    if (rows == rows_ && cols == cols_) return;
+    Matrix m(rows, cols, fill_column_.empty() ? T{} : fill_column_.front());
+    const std::size_t keep = std::min(rows, rows_);
+    for (std::size_t c = 0; c < std::min(cols, cols_); ++c)
+      if (ready_[c]) std::copy_n(v_.data() + c * rows_, keep, m.column_data(c + 1));
+    *this = std::move(m);
   }
   // Every cell becomes x.
   void fill(T x) {

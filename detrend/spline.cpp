@@ -63,6 +63,11 @@ SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<f
   if (n > MXY) return SplineStatus::too_long;
   const auto un = static_cast<std::size_t>(n);
   if (y.size() < un || g.size() < un) throw std::invalid_argument("spline: arrays shorter than n");
+  if (a_.size() < un) {  // rows already factored keep their values
+    a_.resize(un);
+    v_.resize(un);
+    least_pivot_.resize(un);
+  }
   auto Y = [&](int32_t i) { return static_cast<double>(y[static_cast<std::size_t>(i - 1)]); };
 
   // 3. Smoothing parameter for a 50% response at the period.

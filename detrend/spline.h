@@ -1,11 +1,13 @@
 // Cubic smoothing spline with a 50% frequency response at a given period. The band matrix
-// and vector work area is fixed (MXY values) and owned by this object for the whole run.
+// and vector work area is owned by this object for the whole run and grows with the
+// longest series fitted (at most MXY values).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "core/limits.h"
 
@@ -16,7 +18,7 @@ enum class SplineStatus { ok, too_short, not_positive_definite, too_long };
 
 class Spline {
  public:
-  static constexpr int32_t MXY = mxyr;
+  static constexpr int32_t MXY = max_span_years;
   // Fits the curve g(1..n) to y(1..n); p receives the smoothing parameter. On failure g(1)
   // is -9998 (n < 4) or -9999 (not positive definite); n > MXY leaves g untouched.
   SplineStatus operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p,
@@ -31,12 +33,13 @@ class Spline {
   // of a shorter series are the leading rows of a longer one's); factored on first need.
   void factor(double sp, int32_t m);
 
-  // The factor, row by row: L(i,i-2), L(i,i-1), 1 / L(i,i).
-  std::array<std::array<double, 3>, MXY> a_{};
-  std::array<double, MXY> v_{};
+  // The factor, row by row: L(i,i-2), L(i,i-1), 1 / L(i,i). The work area holds the
+  // longest series fitted so far.
+  std::vector<std::array<double, 3>> a_;
+  std::vector<double> v_;
   // The least pivot (squared diagonal before the root) of rows 1..i, for the test that the
   // matrix of m rows is positive definite (NaN once a pivot is NaN).
-  std::array<double, MXY> least_pivot_{};
+  std::vector<double> least_pivot_;
   double sp_ = 0.0;
   int32_t rows_ = 0;
   int64_t rows_factored_ = 0;

@@ -29,7 +29,7 @@ Refused Cdf::operator()(std::string& id, std::span<float> vals, int32_t& ifyr, i
                         int32_t& nread, int iunit, int32_t maxlen, std::string& title) {
   static const recio::Layout i3 = recio::Layout::fixed("(I3)");
   static const recio::Layout too_long = recio::Layout::fixed(
-      "(/T2,'*** Series length exceeds maximum allowable ','length: ',A8,2X,I4,' > ',I4)");
+      "(/T2,'*** Series length exceeds maximum allowable ','length: ',A8,2X,I0,' > ',I0)");
   static const recio::Layout exponent_error =
       recio::Layout::fixed("(/T2,'*** Exponent read error in Sbr CDF: '/1X,A8,1X,2I6,2X,A8/1X,A)");
 

@@ -47,20 +47,26 @@ std::string settled(char guess) {
 
 }  // namespace
 
+void fit_work_areas(Store& store) {
+  store.curve.resize(store.wrk.rows());
+  store.iseq.resize(store.wrk.cols());
+}
+
 bool align(Store& store) {
   const int32_t iyrmin = store.iyrmin();
-  if (store.nser < 1 || store.nser > mxser) return false;
-  if (static_cast<int64_t>(store.iyrmax()) - iyrmin + 1 > mxyr) return false;
+  const auto rows = static_cast<int64_t>(store.wrk.rows());
+  if (store.nser < 1 || static_cast<std::size_t>(store.nser) > store.wrk.cols()) return false;
+  if (static_cast<int64_t>(store.iyrmax()) - iyrmin + 1 > rows) return false;
   for (int32_t i = 1; i <= store.nser; ++i) {
     const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
     const int32_t d = store.iyr(i, 1) - iyrmin;
-    if (n < 0 || d < 0 || n + d > mxyr) return false;
+    if (n < 0 || d < 0 || int64_t{n} + d > rows) return false;
   }
   for (int32_t i = 1; i <= store.nser; ++i) {
     const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
     const int32_t d = store.iyr(i, 1) - iyrmin;
     if (d == 0) continue;
-    // From the last value backwards, so that the move is safe in place (n + d <= mxyr above).
+    // From the last value backwards, so that the move is safe in place (n + d <= rows above).
     const auto col = store.wrk.column(static_cast<std::size_t>(i));
     std::copy_backward(col.begin(), col.begin() + n, col.begin() + n + d);
     std::fill(col.begin(), col.begin() + d, rmiss);
@@ -71,10 +77,12 @@ bool align(Store& store) {
 void snapshot(Store& store) { store.raw = store.wrk; }
 
 Refused load_store(Trread& trread, Store& store) {
-  if (Refused r =
-          trread(store.wrk, store.curve, store.mode, store.nser, store.iyr, store.ids, mxyr, mxser))
+  Vec<float> series{static_cast<std::size_t>(max_span_years)};  // the reader's buffer
+  if (Refused r = trread(store.wrk, series, store.mode, store.nser, store.iyr, store.ids,
+                         max_span_years, INT32_MAX))
     return r;
-  // The reader keeps the overall span within mxyr; should it not, nothing is moved past
+  fit_work_areas(store);
+  // The reader shapes the store for the overall span; should it not, nothing is moved past
   // the store's rows.
   if (!align(store))
     return Refusal{RefusalKind::span_too_wide,

@@ -14,9 +14,12 @@
 
 namespace ringdate {
 
+// The store's work vectors (curve, iseq) sized for the shape of wrk.
+void fit_work_areas(Store& store);
+
 // Moves each series from row 1 down to the row of its first year on the common axis
 // (row 1 = iyrmin) and marks the rows before it rmiss. False, and nothing moved, when
-// the series together span more than mxyr years.
+// the series together span more years than wrk has rows.
 bool align(Store& store);
 
 // raw becomes a copy of wrk.

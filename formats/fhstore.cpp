@@ -30,15 +30,8 @@ Refused load_heidelberg(std::span<const fh::Series> series, Store& store) {
   auto refused = [](RefusalKind kind, const std::string& message) {
     return Refusal{kind, {"", " *** " + message}, " ", {}};
   };
-  const auto limit_years = static_cast<int64_t>(std::min<std::size_t>(mxyr, store.wrk.rows()));
-  const auto limit_series = static_cast<std::size_t>(std::min<int64_t>(
-      {mxser, static_cast<int64_t>(store.wrk.cols()), static_cast<int64_t>(store.ids.size()),
-       static_cast<int64_t>(store.iyr.rows()) - 1}));
+  const int64_t limit_years = max_span_years;
   if (series.empty()) return refused(RefusalKind::no_series, "No series in the file");
-  if (series.size() > limit_series)
-    return refused(RefusalKind::too_many_series, "The file holds " + std::to_string(series.size()) +
-                                                     " series; at most " +
-                                                     std::to_string(limit_series) + " can be read");
   int64_t lo = series.front().first, hi = series.front().last();
   for (const fh::Series& s : series) {
     if (static_cast<int64_t>(s.values.size()) > limit_years)
@@ -53,12 +46,23 @@ Refused load_heidelberg(std::span<const fh::Series> series, Store& store) {
                                                    " years (" + std::to_string(lo) + " to " +
                                                    std::to_string(hi) + "); at most " +
                                                    std::to_string(limit_years) + " can be read");
+  const auto rows = static_cast<std::size_t>(axis_rows(hi - lo + 1));
+  const auto cols = static_cast<std::size_t>(store_columns(static_cast<int64_t>(series.size())));
+  if (series.size() > static_cast<std::size_t>(INT32_MAX - 1) ||
+      static_cast<int64_t>(rows * cols) > max_store_cells)
+    return refused(RefusalKind::too_many_series, "The file holds " + std::to_string(series.size()) +
+                                                     " series over " + std::to_string(hi - lo + 1) +
+                                                     " years: more than the store may take (" +
+                                                     std::to_string(max_store_cells) + " values)");
 
   std::vector<std::string> keys;
   for (const fh::Series& s : series) keys.push_back(s.keycode);
   const std::vector<std::string> ids =
       distinct_identifiers(keys, std::vector<std::size_t>(keys.size(), 8));
-  store.wrk.fill(rmiss);
+  store.wrk = Matrix<float>(rows, cols, rmiss);
+  store.iyr.resize(cols + 1, 2);
+  store.ids.resize(cols, std::string(8, ' '));
+  fit_work_areas(store);
   store.nser = static_cast<int32_t>(series.size());
   for (std::size_t k = 0; k < series.size(); ++k) {
     const fh::Series& s = series[k];

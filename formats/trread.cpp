@@ -22,17 +22,16 @@ Refused Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::str
   static const recio::Layout summary =
       recio::Layout::fixed("(/,1X,I6,' series from',I7,' to',I7,I8,' years')");
 
-  // The limits may not exceed what the caller's arrays hold.
-  lyr_ = static_cast<int32_t>(std::min<int64_t>(
-      {max_years, static_cast<int64_t>(wrk.rows()), static_cast<int64_t>(curve.size())}));
-  lser_ = static_cast<int32_t>(
-      std::min<int64_t>({max_series, static_cast<int64_t>(wrk.cols()),
-                         static_cast<int64_t>(ids.size()), static_cast<int64_t>(iyr.rows()) - 1}));
+  // A series may not be longer than the caller's buffer; the store grows to what the file
+  // needs within the limits given.
+  lyr_ = static_cast<int32_t>(std::clamp<int64_t>(
+      std::min<int64_t>(max_years, static_cast<int64_t>(curve.size())), 0, max_span_years));
+  lser_ = std::max(max_series, 0);
 
   // Steps 1 and 2.
   wrk.fill(rmiss);
-  iyrmin_ = 9999;
-  iyrmax_ = -9999;
+  iyrmin_ = INT32_MAX;
+  iyrmax_ = INT32_MIN;
   nread_ = 0;
   nser = 0;
 
@@ -60,7 +59,8 @@ Refused Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::str
   if (nser <= 0)
     return Refusal{RefusalKind::no_series, {}, " *** NC .LE. 0 AFTER READING TREE-RING DATA", {}};
 
-  // Steps 5 and 6.
+  // Steps 5 and 6: the store gets the shape of what was read.
+  fit_store(wrk, nser, iyr, ids);
   iyr(nser + 1, 1) = iyrmin_;
   iyr(nser + 1, 2) = iyrmax_;
   const int32_t span = iyrmax_ - iyrmin_ + 1;
@@ -116,18 +116,58 @@ Refused Trread::check_limits() {
     return refusal(RefusalKind::span_too_wide, too_wide,
                    {recio::Out(id_), recio::Out(shown), recio::Out(lyr_)});
   }
+  // The store's values: one column of the axis per series, twice (as examined and as
+  // measured), within what a run may take.
+  const int64_t cells = int64_t{axis_rows(span)} * store_columns(nread_);
+  if (cells > max_store_cells) {
+    const int64_t mb = cells * static_cast<int64_t>(sizeof(float)) >> 20;
+    return Refusal{RefusalKind::too_many_series,
+                   {"", " *** The series read in need " + std::to_string(mb) +
+                            " MB of memory for each copy of the store: more than the " +
+                            std::to_string((max_store_cells * int64_t{sizeof(float)}) >> 20) +
+                            " MB it may take"},
+                   " ",
+                   {}};
+  }
   return std::nullopt;
+}
+
+// Shapes the store for the series read so far: rows of the axis of their span and a column
+// for each, with the shapes of mxyr and mxser at least. Growing copies only the columns
+// written; columns grow by half again so that a long file is copied a few times only.
+void Trread::grow_store(Matrix<float>& wrk, int32_t nser, Matrix<int32_t>& iyr,
+                        std::vector<std::string>& ids) {
+  const int64_t span = int64_t{iyrmax_} - iyrmin_ + 1;
+  const auto rows = std::max<std::size_t>(wrk.rows(), static_cast<std::size_t>(axis_rows(span)));
+  std::size_t cols = wrk.cols();
+  if (static_cast<std::size_t>(nser) > cols) cols = std::max<std::size_t>(nser, cols + cols / 2);
+  wrk.resize(rows, cols);
+  if (iyr.rows() < cols + 1) iyr.resize(cols + 1, 2);
+  if (ids.size() < cols) ids.resize(cols, std::string(8, ' '));
+}
+
+void Trread::fit_store(Matrix<float>& wrk, int32_t nser, Matrix<int32_t>& iyr,
+                       std::vector<std::string>& ids) {
+  const auto rows = static_cast<std::size_t>(axis_rows(int64_t{iyrmax_} - iyrmin_ + 1));
+  const auto cols = static_cast<std::size_t>(store_columns(nser));
+  wrk.resize(rows, cols);
+  iyr.resize(cols + 1, 2);
+  ids.resize(cols, std::string(8, ' '));
 }
 
 // Files the series just read as series nser + 1: identifier, years, values from row 1.
 void Trread::file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& nser,
                          Matrix<int32_t>& iyr, std::vector<std::string>& ids) {
   ++nser;
+  iyrmin_ = std::min(iyrmin_, ifyr_);
+  iyrmax_ = std::max(iyrmax_, static_cast<int32_t>(last_year()));
+  if (static_cast<std::size_t>(nser) > std::min(wrk.cols(), ids.size()) ||
+      static_cast<std::size_t>(nser) >= iyr.rows() ||
+      static_cast<int64_t>(wrk.rows()) < int64_t{iyrmax_} - iyrmin_ + 1)
+    grow_store(wrk, nser, iyr, ids);
   ids[static_cast<std::size_t>(nser - 1)].assign(id_, 0, 8);
   iyr(nser, 1) = ifyr_;
   iyr(nser, 2) = static_cast<int32_t>(last_year());
-  iyrmin_ = std::min(iyrmin_, ifyr_);
-  iyrmax_ = std::max(iyrmax_, static_cast<int32_t>(last_year()));
   const auto values = curve.span().first(static_cast<std::size_t>(std::max(nval_, 0)));
   std::copy(values.begin(), values.end(), wrk.column(static_cast<std::size_t>(nser)).begin());
 }

@@ -22,7 +22,11 @@ class Trread {
   explicit Trread(recio::Session& session);
   // Reads every series of the file open on unit 10 in the format `mode` ("MR", "IR", "CR"
   // or "CD", either case) and prints the summary line; or refuses the file (a reader's
-  // refusal, a limit of the store exceeded, no series at all) without printing it.
+  // refusal, a limit exceeded, no series at all) without printing it. The limits: a series
+  // of at most min(max_years, curve.size()) values (curve is the buffer of one series), a
+  // span of as many years, at most max_series series, and at most max_store_cells cells.
+  // wrk, iyr and ids grow as the series come; once read, wrk has axis_rows(span) rows and
+  // store_columns(nser) columns, iyr one row and ids one identifier more or as many.
   [[nodiscard]] Refused operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string& mode,
                                    int32_t& nser, Matrix<int32_t>& iyr,
                                    std::vector<std::string>& ids, int32_t max_years,
@@ -48,6 +52,10 @@ class Trread {
   Refused check_limits();
   void file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& nser, Matrix<int32_t>& iyr,
                    std::vector<std::string>& ids);
+  void grow_store(Matrix<float>& wrk, int32_t nser, Matrix<int32_t>& iyr,
+                  std::vector<std::string>& ids);
+  void fit_store(Matrix<float>& wrk, int32_t nser, Matrix<int32_t>& iyr,
+                 std::vector<std::string>& ids);
   int64_t last_year() const { return static_cast<int64_t>(ifyr_) + nval_ - 1; }
 };
 

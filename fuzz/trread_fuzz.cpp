@@ -20,10 +20,14 @@
 
 namespace {
 
+// Limits of the reading: beyond the store's smallest shape, so that its growth is tried.
+constexpr int32_t max_years = 20000;
+constexpr int32_t max_series = 4000;
+
 // The store's matrices are large; they are made once and reused, as the program does.
 struct Work {
   ringdate::Matrix<float> wrk{ringdate::mxyr, ringdate::mxser, ringdate::rmiss};
-  ringdate::Vec<float> curve{ringdate::mxyr};
+  ringdate::Vec<float> curve{max_years};
   ringdate::Matrix<int32_t> iyr{ringdate::mxser + 1, 2};
   std::vector<std::string> ids = std::vector<std::string>(ringdate::mxser, std::string(8, ' '));
 };
@@ -48,17 +52,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     ringdate::Trread trread(session);
     const std::string mode = RINGDATE_FUZZ_MODE;
     const ringdate::Refused refused =
-        trread(w.wrk, w.curve, mode, nser, w.iyr, w.ids, ringdate::mxyr, ringdate::mxser);
+        trread(w.wrk, w.curve, mode, nser, w.iyr, w.ids, max_years, max_series);
     // A refusal carries a message; a reading files at least one series within the limits.
     if (refused) {
       if (refused->text().empty()) __builtin_trap();
     } else {
-      if (nser < 1 || nser > ringdate::mxser) __builtin_trap();
+      if (nser < 1 || nser > max_series) __builtin_trap();
+      // The store is shaped for what was read.
+      const int64_t span = int64_t{w.iyr(static_cast<std::size_t>(nser) + 1, 2)} -
+                           w.iyr(static_cast<std::size_t>(nser) + 1, 1) + 1;
+      if (w.wrk.rows() != static_cast<std::size_t>(ringdate::axis_rows(span)) ||
+          w.wrk.cols() != static_cast<std::size_t>(ringdate::store_columns(nser)) ||
+          w.ids.size() != w.wrk.cols() || w.iyr.rows() != w.wrk.cols() + 1)
+        __builtin_trap();
       for (int32_t i = 1; i <= nser; ++i) {
         if (w.ids[static_cast<std::size_t>(i - 1)].size() != 8) __builtin_trap();
         const int32_t n =
             w.iyr(static_cast<std::size_t>(i), 2) - w.iyr(static_cast<std::size_t>(i), 1) + 1;
-        if (n < 0 || n > ringdate::mxyr) __builtin_trap();
+        if (n < 0 || n > max_years) __builtin_trap();
       }
     }
   } catch (const testing_support::Exited&) {

@@ -31,8 +31,12 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
       recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (matrix not positive definite)')");
 
   store.units = field20("INDICES");
-  const int32_t nser = std::clamp(store.nser, 0, mxser);
+  const int32_t nser = static_cast<int32_t>(
+      std::clamp<int64_t>(store.nser, 0, static_cast<int64_t>(store.wrk.cols())));
   if (nser == 0) return true;
+  // The work vectors hold the longest series the store's axis can.
+  if (tsi1.vec.size() < store.wrk.rows()) tsi1.vec.resize(store.wrk.rows());
+  if (store.curve.size() < store.wrk.rows()) store.curve.resize(store.wrk.rows());
   const int32_t iyrmin = store.iyrmin();
   const auto rows = static_cast<int64_t>(store.wrk.rows());
   float p = 0.0f;

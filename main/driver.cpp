@@ -235,7 +235,8 @@ void Program::examine() {
       if (!read_intfrm(seq_, seqfmt_, seqno_)) continue;
       if (seqno_ < 1 || seqno_ > store_.nser) continue;
       if (!add_pick(store_, tsi1_, pass_, seqno_)) {
-        session_.line(" *** At most " + std::to_string(mxser) + " series can be compared at once");
+        session_.line(" *** At most " + std::to_string(tsi1_.sel.cols()) +
+                      " series can be compared at once");
       }
     }
     // Comparison.
@@ -323,13 +324,16 @@ bool Program::write_corrected() {
   for (const std::string& rec : recio::write(first, {shown}).lines) units.write_line(12, rec);
   reserve_corrected_text();
   const int32_t iyrmin = store_.iyrmin();
+  const auto rows = static_cast<int64_t>(store_.raw.rows());  // the longest series written
+  if (coricnt_.size() < store_.raw.rows()) coricnt_.resize(store_.raw.rows());
+  if (corwork_.size() < store_.raw.rows()) corwork_.resize(store_.raw.rows());
   coricnt_(1) = 0;  // the writer writes a count of 1 for every value
   for (int32_t i = 1; i <= store_.nser; ++i) {
     corid_ = store_.ids[static_cast<std::size_t>(i - 1)];
     corfyr_ = store_.iyr(i, 1);
     cornval_ = store_.iyr(i, 2) - corfyr_ + 1;
     const int32_t row = corfyr_ - iyrmin + 1;
-    if (cornval_ < 1 || row < 1 || row - 1 + cornval_ > mxyr) continue;  // nothing to write
+    if (cornval_ < 1 || row < 1 || row - 1 + cornval_ > rows) continue;  // nothing to write
     const auto vals =
         store_.raw.column(static_cast<std::size_t>(i))
             .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(cornval_));
@@ -338,7 +342,7 @@ bool Program::write_corrected() {
     } else {
       std::string wmode = cormode_;
       trread_.trrw()(corid_, corfyr_, cornval_, vals, coricnt_.span(), cornread_, 12, 0, wmode,
-                     store_.title, "   ", mxyr, corhdr_);
+                     store_.title, "   ", cornval_, corhdr_);
     }
   }
   return units.close(12);
@@ -352,7 +356,7 @@ void Program::write_corrected_heidelberg(recio::Text& out) {
     const int32_t first = store_.iyr(i, 1);
     const int32_t n = store_.iyr(i, 2) - first + 1;
     const int32_t row = first - iyrmin + 1;
-    if (n < 1 || row < 1 || row - 1 + n > mxyr) continue;  // nothing to write
+    if (n < 1 || row < 1 || row - 1 + n > static_cast<int64_t>(store_.raw.rows())) continue;
     const auto vals = store_.raw.column(static_cast<std::size_t>(i))
                           .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(n));
     series.push_back(corrected_series(heidelberg_[static_cast<std::size_t>(i - 1)], first, vals));
@@ -373,7 +377,8 @@ void Program::reserve_corrected_text() {
 }
 
 void Program::report_refused_edit() {
-  std::string why = "it would not fit on the store's axis of " + std::to_string(mxyr) + " years";
+  std::string why =
+      "it would not fit on the store's axis of " + std::to_string(store_.wrk.rows()) + " years";
   const int32_t k = tsi1_.edsel;
   if (k >= 1 && k <= tsi1_.nsel) {
     const int32_t s = store_.iseq(static_cast<std::size_t>(k));

@@ -9,15 +9,27 @@ void startup_fill(Store& store, Tsi1& tsi1) {
   tsi1.sel.fill(rmiss);
 }
 
+void fit_picks(const Store& store, Tsi1& tsi1) {
+  const std::size_t rows = store.wrk.rows(), cols = store.wrk.cols();
+  if (tsi1.sel.rows() == rows && tsi1.sel.cols() == cols) return;
+  tsi1.sel = Matrix<float>(rows, cols, rmiss);
+  tsi1.vec.resize(rows);
+  tsi1.syr.resize(cols + 1, 2);
+  tsi1.sid.resize(cols, std::string(8, ' '));
+}
+
 void begin_pass(Tsi1& tsi1, PickPass& pass) {
   tsi1.nsel = 0;
   tsi1.edsel = 0;
-  pass.first = 9999;
-  pass.last = -9999;
+  pass.first = INT32_MAX;
+  pass.last = INT32_MIN;
 }
 
 bool add_pick(Store& store, Tsi1& tsi1, PickPass& pass, int32_t s) {
-  if (tsi1.nsel >= mxser || s < 1 || s > store.nser) return false;
+  if (tsi1.nsel == 0) fit_picks(store, tsi1);
+  if (static_cast<std::size_t>(tsi1.nsel) >= std::min(tsi1.sel.cols(), store.iseq.size()) ||
+      s < 1 || s > store.nser)
+    return false;
   tsi1.nsel += 1;
   const int32_t k = tsi1.nsel;
   store.iseq(static_cast<std::size_t>(k)) = s;
@@ -47,9 +59,10 @@ void close_pass(const Store& store, Tsi1& tsi1, const PickPass& pass) {
       auto col = tsi1.sel.column(static_cast<std::size_t>(k));  // nothing of an earlier pass stays
       std::fill(col.begin(), col.end(), rmiss);
     }
-    // The aligned store keeps every span within mxyr rows; a pick's rows in sel lie
-    // within the picks' own span, which is no longer.
-    if (n < 1 || d < 0 || dk < 0 || d + n > mxyr || dk + n > mxyr) continue;
+    // The aligned store keeps every span within its rows; a pick's rows in sel (as many)
+    // lie within the picks' own span, which is no longer.
+    const auto rows = static_cast<int64_t>(std::min(store.wrk.rows(), tsi1.sel.rows()));
+    if (n < 1 || d < 0 || dk < 0 || int64_t{d} + n > rows || int64_t{dk} + n > rows) continue;
     for (int32_t r = 1; r <= n; ++r) tsi1.sel(r, k) = store.wrk(d + r, s);
     if (dk == 0) continue;
     for (int32_t r = n; r >= 1; --r) tsi1.sel(r + dk, k) = tsi1.sel(r, k);

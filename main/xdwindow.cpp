@@ -118,8 +118,9 @@ CrossdatingWindow::~CrossdatingWindow() = default;
 
 std::vector<float> CrossdatingWindow::fingerprint() const {
   std::vector<float> out;
-  const int32_t nser = std::clamp(store_->nser, 0, mxser);
-  out.reserve(static_cast<std::size_t>(nser) * (mxyr + 2) + 2);
+  const auto nser = static_cast<int32_t>(
+      std::clamp<int64_t>(store_->nser, 0, static_cast<int64_t>(store_->raw.cols())));
+  out.reserve(static_cast<std::size_t>(nser) * (store_->raw.rows() + 2) + 2);
   for (int32_t i = 1; i <= nser; ++i) {
     const auto col = store_->raw.column(static_cast<std::size_t>(i));
     out.insert(out.end(), col.begin(), col.end());
@@ -140,7 +141,8 @@ void CrossdatingWindow::prepare(const Tsi1& tsi1) {
     data_ = std::make_unique<xdate::Dataset>(xdate::series_of_store(*store_), xdate::Settings{});
     seen_ = std::move(seen);
   }
-  const int32_t nsel = std::clamp(tsi1.nsel, 0, mxser);
+  const auto nsel = static_cast<int32_t>(std::clamp<int64_t>(
+      tsi1.nsel, 0, static_cast<int64_t>(std::min(tsi1.sel.cols(), store_->iseq.size()))));
   std::vector<int32_t> which;
   for (int32_t k = 1; k <= nsel; ++k) {
     const int32_t s = store_->iseq(static_cast<std::size_t>(k));
@@ -151,7 +153,7 @@ void CrossdatingWindow::prepare(const Tsi1& tsi1) {
       m.first = store_->iyr(s, 1);
       for (int32_t y = m.first; y <= store_->iyr(s, 2); ++y) {
         const int64_t row = int64_t{y} - store_->iyrmin() + 1;
-        if (row < 1 || row > mxyr) break;
+        if (row < 1 || row > static_cast<int64_t>(store_->raw.rows())) break;
         m.raw.push_back(store_->raw(static_cast<std::size_t>(row), static_cast<std::size_t>(s)));
       }
       m.marks.assign(m.raw.size(), 1.0f);

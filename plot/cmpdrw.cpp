@@ -92,7 +92,13 @@ void Cmpdrw::draw_once(const PlotRecords& rec, const Tsi1& tsi1, const std::stri
   // The series: taken by the loop's test, the j-th taken one over the j-th drawn span.
   const TheData& d = rec.thedata;
   const TheInput& in = rec.theinput;
-  const int32_t ndraw = std::clamp<int32_t>(d.ndraw, 0, mxser);
+  const auto picks = static_cast<int64_t>(std::min(tsi1.sel.cols(), in.drwfst.size()));
+  const auto ndraw = static_cast<int32_t>(std::clamp<int64_t>(d.ndraw, 0, picks));
+  const auto rows = static_cast<int64_t>(tsi1.sel.rows());
+  if (p.xpt.size() < tsi1.sel.rows()) {  // room for the points of the longest series
+    p.xpt.resize(tsi1.sel.rows());
+    p.ypt.resize(tsi1.sel.rows());
+  }
   int32_t j = 0;
   for (int32_t k = 1; k <= ndraw; ++k) {
     if (!(tsi1.syr(k, 2) > in.winfst || tsi1.syr(k, 1) < in.winlst)) continue;
@@ -102,7 +108,7 @@ void Cmpdrw::draw_once(const PlotRecords& rec, const Tsi1& tsi1, const std::stri
     // Only years whose rows lie in the compared values are taken (all of them, for the
     // records the loop fills).
     const int64_t lo = std::max<int64_t>(first, int64_t{d.yr0});
-    const int64_t hi = std::min<int64_t>(last, int64_t{d.yr0} + mxyr - 1);
+    const int64_t hi = std::min<int64_t>(last, int64_t{d.yr0} + rows - 1);
     p.npt = 0;
     for (int64_t y = lo; y <= hi; ++y) {
       ++p.npt;

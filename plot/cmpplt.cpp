@@ -49,7 +49,8 @@ float& Cmpplt::cell(Tsi1& t, int32_t k, int32_t year) {
   const int64_t row = int64_t{year} - r0_ + 1;
   // Every edit is checked against the rows of sel before it gets here; an out-of-range
   // cell would be a fault of the caller's data, and it is kept away from the matrix.
-  if (row < 1 || row > mxyr || k < 1 || k > mxser) {
+  if (row < 1 || row > static_cast<int64_t>(t.sel.rows()) || k < 1 ||
+      static_cast<std::size_t>(k) > t.sel.cols()) {
     sink_ = rmiss;
     return sink_;
   }
@@ -78,14 +79,22 @@ CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::
   yearword_ = yearword;
   units_ = units;
   n_ = t.nsel;
-  if (n_ < 1 || n_ > mxser) {  // nothing to compare
+  axis_ = static_cast<int32_t>(t.sel.rows());
+  if (n_ < 1 || static_cast<std::size_t>(n_) > std::min(t.sel.cols(), t.sid.size()) ||
+      static_cast<std::size_t>(n_) >= t.syr.rows()) {  // nothing to compare
     drawer_->finish();
     return CompareOutcome::no_edit_pending;
   }
+  if (span0_.rows() < t.sel.cols()) {  // a row for every pick the record can hold
+    span0_.resize(t.sel.cols(), 2);
+    rec_.theinput.drwfst.resize(t.sel.cols());
+    rec_.theinput.drwlst.resize(t.sel.cols());
+    rec_.thenames.cmpnam.resize(t.sel.cols(), std::string(8, ' '));
+  }
 
   // Entry: the full span, the names, the window.
-  f0_ = 9999;
-  l0_ = -9999;
+  f0_ = INT32_MAX;
+  l0_ = INT32_MIN;
   for (int32_t k = 1; k <= n_; ++k) {
     f0_ = std::min(f0_, t.syr(k, 1));
     l0_ = std::max(l0_, t.syr(k, 2));
@@ -158,7 +167,7 @@ void Cmpplt::draw(Tsi1& t) {
     in.drwfst(taken) = std::max(f, in.winfst);
     in.drwlst(taken) = std::min(l, in.winlst);
     const int64_t lo = std::max<int64_t>(in.drwfst(taken), r0_);
-    const int64_t hi = std::min<int64_t>(in.drwlst(taken), int64_t{r0_} + mxyr - 1);
+    const int64_t hi = std::min<int64_t>(in.drwlst(taken), int64_t{r0_} + axis_ - 1);
     for (int64_t y = lo; y <= hi; ++y) {
       const float v = t.sel(static_cast<std::size_t>(y - r0_ + 1), static_cast<std::size_t>(k));
       smallest = std::min(smallest, v);
@@ -240,8 +249,8 @@ void Cmpplt::shift(Tsi1& t) {
       "'a NEGATIVE number moves the series LEFT  ==> ',$)");
   static const Layout i4 = Layout::fixed("(i4)");
   const int32_t f = t.syr(isel_, 1), l = t.syr(isel_, 2), nval = l - f + 1;
-  // The series must stay within rows 1..mxyr of sel.
-  const int64_t dmin = int64_t{r0_} - f, dmax = int64_t{r0_} + mxyr - 1 - l;
+  // The series must stay within the rows of sel.
+  const int64_t dmin = int64_t{r0_} - f, dmax = int64_t{r0_} + axis_ - 1 - l;
   int32_t d = 0;
   for (;;) {
     s_->write(ask);
@@ -281,7 +290,7 @@ bool Cmpplt::year_ok(const Tsi1& t, int64_t y) {
 
 // Room for one more year, in sel and (as far as the picks tell) on the store's axis.
 bool Cmpplt::room_for_insert(const Tsi1& t, char side) {
-  int32_t lmax = -9999, lmax0 = -9999, fmin0 = 9999;
+  int32_t lmax = INT32_MIN, lmax0 = INT32_MIN, fmin0 = INT32_MAX;
   for (int32_t k = 1; k <= n_; ++k) {
     lmax = std::max(lmax, t.syr(k, 2));
     lmax0 = std::max(lmax0, span0_(k, 2));
@@ -291,19 +300,19 @@ bool Cmpplt::room_for_insert(const Tsi1& t, char side) {
   if (side == 'B') {
     const int64_t front = std::min<int64_t>(r0_, int64_t{t.syr(isel_, 1)} - 1);
     const int64_t front0 = std::min<int64_t>(fmin0, int64_t{span0_(isel_, 1)} - 1);
-    ok = lmax - front + 1 <= mxyr && lmax0 - front0 + 1 <= mxyr;
+    ok = lmax - front + 1 <= axis_ && lmax0 - front0 + 1 <= axis_;
   } else if (side == 'A') {
     const int64_t back = int64_t{t.syr(isel_, 2)} + 1, back0 = int64_t{span0_(isel_, 2)} + 1;
-    ok = back - r0_ + 1 <= mxyr && back0 - fmin0 + 1 <= mxyr;
+    ok = back - r0_ + 1 <= axis_ && back0 - fmin0 + 1 <= axis_;
   }
-  if (!ok) say("No room for another year: the axis holds " + std::to_string(mxyr) + " years");
+  if (!ok) say("No room for another year: the axis holds " + std::to_string(axis_) + " years");
   return ok;
 }
 
 // Applies the chosen ring edit to the compared copy. The checks of the loop come first, so
 // the edit always fits; a series moved before R0 grows the copy's axis by a row.
 void Cmpplt::apply(Tsi1& t, const RingEdit& edit) {
-  int32_t lmax = -9999;
+  int32_t lmax = INT32_MIN;
   for (int32_t k = 1; k <= n_; ++k) lmax = std::max(lmax, t.syr(k, 2));
   const std::array<Matrix<float>*, 1> planes{&t.sel};
   const std::array<Vec<float>*, 1> work{&t.vec};

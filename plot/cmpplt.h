@@ -50,6 +50,7 @@ class Cmpplt {
   int32_t l0_ = 0;
   int32_t r0_ = 0;    // year of row 1 of sel
   int32_t isel_ = 0;  // series chosen for adjustment
+  int32_t axis_ = 0;  // rows of sel: the years of the plot axis
   // Span of each compared series at entry: the years the store holds for it, so that a
   // posted year is one the store can apply.
   Matrix<int32_t> span0_{mxser, 2};

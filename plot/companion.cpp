@@ -7,7 +7,8 @@ namespace ringdate {
 ComparedView compared_view(const PlotRecords& rec, const Tsi1& tsi1, const Pltset& pltset) {
   ComparedView v;
   v.tsi1 = &tsi1;
-  v.nsel = std::clamp<int32_t>(tsi1.nsel, 0, mxser);
+  v.nsel = static_cast<int32_t>(
+      std::clamp<int64_t>(tsi1.nsel, 0, static_cast<int64_t>(tsi1.sel.cols())));
   v.winfst = rec.theinput.winfst;
   v.winlst = rec.theinput.winlst;
   v.xmin = pltset.xmin;

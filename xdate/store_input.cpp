@@ -53,7 +53,9 @@ std::vector<SeriesInput> series_of_store(const Store& store) {
   DecimalCache cache;
   std::vector<SeriesInput> out;
   const int32_t base = store.iyrmin();
-  for (int32_t i = 1; i <= store.nser && i <= mxser; ++i) {
+  const auto columns = static_cast<int64_t>(std::min(store.raw.cols(), store.ids.size()));
+  const auto rows = static_cast<int64_t>(store.raw.rows());
+  for (int32_t i = 1; i <= store.nser && i <= columns; ++i) {
     SeriesInput s;
     s.id = store.ids[static_cast<std::size_t>(i - 1)];
     while (!s.id.empty() && s.id.back() == ' ') s.id.pop_back();
@@ -61,7 +63,7 @@ std::vector<SeriesInput> series_of_store(const Store& store) {
     const int32_t last = store.iyr(i, 2);
     for (int32_t y = s.first; y <= last; ++y) {
       const int64_t row = static_cast<int64_t>(y) - base + 1;
-      if (row < 1 || row > mxyr) break;
+      if (row < 1 || row > rows) break;
       s.values.push_back(
           cache.value(store.raw(static_cast<std::size_t>(row), static_cast<std::size_t>(i))));
     }

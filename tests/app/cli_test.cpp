@@ -190,17 +190,24 @@ TEST_F(Program, FilesThatCannotBeReadExitTwoWithTheReasonOnTheErrorStream) {
   EXPECT_NE(unsure.err.find("--format"), std::string::npos);
   EXPECT_EQ(std::count(unsure.err.begin(), unsure.err.end(), '\n'), 1);
 
-  // Two series 2100 years apart do not fit the store: the reader's refusal is the message.
+  // A series that goes back to a decade it has: the reader's refusal is the message.
+  std::ofstream(dir / "repeated.rwl")
+      << "AAA     1000   120   130   140   150   160   170   180   190   200   210\n"
+         "AAA     1000   220   999\n";
+  const Run refused = run({"--check", "repeated.rwl", "--format", "MR"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_FALSE(refused.err.empty());
+  EXPECT_NE(refused.err.find("goes back to the year 1000"), std::string::npos) << refused.err;
+
+  // Two series 2100 years apart are read; they never overlap, so nothing is tested.
   std::ofstream(dir / "wide.rwl")
       << "AAA     1000   120   130   140   150   160   170   180   190   200   210\n"
          "AAA     1010   220   999\n"
          "BBB     3100   120   130   999\n";
-  const Run refused = run({"--check", "wide.rwl", "--format", "MR"});
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_EQ(refused.out, "");
-  EXPECT_FALSE(refused.err.empty());
-  EXPECT_NE(refused.err.find("maximum allowable number of years"), std::string::npos)
-      << refused.err;
+  const Run wide = run({"--check", "wide.rwl", "--format", "MR"});
+  EXPECT_EQ(wide.status, 3) << wide.err;
+  EXPECT_NE(wide.out.find("1000-3101 (2102 years)"), std::string::npos) << wide.out;
 }
 
 TEST_F(Program, AReportThatTestedNothingSaysWhyAndExitsThree) {

@@ -187,16 +187,24 @@ TEST(Spline, NotPositiveDefiniteMarksFirstValueAndSaysSoInItsStatus) {
   EXPECT_NE(p, 7.0f);  // P is set before the factorisation
 }
 
-TEST(Spline, LongestSeriesFitsAndOneMoreIsRefusedUntouched) {
+TEST(Spline, LongSeriesFitAndOneBeyondTheLimitIsRefusedUntouched) {
   Fixture f;
-  std::vector<float> y = wave(2001, 30, 1, 5), g(2001, sentinel);
+  // 10 000 values, then a short series with the grown work area: the same curve as a
+  // spline that never fitted a longer one.
+  std::vector<float> y = wave(10000, 30, 1, 5), g(10000, sentinel);
   float p = 0.0f;
-  EXPECT_EQ((*f.spline)(2000, y, g, p, 20), SplineStatus::ok);
-  EXPECT_NE(g[1999], sentinel);
-  EXPECT_EQ(g[2000], sentinel);
+  EXPECT_EQ((*f.spline)(10000, y, g, p, 20), SplineStatus::ok);
+  for (float v : g) ASSERT_TRUE(std::isfinite(v));
+  std::vector<float> short_y = wave(50, 9, 1, 2), after(50), fresh(50);
+  EXPECT_EQ((*f.spline)(50, short_y, after, p, 20), SplineStatus::ok);
+  Fixture other;
+  EXPECT_EQ((*other.spline)(50, short_y, fresh, p, 20), SplineStatus::ok);
+  EXPECT_EQ(after, fresh);
 
-  g.assign(2001, sentinel);
-  EXPECT_EQ((*f.spline)(2001, y, g, p, 20), SplineStatus::too_long);
+  const auto n = static_cast<std::size_t>(Spline::MXY) + 1;
+  y = wave(static_cast<int>(n), 30, 1, 5);
+  g.assign(n, sentinel);
+  EXPECT_EQ((*f.spline)(static_cast<int32_t>(n), y, g, p, 20), SplineStatus::too_long);
   for (float v : g) ASSERT_EQ(v, sentinel);
 }
 

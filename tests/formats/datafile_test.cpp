@@ -91,18 +91,24 @@ TEST(ReadDataFile, FormatGivenOrGuessed) {
 }
 
 TEST(ReadDataFile, RefusedFilesReportTheMessageAndPrintNothing) {
-  const std::string wide = real("nm580.rwl");
-  if (wide.empty()) GTEST_SKIP() << "no shared data";
+  const std::string repeated = real("cana326_error.rwl");
+  if (repeated.empty()) GTEST_SKIP() << "no shared data";
   Reading r;
-  DataFileReading got = r.read(wide);
+  DataFileReading got = r.read(repeated);
   ASSERT_EQ(got.result, DataFileResult::refused);
   ASSERT_TRUE(got.refusal);
-  EXPECT_EQ(got.refusal->kind, RefusalKind::span_too_wide);
-  EXPECT_EQ(got.refusal->text(),
-            "*** Series read in span more than the maximum allowable number of years: CRE148A      "
-            "  2111 >  2000 "
-            "MAX ***");
+  EXPECT_EQ(got.refusal->kind, RefusalKind::tucson_decade_repeated);
+  EXPECT_NE(got.refusal->text().find("FAD23B"), std::string::npos) << got.refusal->text();
   EXPECT_EQ(got.console.find("***"), std::string::npos);  // the message is the refusal's, not shown
+
+  // Chronologies of more than 2000 years are read whole (nm580: 2111 years).
+  got = r.read(real("nm580.rwl"));
+  ASSERT_EQ(got.result, DataFileResult::read) << (got.refusal ? got.refusal->text() : "");
+  EXPECT_EQ(r.store->iyrmin(), -136);
+  EXPECT_EQ(r.store->iyrmax(), 2004);
+  EXPECT_EQ(r.store->wrk.rows(), 2141u + 2000u);
+  EXPECT_EQ(r.store->raw.rows(), r.store->wrk.rows());
+  EXPECT_GE(r.store->iseq.size(), r.store->wrk.cols());
 
   // Decade lines whose fields are separated by tabs, below three header lines: guessed as
   // Tucson measurements and read by their fields.
@@ -131,13 +137,15 @@ TEST(ReadDataFile, ReadsThroughTheFileSystemGiven) {
   EXPECT_FLOAT_EQ(store->raw(1, 1), 1.01f);
   EXPECT_EQ(fs.files.size(), 1u);  // nothing written
 
-  // A compact series longer than the store's axis: the reader's own refusal.
-  fs.files["c.txt"] = "    2001=N    1900=I LONG" + std::string(43, ' ') + "  0(80F1.0)~\n";
+  // A compact series longer than a reading may hold: the reader's own refusal.
+  fs.files["c.txt"] = "  100000=N    1900=I LONG" + std::string(43, ' ') + "  0(80F1.0)~\n";
   const DataFileReading refused = read_data_file("c.txt", "CD", *store, fs);
   ASSERT_EQ(refused.result, DataFileResult::refused);
   EXPECT_EQ(refused.refusal->kind, RefusalKind::compact_too_long);
   EXPECT_EQ(refused.refusal->records.size(), 2u);
   EXPECT_EQ(refused.refusal->pause, " ");
+  EXPECT_EQ(refused.refusal->text(),
+            "*** Series length exceeds maximum allowable length: LONG      100000 > 99999");
 }
 
 }  // namespace

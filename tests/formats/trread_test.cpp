@@ -25,6 +25,10 @@ struct ReadRun {
   ringdate::Store st;
   ringdate::Trread trread{rig.s};
   ringdate::Refused refused;
+  // The limits of the reading: the program's unless a test sets others.
+  int32_t max_years = ringdate::max_span_years;
+  int32_t max_series = INT32_MAX;
+  ringdate::Vec<float> series{static_cast<std::size_t>(ringdate::max_span_years)};
 
   // Reads the file with trread in `mode`; true when it was read. A refusal is shown on the
   // console as the dialogue shows it.
@@ -33,8 +37,7 @@ struct ReadRun {
     return go(mode);
   }
   bool go(const std::string& mode) {
-    refused =
-        trread(st.wrk, st.curve, mode, st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser);
+    refused = trread(st.wrk, series, mode, st.nser, st.iyr, st.ids, max_years, max_series);
     if (refused) show(rig.s, *refused);
     return !refused;
   }
@@ -195,15 +198,22 @@ TEST(Trread, ModesAndIdentifiers) {
   EXPECT_EQ(r.st.iyr(1, 2), 0);
 }
 
-TEST(Trread, LimitsOfTheStore) {
+TEST(Trread, LimitsTheCallerGives) {
+  // Limits of 2000 years and 400 series, as a caller may give them.
+  struct Limited : ReadRun {
+    Limited() {
+      max_years = ringdate::mxyr;
+      max_series = ringdate::mxser;
+    }
+  };
   // 400 series fit; a 401st ends the run with the count message before it is stored.
   {
-    ReadRun r;
+    Limited r;
     ASSERT_TRUE(r.read(series_lines(400, 3)));
     EXPECT_EQ(r.st.nser, 400);
   }
   {
-    ReadRun r;
+    Limited r;
     EXPECT_FALSE(r.read(series_lines(401, 3)));
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::too_many_series);
     EXPECT_EQ(r.st.nser, 400);
@@ -212,12 +222,12 @@ TEST(Trread, LimitsOfTheStore) {
   }
   // 2000 values fit; 2001 end the run with the length message.
   {
-    ReadRun r;
+    Limited r;
     ASSERT_TRUE(r.read(series_lines(1, 2000)));
     EXPECT_EQ(r.st.iyr(1, 2), 3649);
   }
   {
-    ReadRun r;
+    Limited r;
     EXPECT_FALSE(r.read(series_lines(1, 2001)));
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::series_too_long);
     EXPECT_EQ(r.st.nser, 0);
@@ -225,9 +235,9 @@ TEST(Trread, LimitsOfTheStore) {
               "\n *** Series read in exceeds maximum allowable length: S1      "
               "   2001 >  2000 MAX ***\n \n");
   }
-  // Series that together span more years than the store holds.
+  // Series that together span more years than the limit.
   {
-    ReadRun r;
+    Limited r;
     EXPECT_FALSE(r.read(tucson_series("EARLY", 1, {100, 200}, 999) +
                         tucson_series("LATE", 2000, {100, 200}, 999)));
     EXPECT_EQ(r.refused->kind, ringdate::RefusalKind::span_too_wide);
@@ -244,6 +254,48 @@ TEST(Trread, LimitsOfTheStore) {
     EXPECT_EQ(r.refused->text(), "*** NC .LE. 0 AFTER READING TREE-RING DATA");
     EXPECT_NE(r.rig.con.output.find("\n *** NC .LE. 0 AFTER READING TREE-RING DATA\n"),
               std::string::npos);
+  }
+}
+
+TEST(Trread, TheStoreTakesTheShapeOfTheFile) {
+  // A file within 2000 years and 400 series: the store's shape of old.
+  {
+    ReadRun r;
+    ASSERT_TRUE(r.read(series_lines(3, 40)));
+    EXPECT_EQ(r.st.wrk.rows(), 2000u);
+    EXPECT_EQ(r.st.wrk.cols(), 400u);
+    EXPECT_EQ(r.st.ids.size(), 400u);
+    EXPECT_EQ(r.st.iyr.rows(), 401u);
+  }
+  // 450 series: a column each; the later ones are where they were read.
+  {
+    ReadRun r;
+    ASSERT_TRUE(r.read(series_lines(450, 3)));
+    ASSERT_EQ(r.st.nser, 450);
+    EXPECT_EQ(r.st.wrk.cols(), 450u);
+    EXPECT_EQ(r.st.iyr.rows(), 451u);
+    EXPECT_EQ(trim(r.st.ids[449]), "S450");
+    EXPECT_EQ(r.st.iyr(450, 1), 1650);
+    EXPECT_FLOAT_EQ(r.st.wrk(3, 450), 1.02f);  // 100 + (450 + 2) % 50 hundredths
+    EXPECT_FLOAT_EQ(r.st.wrk(1, 1), 1.01f);    // written before the store grew
+  }
+  // A series of 9000 years and one 1000 years later: rows for the span and 2000 more.
+  {
+    std::vector<int> v(9000);
+    for (int k = 0; k < 9000; ++k) v[static_cast<std::size_t>(k)] = 100 + k % 37;
+    ReadRun r;
+    ASSERT_TRUE(r.read(tucson_series("LONG", -999, v, 999) +
+                       tucson_series("LATER", 9000, {120, 130}, 999)));
+    ASSERT_EQ(r.st.nser, 2);
+    EXPECT_EQ(r.st.iyr(1, 1), -999);
+    EXPECT_EQ(r.st.iyr(1, 2), 8000);
+    EXPECT_EQ(r.st.iyr(3, 1), -999);
+    EXPECT_EQ(r.st.iyr(3, 2), 9001);
+    EXPECT_EQ(r.st.wrk.rows(), 10001u + 2000u);
+    EXPECT_FLOAT_EQ(r.st.wrk(9000, 1), static_cast<float>(100 + 8999 % 37) / 100.0f);
+    EXPECT_NE(r.rig.con.output.find("     2 series from   -999 to   9001   10001 years"),
+              std::string::npos)
+        << r.rig.con.output;
   }
 }
 
@@ -354,12 +406,6 @@ namespace {
 const std::map<std::string, ringdate::RefusalKind>& refused_real_files() {
   using enum ringdate::RefusalKind;
   static const std::map<std::string, ringdate::RefusalKind> files = {
-      // Series that together span more years than the store's axis holds (2069, 2111,
-      // 2111 and 2110 years).
-      {"ca667.rwl", span_too_wide},
-      {"nm580.rwl", span_too_wide},
-      {"nm580e.rwl", span_too_wide},
-      {"nm580l.rwl", span_too_wide},
       // FAD23B goes back to the decade of 1430 on line 3140: a decade it has already.
       {"cana326_error.rwl", tucson_decade_repeated},
   };

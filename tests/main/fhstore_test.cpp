@@ -64,17 +64,27 @@ TEST(FhStore, SeriesFiledOrRefusedByTheStoresLimits) {
   EXPECT_FLOAT_EQ(store->raw(1, 2), 1.0f);
   EXPECT_FLOAT_EQ(store->raw(1, 1), rmiss);
 
-  series[1].first = 1000 - mxyr;
+  // A store shaped for what was read: 2401 years, 401 series.
+  series[1].first = 1004 - 2400;
+  ASSERT_FALSE(load_heidelberg(series, *store));
+  EXPECT_EQ(store->wrk.rows(), 2401u + 2000u);
+  EXPECT_FLOAT_EQ(store->raw(2401 - 4, 1), 1.0f);  // the year 1000
+  series.assign(mxser + 1, chronology());
+  ASSERT_FALSE(load_heidelberg(series, *store));
+  EXPECT_EQ(store->nser, mxser + 1);
+  EXPECT_EQ(store->wrk.cols(), static_cast<std::size_t>(mxser + 1));
+  EXPECT_EQ(store->ids.size(), store->wrk.cols());
+  EXPECT_EQ(store->iseq.size(), store->wrk.cols());
+
+  series.assign(2, chronology());
+  series[1].first = 1004 - max_span_years;
   auto r = load_heidelberg(series, *store);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->kind, RefusalKind::span_too_wide);
-  EXPECT_EQ(r->text(), "*** The series span 2005 years (-1000 to 1004); at most 2000 can be read");
-  series.assign(mxser + 1, chronology());
-  r = load_heidelberg(series, *store);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->kind, RefusalKind::too_many_series);
+  EXPECT_EQ(r->text(),
+            "*** The series span 100000 years (-98995 to 1004); at most 99999 can be read");
   series.assign(1, chronology());
-  series[0].values.assign(mxyr + 1, 1.0);
+  series[0].values.assign(max_span_years + 1, 1.0);
   r = load_heidelberg(series, *store);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->kind, RefusalKind::series_too_long);
