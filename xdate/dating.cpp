@@ -173,9 +173,11 @@ Glk glk_at(const Sliding& a, const Sliding& az, const Sliding& b, const Sliding&
   return g;
 }
 
-// The one-sided tail of a standardized score: Student's t with the position's degrees of
-// freedom (heavier than the normal tail, so never the smaller chance).
-double tail(double z, int32_t n) { return upper_tail(z, std::max(n - 2, 1)); }
+// The one-sided normal tail of a standardized score. The score is a mean of four
+// statistics, each close to normal when nothing matches, in the standard units of the
+// other positions' scores: on the real files' negatives the chance that follows from it is
+// close to its nominal level (a Student tail and a widened sd made it ten times too high).
+double tail(double z) { return 0.5 * std::erfc(z / std::sqrt(2.0)); }
 
 }  // namespace
 
@@ -310,10 +312,8 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
   }
   out.mean = others > 0 ? sum / others : 0.0;
   const double var = others > 1 ? std::max(0.0, (sum2 - sum * sum / others) / (others - 1)) : 0.0;
-  // The upper end of the standard deviation's confidence (about 2 standard errors), and never
-  // below the spread of the score were its four statistics independent (sqrt(7) / 5).
-  const double inflate = 1.0 + 2.0 / std::sqrt(2.0 * std::max(others - 1, 1));
-  out.sd = std::max(std::sqrt(7.0) / 5.0, std::sqrt(var) * inflate);
+  // Never below the spread of the score were its four statistics independent (sqrt(7) / 5).
+  out.sd = std::max(std::sqrt(7.0) / 5.0, std::sqrt(var));
   const double positions = static_cast<double>(out.positions);
   out.curve.reserve(out.all.size());
   for (Position& p : out.all) {
@@ -325,16 +325,16 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
       std::min(order.size(), static_cast<std::size_t>(std::max(settings.top, 2)));
   for (std::size_t k = 0; k < listed; ++k) {
     Position& p = out.all[order[k]];
-    p.p = std::clamp(positions * tail(p.z, p.r.n), 0.0, 1.0);
+    p.p = std::clamp(positions * tail(p.z), 0.0, 1.0);
     if (k < static_cast<std::size_t>(std::max(settings.top, 1))) out.ranked.push_back(p);
     if (k == 1) out.runner_up = p;
   }
 
-  // z needed at the best position's overlap for p = p_max.
+  // z needed for p = p_max.
   double lo = 0.0, hi = 60.0;
   for (int it = 0; it < 60; ++it) {
     const double mid = (lo + hi) / 2.0;
-    (positions * tail(mid, best.r.n) < settings.p_max ? hi : lo) = mid;
+    (positions * tail(mid) < settings.p_max ? hi : lo) = mid;
   }
   out.z_needed = hi;
 
