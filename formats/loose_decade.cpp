@@ -1,6 +1,9 @@
 #include "formats/loose_decade.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "recio/layout.h"
 
@@ -140,6 +143,8 @@ bool all_digits(std::string_view f) {
 }  // namespace
 
 std::optional<std::size_t> glued_line_start(std::string_view record) {
+  // Both markers hold "999": a record without it (nearly every one) is no glued record.
+  if (record.find("999") == std::string_view::npos) return std::nullopt;
   // The first fields and where each starts; a glued record has few.
   constexpr std::size_t kMax = 40;
   std::array<std::size_t, kMax> from{};
@@ -161,23 +166,41 @@ std::optional<std::size_t> glued_line_start(std::string_view record) {
   return std::nullopt;
 }
 
+namespace {
+
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+constexpr uint64_t kLowBits = 0x7f7f7f7f7f7f7f7fu;
+
+// The high bit of every byte of x that equals ch.
+uint64_t bytes_equal(uint64_t x, unsigned char ch) {
+  const uint64_t t = x ^ (0x0101010101010101u * ch);  // 0 where equal
+  return ~(((t & kLowBits) + kLowBits) | t | kLowBits);
+}
+
+}  // namespace
+
 bool off_fixed_columns(std::string_view line, int yw) {
   (void)yw;  // identifier and year may share their twelve columns as they like
   const std::size_t n = std::min<std::size_t>(line.size(), 72);
-  // The end (exclusive) of the field that column c (0-based) belongs to: the identifier
-  // and year columns as one, then the value fields.
-  auto field_end = [](std::size_t c) {
-    return c < 12 ? std::size_t{12} : 12 + (c - 12) / kValueWidth * kValueWidth + kValueWidth;
-  };
-  std::size_t last_field = 0;  // the end of the value field of the last number
-  for (std::size_t i = 0; i < n;) {
-    while (i < n && separator(line[i])) ++i;
-    if (i == n) break;
-    const std::size_t end = field_end(i);
-    if (i >= 12 && end == last_field) return true;  // two numbers in one value field
-    last_field = end;
-    while (i < n && !separator(line[i])) ++i;
-    if (i > end) return true;  // a field boundary cuts it
+  // The fields: columns 1-12 (identifier and year) and the value fields of six columns.
+  // A number is cut by a field boundary when the characters on both sides of it are no
+  // separators; two numbers share a value field when a second number starts in it (no
+  // separator after a separator; its first column starts one when it is no separator,
+  // the column before being one unless a number was cut). Each field is looked at as 8
+  // bytes at once: the column before it, its six and the one after, the columns from n
+  // on read as blanks.
+  char c[72 + 8];
+  std::memset(c, ' ', sizeof c);
+  std::memcpy(c, line.data(), n);
+  constexpr uint64_t field = 0x0080808080808000u;  // bytes 1 to 6: the field's columns
+  for (std::size_t f = 12; f < n; f += kValueWidth) {
+    uint64_t x;  // byte k (from the low end): column f - 1 + k
+    std::memcpy(&x, c + f - 1, sizeof x);
+    if constexpr (std::endian::native == std::endian::big) x = __builtin_bswap64(x);
+    const uint64_t number = ~(bytes_equal(x, ' ') | bytes_equal(x, '\t')) & kHighBits;
+    if (number & (number >> 8) & 0x80u) return true;  // columns f - 1 and f: cut
+    const uint64_t starts = number & ~(number << 8) & field;
+    if (starts & (starts - 1)) return true;  // more than one start
   }
   return false;
 }

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 using ringdate::in_fixed_columns;
 using ringdate::read_loose_decade;
@@ -136,4 +141,111 @@ TEST(LooseDecade, FixedMeasurementColumns) {
   EXPECT_FALSE(reads_in_fixed_measurement_columns("107 1 TUCSON"));
   // Only the first 80 columns count.
   EXPECT_TRUE(reads_in_fixed_measurement_columns(std::string(80, ' ') + "TEXT"));
+}
+
+namespace {
+
+// The plain readings of the two line tests, field by field: the program's versions take
+// shortcuts (they run on every line of a file) and must agree with these on every line.
+bool plain_separator(char c) { return c == ' ' || c == '\t'; }
+
+// An optionally signed run of digits.
+bool all_digits(std::string_view f) {
+  std::size_t i = !f.empty() && (f[0] == '-' || f[0] == '+') ? 1 : 0;
+  if (i == f.size()) return false;
+  for (; i < f.size(); ++i)
+    if (f[i] < '0' || f[i] > '9') return false;
+  return true;
+}
+
+std::optional<std::size_t> plain_glued_line_start(std::string_view record) {
+  std::vector<std::size_t> from;
+  std::vector<std::string_view> f;
+  for (std::size_t i = 0; i < record.size() && f.size() < 40;) {
+    while (i < record.size() && plain_separator(record[i])) ++i;
+    if (i == record.size()) break;
+    const std::size_t start = i;
+    while (i < record.size() && !plain_separator(record[i])) ++i;
+    from.push_back(start);
+    f.push_back(record.substr(start, i - start));
+  }
+  for (std::size_t k = 2; k + 1 < f.size() && k < 12; ++k) {
+    if (f[k] != "999" && f[k] != "-9999") continue;
+    if (!all_digits(f[k - 1]) || all_digits(f[k + 1])) continue;
+    return from[k + 1];
+  }
+  return std::nullopt;
+}
+
+bool plain_off_fixed_columns(std::string_view line) {
+  const std::size_t n = std::min<std::size_t>(line.size(), 72);
+  auto field_end = [](std::size_t c) {
+    return c < 12 ? std::size_t{12} : 12 + (c - 12) / 6 * 6 + 6;
+  };
+  std::size_t last_field = 0;
+  for (std::size_t i = 0; i < n;) {
+    while (i < n && plain_separator(line[i])) ++i;
+    if (i == n) break;
+    const std::size_t end = field_end(i);
+    if (i >= 12 && end == last_field) return true;
+    last_field = end;
+    while (i < n && !plain_separator(line[i])) ++i;
+    if (i > end) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// Lines made of blanks, tabs, digits, minus signs and letters, mostly decade lines with
+// their fields shifted, split or glued, at every length around the 72 columns looked at.
+TEST(LooseDecade, LineTestsAgreeWithTheirPlainReadingOnEveryLine) {
+  uint32_t rnd = 2024u;
+  auto next = [&](uint32_t m) {
+    rnd = rnd * 1103515245u + 12345u;
+    return (rnd >> 16) % m;
+  };
+  int off = 0, glued = 0;
+  for (int k = 0; k < 200000; ++k) {
+    std::string line;
+    if (next(2) == 0) {
+      // A decade line, then disturbed in a few places.
+      line = "ABC12345" + std::to_string(1000 + next(9000));
+      for (int v = 0; v < 10; ++v) {
+        std::string x = std::to_string(next(3) == 0 ? 999 : next(1200));
+        line += std::string(6 - std::min<std::size_t>(6, x.size()), ' ') + x;
+      }
+      if (next(4) == 0) line += "  XYZ 1910 12 13";
+      for (uint32_t d = next(4); d > 0; --d) {
+        const std::size_t at = next(static_cast<uint32_t>(line.size()));
+        switch (next(4)) {
+          case 0:
+            line.insert(at, 1, ' ');
+            break;
+          case 1:
+            line.erase(at, 1);
+            break;
+          case 2:
+            line[at] = '\t';
+            break;
+          default:
+            line[at] = static_cast<char>('0' + next(10));
+            break;
+        }
+      }
+    } else {
+      static const char alphabet[] = {' ', ' ', ' ', '\t', '9', '9', '1', '0', '-', 'a'};
+      const uint32_t len = next(90);
+      for (uint32_t i = 0; i < len; ++i) line += alphabet[next(sizeof alphabet)];
+    }
+    const bool o = ringdate::off_fixed_columns(line, 4);
+    ASSERT_EQ(o, plain_off_fixed_columns(line)) << '"' << line << '"';
+    const std::optional<std::size_t> g = ringdate::glued_line_start(line);
+    ASSERT_EQ(g, plain_glued_line_start(line)) << '"' << line << '"';
+    off += o;
+    glued += g.has_value();
+  }
+  // Both answers came up often enough to mean something.
+  EXPECT_GT(off, 20000);
+  EXPECT_GT(glued, 1000);
 }
