@@ -62,6 +62,17 @@ void Cmpplt::say(const std::string& text) {
   s_->write(x, {text});
 }
 
+namespace {
+
+// The answer "/" (blanks around it allowed).
+bool is_slash(std::string_view line) {
+  const auto b = line.find_first_not_of(' ');
+  return b != std::string_view::npos && line[b] == '/' &&
+         line.find_first_not_of(' ', b + 1) == std::string_view::npos;
+}
+
+}  // namespace
+
 std::optional<int32_t> Cmpplt::read_int() { return recio::read_free_int(s_->answer_line()); }
 
 char Cmpplt::read_char() { return s_->answer(1)[0]; }
@@ -333,20 +344,28 @@ void Cmpplt::apply(Tsi1& t, const RingEdit& edit) {
   tell({LoopEdit::Kind::ring, isel_, 0, edit});
 }
 
-// Asks for a year of the chosen series until one is typed that may be edited.
-int32_t Cmpplt::ask_year(const Tsi1& t, const Layout& ask) {
+// Asks for a year of the chosen series until one is typed that may be edited; nullopt when
+// the answer is "/" (back to the edit menu without an edit).
+std::optional<int32_t> Cmpplt::ask_year(const Tsi1& t, const Layout& ask) {
   for (;;) {
     s_->write(ask);
-    const auto a = read_int();
+    const std::string line = s_->answer_line();
+    if (is_slash(line)) return std::nullopt;
+    const auto a = recio::read_free_int(line);
     if (a && year_ok(t, *a)) return *a;
   }
 }
 
-// Asks which part of the series moves.
+// Asks which part of the series moves, in the same words until the answer is A or B
+// (either case): any other answer would leave the years as they are and so invent or drop
+// a ring at the series' end.
 char Cmpplt::ask_side(const Layout& ask) {
-  s_->line("");
-  s_->write(ask);
-  return read_char();
+  for (;;) {
+    s_->line("");
+    s_->write(ask);
+    const char side = read_char();
+    if (up(side) == 'A' || up(side) == 'B') return side;
+  }
 }
 
 void Cmpplt::insert(Tsi1& t) {
@@ -360,7 +379,9 @@ void Cmpplt::insert(Tsi1& t) {
   int32_t y = 0;
   char side = ' ';
   do {
-    y = ask_year(t, ask);
+    const std::optional<int32_t> typed = ask_year(t, ask);
+    if (!typed) return;
+    y = *typed;
     side = ask_side(side_ask);
   } while (!room_for_insert(t, up(side)));
   t.edyr = y;
@@ -380,7 +401,9 @@ void Cmpplt::remove(Tsi1& t) {
   int32_t y = 0;
   char side = ' ';
   for (;;) {
-    y = ask_year(t, ask);
+    const std::optional<int32_t> typed = ask_year(t, ask);
+    if (!typed) return;
+    y = *typed;
     side = ask_side(side_ask);
     if (side_of(side) != Side::keep && nval < 2) {
       say("The series has only one ring: it cannot lose it");
@@ -404,7 +427,9 @@ void Cmpplt::merge(Tsi1& t) {
   int32_t y1 = 0, y2 = 0;
   for (;;) {
     s_->write(ask);
-    const auto a = read_int();
+    const std::string line = s_->answer_line();
+    if (is_slash(line)) return;
+    const auto a = recio::read_free_int(line);
     if (!a) continue;
     const auto b = read_int();
     if (!b) continue;

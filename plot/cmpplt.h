@@ -74,7 +74,7 @@ class Cmpplt {
   int32_t edit_hi(const Tsi1& t) const;
   bool year_ok(const Tsi1& t, int64_t y);
   bool room_for_insert(const Tsi1& t, char side);
-  int32_t ask_year(const Tsi1& t, const recio::Layout& ask);
+  std::optional<int32_t> ask_year(const Tsi1& t, const recio::Layout& ask);
   char ask_side(const recio::Layout& ask);
   void apply(Tsi1& t, const RingEdit& edit);
   float& cell(Tsi1& t, int32_t k, int32_t year);

@@ -290,17 +290,23 @@ TEST_F(Loop, InsertAfterAndWithOtherSide) {
   t = fresh;
   t.edyr = no_edit;
   align();
-  run({"i", "1", "1901", ""});
+  // Any answer but A or B asks the side again, in the same words: none of them drops a ring.
+  con.output.clear();
+  run({"i", "1", "1901", "", "x", "b"});
+  EXPECT_EQ(count("\n Shift series <<== [B]efore or\n" +
+                  col(" Shift series ==>> [A]fter INSERT?", 45, "==> ")),
+            3);
   EXPECT_EQ(t.edyr, 1901);
-  EXPECT_EQ(t.edside, ' ');
+  EXPECT_EQ(t.edside, 'b');
+  EXPECT_EQ(t.syr(1, 1), 1899);
   EXPECT_EQ(t.syr(1, 2), 1902);
-  EXPECT_EQ(values(1), (V{1, 0, 2}));  // the last value drops out
+  EXPECT_EQ(values(1), (V{1, 0, 2, 3}));
 }
 
 TEST_F(Loop, DeleteSides) {
   pick("AAA01", 1900, {1, 2, 3, 4});
   align();
-  EXPECT_EQ(run({"d", "1", "1901", ""}), CompareOutcome::edit_posted);
+  EXPECT_EQ(run({"d", "1", "1901", "", "a"}), CompareOutcome::edit_posted);
   EXPECT_NE(con.output.find(col(" Enter the year you want to DELETE", 45, "==> ")),
             std::string::npos);
   EXPECT_NE(con.output.find("\n Shift series ==>> [B]efore or\n" +
@@ -308,7 +314,10 @@ TEST_F(Loop, DeleteSides) {
             std::string::npos);
   EXPECT_EQ(t.edyr, 1901);
   EXPECT_EQ(t.edop, 'd');
-  EXPECT_EQ(values(1), (V{1, 3, 4, 4}));  // last value stands twice
+  EXPECT_EQ(count("\n Shift series ==>> [B]efore or\n" +
+                  col(" Shift series <<== [A]fter DELETE?", 45, "==> ")),
+            2);  // Enter asks again: no value stands twice
+  EXPECT_EQ(values(1), (V{1, 3, 4}));
 
   struct Case {
     const char* side;
@@ -357,14 +366,15 @@ TEST_F(Loop, MergeOfAdjacentYearsTypedBackwards) {
   EXPECT_EQ(values(1), (V{1, 5, 4}));
 }
 
-TEST_F(Loop, MergeWithOtherSideGoesOn) {
+TEST_F(Loop, MergeSideIsAskedUntilAOrB) {
   pick("AAA01", 1900, {1, 2, 3});
   align();
-  EXPECT_EQ(run({"m", "1", "1900", "1901", "", ""}), CompareOutcome::no_edit_pending);
-  EXPECT_EQ(t.edyr, no_edit);
-  EXPECT_EQ(drawer.drawings.size(), 2u);
-  EXPECT_EQ(count("So, like enter your option already:"), 2);
-  EXPECT_EQ(values(1), (V{3, 3, 3}));
+  EXPECT_EQ(run({"m", "1", "1900", "1901", "", "X", "b"}), CompareOutcome::edit_posted);
+  EXPECT_EQ(count("\n Shift series ==>> [B]efore or\n" +
+                  col(" Shift series <<== [A]fter MERGE?", 45, "==> ")),
+            3);
+  EXPECT_EQ(t.edyr, 1900);
+  EXPECT_EQ(t.edmrg, 1900);
 }
 
 TEST_F(Loop, YearsOutsideTheSeriesAreAskedAgain) {
@@ -397,10 +407,11 @@ TEST_F(Loop, EditsAfterAShiftKeepToTheYearsAsRead) {
 TEST_F(Loop, OneRingSeriesKeepsItsRing) {
   pick("AAA01", 1900, {5});
   align();
-  run({"m", "1", "d", "1", "1900", "b", "1900", ""});
+  // "/" at the year question goes back to the edit menu without an edit.
+  EXPECT_EQ(run({"m", "1", "d", "1", "1900", "b", "/", ""}), CompareOutcome::no_edit_pending);
   EXPECT_EQ(count("The series has no two years to merge"), 1);
   EXPECT_EQ(count("The series has only one ring: it cannot lose it"), 1);
-  EXPECT_EQ(t.edyr, 1900);
+  EXPECT_EQ(t.edyr, no_edit);
   EXPECT_EQ(t.syr(1, 1), 1900);
   EXPECT_EQ(t.syr(1, 2), 1900);
   EXPECT_EQ(values(1), (V{5}));
@@ -409,13 +420,13 @@ TEST_F(Loop, OneRingSeriesKeepsItsRing) {
 TEST_F(Loop, InsertThatWouldOverflowTheAxisIsRefused) {
   pick("AAA01", 1, std::vector<float>(mxyr, 1.0f));
   align();
-  run({"i", "1", "5", "a", "5", "B", "5", ""});
+  // With no room on either side, "/" at the year question is the way back to the menu.
+  EXPECT_EQ(run({"i", "1", "5", "a", "5", "B", "/", ""}), CompareOutcome::no_edit_pending);
   EXPECT_EQ(count("No room for another year: the axis holds 2000 years"), 2);
-  EXPECT_EQ(t.edyr, 5);
+  EXPECT_EQ(t.edyr, no_edit);
   EXPECT_EQ(t.syr(1, 1), 1);
   EXPECT_EQ(t.syr(1, 2), mxyr);
-  EXPECT_EQ(at(1, 5), 0.0f);
-  EXPECT_EQ(at(1, 6), 1.0f);
+  EXPECT_EQ(at(1, 5), 1.0f);
 }
 
 TEST_F(Loop, DuplicateIdentifiersPostThePickedPosition) {
@@ -469,12 +480,11 @@ TEST_F(Loop, TheCompanionIsToldOfTheComparisonAndOfEveryEditMade) {
   pick("AAA01", 1900, {1, 2, 3, 4, 5});
   pick("BBB02", 1898, {1, 2, 3, 4, 5, 6, 7, 8});
   align();
-  // Shift series 2 by 2, rescale series 1, zoom and unzoom (no edit), merge 1901 and 1902 of
-  // series 1 with the other side, then insert at 1903 in series 2, side B.
-  run({"H", "2", "2", "R", "1", "2", "Z", "1900", "1902", "U", "M", "1", "1902", "1901", "", "I",
-       "2", "1903", "B"});
+  // Shift series 2 by 2, rescale series 1, zoom and unzoom (no edit), then insert at 1903 in
+  // series 2, side B.
+  run({"H", "2", "2", "R", "1", "2", "Z", "1900", "1902", "U", "I", "2", "1903", "B"});
   const std::vector<std::string> want = {"begin 2", "shift 2 by 2", "rescale 1",
-                                         "ring 1 merge 1901 keep", "ring 2 insert 1903 before"};
+                                         "ring 2 insert 1903 before"};
   EXPECT_EQ(c.events, want);
 
   // An edit that is refused tells nothing.
