@@ -155,8 +155,11 @@ void Program::read_file() {
   if (Refused r = store_.mode == "FH" ? read_heidelberg() : load_store(trread_, store_))
     end_on_refusal(*r);
   file_read_ = true;
-  // From here on an end of input at any question keeps what was read and edited.
+  // From here on an end of input at any question keeps what was read and edited, an edit
+  // posted in the comparison but not yet carried (the input ended at the plot menu) included,
+  // as leaving the comparison would carry it.
   session_.on_input_end([this] {
+    if (tsi1_.edyr != no_edit) carry_edit();
     if (!write_corrected()) report_write_failure();
   });
 }

@@ -56,6 +56,20 @@ TEST(Ending, ASignalKeepsTheCarriedCorrectionsAndEndsWithItsStatus) {
   }
 }
 
+// The input ends at the plot menu drawn after the insert was posted: the edit is carried
+// into the series before the corrected file is written, as leaving the comparison does.
+TEST(Ending, TheEndOfInputCarriesAnEditPostedInTheComparison) {
+  const std::string want = corrected_by_normal_end();
+  ASSERT_FALSE(want.empty());
+  Workspace w;
+  w.write("pine.rwl", example());
+  std::vector<std::string> answers = insert_carried;
+  answers.pop_back();  // the input ends before the plot menu's answer
+  const Result r = w.run(answers);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(w.read("pine.rwl_COR"), want);
+}
+
 TEST(Ending, ASignalBeforeAnyCorrectionLeavesAnEarlierCorrectedFile) {
   Workspace w;
   w.write("pine.rwl", example());
