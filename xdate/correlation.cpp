@@ -86,13 +86,18 @@ Correlation PairSums::result() const {
 }
 
 Correlation correlate(const Track& a, const Track& b, int32_t from, int32_t to, int32_t lag) {
-  // Keep the years where a has values and b has values at t + lag.
+  // Keep the years where a has values and b has values at t + lag: within from..to both
+  // tracks hold the year, so the values are read by position.
   from = std::max({from, a.first, b.first - lag});
   to = std::min({to, a.last(), b.last() - lag});
+  if (to < from) return Correlation{0, 0.0, false};
+  const double* xa = a.v.data() + (static_cast<int64_t>(from) - a.first);
+  const double* yb = b.v.data() + (static_cast<int64_t>(from) + lag - b.first);
+  const auto len = static_cast<std::size_t>(static_cast<int64_t>(to) - from + 1);
   int32_t n = 0;
   double sa = 0.0, sb = 0.0;
-  for (int32_t t = from; t <= to; ++t) {
-    const double x = a.at(t), y = b.at(t + lag);
+  for (std::size_t k = 0; k < len; ++k) {
+    const double x = xa[k], y = yb[k];
     if (!present(x) || !present(y)) continue;
     ++n;
     sa += x;
@@ -101,8 +106,8 @@ Correlation correlate(const Track& a, const Track& b, int32_t from, int32_t to, 
   if (n < 3) return Correlation{n, 0.0, false};
   const double ma = sa / n, mb = sb / n;
   double sxx = 0.0, syy = 0.0, sxy = 0.0, rxx = 0.0, ryy = 0.0;
-  for (int32_t t = from; t <= to; ++t) {
-    const double x = a.at(t), y = b.at(t + lag);
+  for (std::size_t k = 0; k < len; ++k) {
+    const double x = xa[k], y = yb[k];
     if (!present(x) || !present(y)) continue;
     rxx += x * x;
     ryy += y * y;

@@ -1,7 +1,7 @@
 #include "xdate/csv.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace ringdate::xdate {
@@ -22,9 +22,12 @@ std::string quoted(const std::string& s) {
 
 std::string num(bool valid, double x) {
   if (!valid || !std::isfinite(x)) return "NA";
+  // As printf's %.10g writes it (to_chars with a precision is specified so), without the
+  // locale and format parsing of printf.
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.10g", x);
-  return buf;
+  const std::to_chars_result r =
+      std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 10);
+  return std::string(buf, r.ptr);
 }
 
 const char* flag(bool b) { return b ? "TRUE" : "FALSE"; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace ringdate::xdate {
 
@@ -34,6 +35,97 @@ class Coverage {
   int32_t first_;
   std::vector<int32_t> count_;
 };
+
+// Two doubles side by side: the sums of two adjacent lags, lane by lane.
+typedef double Pair __attribute__((vector_size(16)));
+
+// Lag `lag` alone, or with lag + 1 in the second lane.
+struct LagUnit {
+  int32_t lag;
+  bool two;
+};
+
+// The values of the two lanes at position j: from a[j] and b[j]; b is a + 1 for two
+// adjacent lags (Adjacent: for every unit of the group), one load.
+template <bool Adjacent>
+Pair load_pair(const double* a, const double* b) {
+  if constexpr (Adjacent) {
+    Pair p;
+    std::memcpy(&p, a, sizeof p);
+    return p;
+  } else {
+    return Pair{*a, *b};
+  }
+}
+
+// The sums over j of x[j] a_q[j] and x[j] b_q[j] for four units q at once. Each lane keeps
+// two partial sums, of the even and of the odd positions, added at the end: the terms of
+// each in the same order whichever lags share its group.
+template <bool Adjacent>
+void group_sums(const double* x, std::size_t nx, const double* const (&a)[4],
+                const double* const (&b)[4], Pair (&sums)[4]) {
+  Pair p0{0, 0}, q0{0, 0}, p1{0, 0}, q1{0, 0}, p2{0, 0}, q2{0, 0}, p3{0, 0}, q3{0, 0};
+  std::size_t j = 0;
+  for (; j + 2 <= nx; j += 2) {
+    const Pair xa{x[j], x[j]}, xb{x[j + 1], x[j + 1]};
+    p0 += xa * load_pair<Adjacent>(a[0] + j, b[0] + j);
+    q0 += xb * load_pair<Adjacent>(a[0] + j + 1, b[0] + j + 1);
+    p1 += xa * load_pair<Adjacent>(a[1] + j, b[1] + j);
+    q1 += xb * load_pair<Adjacent>(a[1] + j + 1, b[1] + j + 1);
+    p2 += xa * load_pair<Adjacent>(a[2] + j, b[2] + j);
+    q2 += xb * load_pair<Adjacent>(a[2] + j + 1, b[2] + j + 1);
+    p3 += xa * load_pair<Adjacent>(a[3] + j, b[3] + j);
+    q3 += xb * load_pair<Adjacent>(a[3] + j + 1, b[3] + j + 1);
+  }
+  for (; j < nx; ++j) {
+    const Pair xa{x[j], x[j]};
+    p0 += xa * load_pair<Adjacent>(a[0] + j, b[0] + j);
+    p1 += xa * load_pair<Adjacent>(a[1] + j, b[1] + j);
+    p2 += xa * load_pair<Adjacent>(a[2] + j, b[2] + j);
+    p3 += xa * load_pair<Adjacent>(a[3] + j, b[3] + j);
+  }
+  sums[0] = p0 + q0;
+  sums[1] = p1 + q1;
+  sums[2] = p2 + q2;
+  sums[3] = p3 + q3;
+}
+
+// sxy[lag + L] = the sum over j of dx[j] master(start + lag + j) for each lag listed
+// (ascending). The lags go in units of two adjacent lags (one alone where the next is not
+// listed), four units side by side: the master's values for lags l and l + 1 at position j
+// are its adjacent values at j and j + 1 from lag l.
+void lag_products(const std::vector<double>& dx, const Track& master, int32_t start,
+                  const std::vector<int32_t>& lags, int32_t L, std::vector<LagUnit>& units,
+                  std::vector<double>& sxy) {
+  units.clear();
+  for (std::size_t i = 0; i < lags.size(); ++i) {
+    const bool two = i + 1 < lags.size() && lags[i + 1] == lags[i] + 1;
+    units.push_back({lags[i], two});
+    if (two) ++i;
+  }
+  for (std::size_t g0 = 0; g0 < units.size(); g0 += 4) {
+    const std::size_t ng = std::min<std::size_t>(4, units.size() - g0);
+    const double *a[4], *b[4];
+    bool adjacent = true;
+    for (std::size_t q = 0; q < 4; ++q) {
+      // Missing members of the last group repeat its first unit; their sums are dropped.
+      const LagUnit u = units[g0 + (q < ng ? q : 0)];
+      a[q] = master.v.data() + (static_cast<int64_t>(start) + u.lag - master.first);
+      b[q] = u.two ? a[q] + 1 : a[q];
+      adjacent = adjacent && u.two;
+    }
+    Pair sums[4];
+    if (adjacent)
+      group_sums<true>(dx.data(), dx.size(), a, b, sums);
+    else
+      group_sums<false>(dx.data(), dx.size(), a, b, sums);
+    for (std::size_t q = 0; q < ng; ++q) {
+      const LagUnit u = units[g0 + q];
+      sxy[static_cast<std::size_t>(u.lag + L)] = sums[q][0];
+      if (u.two) sxy[static_cast<std::size_t>(u.lag + 1 + L)] = sums[q][1];
+    }
+  }
+}
 
 }  // namespace
 
@@ -77,6 +169,7 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
   }
   std::vector<double> dx, sxy;
   std::vector<int32_t> lags;
+  std::vector<LagUnit> units;
   for (int32_t k = 0; k < grid.count; ++k) {
     const int32_t start = grid.start(k), end = grid.end(k);
     if (!fc.all(start, end) || !mc.all(start, end)) continue;
@@ -98,49 +191,14 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
     // A constant segment (left with a rounding residue) has no correlation.
     if (!(sxx > 1e-12 * rxx)) sxx = 0.0;
     s.by_lag.assign(static_cast<std::size_t>(2 * L + 1), absent);
-    // The products with the master at every lag where it has all values, four lags at a
-    // time so that their sums proceed side by side; each lag's two partial sums take their
-    // terms in the same order as one lag alone would.
+    // The products with the master at every lag where it has all values.
     lags.clear();
     for (int32_t lag = -L; lag <= L; ++lag) {
       if (mc.all(static_cast<int64_t>(start) + lag, static_cast<int64_t>(end) + lag))
         lags.push_back(lag);
     }
     sxy.assign(static_cast<std::size_t>(2 * L + 1), 0.0);
-    for (std::size_t g0 = 0; g0 < lags.size(); g0 += 4) {
-      const std::size_t ng = std::min<std::size_t>(4, lags.size() - g0);
-      const double* y[4];
-      for (std::size_t q = 0; q < 4; ++q) {
-        // Missing members of the last group repeat its first lag; their sums are dropped.
-        const int32_t lag = lags[g0 + (q < ng ? q : 0)];
-        y[q] = master.v.data() + (start + lag - master.first);
-      }
-      const double *y0 = y[0], *y1 = y[1], *y2 = y[2], *y3 = y[3];
-      double p0 = 0.0, q0 = 0.0, p1 = 0.0, q1 = 0.0, p2 = 0.0, q2 = 0.0, p3 = 0.0, q3 = 0.0;
-      const std::size_t nx = dx.size();
-      const double* x = dx.data();
-      std::size_t j = 0;
-      for (; j + 2 <= nx; j += 2) {
-        const double xa = x[j], xb = x[j + 1];
-        p0 += xa * y0[j];
-        q0 += xb * y0[j + 1];
-        p1 += xa * y1[j];
-        q1 += xb * y1[j + 1];
-        p2 += xa * y2[j];
-        q2 += xb * y2[j + 1];
-        p3 += xa * y3[j];
-        q3 += xb * y3[j + 1];
-      }
-      for (; j < nx; ++j) {
-        p0 += x[j] * y0[j];
-        p1 += x[j] * y1[j];
-        p2 += x[j] * y2[j];
-        p3 += x[j] * y3[j];
-      }
-      const double sums[4] = {p0 + q0, p1 + q1, p2 + q2, p3 + q3};
-      for (std::size_t q = 0; q < ng; ++q)
-        sxy[static_cast<std::size_t>(lags[g0 + q] + L)] = sums[q];
-    }
+    lag_products(dx, master, start, lags, L, units, sxy);
     bool any = false;
     for (int32_t lag = -L; lag <= L; ++lag) {
       if (!mc.all(static_cast<int64_t>(start) + lag, static_cast<int64_t>(end) + lag)) continue;

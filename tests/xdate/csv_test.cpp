@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -54,6 +59,57 @@ TEST(Csv, TablesCarryTheReferenceColumnsAndReadBack) {
   EXPECT_EQ(u.cell(0, "seq"), "2");  // SYN101 is the second series
   EXPECT_EQ(s.cell(6, "seq"), "7");
   EXPECT_EQ(series.str().find("nan"), std::string::npos);
+}
+
+// The figures are written as printf's %.10g writes them, whatever their size: fixed or
+// with an exponent, negative zero, the smallest and largest doubles, random bit patterns.
+TEST(Csv, FiguresAreWrittenAsPrintfsTenSignificantDigits) {
+  std::vector<double> xs = {0.0,
+                            -0.0,
+                            1.0,
+                            -1.0,
+                            0.1,
+                            1.0 / 3.0,
+                            2.0 / 3.0,
+                            0.5,
+                            1e-5,
+                            1.5e-4,
+                            123456789.0,
+                            1234567890.0,
+                            12345678901.0,
+                            9999999999.5,
+                            0.99999999995,
+                            std::numeric_limits<double>::min(),
+                            std::numeric_limits<double>::denorm_min(),
+                            std::numeric_limits<double>::max(),
+                            1e100,
+                            -2.5e-300};
+  std::mt19937_64 gen(18);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  while (xs.size() < 4000) {
+    xs.push_back(unit(gen));
+    double bits;
+    const uint64_t u = gen();
+    std::memcpy(&bits, &u, sizeof bits);
+    if (std::isfinite(bits)) xs.push_back(bits);
+  }
+  CheckResult r;
+  for (double x : xs) {
+    SeriesResult s;
+    s.id = "S";
+    s.status = FilterStatus::ok;
+    s.r = Correlation{50, x, true};
+    r.series.push_back(s);
+  }
+  std::ostringstream out;
+  write_series_csv(out, r);
+  const xdate_tables::Table t = xdate_tables::parse(out.str());
+  ASSERT_EQ(t.rows.size(), xs.size());
+  for (std::size_t k = 0; k < xs.size(); ++k) {
+    char want[64];
+    std::snprintf(want, sizeof want, "%.10g", xs[k]);
+    ASSERT_EQ(t.cell(k, "r"), want) << k;
+  }
 }
 
 }  // namespace
