@@ -46,9 +46,12 @@ class BiweightLeaveOneOut {
   std::vector<double> scratch_, dev_;
   std::vector<Centre> centres_;
   std::vector<Sums> sums_;
+  std::vector<uint8_t> which_;     // the sums of each left-out value
+  std::vector<double> med_, mad_;  // its centre and spread
   Middle middle_of(std::span<const double> x);
   const Centre& centre(std::span<const double> values, double m);
-  const Sums& sums(std::span<const double> values, double m, double s);
+  uint8_t sums_index(double m, double s);
+  void fill_sums(std::span<const double> values);
 };
 
 // The leave-one-out biweight masters of the filtered series.

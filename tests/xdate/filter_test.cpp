@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "detrend/spline.h"
@@ -56,6 +58,66 @@ TEST(Autoregression, AutocovariancesUseOneOverN) {
   EXPECT_DOUBLE_EQ(c[0], (2.25 + 0.25 + 0.25 + 2.25) / 4.0);
   EXPECT_DOUBLE_EQ(c[1], (-1.5 * -0.5 + -0.5 * 0.5 + 0.5 * 1.5) / 4.0);
   EXPECT_DOUBLE_EQ(c[4], 0.0);  // beyond the data
+}
+
+// The sums of the autocovariances and of the prewhitening are computed several lags or years
+// at a time; every value must still be bit for bit that of the plain sum in four partial
+// sums (terms by position mod 4, the rest into the first), for every length and order, the
+// short ends included.
+TEST(Autoregression, SumsComputedSideBySideEqualThePlainSumsBitForBit) {
+  auto plain_autocovariances = [](const std::vector<double>& x, double mean, std::size_t lags) {
+    const std::size_t n = x.size();
+    std::vector<double> d(n), c(lags);
+    for (std::size_t t = 0; t < n; ++t) d[t] = x[t] - mean;
+    for (std::size_t k = 0; k < lags; ++k) {
+      double s[4] = {0, 0, 0, 0};
+      const std::size_t m = k < n ? n - k : 0;
+      std::size_t t = 0;
+      for (; t + 4 <= m; t += 4)
+        for (std::size_t i = 0; i < 4; ++i) s[i] += d[t + i] * d[t + i + k];
+      for (; t < m; ++t) s[0] += d[t] * d[t + k];
+      c[k] = n == 0 ? 0.0 : ((s[0] + s[1]) + (s[2] + s[3])) / static_cast<double>(n);
+    }
+    return c;
+  };
+  auto plain_prewhiten = [](const std::vector<double>& x, const ArModel& m) {
+    const std::size_t n = x.size(), p = static_cast<std::size_t>(m.order);
+    std::vector<double> f(n, absent);
+    for (std::size_t t = p; t < n; ++t) {
+      double s[4] = {0, 0, 0, 0};
+      std::size_t k = 1;
+      for (; k + 3 <= p; k += 4)
+        for (std::size_t i = 0; i < 4; ++i) s[i] += m.phi[k - 1 + i] * (x[t - k - i] - m.mean);
+      for (; k <= p; ++k) s[0] += m.phi[k - 1] * (x[t - k] - m.mean);
+      f[t] = (x[t] - m.mean) - ((s[0] + s[1]) + (s[2] + s[3])) + m.mean;
+    }
+    return f;
+  };
+  auto same = [](double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
+  };
+  xdate_synthetic::Random rnd(18);
+  for (std::size_t n = 0; n <= 70; ++n) {
+    std::vector<double> x(n);
+    for (double& v : x) v = 1.0 + 0.3 * rnd.normal();
+    for (std::size_t lags = 0; lags <= std::min<std::size_t>(n + 3, 40); ++lags) {
+      std::vector<double> c(lags);
+      autocovariances(x, 0.97, c);
+      const std::vector<double> want = plain_autocovariances(x, 0.97, lags);
+      for (std::size_t k = 0; k < lags; ++k)
+        ASSERT_TRUE(same(c[k], want[k])) << "n " << n << " lags " << lags << " k " << k;
+    }
+    for (int32_t order = 0; order <= std::min<int32_t>(static_cast<int32_t>(n), 35); ++order) {
+      ArModel m;
+      m.order = order;
+      m.mean = 1.01;
+      for (int32_t k = 0; k < order; ++k) m.phi.push_back(0.5 * rnd.normal() / (k + 1));
+      const std::vector<double> f = prewhiten(x, m), want = plain_prewhiten(x, m);
+      ASSERT_EQ(f.size(), n);
+      for (std::size_t t = 0; t < n; ++t)
+        ASSERT_TRUE(same(f[t], want[t])) << "n " << n << " order " << order << " t " << t;
+    }
+  }
 }
 
 TEST(Filter, PrewhitenedValuesFollowTheModelAndLeaveTheFirstYearsOut) {

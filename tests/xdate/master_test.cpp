@@ -33,11 +33,11 @@ TEST(Biweight, AnOutlierGetsNoWeight) {
 TEST(Biweight, LeaveOneOutEqualsTheBiweightOfTheOthers) {
   xdate_synthetic::Random rnd(3);
   BiweightLeaveOneOut loo;
-  for (std::size_t n : {1u, 2u, 3u, 4u, 5u, 8u, 13u, 40u}) {
+  for (std::size_t n : {1u, 2u, 3u, 4u, 5u, 8u, 13u, 17u, 18u, 40u, 101u, 400u}) {
     for (int rep = 0; rep < 5; ++rep) {
       std::vector<double> x(n);
-      // Values on a coarse grid, so that ties occur.
-      for (double& v : x) v = std::round(rnd.normal() * 4.0) / 4.0;
+      // Values on a coarse grid, so that ties occur (but for one set of each size).
+      for (double& v : x) v = rep == 3 ? rnd.normal() : std::round(rnd.normal() * 4.0) / 4.0;
       if (rep == 4) x[0] += 20.0;  // an outlier
       // Any order: reversed halves.
       std::sort(x.begin(), x.end());
@@ -54,6 +54,54 @@ TEST(Biweight, LeaveOneOutEqualsTheBiweightOfTheOthers) {
           EXPECT_FALSE(present(out[k]));
         } else {
           EXPECT_NEAR(out[k], want, 1e-12) << "n " << n << " k " << k;
+        }
+      }
+    }
+  }
+}
+
+// Each value's master is bit for bit the sums of the weights of ALL values about the
+// others' median and median absolute deviation, in the order of the values, less the
+// value's own term: found here by sorting the others for every value.
+TEST(Biweight, LeaveOneOutIsBitForBitTheFullSumsLessTheOwnTerm) {
+  auto median = [](std::vector<double> x) {
+    std::sort(x.begin(), x.end());
+    const std::size_t m = x.size();
+    return m % 2 == 1 ? x[(m - 1) / 2] : (x[m / 2 - 1] + x[m / 2]) / 2.0;
+  };
+  auto weight = [](double x, double m, double s) {
+    const double u = (x - m) / (9.0 * s + 1e-6);
+    if (!(u >= -1.0 && u <= 1.0)) return 0.0;
+    const double a = 1.0 - u * u;
+    return a * a;
+  };
+  xdate_synthetic::Random rnd(18);
+  BiweightLeaveOneOut loo;
+  for (std::size_t n : {2u, 3u, 4u, 7u, 40u, 41u, 400u, 401u}) {
+    for (int rep = 0; rep < 3; ++rep) {
+      std::vector<double> x(n);
+      for (double& v : x) v = rep == 0 ? std::round(rnd.normal() * 3.0) / 3.0 : rnd.normal();
+      if (rep == 2) x[n / 2] = 40.0;
+      std::vector<double> out(n);
+      loo(x, out);
+      for (std::size_t k = 0; k < n; ++k) {
+        std::vector<double> others = x;
+        others.erase(others.begin() + static_cast<std::ptrdiff_t>(k));
+        const double m = median(others);
+        std::vector<double> dev;
+        for (double v : others) dev.push_back(std::abs(v - m));
+        const double s = median(dev);
+        double wx = 0.0, w = 0.0;
+        for (double v : x) {
+          wx += weight(v, m, s) * v;
+          w += weight(v, m, s);
+        }
+        const double wk = weight(x[k], m, s);
+        const double want = w - wk > 0.0 ? (wx - wk * x[k]) / (w - wk) : absent;
+        if (!present(want)) {
+          EXPECT_FALSE(present(out[k]));
+        } else {
+          ASSERT_EQ(out[k], want) << "n " << n << " rep " << rep << " k " << k;
         }
       }
     }
