@@ -123,6 +123,8 @@ std::string misfit(Target to, std::span<const fh::Series> series) {
     const double scale = to == Target::cru ? 100.0 : 1000.0;
     const double lo = index ? -999 : -99999, hi = index ? 9989 : 999999;
     for (double v : s.values) {
+      // A year without a value inside an index series is written as the fill value.
+      if (to == Target::tucson && index && static_cast<float>(v) == rmiss) continue;
       const double x = std::round(v * scale);
       if (x < lo || x > hi)
         return "series " + s.keycode + " holds the value " + std::to_string(v) +

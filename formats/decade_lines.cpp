@@ -307,6 +307,7 @@ void write_index_series(recio::Text& out, std::string_view id, int32_t ifyr, int
         finished = true;
         break;
       }
+      if (!cru && vals[k - 1] == rmiss) continue;  // no value: the fill pair stays
       iv[i - 1] = scaled(vals[k - 1], scale);
       ic[i - 1] = (ones || static_cast<std::size_t>(k) > icnt.size()) ? 1 : icnt[k - 1];
     }

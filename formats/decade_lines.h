@@ -58,8 +58,9 @@ void put_cru_header(recio::Text& out, std::string_view id, int32_t first, int32_
 void write_measurement_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,
                               std::span<const float> vals, std::string_view ltag);
 
-// One series in the index layout ("IW"; thousandths, 9990 in the positions after the last
-// value, a line of 9990 when the last value fills its line) or, with `cru`, in the CRU
+// One series in the index layout ("IW"; thousandths, 9990 with a count of 0 in the years
+// without a value (rmiss) and in the positions after the last value, a line of 9990 when
+// the last value fills its line) or, with `cru`, in the CRU
 // layout (a header line, hundredths, nothing after the line of the last value). Counts are
 // icnt(k), or 1 for every value when icnt is empty or icnt(1) <= 0.
 void write_index_series(recio::Text& out, std::string_view id, int32_t ifyr, int32_t nval,

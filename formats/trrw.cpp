@@ -89,6 +89,7 @@ Refused Trrw::read(Series& s, int32_t& nread) {
   if (nread <= 0) {
     pending_.clear();
     line_no_ = unit_lines_ = 0;
+    thousandths_ = false;
   }
   nread = std::max(nread, 0) + 1;
   if (nread == 1)
@@ -119,13 +120,28 @@ Refused Trrw::read(Series& s, int32_t& nread) {
     ++ndata;
     int32_t year = pyr_;
     int32_t n = 10;
+    int32_t lo = 1;  // the position of the line's year: positions lo..lo+n-1 are its years
     if (ndata == 1) {
       s.id.assign(pid_);
       s.ifyr = pyr_;
       n = first_line_count(pyr_);
-    } else if (!index && pid_ == s.id) {
-      if (Refused r = place_line(s, year)) return r;
+      if (index) lo = 11 - n;
+    } else if (pid_ != s.id && pyr_ != s.next_year) {
+      // Another identifier whose year does not go on from the series: the series ended
+      // without its end marker, and this line is the next series' first.
+      pending_.push_front({record_, line_no_, !record_from_unit_});
+      s.unmarked_before = line_no_;
+      s.last_index = index;
+      if (!index && thousandths_) to_thousandths(s, s.nval);
+      note(s);
+      return std::nullopt;
+    } else if (pid_ == s.id) {
+      if (Refused r = place_line(s, index, year)) return r;
       n = first_line_count(year);
+      if (index) {
+        lo = index_start(line_, year);
+        n = 11 - lo;
+      }
     }
     if (!index) {
       // A line may hold more values than the rest of its decade: they are its years too.
@@ -137,16 +153,36 @@ Refused Trrw::read(Series& s, int32_t& nread) {
     }
     s.next_year = year + n;
     s.held_end = year;
-    for (int32_t i = n; i >= 1; --i)
-      if (!blank(decade_field(line_, index, i))) {
-        s.held_end = year + i;
+    for (int32_t i = lo + n - 1; i >= lo; --i)
+      if (held(index, i)) {
+        s.held_end = year + (i - lo) + 1;
         break;
       }
-    if (take_values(s, index, n, year)) {
+    if (take_values(s, index, lo, n, year)) {
       note(s);
       return std::nullopt;
     }
   }
+}
+
+// Field i of the current line holds a value: it is not blank, nor, on an index line, the
+// fill value.
+bool Trrw::held(bool index, int32_t i) const {
+  if (blank(decade_field(line_, index, i))) return false;
+  return !index || pv_[static_cast<std::size_t>(i - 1)] < 9990;
+}
+
+// The position of its year on a later index line that starts within a decade: where the
+// fill before it stands in the decade's positions ("  std1735" after five pairs of 9990 or
+// blanks), else the first position (a line that starts at its first value, as a chronology
+// with a gap is written by some programs).
+int32_t Trrw::index_start(std::string_view line, int32_t year) {
+  const int32_t before = 10 - first_line_count(year);
+  for (int32_t i = 1; i <= before; ++i) {
+    const std::string_view f = decade_field(line, true, i);
+    if (!blank(f) && f.substr(0, 4) != "9990") return 1;
+  }
+  return before + 1;
 }
 
 // The next record to read: one read ahead or split off before, else the unit's next. A
@@ -180,8 +216,11 @@ bool Trrw::parse_record(const std::array<char, 2>& given, std::string& mode, boo
   index = index_layout(mode);
   const bool data = parse_decade_line(index);
   // A line that fails the fixed columns, or whose fixed reading cuts its fields, may hold
-  // its fields separated by tabs or blanks.
-  if ((!data || prefer_fields()) && read_loose_line(std::string_view(given.data(), 2), mode)) {
+  // its fields separated by tabs or blanks. The fields of an index line read in index mode
+  // never fall on the measurement columns: its fixed reading stands.
+  const bool fixed_index = data && index && given[0] == 'I';
+  if ((!data || (!fixed_index && prefer_fields())) &&
+      read_loose_line(std::string_view(given.data(), 2), mode)) {
     index = false;
     return true;
   }
@@ -241,32 +280,34 @@ std::optional<Trrw::Ahead> Trrw::look_ahead(int iunit, const std::string& mode) 
 // A line of the series whose year is not the one that follows from the lines before it:
 // `year` becomes the year its values are taken for. A line that goes back into the series'
 // years refuses the file, unless the next line shows its year for a typing error.
-Refused Trrw::place_line(Series& s, int32_t& year) {
+Refused Trrw::place_line(Series& s, bool index, int32_t& year) {
   year = pyr_;
   const int32_t expected = s.next_year;
   if (pyr_ == expected) return std::nullopt;
-  // The line goes on after the last field of the line before that held something: the
-  // blank fields after it were no values.
+  // The line goes on after the last field of the line before that held a value: the blank
+  // fields after it were no years.
   if (pyr_ < expected && pyr_ >= s.held_end) {
-    s.nval -= std::min(s.nval, expected - pyr_);
+    s.gap_to = std::min(s.gap_to, pyr_ - 1);
     return std::nullopt;
   }
   const std::optional<Ahead> ahead = look_ahead(s.iunit, s.mode);
-  int32_t held = 0;  // the last field with something in it
-  for (int32_t i = 10; i >= 1 && held == 0; --i)
-    if (!blank(decade_field(line_, false, i))) held = i;
+  int32_t last = 0;  // the last field with something in it
+  for (int32_t i = 10; i >= 1 && last == 0; --i)
+    if (!blank(decade_field(line_, index, i))) last = i;
   // The next line goes on from the year expected: this line's year was mistyped when it
   // is out of place between them or its values do not fit the rest of its decade.
   const bool next_follows =
       ahead && ahead->id == s.id && ahead->year == expected + first_line_count(expected);
-  if (next_follows && (pyr_ < expected || pyr_ >= ahead->year || held > first_line_count(pyr_))) {
+  if (next_follows && (pyr_ < expected || pyr_ >= ahead->year || last > first_line_count(pyr_))) {
     s.retyped.emplace_back(pyr_, expected);
     year = expected;
     return std::nullopt;
   }
   if (pyr_ > expected) {
-    s.gap_from = expected;
+    // The years the file skips join the blank fields that ended the line before.
+    if (s.gap_to < s.gap_from) s.gap_from = expected;
     s.gap_to = pyr_ - 1;
+    s.gap_why = NoValue::skipped;
     return std::nullopt;
   }
   std::string id = s.id;
@@ -279,38 +320,50 @@ Refused Trrw::place_line(Series& s, int32_t& year) {
       {}};
 }
 
-// One line per series that has years without a value or a retyped year.
+// One line per series that has years without a value or a retyped year: the years the file
+// skips, then those of blank fields, then those of the fill value, then the retyped lines.
 void Trrw::note(const Series& s) {
-  if (s.gap_years.empty() && s.retyped.empty()) return;
+  if (s.gap_years.empty() && s.retyped.empty() && s.unmarked_before == 0) return;
   std::string id = s.id;
   id.erase(id.find_last_not_of(' ') + 1);
+  id.erase(0, std::min(id.find_first_not_of(' '), id.size()));
   std::string text = " *** Series " + id + ":";
-  if (!s.gap_years.empty()) {
-    text += " no values in";
-    for (std::size_t k = 0; k < s.gap_years.size(); ++k) {
-      const auto [a, b] = s.gap_years[k];
-      text += (k ? ", " : " ") + std::to_string(a);
-      if (b > a) text += "-" + std::to_string(b);
+  bool first = true;
+  static constexpr std::pair<NoValue, const char*> whys[] = {
+      {NoValue::skipped, " (the file skips them)"},
+      {NoValue::blank, " (blank fields)"},
+      {NoValue::fill, " (9990 in the file)"}};
+  for (const auto& [why, said] : whys) {
+    bool any = false;
+    for (const Series::Gap& g : s.gap_years) {
+      if (g.why != why) continue;
+      text += any ? ", " : first ? " no values in " : "; no values in ";
+      text += std::to_string(g.from);
+      if (g.to > g.from) text += "-" + std::to_string(g.to);
+      any = true;
     }
-    text += " (the file skips them)";
+    if (any) text += said;
+    first = first && !any;
   }
-  for (std::size_t k = 0; k < s.retyped.size(); ++k) {
-    text += (k || !s.gap_years.empty()) ? "; " : " ";
-    text += "line of year " + std::to_string(s.retyped[k].first) + " read as " +
-            std::to_string(s.retyped[k].second);
+  for (const auto& [typed, taken] : s.retyped) {
+    text += first ? " " : "; ";
+    text += "line of year " + std::to_string(typed) + " read as " + std::to_string(taken);
+    first = false;
+  }
+  if (s.unmarked_before > 0) {
+    text += first ? " " : "; ";
+    text += "no end marker before line " + std::to_string(s.unmarked_before) + " (read in " +
+            (s.last_index   ? "thousandths"
+             : thousandths_ ? "thousandths, as the series before it"
+                            : "hundredths") +
+            ")";
   }
   s_->line(text);
 }
 
-// The end of the file. A series cut short by it keeps the values read, less the blank
-// fields that ended its last line; the next call meets the end again and reports it.
+// The end of the file: a series without a value read ends the reading (the next call meets
+// the end again and reports it).
 void Trrw::end_of_file(Series& s, int32_t& nread) {
-  int32_t tail = 0;
-  for (int32_t i = s.hi; i >= s.lo && i >= 1; --i) {
-    if (!blank(decade_field(data_line_, s.last_index, i))) break;
-    ++tail;
-  }
-  s.nval -= std::min(s.nval, tail);
   if (s.nval > 0) return;
   s.nval = -999;
   nread = -999;
@@ -395,55 +448,59 @@ void Trrw::text_line(Series& s, int32_t ntext) {
   }
 }
 
-// Takes the values of the decade line just parsed, whose first position is the year
-// `year`: n fields (the first line of a series may hold fewer than ten), measurements in
-// hundredths (thousandths when the series ends with the thousandths marker) or indices in
-// thousandths with their counts. True when the line ends the series.
-bool Trrw::take_values(Series& s, bool index, int32_t n, int32_t year) {
-  data_line_ = line_;
-  s.last_index = index;
-  s.lo = index ? 11 - n : 1;
-  s.hi = 0;
+// Takes the values of the decade line just parsed, positions lo..lo+n-1 for the years from
+// `year`: measurements in hundredths (thousandths when the series ends with the thousandths
+// marker) or indices in thousandths with their counts. A blank field, and the fill value of
+// an index line, is a year without a value. True when the line ends the series.
+bool Trrw::take_values(Series& s, bool index, int32_t lo, int32_t n, int32_t year) {
   int32_t nval = s.nval;  // a local count: the loop need not reload it through the reference
-  const std::size_t nstore = s.vals.size();
   bool ended = false;
-  if (!index) {
-    for (int32_t i = 1; i <= n; ++i) {
-      const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
-      if ((v == end_thousandths || v == end_hundredths) && marker_ends(s, i, n, year)) {
-        if (v == end_thousandths) {
-          // Thousandths: every value but the years without one.
-          const std::size_t ns = std::min(static_cast<std::size_t>(nval), nstore);
-          std::size_t k = 0;
-          for (const auto& [from, to] : s.skipped) {
-            for (; k < ns && k + 1 < static_cast<std::size_t>(from); ++k) s.vals[k] *= 0.1f;
-            k = std::max(k, static_cast<std::size_t>(to));
-          }
-          for (; k < ns; ++k) s.vals[k] *= 0.1f;
-        }
-        ended = true;
-        break;
-      }
-      s.hi = i;
-      store_value(s, nval, static_cast<float>(v) * 0.01f);
+  for (int32_t i = lo; i < lo + n; ++i) {
+    const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
+    const int32_t y = year + (i - lo);
+    if (blank(decade_field(line_, index, i))) {
+      no_value(s, y, NoValue::blank);
+      continue;
     }
-  } else {
-    for (int32_t i = 11 - n; i <= 10; ++i) {
-      const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
+    if (index) {
       if (v >= 9990) {
-        ended = true;
-        break;
+        if (fill_ends(s, i)) {
+          ended = true;
+          break;
+        }
+        no_value(s, y, NoValue::fill);
+        continue;
       }
-      s.hi = i;
-      ++nval;
-      if (static_cast<std::size_t>(nval) <= nstore)
-        s.vals[static_cast<std::size_t>(nval - 1)] = static_cast<float>(v) * 0.001f;
-      if (store_counts_ && static_cast<std::size_t>(nval) <= s.icnt.size())
-        s.icnt[static_cast<std::size_t>(nval - 1)] = pc_[static_cast<std::size_t>(i - 1)];
+      store_value(s, nval, static_cast<float>(v) * 0.001f,
+                  store_counts_ ? &pc_[static_cast<std::size_t>(i - 1)] : nullptr);
+      continue;
     }
+    if ((v == end_thousandths || v == end_hundredths) && marker_ends(s, i, n, year)) {
+      thousandths_ = v == end_thousandths;
+      if (thousandths_) to_thousandths(s, nval);
+      ended = true;
+      break;
+    }
+    store_value(s, nval, static_cast<float>(v) * 0.01f, nullptr);
   }
   s.nval = nval;
+  // A full index line whose record goes on with the fill pair after column 80 ends its
+  // series, as a last line padded to ten pairs would.
+  if (index && !ended && record_.size() >= kLine + 7 &&
+      std::string_view(record_).substr(kLine, 7) == "9990  0")
+    ended = true;
   return ended;
+}
+
+// The values stored so far were thousandths: every value but the years without one.
+void Trrw::to_thousandths(Series& s, int32_t nval) {
+  const std::size_t ns = std::min(static_cast<std::size_t>(nval), s.vals.size());
+  std::size_t k = 0;
+  for (const auto& [from, to] : s.skipped) {
+    for (; k < ns && k + 1 < static_cast<std::size_t>(from); ++k) s.vals[k] *= 0.1f;
+    k = std::max(k, static_cast<std::size_t>(to));
+  }
+  for (; k < ns; ++k) s.vals[k] *= 0.1f;
 }
 
 // An end marker in position i of the line ends the series only when no value of the series
@@ -456,21 +513,52 @@ bool Trrw::marker_ends(Series& s, int32_t i, int32_t n, int32_t year) {
   return !(ahead && ahead->id == pid_ && ahead->year == year + i);
 }
 
-// Stores the next value, after the years without a value that come before it.
-void Trrw::store_value(Series& s, int32_t& nval, float v) {
+// The fill value in position i of an index line ends the series only when no value follows
+// it on its line and the next line is no line of the same series that goes on from this
+// one's last year. Elsewhere it is a year without a value.
+bool Trrw::fill_ends(Series& s, int32_t i) {
+  for (int32_t j = i + 1; j <= 10; ++j)
+    if (held(true, j)) return false;
+  const std::optional<Ahead> ahead = look_ahead(s.iunit, s.mode);
+  return !(ahead && ahead->id == pid_ && ahead->year == s.next_year);
+}
+
+// A year without a value: it joins those waiting for the next value. Before the series'
+// first value there is none to wait for: the series starts later.
+void Trrw::no_value(Series& s, int32_t year, NoValue why) {
+  if (s.gap_to < s.gap_from) {
+    s.gap_from = year;
+    s.gap_why = why;
+  }
+  s.gap_to = year;
+}
+
+// Stores the next value (and its count, when given), after the years without a value that
+// come before it (rmiss, count 0).
+void Trrw::store_value(Series& s, int32_t& nval, float v, const int32_t* count) {
   const std::size_t nstore = s.vals.size();
+  auto put_count = [&](int32_t c) {
+    if (count && static_cast<std::size_t>(nval) <= s.icnt.size())
+      s.icnt[static_cast<std::size_t>(nval - 1)] = c;
+  };
   if (s.gap_to >= s.gap_from) {
-    s.skipped.emplace_back(nval + 1, nval + (s.gap_to - s.gap_from + 1));
-    s.gap_years.emplace_back(s.gap_from, s.gap_to);
-    for (int32_t y = s.gap_from; y <= s.gap_to; ++y) {
-      ++nval;
-      if (static_cast<std::size_t>(nval) <= nstore)
-        s.vals[static_cast<std::size_t>(nval - 1)] = rmiss;
+    if (nval == 0) {
+      s.ifyr = s.gap_to + 1;
+    } else {
+      s.skipped.emplace_back(nval + 1, nval + (s.gap_to - s.gap_from + 1));
+      s.gap_years.push_back({s.gap_from, s.gap_to, s.gap_why});
+      for (int32_t y = s.gap_from; y <= s.gap_to; ++y) {
+        ++nval;
+        if (static_cast<std::size_t>(nval) <= nstore)
+          s.vals[static_cast<std::size_t>(nval - 1)] = rmiss;
+        put_count(0);
+      }
     }
     s.gap_to = s.gap_from - 1;
   }
   ++nval;
   if (static_cast<std::size_t>(nval) <= nstore) s.vals[static_cast<std::size_t>(nval - 1)] = v;
+  if (count) put_count(*count);
 }
 
 }  // namespace ringdate

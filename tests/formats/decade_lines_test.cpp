@@ -144,6 +144,8 @@ std::string reference_index_series(std::string_view id, int32_t ifyr, int32_t nv
         finished = true;
         break;
       }
+      // A year without a value keeps the fill pair (the interpreter would write asterisks).
+      if (!cru && vals[k - 1] == ringdate::rmiss) continue;
       iv[i - 1] = reference_scaled(vals[k - 1], scale);
       ic[i - 1] = (ones || static_cast<std::size_t>(k) > icnt.size()) ? 1 : icnt[k - 1];
     }

@@ -3,12 +3,14 @@
 // marker from a ring of the same value.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/store.h"
+#include "formats/decade_lines.h"
 #include "formats/rinfrn.h"
 #include "formats/trread.h"
 #include "tucson_rig.h"
@@ -184,7 +186,10 @@ TEST(DecadeYears, AGluedLineIsReadAsTwoLinesAndTextAfterAMarkerIsDropped) {
   EXPECT_EQ(r.id(2), "PM317N");
   EXPECT_EQ(r.st.iyr(2, 1), 1902);
   EXPECT_EQ(r.at(2, 1903), 2533);
-  EXPECT_EQ(r.at(2, 1904), 0);  // blank fields before the series' next line read as 0
+  EXPECT_EQ(r.at(2, 1904), -1);  // blank fields before the series' next line: no values
+  EXPECT_EQ(r.at(2, 1909), -1);
+  EXPECT_EQ(r.notes(" *** Series PM317N: no values in 1904-1909 (blank fields)"), 1)
+      << r.rig.con.output;
   EXPECT_EQ(r.at(2, 1911), 301);
   EXPECT_EQ(r.st.iyr(3, 1), 1910);
 }
@@ -251,6 +256,203 @@ TEST(DecadeYears, ANineThousandYearSeriesIsRead) {
   EXPECT_EQ(r.at(1, -6999), 100);
   EXPECT_EQ(r.at(1, 1999), 100 + 199 % 7 + 9);  // the line of 1990, its tenth value
   EXPECT_EQ(r.at(1, -5), 100 + (-1) % 7 + 5);   // the line of -10, its sixth
+}
+
+// A chronology in the index layout as some programs write one: per decade that has years,
+// a line with the first of them and their index/count pairs from the first position on;
+// the first line padded in front to its place in the decade and the last line padded to
+// ten pairs with 9990 and a count of 0 (twelve pairs when it is full); `na` years have the
+// fill pair.
+std::string chronology(const std::vector<int>& years, const std::vector<int>& na = {}) {
+  std::string out, line;
+  int decade = 0;
+  bool first = true;
+  auto flush = [&] {
+    if (!line.empty()) out += line + "\n";
+  };
+  for (int y : years) {
+    const int d = y >= 0 ? y / 10 : -((-y + 9) / 10);
+    if (first || d != decade) {
+      flush();
+      char head[16];
+      std::snprintf(head, sizeof head, "%6s%4d", "std", y);
+      line = head;
+      if (first)
+        for (int k = 0; k < ((y % 10) + 10) % 10; ++k) line += "9990  0";
+      decade = d;
+      first = false;
+    }
+    char pair[16];
+    const bool missing = std::find(na.begin(), na.end(), y) != na.end();
+    std::snprintf(pair, sizeof pair, "%4d%3d", missing ? 9990 : 700 + y % 600,
+                  missing ? 0 : 1 + y % 9);
+    line += pair;
+  }
+  const std::size_t pairs = (line.size() - 10) / 7;
+  for (std::size_t k = pairs; k < (pairs == 10 ? 12u : 10u); ++k) line += "9990  0";
+  flush();
+  return out;
+}
+
+std::vector<int> span(int from, int to) {
+  std::vector<int> v;
+  for (int y = from; y <= to; ++y) v.push_back(y);
+  return v;
+}
+
+// What `chronology` writes for the year y, in thousandths.
+long index_of(int y) { return 700 + y % 600; }
+
+TEST(DecadeYears, AnIndexFileWithAGapKeepsTheYearsOfItsLines) {
+  std::vector<int> years = span(713, 816);
+  for (int y : span(1735, 2001)) years.push_back(y);
+  // Written without lines for the missing years (the line of 810 ends after 816, the next
+  // one starts at 1735 with its first pair), and written with every year, the missing ones
+  // holding the fill pair.
+  const std::vector<int> na = span(817, 1734);
+  for (const std::string& text : {chronology(years), chronology(span(713, 2001), na)}) {
+    Reading r;
+    ASSERT_TRUE(r.read("Chronology with a gap\n" + text, "IR")) << r.refused->text();
+    ASSERT_EQ(r.st.nser, 1);
+    EXPECT_EQ(r.st.iyr(1, 1), 713);
+    EXPECT_EQ(r.st.iyr(1, 2), 2001);
+    for (int y : {713, 719, 720, 816, 1735, 1739, 1740, 2000, 2001})
+      EXPECT_EQ(r.at(1, y), index_of(y)) << y;
+    for (int y : {817, 819, 820, 1000, 1730, 1734}) EXPECT_EQ(r.at(1, y), -1) << y;
+    EXPECT_EQ(r.notes(" *** Series std: no values in 817-1734"), 1) << r.rig.con.output;
+  }
+  // The counts: those of the file, 0 in the years without a value.
+  Rig rig;
+  ASSERT_TRUE(rig.open(chronology(years)));
+  ringdate::Trrw trrw(rig.s);
+  int32_t nread = 0;
+  tucson_test::Series one = tucson_test::read_one(trrw, nread, "IR", 2000, "ABCDEFGH");
+  ASSERT_EQ(one.nval, 2001 - 713 + 1);
+  EXPECT_EQ(one.icnt[0], 1 + 713 % 9);
+  EXPECT_EQ(one.icnt[816 - 713 + 1], 0);
+  EXPECT_EQ(one.icnt[1735 - 713], 1 + 1735 % 9);
+  // Written in the index layout (the fill pair in the years without a value) and read
+  // again: the same years and values.
+  recio::Text written;
+  ringdate::write_index_series(written, one.id, one.ifyr, one.nval, one.vals, one.icnt, "   ",
+                               false);
+  const std::string out(written.begin(), written.end());
+  std::string fill10;
+  for (int k = 0; k < 10; ++k) fill10 += "9990  0";
+  EXPECT_NE(out.find("   std 820" + fill10), std::string::npos) << out.substr(0, 1000);
+  Reading again;
+  ASSERT_TRUE(again.read(out, "IR")) << again.refused->text();
+  ASSERT_EQ(again.st.nser, 1);
+  EXPECT_EQ(again.st.iyr(1, 1), 713);
+  EXPECT_EQ(again.st.iyr(1, 2), 2001);
+  for (int y = 713; y <= 2001; ++y)
+    ASSERT_EQ(again.at(1, y), y > 816 && y < 1735 ? -1 : index_of(y)) << y;
+  EXPECT_EQ(again.notes(" *** Series std: no values in 817-1734 (9990 in the file)"), 1);
+
+  // Short index lines whose blank-separated fields would read as a measurement line stay
+  // index lines in index mode.
+  Reading shortl;
+  ASSERT_TRUE(
+      shortl.read("  gapc 810 673  5 358  5 181  5 635  51195  51098  5 733  5\n"
+                  "  gapc1735 893  5 804  51241  51046  5 716  5\n"
+                  "  gapc1740 887  59990  0\n",
+                  "IR"));
+  ASSERT_EQ(shortl.st.nser, 1);
+  EXPECT_EQ(shortl.st.iyr(1, 2), 1740);
+  EXPECT_EQ(shortl.at(1, 1737), 1241);
+  EXPECT_EQ(shortl.notes(" *** Series gapc: no values in 817-1734 (the file skips them)"), 1)
+      << shortl.rig.con.output;
+}
+
+TEST(DecadeYears, TheFillValueEndsAnIndexSeriesWhereNothingOfItFollows) {
+  // A first line at its decade's year with the fill pair before the first year; a second
+  // chronology of the same identifier that does not go on from the first, its full last
+  // line with two fill pairs after column 80; a line that starts mid-decade after its fill.
+  std::string fill5;
+  for (int k = 0; k < 5; ++k) fill5 += "9990  0";
+  const std::string text =
+      "   std16509990  09990  09990  0" + chronology(span(1653, 1677)).substr(31) +
+      chronology(span(1655, 1679)) +
+      "   xyz1650 500  1 510  1 520  1 530  1 540  1 550  1 560  1 570  1 580  1 590  1\n" +
+      "   xyz1675" + fill5 + " 900  1 910  1 920  1 930  1 940  1\n";
+  Reading r;
+  ASSERT_TRUE(r.read(text, "IR")) << r.refused->text();
+  ASSERT_EQ(r.st.nser, 3);
+  EXPECT_EQ(r.st.iyr(1, 1), 1653);
+  EXPECT_EQ(r.st.iyr(1, 2), 1677);
+  EXPECT_EQ(r.at(1, 1653), index_of(1653));
+  EXPECT_EQ(r.st.iyr(2, 1), 1655);
+  EXPECT_EQ(r.st.iyr(2, 2), 1679);
+  EXPECT_EQ(r.id(3), "   xyz");
+  EXPECT_EQ(r.st.iyr(3, 1), 1650);
+  EXPECT_EQ(r.st.iyr(3, 2), 1679);
+  EXPECT_EQ(r.at(3, 1674), -1);
+  EXPECT_EQ(r.at(3, 1675), 900);
+  EXPECT_EQ(r.notes(" *** Series xyz: no values in 1660-1674 (the file skips them)"), 1)
+      << r.rig.con.output;
+  EXPECT_EQ(r.notes("*** Series"), 1);
+}
+
+TEST(DecadeYears, BlankFieldsInsideASeriesAreYearsWithoutAValue) {
+  Reading r;
+  // A first line one value short of its decade; a blank field between values; a line that
+  // ends early before the next decade; one that ends early before a skipped decade; a
+  // first line that starts with a blank field.
+  const std::string text =
+      tucson_line("F1", 1955, {1225, 2376, 1970, 1801}) + "\n" +
+      "F1      1960   100         300   400   500   600   700   800   900  1000\n" +
+      tucson_line("F1", 1970, {110, 120}) + "\n" + tucson_line("F1", 1980, {130}) + "\n" +
+      decade("F1", 2000, 140, 2) + tucson_line("F1", 2002, {999}) + "\n" +
+      "F2      1901         200   300\n" + decade("F2", 1910, 400, 1) +
+      tucson_line("F2", 1911, {999}) + "\n";
+  ASSERT_TRUE(r.read(text)) << r.refused->text();
+  ASSERT_EQ(r.st.nser, 2);
+  EXPECT_EQ(r.st.iyr(1, 1), 1955);
+  EXPECT_EQ(r.st.iyr(1, 2), 2001);
+  EXPECT_EQ(r.at(1, 1958), 18010);
+  EXPECT_EQ(r.at(1, 1959), -1);
+  EXPECT_EQ(r.at(1, 1961), -1);
+  EXPECT_EQ(r.at(1, 1962), 3000);
+  for (int y : {1972, 1979, 1981, 1990, 1999}) EXPECT_EQ(r.at(1, y), -1) << y;
+  EXPECT_EQ(r.at(1, 1980), 1300);
+  EXPECT_EQ(r.at(1, 2000), 1400);
+  EXPECT_EQ(r.notes(" *** Series F1: no values in 1981-1999 (the file skips them); no values "
+                    "in 1959, 1961, 1972-1979 (blank fields)"),
+            1)
+      << r.rig.con.output;
+  // The second starts at its first value; the blank fields at the end of its first line
+  // are years without a value.
+  EXPECT_EQ(r.st.iyr(2, 1), 1902);
+  EXPECT_EQ(r.at(2, 1902), 2000);
+  EXPECT_EQ(r.notes(" *** Series F2: no values in 1904-1909 (blank fields)"), 1);
+}
+
+TEST(DecadeYears, ALineOfAnotherSeriesEndsOneWithoutItsMarker) {
+  // H2's last line is damaged (no marker, text); H3's first line does not go on from H2:
+  // H2 ends in thousandths, as H1 before it. A line whose identifier is mistyped but whose
+  // year goes on stays in its series.
+  Reading r;
+  const std::string text = decade("H1", 1990, 1000, 10) + tucson_line("H1", 2000, {-9999}) + "\n" +
+                           decade("H2", 1998, 2000, 2) + decade("H2", 2000, 2100, 10) +
+                           "H2      2010   710   824   567   401 -`\n" +
+                           decade("H3", 1911, 3000, 9) + decade("H3", 1920, 3100, 1) +
+                           tucson_line("H3", 1921, {-9999}) + "\n" + decade("T1", 1988, 100, 2) +
+                           decade("t1", 1990, 200, 1) + tucson_line("T1", 1991, {999}) + "\n";
+  ASSERT_TRUE(r.read(text)) << r.refused->text();
+  ASSERT_EQ(r.st.nser, 4);
+  EXPECT_EQ(r.id(2), "H2");
+  EXPECT_EQ(r.st.iyr(2, 1), 1998);
+  EXPECT_EQ(r.st.iyr(2, 2), 2009);
+  EXPECT_EQ(r.at(2, 2000), 2100);  // thousandths
+  EXPECT_EQ(r.id(3), "H3");
+  EXPECT_EQ(r.st.iyr(3, 1), 1911);
+  EXPECT_EQ(r.st.iyr(3, 2), 1920);
+  EXPECT_EQ(r.notes(" *** Series H2: no end marker before line 7 (read in thousandths, as the "
+                    "series before it)"),
+            1)
+      << r.rig.con.output;
+  EXPECT_EQ(r.st.iyr(4, 2), 1990);
+  EXPECT_EQ(r.at(4, 1990), 2000);
 }
 
 TEST(DecadeYears, ACruReadingOfATucsonFileIsRefused) {
