@@ -2,7 +2,9 @@
 // band Cholesky. Double precision inside, single precision in and out.
 #include "detrend/spline.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace ringdate {
@@ -54,88 +56,171 @@ void Spline::factor(double sp, int32_t m) {
 
 SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p,
                                 int32_t iper) {
-  // 1. Too short: only the marker.
-  if (n < 4) {
-    if (!g.empty()) g[0] = too_short;
-    return SplineStatus::too_short;
-  }
-  // 2. Too long for the work area.
-  if (n > MXY) return SplineStatus::too_long;
-  const auto un = static_cast<std::size_t>(n);
-  if (y.size() < un || g.size() < un) throw std::invalid_argument("spline: arrays shorter than n");
-  if (a_.size() < un) {  // rows already factored keep their values
-    a_.resize(un);
-    v_.resize(un);
-    least_pivot_.resize(un);
-  }
-  auto Y = [&](int32_t i) { return static_cast<double>(y[static_cast<std::size_t>(i - 1)]); };
+  Fit one{n, y, g, SplineStatus::ok, p};
+  fit(std::span<Fit>(&one, 1), iper);
+  p = one.p;
+  return one.status;
+}
 
+void Spline::fit(std::span<Fit> fits, int32_t iper) {
   // 3. Smoothing parameter for a 50% response at the period.
-  const int32_t m = n - 2;
   const double per = static_cast<double>(iper);
   const double arg = (PI * 2.0) / per;
   const double c = std::cos(arg);
   const double sp = 6.0 * (c - 1.0) * (c - 1.0) / (c + 2.0);
-  p = static_cast<float>(sp);
 
-  // 4. Right-hand side Q'Y.
-  for (int32_t i = 1; i <= m; ++i) v(i) = Y(i) - 2.0 * Y(i + 1) + Y(i + 2);
+  // The fits that reach the substitutions, by their work vectors and sizes m.
+  std::array<double*, kBatch> vs{};
+  std::array<int32_t, kBatch> ms{};
+  std::array<Fit*, kBatch> ok{};
+  std::size_t nok = 0;
+  for (std::size_t f = 0; f < fits.size(); ++f) {
+    Fit& x = fits[f];
+    // 1. Too short: only the marker.
+    if (x.n < 4) {
+      if (!x.g.empty()) x.g[0] = too_short;
+      x.status = SplineStatus::too_short;
+      continue;
+    }
+    // 2. Too long for the work area.
+    if (x.n > MXY) {
+      x.status = SplineStatus::too_long;
+      continue;
+    }
+    x.p = static_cast<float>(sp);
+    const auto un = static_cast<std::size_t>(x.n);
+    if (x.y.size() < un || x.g.size() < un)
+      throw std::invalid_argument("spline: arrays shorter than n");
+    if (a_.size() < un) {  // rows already factored keep their values
+      a_.resize(un);
+      least_pivot_.resize(un);
+    }
+    // 4. Right-hand side Q'Y, in the work vector of the fit's place in the batch (kept
+    // between calls, grown for the longest series).
+    const int32_t m = x.n - 2;
+    std::vector<double>& v = v_[nok % kBatch];
+    if (v.size() < un) v.resize(un);
+    auto Y = [&](int32_t i) { return static_cast<double>(x.y[static_cast<std::size_t>(i - 1)]); };
+    for (int32_t i = 1; i <= m; ++i)
+      v[static_cast<std::size_t>(i - 1)] = Y(i) - 2.0 * Y(i + 1) + Y(i + 2);
 
-  // 5-6. The factor A = L L' of the band rows of Q'Q + p T, and the test that the matrix is
-  // positive definite: a pivot that adds nothing to the diagonal at the series' scale fails
-  // (written as "not less" so that a NaN pivot also fails). fl(diag + rn * y) does not
-  // decrease as y grows, so testing the least pivot of rows 1..m tests every row.
-  factor(sp, m);
-  const double rn = 1.0 / (static_cast<double>(m) * 16.0);
-  const double diag = C1[2] + sp * C2[2];
-  const double least = least_pivot_[static_cast<std::size_t>(m - 1)];
-  if (!(diag < diag + rn * least)) {
-    g[0] = not_positive_definite;
-    return SplineStatus::not_positive_definite;
+    // 5-6. The factor A = L L' of the band rows of Q'Q + p T, and the test that the matrix is
+    // positive definite: a pivot that adds nothing to the diagonal at the series' scale fails
+    // (written as "not less" so that a NaN pivot also fails). fl(diag + rn * y) does not
+    // decrease as y grows, so testing the least pivot of rows 1..m tests every row.
+    factor(sp, m);
+    const double rn = 1.0 / (static_cast<double>(m) * 16.0);
+    const double diag = C1[2] + sp * C2[2];
+    const double least = least_pivot_[static_cast<std::size_t>(m - 1)];
+    if (!(diag < diag + rn * least)) {
+      x.g[0] = not_positive_definite;
+      x.status = SplineStatus::not_positive_definite;
+      continue;
+    }
+    x.status = SplineStatus::ok;
+    vs[nok % kBatch] = v.data();
+    ms[nok % kBatch] = m;
+    ok[nok % kBatch] = &x;
+    ++nok;
+    if (nok % kBatch == 0) finish<kBatch>(vs, ms, ok);
   }
+  switch (nok % kBatch) {
+    case 1:
+      finish<1>(vs, ms, ok);
+      break;
+    case 2:
+      finish<2>(vs, ms, ok);
+      break;
+    case 3:
+      finish<3>(vs, ms, ok);
+      break;
+    default:
+      break;
+  }
+}
 
-  // 7. Forward substitution L z = r in place over r; right-hand sides before the first
-  // non-zero one give z = 0 (z1, z2 = z(i-1), z(i-2)).
-  {
+template <std::size_t K>
+void Spline::finish(const std::array<double*, kBatch>& vs, const std::array<int32_t, kBatch>& ms,
+                    const std::array<Fit*, kBatch>& fits) {
+  // Row i of every series' substitution in turn: the series' chains of dependent
+  // operations proceed side by side, each doing exactly what it would alone. Rows that not
+  // every series has are done by each alone, before (forward) or after (back) the shared
+  // ones.
+  const auto A = [&](int32_t i, int32_t j) {
+    return a_[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];
+  };
+  std::array<double*, K> v;  // 1-based: v[s][i]
+  std::array<int32_t, K> m, next;
+  std::array<double, K> z1{}, z2{};
+  int32_t lo = 1, hi = std::numeric_limits<int32_t>::max();
+  for (std::size_t s = 0; s < K; ++s) {
+    v[s] = vs[s] - 1;
+    m[s] = ms[s];
+    // 7. Forward substitution L z = r in place over r; right-hand sides before the first
+    // non-zero one give z = 0 (z1, z2 = z(i-1), z(i-2)).
     int32_t i0 = 1;
-    while (i0 <= m && v(i0) == 0.0) ++i0;
-    for (int32_t i = 1; i < i0; ++i) v(i) = 0.0;
-    double z1 = 0.0, z2 = 0.0;
-    for (int32_t i = i0; i <= m; ++i) {
-      double z = v(i);
-      if (i > 2) z -= a(i, 1) * z2;
-      if (i > 1) z -= a(i, 2) * z1;
-      v(i) = z * a(i, 3);
-      z2 = z1;
-      z1 = v(i);
-    }
+    while (i0 <= m[s] && v[s][i0] == 0.0) ++i0;
+    for (int32_t i = 1; i < i0; ++i) v[s][i] = 0.0;
+    next[s] = i0;
+    lo = std::max(lo, i0);
+    hi = std::min(hi, m[s]);
   }
+  const auto forward = [&](std::size_t s, int32_t i) {
+    double z = v[s][i];
+    if (i > 2) z -= A(i, 1) * z2[s];
+    if (i > 1) z -= A(i, 2) * z1[s];
+    v[s][i] = z * A(i, 3);
+    z2[s] = z1[s];
+    z1[s] = v[s][i];
+  };
+  for (std::size_t s = 0; s < K; ++s)
+    for (; next[s] <= std::min(m[s], lo - 1); ++next[s]) forward(s, next[s]);
+  if (lo <= hi) {
+    for (int32_t i = lo; i <= hi; ++i)
+      for (std::size_t s = 0; s < K; ++s) forward(s, i);
+    for (std::size_t s = 0; s < K; ++s) next[s] = hi + 1;
+  }
+  for (std::size_t s = 0; s < K; ++s)
+    for (; next[s] <= m[s]; ++next[s]) forward(s, next[s]);
 
-  // 8. Back substitution L' x = z.
-  {
-    v(m) = v(m) * a(m, 3);
-    double x1 = v(m), x2 = 0.0;  // x(i+1), x(i+2)
-    for (int32_t i = m - 1; i >= 1; --i) {
-      double xi = v(i) - a(i + 1, 2) * x1;
-      if (i + 2 <= m) xi -= a(i + 2, 1) * x2;
-      v(i) = xi * a(i, 3);
-      x2 = x1;
-      x1 = v(i);
-    }
+  // 8. Back substitution L' x = z (x1, x2 = x(i+1), x(i+2)).
+  std::array<double, K> x1{}, x2{};
+  int32_t top = std::numeric_limits<int32_t>::max();
+  for (std::size_t s = 0; s < K; ++s) {
+    v[s][m[s]] = v[s][m[s]] * A(m[s], 3);
+    x1[s] = v[s][m[s]];
+    x2[s] = 0.0;
+    next[s] = m[s] - 1;
+    top = std::min(top, m[s] - 1);
   }
+  const auto back = [&](std::size_t s, int32_t i) {
+    double xi = v[s][i] - A(i + 1, 2) * x1[s];
+    if (i + 2 <= m[s]) xi -= A(i + 2, 1) * x2[s];
+    v[s][i] = xi * A(i, 3);
+    x2[s] = x1[s];
+    x1[s] = v[s][i];
+  };
+  for (std::size_t s = 0; s < K; ++s)
+    for (; next[s] > top; --next[s]) back(s, next[s]);
+  for (int32_t i = top; i >= 1; --i)
+    for (std::size_t s = 0; s < K; ++s) back(s, i);
 
   // 9. Curve: G = Y - Q x, with x(k) = 0 outside 1..M.
-  auto x = [&](int32_t k) { return (k < 1 || k > m) ? 0.0 : v(k); };
-  auto put = [&](int32_t i, double d) {
-    const auto k = static_cast<std::size_t>(i - 1);
-    g[k] = y[k] - static_cast<float>(d);
-  };
-  put(1, x(1));
-  put(2, x(2) - 2.0 * x(1));
-  for (int32_t i = 3; i <= m; ++i) put(i, v(i - 2) - 2.0 * v(i - 1) + v(i));
-  put(n - 1, x(m - 1) - 2.0 * x(m));
-  put(n, x(m));
-  return SplineStatus::ok;
+  for (std::size_t s = 0; s < K; ++s) {
+    const Fit& f = *fits[s];
+    const int32_t mm = m[s];
+    const double* vv = v[s];
+    auto x = [&](int32_t k) { return (k < 1 || k > mm) ? 0.0 : vv[k]; };
+    auto put = [&](int32_t i, double d) {
+      const auto k = static_cast<std::size_t>(i - 1);
+      f.g[k] = f.y[k] - static_cast<float>(d);
+    };
+    put(1, x(1));
+    put(2, x(2) - 2.0 * x(1));
+    for (int32_t i = 3; i <= mm; ++i) put(i, vv[i - 2] - 2.0 * vv[i - 1] + vv[i]);
+    put(f.n - 1, x(mm - 1) - 2.0 * x(mm));
+    put(f.n, x(mm));
+  }
 }
 
 }  // namespace ringdate

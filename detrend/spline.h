@@ -24,6 +24,20 @@ class Spline {
   SplineStatus operator()(int32_t n, std::span<const float> y, std::span<float> g, float& p,
                           int32_t iper);
 
+  // One fit of a batch: n, y and g as above; status and p are set.
+  struct Fit {
+    int32_t n = 0;
+    std::span<const float> y;
+    std::span<float> g;
+    SplineStatus status = SplineStatus::ok;
+    float p = 0.0f;
+  };
+  // Fits several series, each exactly as a call of its own would (bit for bit, failures
+  // included), the substitutions of up to four series side by side: they are chains of
+  // dependent operations, which the processor can then overlap.
+  void fit(std::span<Fit> fits, int32_t iper);
+  static constexpr std::size_t kBatch = 4;
+
   // Rows of the band Cholesky factor computed since construction: the factor depends only
   // on the smoothing parameter, so a run of series with one period factors each row once.
   int64_t rows_factored() const { return rows_factored_; }
@@ -32,22 +46,25 @@ class Spline {
   // Rows 1..rows_ of the factor of the band matrix for the smoothing parameter sp_ (rows
   // of a shorter series are the leading rows of a longer one's); factored on first need.
   void factor(double sp, int32_t m);
+  // The substitutions and curves of K fits whose right-hand sides are in vs (sizes ms).
+  template <std::size_t K>
+  void finish(const std::array<double*, kBatch>& vs, const std::array<int32_t, kBatch>& ms,
+              const std::array<Fit*, kBatch>& fits);
 
   // The factor, row by row: L(i,i-2), L(i,i-1), 1 / L(i,i). The work area holds the
   // longest series fitted so far.
   std::vector<std::array<double, 3>> a_;
-  std::vector<double> v_;
+  std::array<std::vector<double>, kBatch> v_;  // a vector per series of a batch
   // The least pivot (squared diagonal before the root) of rows 1..i, for the test that the
   // matrix of m rows is positive definite (NaN once a pivot is NaN).
   std::vector<double> least_pivot_;
   double sp_ = 0.0;
   int32_t rows_ = 0;
   int64_t rows_factored_ = 0;
-  // 1-based views of the work area: band slot A(i,j), j = 1..3, and vector element V(i).
+  // 1-based view of the factor: band slot A(i,j), j = 1..3.
   double& a(int32_t i, int32_t j) {
     return a_[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];
   }
-  double& v(int32_t i) { return v_[static_cast<std::size_t>(i - 1)]; }
 };
 
 }  // namespace ringdate

@@ -119,40 +119,26 @@ BiweightLeaveOneOut::Middle BiweightLeaveOneOut::middle_of(std::span<const doubl
   return mid;
 }
 
-double BiweightLeaveOneOut::Middle::without(double v) const {
-  // Position p + i of the others holds a_(p + i + 1) when v < a_(p + i + 1), else a_(p + i).
-  auto others = [&](int i) { return v < a[i + 1] ? a[i + 1] : a[i]; };
-  if (odd_others) return others(0);
-  return (others(0) + others(1)) / 2.0;
-}
-
-const BiweightLeaveOneOut::Centre& BiweightLeaveOneOut::centre(std::span<const double> values,
-                                                               double m) {
-  for (const Centre& c : centres_) {
-    if (c.m == m) return c;
-  }
-  dev_.resize(values.size());
-  for (std::size_t j = 0; j < values.size(); ++j) dev_[j] = std::abs(values[j] - m);
-  centres_.push_back(Centre{m, middle_of(dev_)});
-  return centres_.back();
-}
-
-uint8_t BiweightLeaveOneOut::sums_index(double m, double s) {
-  for (std::size_t i = 0; i < sums_.size(); ++i) {
-    if (sums_[i].m == m && sums_[i].s == s) return static_cast<uint8_t>(i);
-  }
-  sums_.push_back(Sums{m, s, 0.0, 0.0});
-  return static_cast<uint8_t>(sums_.size() - 1);
+double BiweightLeaveOneOut::Middle::value(int c) const {
+  // Position p + i of the others holds a_(p + i + 1) when v < a_(p + i + 1), else a_(p + i):
+  // case 0 lies below a_(p + 1), case 1 between a_(p + 1) and a_(p + 2), case 2 above.
+  if (odd_others) return c == 0 ? a[1] : a[0];
+  if (c == 0) return (a[1] + a[2]) / 2.0;
+  if (c == 1) return (a[0] + a[2]) / 2.0;
+  return (a[0] + a[1]) / 2.0;
 }
 
 void BiweightLeaveOneOut::fill_sums(std::span<const double> values) {
   // Two centres and spreads at once, in the two lanes of a vector; each lane adds its
   // weights and weighted values in the order of the values, as one alone would.
   typedef double Pair __attribute__((vector_size(16)));
+  std::size_t list[9], nl = 0;
+  for (std::size_t c = 0; c < 9; ++c)
+    if (used_[c]) list[nl++] = c;
   std::size_t i = 0;
-  for (; i + 2 <= sums_.size(); i += 2) {
-    Sums& x0 = sums_[i];
-    Sums& x1 = sums_[i + 1];
+  for (; i + 2 <= nl; i += 2) {
+    Sums& x0 = sums_[list[i]];
+    Sums& x1 = sums_[list[i + 1]];
     const Pair m{x0.m, x1.m}, d{tuning * x0.s + guard, tuning * x1.s + guard};
     const Pair one{1.0, 1.0}, zero{0.0, 0.0};
     Pair wx{0.0, 0.0}, w{0.0, 0.0};
@@ -169,8 +155,9 @@ void BiweightLeaveOneOut::fill_sums(std::span<const double> values) {
     x1.wx = wx[1];
     x1.w = w[1];
   }
-  for (; i < sums_.size(); ++i) {
-    Sums& x = sums_[i];
+  for (; i < nl; ++i) {
+    Sums& x = sums_[list[i]];
+    x.wx = x.w = 0.0;
     for (double v : values) {
       const double wt = weight(v, x.m, x.s);
       x.wx += wt * v;
@@ -181,27 +168,42 @@ void BiweightLeaveOneOut::fill_sums(std::span<const double> values) {
 
 void BiweightLeaveOneOut::operator()(std::span<const double> values, std::span<double> out) {
   const std::size_t n = values.size();
-  centres_.clear();
-  sums_.clear();
   if (n == 0) return;
   if (n == 1) {
     out[0] = absent;
     return;
   }
-  // The centre and spread of the others for each value left out: a handful of distinct
-  // pairs, whose sums over all values are then made together.
+  // The median of the others takes one of two or three values, by where the value left out
+  // lies; for each, the deviations' middle. The spread of the others then takes one of two
+  // or three values by where the value's own deviation lies: a handful of pairs, whose sums
+  // over all values are made together.
   const Middle mid = middle_of(values);
+  dev_.resize(n);
+  for (int c = 0; c < mid.cases(); ++c) {
+    const double m = mid.value(c);
+    med_of_[c] = m;
+    for (std::size_t j = 0; j < n; ++j) dev_[j] = std::abs(values[j] - m);
+    dev_of_[c] = middle_of(dev_);
+  }
+  std::fill(std::begin(used_), std::end(used_), false);
   which_.resize(n);
   med_.resize(n);
   mad_.resize(n);
   for (std::size_t k = 0; k < n; ++k) {
     const double v = values[k];
-    const double med = mid.without(v);
-    const double mad = centre(values, med).dev.without(std::abs(v - med));
+    const int cm = mid.which(v);
+    const double med = med_of_[cm];
+    const Middle& dev = dev_of_[cm];
+    const int cs = dev.which(std::abs(v - med));
+    const auto c = static_cast<uint8_t>(cm * 3 + cs);
     med_[k] = med;
-    mad_[k] = mad;
-    which_[k] = sums_index(med, mad);
+    mad_[k] = dev.value(cs);
+    which_[k] = c;
+    used_[c] = true;
   }
+  for (std::size_t c = 0; c < 9; ++c)
+    if (used_[c])
+      sums_[c] = Sums{med_of_[c / 3], dev_of_[c / 3].value(static_cast<int>(c % 3)), 0.0, 0.0};
   fill_sums(values);
   for (std::size_t k = 0; k < n; ++k) {
     const double v = values[k];

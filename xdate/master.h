@@ -33,24 +33,23 @@ class BiweightLeaveOneOut {
     double a[3] = {0, 0, 0};
     std::size_t p = 0;
     bool odd_others = false;  // n - 1 odd: one middle value
-    // The median of the values without one of value v.
-    double without(double v) const;
-  };
-  struct Centre {
-    double m;
-    Middle dev;  // of |x - m|
+    // The median of the values without one of value v: value(which(v)). The case is
+    // counted from comparisons, so that it costs no branch on the data.
+    int which(double v) const { return (v >= a[1]) + (odd_others ? 0 : (v >= a[2])); }
+    double value(int c) const;
+    int cases() const { return odd_others ? 2 : 3; }
   };
   struct Sums {
     double m, s, wx, w;
   };
   std::vector<double> scratch_, dev_;
-  std::vector<Centre> centres_;
-  std::vector<Sums> sums_;
+  double med_of_[3] = {0, 0, 0};  // the median of the others in each case
+  Middle dev_of_[3];              // the middle of |x - median| in each case
+  Sums sums_[9] = {};             // by median case * 3 + deviation case
+  bool used_[9] = {};
   std::vector<uint8_t> which_;     // the sums of each left-out value
   std::vector<double> med_, mad_;  // its centre and spread
   Middle middle_of(std::span<const double> x);
-  const Centre& centre(std::span<const double> values, double m);
-  uint8_t sums_index(double m, double s);
   void fill_sums(std::span<const double> values);
 };
 

@@ -90,6 +90,23 @@ void group_sums(const double* x, std::size_t nx, const double* const (&a)[4],
   sums[3] = p3 + q3;
 }
 
+// Centres the values on their mean; sxx: the sum of squares about it, rxx: of the values.
+// Apart, so that the sums stay in registers (within the segment loop they went to memory
+// on every term).
+[[gnu::noinline]] void centre(std::vector<double>& dx, double& sxx, double& rxx) {
+  double mean = 0.0;
+  for (double x : dx) mean += x;
+  mean /= static_cast<double>(dx.size());
+  double s = 0.0, r = 0.0;
+  for (double& x : dx) {
+    r += x * x;
+    x -= mean;
+    s += x * x;
+  }
+  sxx = s;
+  rxx = r;
+}
+
 // sxy[lag + L] = the sum over j of dx[j] master(start + lag + j) for each lag listed
 // (ascending). The lags go in units of two adjacent lags (one alone where the next is not
 // listed), four units side by side: the master's values for lags l and l + 1 at position j
@@ -179,15 +196,8 @@ std::vector<SegmentResult> test_segments(const Track& f, const Track& master,
     // The segment's values, centred: the products with the master then need no mean of it.
     dx.assign(f.v.begin() + (start - f.first), f.v.begin() + (end - f.first) + 1);
     const auto n = static_cast<double>(dx.size());
-    double mean = 0.0;
-    for (double x : dx) mean += x;
-    mean /= n;
     double sxx = 0.0, rxx = 0.0;
-    for (double& x : dx) {
-      rxx += x * x;
-      x -= mean;
-      sxx += x * x;
-    }
+    centre(dx, sxx, rxx);
     // A constant segment (left with a rounding residue) has no correlation.
     if (!(sxx > 1e-12 * rxx)) sxx = 0.0;
     s.by_lag.assign(static_cast<std::size_t>(2 * L + 1), absent);

@@ -152,6 +152,49 @@ TEST(Spline, AKeptFactorGivesExactlyTheFitOfAFreshObject) {
   }
 }
 
+// A batch fits each series exactly as a call of its own: any number of series, of mixed
+// lengths, some too short, some whose right-hand side starts with zeros (a straight
+// start) or is all zeros (a straight line), in batches of one to nine.
+TEST(Spline, ABatchFitsEverySeriesBitForBitAsAloneWouldAndInItsStatus) {
+  Fixture batch, alone;
+  std::vector<std::vector<float>> ys;
+  const int lengths[] = {2000, 1999, 40, 3, 2000, 4, 5, 700, 1500, 0, 2000, 12, 2001, 950};
+  for (std::size_t k = 0; k < std::size(lengths); ++k) {
+    std::vector<float> y = wave(lengths[k], 6.1 + static_cast<double>(k), 2, 6);
+    if (k % 3 == 1)  // a straight start of 30 years
+      for (std::size_t i = 0; i < y.size() && i < 30; ++i)
+        y[i] = 1.0f + 0.25f * static_cast<float>(i);
+    if (k == 8)  // a straight line
+      for (std::size_t i = 0; i < y.size(); ++i) y[i] = 2.0f + 0.5f * static_cast<float>(i);
+    ys.push_back(y);
+  }
+  std::size_t done = 0;
+  for (std::size_t size = 1; done < 40; size = size % 9 + 1) {
+    std::vector<ringdate::Spline::Fit> fits;
+    std::vector<std::vector<float>> gs;
+    for (std::size_t j = 0; j < size; ++j)
+      gs.emplace_back(ys[(done + j) % ys.size()].size() + 1, sentinel);
+    for (std::size_t j = 0; j < size; ++j) {
+      const std::vector<float>& y = ys[(done + j) % ys.size()];
+      fits.push_back({static_cast<int32_t>(y.size()), y, gs[j]});
+    }
+    batch.spline->fit(fits, 20);
+    for (std::size_t j = 0; j < size; ++j) {
+      const std::vector<float>& y = ys[(done + j) % ys.size()];
+      std::vector<float> g(y.size() + 1, sentinel);
+      float p = 0.0f;
+      const SplineStatus want = (*alone.spline)(static_cast<int32_t>(y.size()), y, g, p, 20);
+      ASSERT_EQ(fits[j].status, want) << size << " " << j;
+      if (want != SplineStatus::too_short) {
+        EXPECT_EQ(std::memcmp(&fits[j].p, &p, sizeof p), 0);
+      }
+      ASSERT_EQ(std::memcmp(gs[j].data(), g.data(), g.size() * sizeof(float)), 0)
+          << "batch of " << size << ", fit " << j << " of " << y.size() << " values";
+    }
+    done += size;
+  }
+}
+
 // Work, counted: with one period, each row of the factor is computed once however many
 // series are fitted; a new period starts again once.
 TEST(Spline, EachRowOfTheFactorIsComputedOncePerPeriod) {
