@@ -21,7 +21,7 @@ struct DatingSettings {
   int32_t top = 5;       // positions listed per sample
   // The decision: the best position's chance p (corrected for the number of positions) must
   // be below `p_max`, and its score must stand `margin` standard units above the second best.
-  double p_max = 1e-5;
+  double p_max = 3e-5;
   double margin = 1.0;
 };
 

@@ -65,7 +65,7 @@ TEST(DatingReport, LayoutOfTheWholeReport) {
             "against ref.rwl\n"
             "Samples: format MR (Tucson measurements, guessed), 3 series\n"
             "Reference: format IR (Tucson indices), 34 series, 1176-1963 (788 years)\n"
-            "Overlap at least 50 years; dated when p < 1e-5 and the best stands 1.0\n"
+            "Overlap at least 50 years; dated when p < 3e-5 and the best stands 1.0\n"
             "standard units above the next (p: chance of the best of all positions)\n"
             "\n"
             "CD01        100 rings, 738 positions\n"

@@ -144,6 +144,31 @@ TEST(Dating, SyntheticStretchIsDatedAndListedBestFirst) {
   EXPECT_GE(d.ranked.front().z, d.z_needed);
 }
 
+// The chance of a position is the Student tail of its z over its overlap less 2, times the
+// positions tested: a normal tail made short samples' chance several times too low far out.
+TEST(Dating, ChanceIsTheStudentTailOverTheOverlap) {
+  const auto forest = xdate_synthetic::forest(12, 1500, 1899);
+  const SeriesInput sample = renumbered(forest[5], 200, 60);
+  Filter filter;
+  const SampleDating d =
+      date_sample(Reference(without(forest, 5)), sample, DatingSettings{}, filter);
+  ASSERT_GE(d.ranked.size(), 2u);
+  const double n = d.positions;
+  for (const Position& p : d.ranked) {
+    const double want = std::min(1.0, n * upper_tail(p.z, p.r.n - 2));
+    EXPECT_NEAR(p.p, want, 1e-9 + 1e-9 * want) << p.first;
+    // Heavier than the normal tail wherever z is far out.
+    const double normal = n * 0.5 * std::erfc(p.z / std::sqrt(2.0));
+    if (p.z > 3.0 && want < 1.0) {
+      EXPECT_GT(p.p, normal) << p.first;
+    }
+  }
+  // The z needed is where the best position's overlap gives p = p_max.
+  const int32_t df = d.ranked.front().r.n - 2;
+  EXPECT_NEAR(n * upper_tail(d.z_needed, df), DatingSettings{}.p_max,
+              1e-3 * DatingSettings{}.p_max);
+}
+
 TEST(Dating, AChronologyIsAReferenceOfOneSeries) {
   const auto forest = xdate_synthetic::forest(10, 1600, 1899, 0.15);
   // The mean of the other series' widths stands for a chronology.
