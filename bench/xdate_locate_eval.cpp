@@ -288,6 +288,10 @@ int main(int argc, char** argv) {
         l.insert_spread = static_cast<int32_t>(v);
       else if (name == "spread_scale")
         l.spread_scale = v;
+      else if (name == "missing_share")
+        l.missing_share = v;
+      else if (name == "prior_weight")
+        l.prior_weight = v;
       else if (name == "path_step")
         l.path_step = v;
       else {

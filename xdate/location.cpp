@@ -7,6 +7,7 @@
 #include <span>
 
 #include "xdate/correlation.h"
+#include "xdate/missing_ring.h"
 #include "xdate/transforms.h"
 
 namespace ringdate::xdate {
@@ -33,28 +34,6 @@ bool adds_flag(const SeriesResult& before, const SeriesResult& after) {
 // at least one ring on either side.
 bool scored_widths(const SeriesInput& s, const Edit& e, SeriesInput& v) {
   return apply_edits(s, std::span<const Edit>(&e, 1), Filling::merged, v);
-}
-
-// An inserted ring at the width the master expects in its year (instead of the mean of its
-// neighbours): the mean of the rings up to two years either side times the master's
-// Baillie-Pilcher ratio (width over its five-year mean) of the year. The rings after it are
-// then prewhitened much as they would be with the true ring, which a drought year makes
-// narrow.
-void fill_inserted(SeriesInput& v, int32_t year, const Track& master_bp) {
-  const int64_t k = static_cast<int64_t>(year) - v.first;
-  const auto n = static_cast<int64_t>(v.values.size());
-  const double b = master_bp.at(year);
-  if (k < 0 || k >= n || !present(b)) return;
-  double sum = 0.0;
-  int32_t count = 0;
-  for (int64_t j = std::max<int64_t>(k - 2, 0); j <= std::min<int64_t>(k + 2, n - 1); ++j) {
-    if (j == k) continue;
-    sum += v.values[static_cast<std::size_t>(j)];
-    ++count;
-  }
-  const double ratio = std::exp(b) / 100.0;
-  if (count > 0 && std::isfinite(ratio))
-    v.values[static_cast<std::size_t>(k)] = sum / count * ratio;
 }
 
 // The inserted ring stays out of the pairs.
@@ -112,34 +91,6 @@ double standardised(const Track& m, int32_t year, int32_t from, int32_t to) {
   const double var = ps.sxx / ps.n - mean * mean;
   if (!(var > 0.0)) return 0.0;
   return std::clamp((m.at(year) - mean) / std::sqrt(var), -3.0, 3.0);
-}
-
-struct YearScore {
-  int32_t year;
-  double ll;
-};
-
-// The year to name among scored candidates: with spread 0 the most likely one; otherwise the
-// one around which the likelihood is largest, each year within `spread` weighted by
-// 1 - d / (spread + 1) (d its distance), the log-likelihoods divided by `scale` (the pairs of
-// the two kinds of values overlap and overstate the evidence).
-std::optional<int32_t> choose(const std::vector<YearScore>& lls, int32_t spread, double scale) {
-  if (lls.empty()) return std::nullopt;
-  double top = lls.front().ll;
-  for (const YearScore& x : lls) top = std::max(top, x.ll);
-  std::optional<int32_t> best;
-  double best_mass = -1.0;
-  for (const YearScore& c : lls) {
-    double mass = 0.0;
-    for (const YearScore& x : lls) {
-      const int32_t d = std::abs(x.year - c.year);
-      if (d <= spread) mass += (spread + 1.0 - d) / (spread + 1.0) * std::exp((x.ll - top) / scale);
-    }
-    if (best && mass <= best_mass) continue;
-    best_mass = mass;
-    best = c.year;
-  }
-  return best;
 }
 
 }  // namespace
@@ -262,6 +213,7 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
 
   SeriesInput v;
   Track fv, bpv;
+  const NarrowPrior prior(s, m.bp, settings_.missing_share);
   auto score = [&](const Edit& e) {
     if (!scored_widths(part, e, v)) return false;
     if (e.kind == EditKind::insert) fill_inserted(v, e.year, m.bp);
@@ -285,10 +237,13 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
     if (!score(e)) continue;
     double ll = rf.loglik(fv, m.filtered, from, to);
     if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
-    if (kind == EditKind::insert) ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
+    if (kind == EditKind::insert) {
+      ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
+      ll += settings_.prior_weight * prior(v, y);
+    }
     lls.push_back({y, ll});
   }
-  const std::optional<int32_t> chosen = choose(lls, 0, 1.0);
+  const std::optional<int32_t> chosen = choose_year(lls, 0, 1.0);
   if (!chosen) return std::nullopt;
   const std::optional<Edit> best = Edit{kind, *chosen};
   // The overall r of the best version, for the choice between the kinds.
@@ -354,6 +309,7 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
   SeriesInput v;
   std::vector<int32_t> inserted;
   Track fv, bpv;
+  const NarrowPrior prior(s, m.bp, settings_.missing_share);
   // The version with the edits as they stand, filtered with the series' own model so that
   // versions differ only near the edit that moves.
   auto score = [&](const std::vector<Edit>& e) {
@@ -399,14 +355,16 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
         if (!score(trial)) continue;
         double ll = rf.loglik(fv, m.filtered, from, to);
         if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
-        if (trial[j].kind == EditKind::insert)
+        if (trial[j].kind == EditKind::insert) {
           ll -= settings_.narrow_prior * standardised(m.bp, y + moved, from, to);
+          ll += settings_.prior_weight * prior(v, y + moved);
+        }
         lls.push_back({y, ll});
       }
       // A missing ring leaves no trace of its own: its year is seldom settled to one.
       const bool insert = edits[j].kind == EditKind::insert;
-      if (const std::optional<int32_t> best = choose(lls, insert ? settings_.insert_spread : 0,
-                                                     insert ? settings_.spread_scale : 1.0))
+      if (const std::optional<int32_t> best = choose_year(lls, insert ? settings_.insert_spread : 0,
+                                                          insert ? settings_.spread_scale : 1.0))
         edits[j].year = *best;
     }
   }

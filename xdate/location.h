@@ -36,11 +36,17 @@ struct Suggestion {
 
 struct LocatorSettings {
   double min_gain = 0.04;     // r must rise at least this much
-  int32_t reach = 10;         // years either side of the cheap best year that are refiltered
+  int32_t reach = 15;         // years either side of the cheap best year that are refiltered
   int32_t window = 30;        // years either side of those in which candidates are compared
   double bp_weight = 1.5;     // weight of the Baillie-Pilcher values beside the filtered ones
   double narrow_prior = 0.5;  // preference for a missing ring where the master is low
-  int32_t max_edits = 3;      // the longest sequence
+  // The share of missing rings taken to lie among the tenth narrowest rings of their series
+  // (NarrowPrior), and the weight of that prior beside the likelihood of the compared pairs
+  // (the likelihood of the two kinds of values overstates the evidence: see the closing
+  // figures of the evaluation).
+  double missing_share = 0.5;
+  double prior_weight = 2.0;
+  int32_t max_edits = 3;  // the longest sequence
   // Every edit of a sequence must be needed: without any one of them r falls by needed_gain
   // and, over n pairs, by needed_sum / n (a few rings realigned by chance raise r by about
   // the same sum whatever the length of the series); a longer sequence must raise r as much
@@ -67,7 +73,9 @@ struct LocatorSettings {
 // the pairs near them under the regression of the series on its master. An inserted ring
 // enters the filter at the width the master expects (its neighbours' mean times the master's
 // Baillie-Pilcher ratio of the year) and is left out of the pairs; a
-// deletion is scored as the merge of the ring with the next one.
+// deletion is scored as the merge of the ring with the next one. A missing ring is put where
+// the likelihood times the prior of a missing ring there (NarrowPrior: rings go missing in
+// the tree's narrowest years) is largest.
 //
 // Sequences of two or more edits come from a dynamic program over the offset of every ring
 // against the master (the best path with exactly k edits, for each k); each edit of a path is
