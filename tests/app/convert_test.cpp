@@ -162,6 +162,27 @@ TEST_F(ConvertRun, ReadersMessagesAndMisfits) {
   EXPECT_NE(files.files["x"].find("DateEnd=12001\r\n"), std::string::npos);
 }
 
+// An index chronology with a gap: the years without a value are written as 9990 with a
+// count of 0 and read back to the same years.
+TEST_F(ConvertRun, AChronologyWithAGapKeepsItsYears) {
+  files.files["gap.crn"] =
+      "   std 8139990  09990  09990  01000  21010  21020  21030  21040  21050  21060  2\n"
+      "   std1735 900  3 910  3 920  3 930  3 940  3\n"
+      "   std1740 950  39990  09990  09990  09990  09990  09990  09990  09990  09990  0\n";
+  ASSERT_EQ(run({"--convert", "gap.crn", "out.crn", "--to", "tucson", "--format", "IR"}), 0)
+      << err.str();
+  std::string fill;
+  for (int k = 0; k < 5; ++k) fill += "9990  0";
+  const std::string& w = files.files["out.crn"];
+  EXPECT_NE(w.find("std    8139990  09990  09990  01000  11010  1"), std::string::npos) << w;
+  EXPECT_NE(w.find("std    820" + fill + fill), std::string::npos) << w;
+  EXPECT_NE(w.find("std   1730" + fill + " 900  1 910  1"), std::string::npos) << w;
+  // Read again, it is written the same.
+  ASSERT_EQ(run({"--convert", "out.crn", "back.crn", "--to", "tucson", "--format", "IR"}), 0)
+      << err.str();
+  EXPECT_EQ(files.files["back.crn"], w);
+}
+
 // The check reads Heidelberg files, guessed or named.
 TEST(HeidelbergCheck, GuessedAndNamed) {
   const std::string shared = testing_support::shared_dir();

@@ -232,6 +232,63 @@ TEST_F(DateMode, WriteRenumbersTheDatedSeriesOnly) {
   EXPECT_FALSE(fs::exists(dir / "no"));
 }
 
+// A chronology of the reference's series (the mean of each year's widths over their series'
+// means) with a gap of 60 years, written as an index file without lines for those years:
+// the line after the gap starts with its first year's pair. A sample dates to its years,
+// which overlap the gap (the gap's years have no value and shift nothing).
+TEST_F(DateMode, AChronologyWithAGapIsAReference) {
+  int first = series[1].first, last = series[1].last();
+  for (std::size_t i = 2; i < series.size(); ++i) {
+    first = std::min(first, series[i].first);
+    last = std::max(last, series[i].last());
+  }
+  std::vector<double> sum(static_cast<std::size_t>(last - first + 1)), n(sum.size());
+  for (std::size_t i = 1; i < series.size(); ++i) {
+    double mean = 0.0;
+    for (double x : series[i].values) mean += x;
+    mean /= static_cast<double>(series[i].values.size());
+    for (std::size_t k = 0; k < series[i].values.size(); ++k) {
+      const auto at = static_cast<std::size_t>(series[i].first - first) + k;
+      sum[at] += series[i].values[k] / mean;
+      n[at] += 1.0;
+    }
+  }
+  const int gap_from = series[0].first + 40, gap_to = gap_from + 59;
+  std::string text, line;
+  int decade = -1;
+  for (int y = first; y <= last; ++y) {
+    const auto at = static_cast<std::size_t>(y - first);
+    if ((y >= gap_from && y <= gap_to) || n[at] == 0.0) continue;
+    char buf[32];
+    if (y / 10 != decade) {
+      if (!line.empty()) text += line + "\n";
+      std::snprintf(buf, sizeof buf, "%6s%4d", "co021c", y);
+      line = buf;
+      if (decade < 0)
+        for (int k = 0; k < y % 10; ++k) line += "9990  0";
+      decade = y / 10;
+    }
+    std::snprintf(buf, sizeof buf, "%4d%3d", static_cast<int>(std::lround(sum[at] / n[at] * 1000)),
+                  static_cast<int>(n[at]));
+    line += buf;
+  }
+  while (line.size() < 80) line += "9990  0";
+  text += line + "\n";
+  std::ofstream(dir / "gap.crn") << text;
+  std::ofstream(dir / "one.rwl") << tucson(series[0], 1);
+  const Result r =
+      date({"--date", path("one.rwl"), "--ref", path("gap.crn"), "--ref-format", "IR"});
+  EXPECT_EQ(r.status, 0) << r.err << r.out;
+  EXPECT_NE(r.out.find("Reference: format IR (Tucson indices), 1 series, " + std::to_string(first) +
+                       "-" + std::to_string(last)),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("  dated " + std::to_string(series[0].first) + "-" +
+                       std::to_string(series[0].last()) + " (p "),
+            std::string::npos)
+      << r.out;
+}
+
 // Heidelberg files: a chronology as the reference, measurements as samples written back
 // with their headers, dated ones renumbered.
 TEST(DateHeidelberg, ChronologyReferenceAndSamplesWrittenBack) {
