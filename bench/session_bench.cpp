@@ -122,7 +122,8 @@ int run_write(const std::string& file) {
   ringdate::Trread trread(session);
   if (!session.units().open(10, file, recio::Status::old)) return 1;
   const std::string mode = "MR";
-  if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids, ringdate::mxyr,
+  ringdate::Vec<float> series(ringdate::mxyr);  // the reader's buffer for one series
+  if (trread(store->wrk, series, mode, store->nser, store->iyr, store->ids, ringdate::mxyr,
              ringdate::mxser))
     return 1;
   session.units().close(10);

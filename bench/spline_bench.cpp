@@ -52,7 +52,6 @@ void BM_DetrendFullStore(benchmark::State& state) {
   QuietConsole console;
   recio::Session session(console);
   auto store = std::make_unique<Store>();
-  auto tsi1 = std::make_unique<Tsi1>();
   auto spline = std::make_unique<Spline>();
   uint32_t seed = 7;
   store->nser = mxser;
@@ -68,7 +67,7 @@ void BM_DetrendFullStore(benchmark::State& state) {
     state.PauseTiming();
     store->wrk = store->raw;
     state.ResumeTiming();
-    detrend_store(session, *store, *tsi1, *spline);
+    detrend_store(session, *store, *spline);
     benchmark::DoNotOptimize(store->wrk(1, 1));
   }
   state.SetItemsProcessed(state.iterations() * mxser);

@@ -54,10 +54,11 @@ void BM_Trread(benchmark::State& state) {
     return;
   }
   ringdate::Store st;
+  ringdate::Vec<float> series{ringdate::mxyr};
   ringdate::Trread trread(session);
   for (auto _ : state) {
     session.units().rewind(10);
-    if (trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser)) {
+    if (trread(st.wrk, series, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser)) {
       state.SkipWithError("the file was refused");
       return;
     }
@@ -75,13 +76,14 @@ void BM_OpenAndTrread(benchmark::State& state) {
   QuietConsole con;
   recio::Session session(con);
   ringdate::Store st;
+  ringdate::Vec<float> series{ringdate::mxyr};
   ringdate::Trread trread(session);
   for (auto _ : state) {
     if (!session.units().open(10, path, recio::Status::old)) {
       state.SkipWithError("cannot open the generated file");
       return;
     }
-    if (trread(st.wrk, st.curve, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser)) {
+    if (trread(st.wrk, series, "MR", st.nser, st.iyr, st.ids, ringdate::mxyr, ringdate::mxser)) {
       state.SkipWithError("the file was refused");
       return;
     }

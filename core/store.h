@@ -1,5 +1,5 @@
-// The series store of one run and the shared record tsi1 through which the driver hands
-// picked series to the comparison loop and gets posted ring edits back.
+// The series store of one run, and the picks of one comparison (tsi1), which the driver
+// hands to the comparison loop.
 #pragma once
 
 #include <cstdint>
@@ -11,37 +11,39 @@
 
 namespace ringdate {
 
-// The picked series and the posted edit.
+// The series picked for one comparison, on the axis of the earliest pick.
 struct Tsi1 {
+  // Column k (1..nsel) holds pick k; row 1 is the year syr(nsel + 1, 1), rmiss outside.
   Matrix<float> sel{mxyr, mxser, rmiss};
-  Vec<float> vec{mxyr};
+  // Row k (1..nsel): first and last year of pick k; row nsel + 1: the picks' whole span.
   Matrix<int32_t> syr{mxser + 1, 2};
+  // Identifier of pick k (sid[k - 1]), eight characters.
   std::vector<std::string> sid = std::vector<std::string>(mxser, std::string(8, ' '));
+  // Number of picks.
   int32_t nsel = 0;
-  std::string edid = std::string(8, ' ');
-  int32_t edyr = 0;
-  char edside = ' ';
-  char edop = ' ';
-  // Position in the selection (1..nsel) of the series last chosen for adjustment, so that
-  // a posted edit reaches the series the user picked even when identifiers repeat (the
-  // driver maps it through the store's iseq); 0 when none was chosen.
-  int32_t edsel = 0;
-  // The earlier of the two years of a posted merge (edyr holds the year the side chose).
-  int32_t edmrg = no_edit;
 };
 
-// The driver-side store.
+// The series of the data file as the dialogue examines and corrects them.
 struct Store {
+  // Column i (1..nser): series i as examined (indices after the spline), row 1 = iyrmin().
   Matrix<float> wrk{mxyr, mxser, rmiss};
+  // Column i: series i as measured (the corrected file is written from these).
   Matrix<float> raw{mxyr, mxser, rmiss};
+  // Number of series.
   int32_t nser = 0;
+  // Row i (1..nser): first and last year of series i; row nser + 1: the whole span.
   Matrix<int32_t> iyr{mxser + 1, 2};
+  // Identifier of series i (ids[i - 1]), eight characters.
   std::vector<std::string> ids = std::vector<std::string>(mxser, std::string(8, ' '));
+  // The data format: "MR", "IR", "CR" or "CD" (blank before it is settled).
   std::string mode = "  ";
+  // The label of the value axis: "MILLIMETERS" or "INDICES", blank-padded to 20.
   std::string units = std::string(20, ' ');
-  std::string fname = std::string(40, ' ');  // as typed; longer names are kept whole
-  Vec<float> curve{mxyr};
+  // The data file's name as typed; longer names are kept whole.
+  std::string fname = std::string(40, ' ');
+  // Position k (1..nsel) of the current pass: the store series picked k-th.
   Vec<int32_t> iseq{mxser};
+  // The title line of the Tucson corrected file (its name), blank-padded to 80.
   std::string title = std::string(80, ' ');
 
   int32_t iyrmin() const { return iyr(nser + 1, 1); }

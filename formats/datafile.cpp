@@ -47,10 +47,7 @@ std::string settled(char guess) {
 
 }  // namespace
 
-void fit_work_areas(Store& store) {
-  store.curve.resize(store.wrk.rows());
-  store.iseq.resize(store.wrk.cols());
-}
+void fit_work_areas(Store& store) { store.iseq.resize(store.wrk.cols()); }
 
 bool align(Store& store) {
   const int32_t iyrmin = store.iyrmin();

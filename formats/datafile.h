@@ -14,7 +14,7 @@
 
 namespace ringdate {
 
-// The store's work vectors (curve, iseq) sized for the shape of wrk.
+// The store's pick order (iseq) sized for the columns of wrk.
 void fit_work_areas(Store& store);
 
 // Moves each series from row 1 down to the row of its first year on the common axis

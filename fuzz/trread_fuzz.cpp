@@ -27,7 +27,7 @@ constexpr int32_t max_series = 4000;
 // The store's matrices are large; they are made once and reused, as the program does.
 struct Work {
   ringdate::Matrix<float> wrk{ringdate::mxyr, ringdate::mxser, ringdate::rmiss};
-  ringdate::Vec<float> curve{max_years};
+  ringdate::Vec<float> curve{max_years};  // the reader's buffer for one series
   ringdate::Matrix<int32_t> iyr{ringdate::mxser + 1, 2};
   std::vector<std::string> ids = std::vector<std::string>(ringdate::mxser, std::string(8, ' '));
 };

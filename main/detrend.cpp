@@ -23,7 +23,7 @@ std::string field20(std::string_view text) {
 
 }  // namespace
 
-bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline) {
+bool detrend_store(recio::Session& session, Store& store, Spline& spline) {
   // A series the spline cannot fit keeps its measurements; the console says which one.
   static const recio::Layout short_msg =
       recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (too short for the spline)')");
@@ -34,12 +34,11 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
   const int32_t nser = static_cast<int32_t>(
       std::clamp<int64_t>(store.nser, 0, static_cast<int64_t>(store.wrk.cols())));
   if (nser == 0) return true;
-  // The work vectors hold the longest series the store's axis can.
-  if (tsi1.vec.size() < store.wrk.rows()) tsi1.vec.resize(store.wrk.rows());
-  if (store.curve.size() < store.wrk.rows()) store.curve.resize(store.wrk.rows());
   const int32_t iyrmin = store.iyrmin();
   const auto rows = static_cast<int64_t>(store.wrk.rows());
   float p = 0.0f;
+  // One series' values and its spline curve, as long as the store's axis.
+  Vec<float> values{store.wrk.rows()}, fitted{store.wrk.rows()};
 
   for (int32_t i = 1; i <= nser; ++i) {
     const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
@@ -53,12 +52,12 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
         store.wrk.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(d), len);
     // The spline runs over the years with a value: a negative value (a year the file skips,
     // a gap code) is no ring width.
-    const std::span<float> vec = tsi1.vec.span().first(std::min(len, tsi1.vec.size()));
+    const std::span<float> vec = values.span().first(std::min(len, values.size()));
     std::size_t m = 0;
     for (std::size_t k = 0; k < vec.size(); ++k)
       if (!(w[k] < 0.0f)) vec[m++] = w[k];
-    const auto fitted = m == vec.size() ? n : static_cast<int32_t>(m);
-    const SplineStatus fit = spline(fitted, tsi1.vec.span(), store.curve.span(), p, iper);
+    const auto kept = m == vec.size() ? n : static_cast<int32_t>(m);
+    const SplineStatus fit = spline(kept, values.span(), fitted.span(), p, iper);
     if (fit == SplineStatus::too_long) {
       static const recio::Layout too_long = recio::Layout::fixed(
           "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN "
@@ -74,7 +73,7 @@ bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& sp
                     {store.ids[i - 1]});
       continue;
     }
-    const std::span<const float> curve = store.curve.span();
+    const std::span<const float> curve = fitted.span();
     for (std::size_t k = 0, j = 0; k < vec.size(); ++k) {
       if (w[k] < 0.0f) {  // no ring width, no index
         w[k] = rmiss;

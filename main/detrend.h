@@ -9,6 +9,6 @@ namespace ringdate {
 
 // Turns the working values of every series into indices and sets units to "INDICES".
 // False when a series is too long for the spline (the message is written; the caller stops).
-bool detrend_store(recio::Session& session, Store& store, Tsi1& tsi1, Spline& spline);
+bool detrend_store(recio::Session& session, Store& store, Spline& spline);
 
 }  // namespace ringdate

@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "formats/corrected.h"
 #include "formats/datafile.h"
-#include "formats/datw.h"
-#include "formats/decade_lines.h"
 #include "formats/fhstore.h"
-#include "formats/heidelberg_write.h"
 #include "main/detrend.h"
-#include "main/edit.h"
 
 namespace ringdate {
 
@@ -38,17 +35,16 @@ Program::Program(recio::Console& console, recio::FileSystem& fs)
       query_(session_),
       qforma_(session_),
       trread_(session_),
-      cmpdrw_(session_, plotter_),
-      cmpplt_(session_, cmpdrw_),
+      plot_menu_(session_, plotter_),
+      cmpplt_(session_, plot_menu_),
       xdwindow_(store_, xdplotter_) {
   cmpplt_.set_companion(&xdwindow_);
-  cmpdrw_.set_companion(&xdwindow_);
+  plot_menu_.set_companion(&xdwindow_);
 }
 
 void Program::run() {
   // Start-up: the store holds no values yet.
   startup_fill(store_, tsi1_);
-  tsi1_.edyr = 0;
   ask_file_name();
   preview();
   settle_format();
@@ -159,7 +155,7 @@ void Program::read_file() {
   // posted in the comparison but not yet carried (the input ended at the plot menu) included,
   // as leaving the comparison would carry it.
   session_.on_input_end([this] {
-    if (tsi1_.edyr != no_edit) carry_edit();
+    if (const std::optional<PostedEdit> edit = cmpplt_.pending()) carry_edit(*edit);
     if (!write_corrected()) report_write_failure();
   });
 }
@@ -197,7 +193,7 @@ void Program::ask_detrending() {
   yesno_ = session_.answer(1);
   if (yesno_[0] == '/') exit_program();  // the prompt offers "/ TO EXIT"
   if (yes(yesno_[0])) {
-    if (!detrend_store(session_, store_, tsi1_, spline_)) session_.stop();
+    if (!detrend_store(session_, store_, spline_)) session_.stop();
     store_.units = padded("INDICES", 20);
     session_.write(done);
   } else {
@@ -219,7 +215,6 @@ void Program::examine() {
   for (;;) {
     // Listing.
     session_.write(heading);
-    tsi1_.edyr = no_edit;
     for (int32_t i = 1; i <= store_.nser; ++i) {
       const int32_t f = store_.iyr(i, 1), l = store_.iyr(i, 2);
       session_.write(listed, {i, store_.ids[static_cast<std::size_t>(i - 1)], f, l, l - f + 1});
@@ -251,17 +246,19 @@ void Program::examine() {
       session_.write(picked, {k, tsi1_.sid[static_cast<std::size_t>(k - 1)], f, l, l - f + 1});
     }
     session_.pause(" HIT RETURN TO CONTINUE");
-    const CompareOutcome end = cmpplt_(tsi1_, store_.fname, "DATA FILE", "YEARS", store_.units);
-    if (end == CompareOutcome::quit) quit_program();
-    if (end == CompareOutcome::edit_posted) carry_edit();
+    const Comparison end = cmpplt_(tsi1_, store_.fname, "DATA FILE", "YEARS", store_.units);
+    if (end.outcome == CompareOutcome::quit) quit_program();
+    if (end.outcome == CompareOutcome::edit_posted && end.edit) carry_edit(*end.edit);
   }
 }
 
 // The edit posted by the comparison loop goes into the full series.
-void Program::carry_edit() {
-  const EditCarry carried = apply_edit(store_, tsi1_);
-  if (carried == EditCarry::refused) report_refused_edit();
-  if (carried == EditCarry::carried) edited_ = true;
+void Program::carry_edit(const PostedEdit& edit) {
+  if (apply_edit(store_, tsi1_.nsel, edit) == EditCarry::carried) {
+    edited_ = true;
+  } else {
+    report_refused_edit(edit);
+  }
 }
 
 // The reader refused the file: its message, the pause, the end.
@@ -302,92 +299,21 @@ void Program::exit_program() {
 }
 
 bool Program::write_corrected() {
-  static const recio::Layout first = recio::Layout::fixed("('CORRECTED RING-WIDTH DATA: ',A)");
-  recio::Units& units = session_.units();
-  // The whole typed name with "_COR" appended, whatever its length.
-  csr(store_.fname, nlen_, 2, static_cast<int32_t>(store_.fname.size()));
-  corname_ = store_.fname.substr(0, static_cast<std::size_t>(nlen_)) + "_COR";
+  const std::string name = corrected_name(store_.fname);
   // A session that changed nothing leaves an earlier corrected file as it is: it may hold
   // the corrections of an earlier session, which an unchanged copy would undo.
-  if (!edited_ && units.file_exists(corname_)) return true;
-  const std::string shown = padded(corname_, 40);
-  // The unit collects the records and replaces the file only when it is closed complete.
-  if (!units.open(12, corname_, recio::Status::unknown)) return false;
-  blank(store_.title, 80);
-  store_.title.replace(0, std::min<std::size_t>(80, shown.size()), shown, 0,
-                       std::min<std::size_t>(80, shown.size()));
-  if (store_.mode == "FH") {
-    // A Heidelberg file's corrected file is a Heidelberg file: no title line.
-    if (recio::Text* out = units.output(12)) write_corrected_heidelberg(*out);
-    return units.close(12);
-  }
-  cormode_ = store_.mode;
-  if (cormode_ == "MR") cormode_ = "MW";
-  if (cormode_ == "IR") cormode_ = "IW";
-  for (const std::string& rec : recio::write(first, {shown}).lines) units.write_line(12, rec);
-  reserve_corrected_text();
-  const int32_t iyrmin = store_.iyrmin();
-  const auto rows = static_cast<int64_t>(store_.raw.rows());  // the longest series written
-  if (coricnt_.size() < store_.raw.rows()) coricnt_.resize(store_.raw.rows());
-  if (corwork_.size() < store_.raw.rows()) corwork_.resize(store_.raw.rows());
-  coricnt_(1) = 0;  // the writer writes a count of 1 for every value
-  for (int32_t i = 1; i <= store_.nser; ++i) {
-    corid_ = store_.ids[static_cast<std::size_t>(i - 1)];
-    corfyr_ = store_.iyr(i, 1);
-    cornval_ = store_.iyr(i, 2) - corfyr_ + 1;
-    const int32_t row = corfyr_ - iyrmin + 1;
-    if (cornval_ < 1 || row < 1 || row - 1 + cornval_ > rows) continue;  // nothing to write
-    const auto vals =
-        store_.raw.column(static_cast<std::size_t>(i))
-            .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(cornval_));
-    if (cormode_ == "CD") {
-      datw(session_, corid_, vals, corwork_.span(), cornval_, corfyr_, 12, "COR");
-    } else {
-      std::string wmode = cormode_;
-      trread_.trrw()(corid_, corfyr_, cornval_, vals, coricnt_.span(), cornread_, 12, 0, wmode,
-                     store_.title, "   ", cornval_, corhdr_);
-    }
-  }
-  return units.close(12);
+  if (!edited_ && session_.units().file_exists(name)) return true;
+  return ringdate::write_corrected(session_, store_, corrected_layout(store_.mode), name,
+                                   heidelberg_);
 }
 
-// Every series as read, with the years and values the edits gave it, headers kept.
-void Program::write_corrected_heidelberg(recio::Text& out) {
-  std::vector<fh::Series> series;
-  const int32_t iyrmin = store_.iyrmin();
-  for (int32_t i = 1; i <= store_.nser && static_cast<std::size_t>(i) <= heidelberg_.size(); ++i) {
-    const int32_t first = store_.iyr(i, 1);
-    const int32_t n = store_.iyr(i, 2) - first + 1;
-    const int32_t row = first - iyrmin + 1;
-    if (n < 1 || row < 1 || row - 1 + n > static_cast<int64_t>(store_.raw.rows())) continue;
-    const auto vals = store_.raw.column(static_cast<std::size_t>(i))
-                          .subspan(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(n));
-    series.push_back(corrected_series(heidelberg_[static_cast<std::size_t>(i - 1)], first, vals));
-  }
-  const std::string text = fh::write(series);
-  out.append(text.data(), text.size());
-}
-
-// The decade lines are built in the unit's text: room for all of them at once, so that the
-// text never moves while it grows.
-void Program::reserve_corrected_text() {
-  recio::Text* out = session_.units().output(12);
-  if (out == nullptr || cormode_ == "CD") return;
-  std::size_t bound = out->size();
-  for (int32_t i = 1; i <= store_.nser; ++i)
-    bound += series_text_bound(store_.iyr(i, 2) - store_.iyr(i, 1) + 1, "   ");
-  out->reserve(bound);
-}
-
-void Program::report_refused_edit() {
+void Program::report_refused_edit(const PostedEdit& edit) {
   std::string why =
       "it would not fit on the store's axis of " + std::to_string(store_.wrk.rows()) + " years";
-  const int32_t k = tsi1_.edsel;
-  if (k >= 1 && k <= tsi1_.nsel) {
-    const int32_t s = store_.iseq(static_cast<std::size_t>(k));
+  if (const int32_t s = picked_series(store_, tsi1_.nsel, edit.pick); s != 0) {
     const int32_t f = store_.iyr(s, 1), l = store_.iyr(s, 2);
-    if (tsi1_.edyr < f || tsi1_.edyr > l) {
-      why = "the year " + std::to_string(tsi1_.edyr) + " lies outside " +
+    if (edit.typed_year < f || edit.typed_year > l) {
+      why = "the year " + std::to_string(edit.typed_year) + " lies outside " +
             trimmed(store_.ids[static_cast<std::size_t>(s - 1)]) + " (" + std::to_string(f) +
             " to " + std::to_string(l) + ")";
     } else if (l - f + 1 < 2) {
@@ -398,7 +324,7 @@ void Program::report_refused_edit() {
 }
 
 void Program::report_write_failure() {
-  session_.line(" *** Could not write the corrected file: " + corname_);
+  session_.line(" *** Could not write the corrected file: " + corrected_name(store_.fname));
 }
 
 int run_program() {

@@ -1,9 +1,8 @@
 // The main dialogue: from the file-name prompt to the goodbye line. One Program holds the
-// whole run's state: the session, the series store, tsi1, and the routines with their
-// fixed work areas.
+// whole run's state: the session, the series store, the picks, and the routines the
+// dialogue calls.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,12 +13,12 @@
 #include "formats/refusal.h"
 #include "formats/trread.h"
 #include "main/answers.h"
+#include "main/cmpplt.h"
+#include "main/edit.h"
 #include "main/picking.h"
+#include "main/plotmenu.h"
 #include "main/xdwindow.h"
-#include "plot/cmpdrw.h"
-#include "plot/cmpplt.h"
 #include "plot/plotter.h"
-#include "plot/records.h"
 #include "recio/session.h"
 
 namespace ringdate {
@@ -39,7 +38,7 @@ class Program {
   Trread trread_;
   Spline spline_;
   PlplotPlotter plotter_;
-  Cmpdrw cmpdrw_;
+  PlotMenu plot_menu_;
   Cmpplt cmpplt_;
   // The crossdating window beside the comparison plot, on a plotting stream of its own.
   PlplotPlotter xdplotter_{"ringdate crossdating", "760x675+920+20"};
@@ -54,21 +53,10 @@ class Program {
   std::string seqfmt_ = std::string(10, ' ');
   int32_t seqno_ = 0;
   int32_t choice_ = 0;
-  int32_t nlen_ = 0;
   bool file_read_ = false;  // a file has been read: every way out writes the corrected file
   bool edited_ = false;     // an insert, delete or merge has been carried into the store
   // The series of a Heidelberg file as read, headers and all: the corrected file keeps them.
   std::vector<fh::Series> heidelberg_;
-
-  // Corrected-file work area.
-  std::string corname_;
-  std::string cormode_ = "  ";
-  std::string corid_ = std::string(8, ' ');
-  int32_t corfyr_ = 0, cornval_ = 0, cornread_ = 0;
-  Vec<int32_t> coricnt_{mxyr, 0};
-  Vec<int32_t> corwork_{mxyr, 0};
-  std::array<std::string, 3> corhdr_{std::string(85, ' '), std::string(85, ' '),
-                                     std::string(85, ' ')};
 
   void ask_file_name();
   void preview();
@@ -77,16 +65,14 @@ class Program {
   void read_file();
   void ask_detrending();
   [[noreturn]] void examine();
-  void carry_edit();
+  void carry_edit(const PostedEdit& edit);
   [[noreturn]] void end_on_refusal(const Refusal& refusal);
   [[noreturn]] void quit_program();
   [[noreturn]] void exit_program();
   bool write_corrected();
   [[nodiscard]] Refused read_heidelberg();
-  void write_corrected_heidelberg(recio::Text& out);
-  void reserve_corrected_text();
   void report_write_failure();
-  void report_refused_edit();
+  void report_refused_edit(const PostedEdit& edit);
 };
 
 // Runs the program on the process's console and file system.

@@ -13,14 +13,12 @@ void fit_picks(const Store& store, Tsi1& tsi1) {
   const std::size_t rows = store.wrk.rows(), cols = store.wrk.cols();
   if (tsi1.sel.rows() == rows && tsi1.sel.cols() == cols) return;
   tsi1.sel = Matrix<float>(rows, cols, rmiss);
-  tsi1.vec.resize(rows);
   tsi1.syr.resize(cols + 1, 2);
   tsi1.sid.resize(cols, std::string(8, ' '));
 }
 
 void begin_pass(Tsi1& tsi1, PickPass& pass) {
   tsi1.nsel = 0;
-  tsi1.edsel = 0;
   pass.first = INT32_MAX;
   pass.last = INT32_MIN;
 }

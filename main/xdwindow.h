@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/store.h"
-#include "plot/companion.h"
+#include "main/companion.h"
 #include "plot/plotter.h"
 #include "plot/xdwin.h"
 #include "xdate/dataset.h"

@@ -1,52 +1,34 @@
-// The comparison plot: draws the compared series through the plotter seam and runs the plot
-// options menu (style questions, redraw, reset, save) until the user continues.
+// The comparison plot: the compared series drawn through the plotter seam from a picture
+// description that the plot options menu makes.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
-#include "core/store.h"
-#include "plot/companion.h"
 #include "plot/plotter.h"
-#include "plot/pltsty.h"
-#include "plot/records.h"
-#include "recio/session.h"
+#include "plot/pltset.h"
 
 namespace ringdate {
 
-class Cmpdrw final : public Drawer {
- public:
-  Cmpdrw(recio::Session& session, Plotter& plotter) : s_(&session), p_(&plotter) {}
-
-  // Resets the settings, draws, and runs the plot options menu until the user continues.
-  void cmpdrw(const PlotRecords& rec, const Tsi1& tsi1) override;
-  // Closes the plot window.
-  void finish() override;
-  // The view told of every drawing and save of the plot, and of its end.
-  void set_companion(Companion* companion) { companion_ = companion; }
-
-  const Pltset& pltset() const { return pltset_; }
-
-  // The picture file that takes the place of the screen when there is none: the data
-  // file's name with "_DATA_SCREEN.ps" (from datnam, which ends in "_DATA").
-  static std::string screen_file(const TheNames& names);
-
- private:
-  void reset(const PlotRecords& rec);
-  void draw(const PlotRecords& rec, const Tsi1& tsi1);
-  void draw_plot(const PlotRecords& rec, const Tsi1& tsi1);
-  void draw_once(const PlotRecords& rec, const Tsi1& tsi1, const std::string& device);
-  void after_draw();
-  void note(const std::string& text);
-
-  recio::Session* s_;
-  Plotter* p_;
-  Companion* companion_ = nullptr;
-  Pltset pltset_;
-  // The labels as drawn (left-justified copies of the loop's labels).
-  std::string xlab_ = std::string(60, ' ');
-  std::string ylab_ = std::string(60, ' ');
-  std::string toplab_ = std::string(80, ' ');
-  std::string fallback_told_;  // the picture file last named on the console
+// One compared series as drawn.
+struct ComparisonCurve {
+  bool first_series = false;  // the first pick: drawn in the curve colour, style and width
+  std::vector<float> years;   // the years drawn, in order
+  std::vector<float> values;  // the value of each year (missing-value marks included)
 };
+
+// Everything one drawing of the comparison plot shows.
+struct ComparisonPicture {
+  Pltset style;                         // colours, ticks, axis limits
+  std::string xlab, ylab, title;        // axis labels and the title, as drawn
+  std::vector<ComparisonCurve> curves;  // in drawing order
+  std::vector<std::string> names;       // under the plot, six to a row; the first in the
+                                        // curve colour
+};
+
+// Draws the picture on `device` (the screen device, or the file device with the file name
+// already set on the plotter).
+void cmpdrw(Plotter& plotter, const ComparisonPicture& picture, const std::string& device);
 
 }  // namespace ringdate

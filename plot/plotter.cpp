@@ -180,6 +180,16 @@ void PlplotPlotter::plscol0(int32_t icol0, int32_t r, int32_t g, int32_t b) {
 
 void PlplotPlotter::plscolbg(int32_t r, int32_t g, int32_t b) { cmap0_.push_back({0, r, g, b}); }
 
+namespace {
+
+// Sets colour map 0 entries as the plot asked for them before plinit.
+template <class Colours>
+void apply_colours(const Colours& colours) {
+  for (const auto& c : colours) pl().c_plscol0(c.i, c.r, c.g, c.b);
+}
+
+}  // namespace
+
 void PlplotPlotter::plinit() {
   failed_ = false;
   error_.clear();
@@ -188,92 +198,94 @@ void PlplotPlotter::plinit() {
     fail(std::string("cannot load the plot library: ") + plplot::why());
     return;
   }
-  const bool screen = dev_ == screen_device;
   const std::vector<Colour> colours = cmap0_;
   cmap0_.clear();
-  auto apply_colours = [&colours] {
-    for (const Colour& c : colours) pl().c_plscol0(c.i, c.r, c.g, c.b);
-  };
-
-  if (screen) {
-    if (!has_screen()) {
-      fail("no display for the screen device");
-      return;
-    }
-    // A window closed by hand is ended; a new one takes its place.
-    if (screen_open_ && window_closed_by_user()) close();
-    if (!screen_open_) {
-      PLINT strm = 0;
-      guarded([&] {
-        pl().c_plmkstrm(&strm);
-        screen_strm_ = strm;
-        pl().c_plsdev(screen_device);
-        pl().c_plspause(0);
-        pl().c_plsetopt("geometry", geometry_.c_str());
-        if (!window_name_.empty()) pl().c_plsetopt("plwindow", window_name_.c_str());
-        // No event thread: the device keeps one switch for all its windows, and the thread
-        // of one window runs unguarded beside the drawings of a second one (or, started
-        // anew, re-initialises the device's lock under the first one's thread). A window is
-        // repainted when it is drawn.
-        pl().c_plsetopt("drvopt", "usepth=0");
-        apply_colours();
-        pl().c_plinit();
-      });
-      if (failed_) {
-        // The window could not be opened: the screen is taken as absent from now on.
-        screen_ok_ = false;
-        screen_device_broken = true;
-        return;
-      }
-      screen_open_ = true;
-    } else {
-      guarded([&] {
-        pl().c_plsstrm(screen_strm_);
-        apply_colours();
-      });
-      if (failed_) return;
-    }
-    to_file_ = false;
-  } else {
-    if (!library_has_device(dev_.c_str())) {
-      fail("the plot library has no device " + dev_);
-      return;
-    }
-    if (fnam_.empty()) {
-      fail("no file name for the drawing");
-      return;
-    }
-    // The drawing goes to memory; the library never opens (nor asks on the console for)
-    // a file of its own.
-    file_ = std::make_unique<MemoryFile>();
-    std::FILE* f = file_->open();
-    if (f == nullptr) {
-      file_.reset();
-      fail("cannot write the file " + fnam_);
-      return;
-    }
-    PLINT strm = 0;
-    guarded([&] {
-      pl().c_plmkstrm(&strm);
-      pl().c_plsdev(dev_.c_str());
-      pl().plsfile(f);
-      pl().c_plspause(0);
-      apply_colours();
-      pl().c_plinit();
-    });
-    to_file_ = true;
-    if (failed_) {
-      // Leave the half-made stream and go back to the window's stream.
-      const std::string why = error_;
-      guarded([] { pl().c_plend1(); });
-      finish_file(false);
-      if (screen_open_) guarded([this] { pl().c_plsstrm(screen_strm_); });
-      fail(why);
-      return;
-    }
-  }
+  const bool opened = dev_ == screen_device ? open_screen(colours) : open_file(colours);
+  if (!opened) return;
   wxmin_ = 0, wxmax_ = 1, wymin_ = 0, wymax_ = 1;
   drawing_ = true;
+}
+
+bool PlplotPlotter::open_screen(const std::vector<Colour>& colours) {
+  if (!has_screen()) {
+    fail("no display for the screen device");
+    return false;
+  }
+  // A window closed by hand is ended; a new one takes its place.
+  if (screen_open_ && window_closed_by_user()) close();
+  if (screen_open_) {
+    guarded([&] {
+      pl().c_plsstrm(screen_strm_);
+      apply_colours(colours);
+    });
+    to_file_ = false;
+    return !failed_;
+  }
+  PLINT strm = 0;
+  guarded([&] {
+    pl().c_plmkstrm(&strm);
+    screen_strm_ = strm;
+    pl().c_plsdev(screen_device);
+    pl().c_plspause(0);
+    pl().c_plsetopt("geometry", geometry_.c_str());
+    if (!window_name_.empty()) pl().c_plsetopt("plwindow", window_name_.c_str());
+    // No event thread: the device keeps one switch for all its windows, and the thread
+    // of one window runs unguarded beside the drawings of a second one (or, started
+    // anew, re-initialises the device's lock under the first one's thread). A window is
+    // repainted when it is drawn.
+    pl().c_plsetopt("drvopt", "usepth=0");
+    apply_colours(colours);
+    pl().c_plinit();
+  });
+  if (failed_) {
+    // The window could not be opened: the screen is taken as absent from now on.
+    screen_ok_ = false;
+    screen_device_broken = true;
+    return false;
+  }
+  screen_open_ = true;
+  to_file_ = false;
+  return true;
+}
+
+bool PlplotPlotter::open_file(const std::vector<Colour>& colours) {
+  if (!library_has_device(dev_.c_str())) {
+    fail("the plot library has no device " + dev_);
+    return false;
+  }
+  if (fnam_.empty()) {
+    fail("no file name for the drawing");
+    return false;
+  }
+  // The drawing goes to memory; the library never opens (nor asks on the console for)
+  // a file of its own.
+  file_ = std::make_unique<MemoryFile>();
+  std::FILE* f = file_->open();
+  if (f == nullptr) {
+    file_.reset();
+    fail("cannot write the file " + fnam_);
+    return false;
+  }
+  PLINT strm = 0;
+  guarded([&] {
+    pl().c_plmkstrm(&strm);
+    pl().c_plsdev(dev_.c_str());
+    pl().plsfile(f);
+    pl().c_plspause(0);
+    apply_colours(colours);
+    pl().c_plinit();
+  });
+  to_file_ = true;
+  if (failed_) {
+    // Leave the half-made stream and go back to the window's stream.
+    const std::string why = error_;
+    guarded([] { pl().c_plend1(); });
+    finish_file(false);
+    if (screen_open_) guarded([this] { pl().c_plsstrm(screen_strm_); });
+    fail(why);
+    return false;
+  }
+  return true;
 }
 
 void PlplotPlotter::plfontld(int32_t fnt) {
@@ -423,6 +435,18 @@ void PlplotPlotter::close() {
     pl().c_plsstrm(screen_strm_);
     pl().c_plend1();
   });
+}
+
+void start_page(Plotter& p, const std::string& device, int32_t bgr, int32_t bgg, int32_t bgb) {
+  p.plsdev(device);
+  p.plscol0(0, 255, 255, 255);
+  p.plscol0(15, 0, 0, 0);
+  p.plscolbg(bgr, bgg, bgb);
+  p.plinit();
+  p.plfontld(1);
+  p.plfont(1);
+  p.plssub(1, 1);
+  p.pladv(0);
 }
 
 // ---- recording ----

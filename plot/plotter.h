@@ -144,7 +144,16 @@ class PlplotPlotter final : public Plotter {
   // then ignores every drawing on that stream.
   bool window_closed_by_user();
   void fail(const std::string& why);
+  // The stream of a plinit: the screen window (opened, or opened anew after a close by hand)
+  // or a file stream. False when it cannot be had (failed() tells why).
+  bool open_screen(const std::vector<Colour>& colours);
+  bool open_file(const std::vector<Colour>& colours);
 };
+
+// Starts a page on `device` as every picture of the program starts one: white and black in
+// colour map 0, the background colour, the library started, font 1, one subpage, the page
+// advanced.
+void start_page(Plotter& plotter, const std::string& device, int32_t bgr, int32_t bgg, int32_t bgb);
 
 // Keeps every call as one line of text ("plcol 15", "plline 3 1900:1.5 1901:2 1902:0.5").
 class RecordingPlotter final : public Plotter {

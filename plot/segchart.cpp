@@ -44,6 +44,28 @@ int32_t chart_colour(const ChartSegment& s, float critical_r) {
   return s.r <= 0.5f ? chart_mid_colour : chart_high_colour;
 }
 
+namespace {
+
+// Segment g of a row at height y: a bar coloured by its r, its flags marked. Segments overlap
+// by half: alternate ones stand above and below the line.
+void draw_segment(Plotter& p, const ChartSegment& s, std::size_t g, float y, int32_t bar,
+                  float critical_r) {
+  const float sy = y + (g % 2 == 0 ? 0.18f : -0.18f);
+  p.plcol(chart_colour(s, critical_r));
+  p.plwid(bar);
+  // A year short at either end, so that neighbours on one side stay apart.
+  segment_line(p, static_cast<float>(s.start) + 1.0f, static_cast<float>(s.end), sy);
+  p.plwid(1);
+  if (s.flag_a || s.flag_b) {
+    p.plcol(15);
+    const std::string marks = std::string(s.flag_a ? "A" : "") + (s.flag_b ? "B" : "");
+    const float my = sy + (g % 2 == 0 ? 0.12f : -0.38f);
+    p.plptex(0.5f * static_cast<float>(s.start + s.end + 1), my, 1.0f, 0.0f, 0.5f, marks);
+  }
+}
+
+}  // namespace
+
 void draw_segment_chart(Plotter& p, const SegmentChart& c, const std::string& device) {
   const std::size_t n = c.rows.size();
   const float x0 = static_cast<float>(c.first_year) - 1.0f;
@@ -55,15 +77,7 @@ void draw_segment_chart(Plotter& p, const SegmentChart& c, const std::string& de
       static_cast<int32_t>(std::lround(120.0 / static_cast<double>(std::max<std::size_t>(n, 1)))),
       1, 6);
 
-  p.plsdev(device);
-  p.plscol0(0, 255, 255, 255);
-  p.plscol0(15, 0, 0, 0);
-  p.plscolbg(255, 255, 255);
-  p.plinit();
-  p.plfontld(1);
-  p.plfont(1);
-  p.plssub(1, 1);
-  p.pladv(0);
+  start_page(p, device, 255, 255, 255);
   p.plvpor(0.12f, 0.97f, 0.16f, 0.90f);
   p.plwind(x0, x1, 0.0f, static_cast<float>(n) + 1.0f);
   p.plcol(15);
@@ -85,22 +99,8 @@ void draw_segment_chart(Plotter& p, const SegmentChart& c, const std::string& de
     if (!row.note.empty()) {
       p.plptex(static_cast<float>(row.last) + 0.01f * (x1 - x0), y, 1.0f, 0.0f, 0.0f, row.note);
     }
-    for (std::size_t g = 0; g < row.segments.size(); ++g) {
-      const ChartSegment& s = row.segments[g];
-      // Segments overlap by half: alternate ones stand above and below the line.
-      const float sy = y + (g % 2 == 0 ? 0.18f : -0.18f);
-      p.plcol(chart_colour(s, c.critical_r));
-      p.plwid(bar);
-      // A year short at either end, so that neighbours on one side stay apart.
-      segment_line(p, static_cast<float>(s.start) + 1.0f, static_cast<float>(s.end), sy);
-      p.plwid(1);
-      if (s.flag_a || s.flag_b) {
-        p.plcol(15);
-        const std::string marks = std::string(s.flag_a ? "A" : "") + (s.flag_b ? "B" : "");
-        const float my = sy + (g % 2 == 0 ? 0.12f : -0.38f);
-        p.plptex(0.5f * static_cast<float>(s.start + s.end + 1), my, 1.0f, 0.0f, 0.5f, marks);
-      }
-    }
+    for (std::size_t g = 0; g < row.segments.size(); ++g)
+      draw_segment(p, row.segments[g], g, y, bar, c.critical_r);
     for (const ChartEdit& e : row.edits) {
       p.plcol(chart_edit_colour);
       p.plwid(2);

@@ -40,18 +40,6 @@ void vline(Plotter& p, float x, float y0, float y1) {
   p.plline(xs, ys);
 }
 
-void start_page(Plotter& p, const XdatePicture& pic, const std::string& device) {
-  p.plsdev(device);
-  p.plscol0(0, 255, 255, 255);
-  p.plscol0(15, 0, 0, 0);
-  p.plscolbg(pic.bgr, pic.bgg, pic.bgb);
-  p.plinit();
-  p.plfontld(1);
-  p.plfont(1);
-  p.plssub(1, 1);
-  p.pladv(0);
-}
-
 void moving_panel(Plotter& p, const XdatePicture& pic, float lo) {
   p.plvpor(0.12f, 0.96f, 0.60f, 0.92f);
   p.plwind(pic.xmin, pic.xmax, lo, 1.0f);
@@ -114,7 +102,7 @@ void text_block(Plotter& p, const XdatePicture& pic) {
 }  // namespace
 
 void draw_xdate(Plotter& p, const XdatePicture& pic, const std::string& device) {
-  start_page(p, pic, device);
+  start_page(p, device, pic.bgr, pic.bgg, pic.bgb);
   if (!pic.note.empty()) {
     p.plvpor(0.05f, 0.95f, 0.05f, 0.92f);
     p.plwind(0.0f, 1.0f, 0.0f, 1.0f);

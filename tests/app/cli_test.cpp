@@ -13,9 +13,9 @@
 
 #include "core/store.h"
 #include "formats/datafile.h"
+#include "main/cmpplt.h"
 #include "main/edit.h"
 #include "main/picking.h"
-#include "plot/cmpplt.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
 #include "xdate/location.h"
@@ -465,10 +465,11 @@ class TypedEdit : public ::testing::Test {
     recio::Session session(console, files);
     NoDrawing drawer;
     Cmpplt cmpplt(session, drawer);
-    tsi1->edyr = no_edit;
-    EXPECT_EQ(cmpplt(*tsi1, "pine.rwl", "DATA FILE", "YEARS", "MILLIMETERS"),
-              CompareOutcome::edit_posted);
-    EXPECT_EQ(apply_edit(*store, *tsi1), EditCarry::carried);
+    const Comparison end = cmpplt(*tsi1, "pine.rwl", "DATA FILE", "YEARS", "MILLIMETERS");
+    EXPECT_EQ(end.outcome, CompareOutcome::edit_posted);
+    if (end.edit) {
+      EXPECT_EQ(apply_edit(*store, tsi1->nsel, *end.edit), EditCarry::carried);
+    }
     return xdate::series_of_store(*store)[pin04a - 1];
   }
   static xdate::SeriesInput as_read() {

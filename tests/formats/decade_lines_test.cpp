@@ -414,8 +414,9 @@ TEST(DecadeWriter, RealFilesAsTheInterpreterWritesThem) {
       auto store = std::make_unique<ringdate::Store>();
       ringdate::Trread trread(session);
       ASSERT_TRUE(session.units().open(10, path.string(), recio::Status::old)) << path;
-      if (trread(store->wrk, store->curve, mode, store->nser, store->iyr, store->ids,
-                 ringdate::mxyr, ringdate::mxser))
+      ringdate::Vec<float> buffer(ringdate::mxyr);  // the reader's buffer for one series
+      if (trread(store->wrk, buffer, mode, store->nser, store->iyr, store->ids, ringdate::mxyr,
+                 ringdate::mxser))
         continue;  // refused in this mode
       for (int32_t i = 1; i <= store->nser; ++i) {
         const std::string& id = store->ids[static_cast<std::size_t>(i - 1)];

@@ -22,7 +22,6 @@ struct StoreRun {
   MemoryFileSystem fs;
   recio::Session session{console, fs};
   std::unique_ptr<Store> store = std::make_unique<Store>();
-  std::unique_ptr<Tsi1> tsi1 = std::make_unique<Tsi1>();
   std::unique_ptr<Spline> spline = std::make_unique<Spline>();
 
   // Files one series on the common axis starting at `iyrmin`.
@@ -60,7 +59,7 @@ TEST(DetrendStore, TurnsEverySeriesIntoIndicesAndKeepsMeasurements) {
   r.snapshot();
   const Matrix<float> raw_before = r.store->raw;
 
-  detrend_store(r.session, *r.store, *r.tsi1, *r.spline);
+  detrend_store(r.session, *r.store, *r.spline);
 
   EXPECT_EQ(r.store->units, "INDICES             ");
   ASSERT_EQ(r.store->units.size(), 20u);
@@ -103,7 +102,7 @@ TEST(DetrendStore, SeriesTheSplineCannotFitKeepsItsMeasurements) {
   r.add("ONE", 1960, s1, 1950);
   r.snapshot();
 
-  detrend_store(r.session, *r.store, *r.tsi1, *r.spline);
+  detrend_store(r.session, *r.store, *r.spline);
 
   EXPECT_EQ(r.console.output,
             " *** Series SHORT3   not detrended (too short for the spline)\n"
@@ -125,7 +124,7 @@ TEST(DetrendStore, ZeroCurveGivesMissingNotNaN) {
   const std::vector<float> line{3, 2, 1, 0, -1, -2};
   r.add("LINE", 1, line, 1);
   r.snapshot();
-  detrend_store(r.session, *r.store, *r.tsi1, *r.spline);
+  detrend_store(r.session, *r.store, *r.spline);
   const float want[] = {1, 1, 1, rmiss, rmiss, rmiss};
   for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(r.store->wrk(k + 1, 1), want[k]) << k;
 }
@@ -142,7 +141,8 @@ TEST(DetrendStore, RealFileCorrectedOutputUnchanged) {
   Store& s = *r.store;
   ASSERT_TRUE(r.session.units().open(10, "ca533.rwl", recio::Status::old));
   Trread trread(r.session);
-  ASSERT_FALSE(trread(s.wrk, s.curve, "MR", s.nser, s.iyr, s.ids, mxyr, mxser));
+  Vec<float> series{mxyr};
+  ASSERT_FALSE(trread(s.wrk, series, "MR", s.nser, s.iyr, s.ids, mxyr, mxser));
   ASSERT_GT(s.nser, 1);
   for (int32_t i = 1; i <= s.nser; ++i) {
     const int32_t n = s.iyr(i, 2) - s.iyr(i, 1) + 1, d = s.iyr(i, 1) - s.iyrmin();
@@ -172,7 +172,7 @@ TEST(DetrendStore, RealFileCorrectedOutputUnchanged) {
   const std::string before = write_corrected("out_COR");
   const auto console_before = r.console.output.size();
 
-  detrend_store(r.session, s, *r.tsi1, *r.spline);
+  detrend_store(r.session, s, *r.spline);
 
   EXPECT_EQ(s.units, "INDICES             ");
   EXPECT_EQ(r.console.output.size(), console_before);  // every series long enough

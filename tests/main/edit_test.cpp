@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "main/cmpplt.h"
 #include "main/picking.h"
-#include "plot/cmpplt.h"
 #include "support/test_support.h"
 
 namespace ringdate {
@@ -63,26 +63,26 @@ V times10(V v) {
   return v;
 }
 
-// Posts an edit as the comparison loop leaves it.
-void post(Tsi1& t, char op, int32_t year, char side, int32_t edsel, int32_t nsel,
-          int32_t merged = no_edit) {
-  t.edop = op;
-  t.edyr = year;
-  t.edside = side;
-  t.edsel = edsel;
-  t.nsel = nsel;
-  t.edmrg = merged;
-}
-
 class Edit : public ::testing::Test {
  protected:
-  std::unique_ptr<Tsi1> t = std::make_unique<Tsi1>();
+  PostedEdit edit;
+  int32_t nsel = 0;
+
+  // Posts an edit as the comparison loop posts it: menu letter, year typed, side answer,
+  // the pick it was made on, the picks of the pass, and for a merge its earlier year.
+  void post(char op, int32_t year, char side, int32_t pick, int32_t picks,
+            int32_t merged = no_edit) {
+    const RingOp o = ring_op_of(op).value_or(RingOp::insert);
+    edit = PostedEdit{RingEdit{o, o == RingOp::merge ? merged : year, side_of(side)}, pick, year};
+    nsel = picks;
+  }
+  EditCarry carry(Store& st) const { return apply_edit(st, nsel, edit); }
 };
 
 TEST_F(Edit, InsertBeforeAtFirstYearGrowsTheAxis) {
   auto st = aligned({{"A", 1900, {1, 2, 3}}, {"B", 1901, {4, 5}}});
-  post(*t, 'I', 1900, 'B', 1, 2);
-  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
+  post('I', 1900, 'B', 1, 2);
+  ASSERT_EQ(carry(*st), EditCarry::carried);
   EXPECT_EQ(st->iyrmin(), 1899);
   EXPECT_EQ(st->iyrmax(), 1902);
   EXPECT_EQ(st->iyr(1, 1), 1899);
@@ -107,8 +107,8 @@ TEST_F(Edit, InsertSides) {
        {Case{'a', 1900, 1900, 1903, {0, 1, 2, 3}}, Case{'A', 1902, 1900, 1903, {1, 2, 0, 3}},
         Case{'B', 1901, 1899, 1902, {1, 0, 2, 3}}, Case{' ', 1901, 1900, 1902, {1, 0, 2}}}) {
     auto st = aligned({{"X", 1890, {9}}, {"A", 1900, {1, 2, 3}}});
-    post(*t, 'i', c.year, c.side, 2, 2);
-    ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried) << c.side << c.year;
+    post('i', c.year, c.side, 2, 2);
+    ASSERT_EQ(carry(*st), EditCarry::carried) << c.side << c.year;
     EXPECT_EQ(st->iyr(2, 1), c.first) << c.side << c.year;
     EXPECT_EQ(st->iyr(2, 2), c.last) << c.side << c.year;
     EXPECT_EQ(wrk_of(*st, 2), c.vals) << c.side << c.year;
@@ -131,8 +131,8 @@ TEST_F(Edit, DeleteAndMergeSides) {
                         Case{'M', 'B', 1902, 1901, 1901, 1903, {1, 5, 4}, 1900},
                         Case{'m', 'A', 1901, 1901, 1900, 1902, {1, 5, 4}, 1903}}) {
     auto st = aligned({{"A", 1900, {1, 2, 3, 4}}});
-    post(*t, c.op, c.year, c.side, 1, 1, c.merged);
-    ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried) << c.op << c.side;
+    post(c.op, c.year, c.side, 1, 1, c.merged);
+    ASSERT_EQ(carry(*st), EditCarry::carried) << c.op << c.side;
     EXPECT_EQ(st->iyr(1, 1), c.first) << c.op << c.side;
     EXPECT_EQ(st->iyr(1, 2), c.last) << c.op << c.side;
     EXPECT_EQ(wrk_of(*st, 1), c.vals) << c.op << c.side;
@@ -148,18 +148,10 @@ TEST_F(Edit, DuplicateIdentifiersReachThePickedSeries) {
   auto st = aligned({{"SAME", 1900, {1, 2}}, {"SAME", 1900, {3, 4}}});
   st->iseq(1) = 2;  // the second series of the file was picked first
   st->iseq(2) = 1;
-  t->edid = "SAME    ";
-  post(*t, 'D', 1900, 'A', 1, 2);
-  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
+  post('D', 1900, 'A', 1, 2);
+  ASSERT_EQ(carry(*st), EditCarry::carried);
   EXPECT_EQ(wrk_of(*st, 1), (V{1, 2}));
   EXPECT_EQ(wrk_of(*st, 2), (V{4}));
-
-  // Without a picked position the first series with the identifier is taken.
-  auto st2 = aligned({{"SAME", 1900, {1, 2}}, {"SAME", 1900, {3, 4}}});
-  post(*t, 'D', 1900, 'A', 0, 2);
-  ASSERT_EQ(apply_edit(*st2, *t), EditCarry::carried);
-  EXPECT_EQ(wrk_of(*st2, 1), (V{2}));
-  EXPECT_EQ(wrk_of(*st2, 2), (V{3, 4}));
 }
 
 TEST_F(Edit, RefusedEditsChangeNothing) {
@@ -180,11 +172,10 @@ TEST_F(Edit, RefusedEditsChangeNothing) {
                         Case{"position outside the pass", 'I', 5, 'A', 3, 2, no_edit},
                         Case{"merge without its earlier year", 'M', 5, 'A', 1, 2, no_edit},
                         Case{"merge past the series end", 'M', 10, 'A', 1, 2, 10},
-                        Case{"no series with the identifier", 'I', 5, 'A', 0, 2, no_edit}}) {
+                        Case{"no pick", 'I', 5, 'A', 0, 2, no_edit}}) {
     auto st = full();
-    t->edid = "NONE    ";
-    post(*t, c.op, c.year, c.side, c.edsel, c.nsel, c.merged);
-    EXPECT_EQ(apply_edit(*st, *t), EditCarry::refused) << c.what;
+    post(c.op, c.year, c.side, c.edsel, c.nsel, c.merged);
+    EXPECT_EQ(carry(*st), EditCarry::refused) << c.what;
     auto fresh = full();
     EXPECT_EQ(st->iyrmin(), 1) << c.what;
     EXPECT_EQ(st->iyrmax(), 2000) << c.what;
@@ -196,39 +187,34 @@ TEST_F(Edit, RefusedEditsChangeNothing) {
   }
   // A store with one free row still takes the front growth.
   auto st = aligned({{"A", 2, V(10, 1.0f)}, {"Z", 1991, V(10, 2.0f)}});
-  post(*t, 'I', 2, 'B', 1, 2);
-  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
+  post('I', 2, 'B', 1, 2);
+  ASSERT_EQ(carry(*st), EditCarry::carried);
   EXPECT_EQ(st->iyrmin(), 1);
   EXPECT_EQ(st->wrk(mxyr, 2), 2.0f);
-}
-
-TEST_F(Edit, OtherLettersLeaveTheStore) {
-  auto st = aligned({{"A", 1900, {1, 2, 3}}});
-  post(*t, 'H', 1901, 'A', 1, 1);
-  EXPECT_EQ(apply_edit(*st, *t), EditCarry::nothing);
-  EXPECT_EQ(wrk_of(*st, 1), (V{1, 2, 3}));
-  EXPECT_EQ(st->iyr(1, 2), 1902);
 }
 
 // The comparison loop and the store together: the edit seen on the plot reaches the
 // store series that was picked.
 TEST_F(Edit, MergeFromTheLoopReachesTheStore) {
   auto st = aligned({{"SAME", 1900, {1, 2, 3}}, {"SAME", 1899, {4, 5, 6, 7}}});
+  auto t = std::make_unique<Tsi1>();
   PickPass pass;
   begin_pass(*t, pass);
   ASSERT_TRUE(add_pick(*st, *t, pass, 1));
   ASSERT_TRUE(add_pick(*st, *t, pass, 2));
   close_pass(*st, *t, pass);
-  t->edyr = no_edit;
 
   testing_support::ScriptConsole con({"m", "2", "1901", "1900", "b"});
   testing_support::MemoryFileSystem fs;
   recio::Session session(con, fs);
   NullDrawer drawer;
   Cmpplt cmpplt(session, drawer);
-  ASSERT_EQ(cmpplt(*t, "abc", "DATA FILE", "YEARS", "MILLIMETERS"), CompareOutcome::edit_posted);
-  ASSERT_EQ(t->edyr, 1901);
-  ASSERT_EQ(apply_edit(*st, *t), EditCarry::carried);
+  const Comparison end = cmpplt(*t, "abc", "DATA FILE", "YEARS", "MILLIMETERS");
+  ASSERT_EQ(end.outcome, CompareOutcome::edit_posted);
+  ASSERT_TRUE(end.edit);
+  EXPECT_EQ(end.edit->typed_year, 1901);
+  EXPECT_EQ(end.edit->pick, 2);
+  ASSERT_EQ(apply_edit(*st, t->nsel, *end.edit), EditCarry::carried);
   EXPECT_EQ(st->iyr(2, 1), 1900);
   EXPECT_EQ(st->iyr(2, 2), 1902);
   EXPECT_EQ(wrk_of(*st, 2), (V{4, 11, 7}));

@@ -12,11 +12,11 @@
 
 #include "detrend/spline.h"
 #include "formats/datafile.h"
+#include "main/cmpplt.h"
 #include "main/detrend.h"
 #include "main/edit.h"
 #include "main/picking.h"
-#include "plot/cmpdrw.h"
-#include "plot/cmpplt.h"
+#include "main/plotmenu.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
 #include "xdate/store_input.h"
@@ -62,37 +62,35 @@ std::string fixed3(double x) {
 }
 
 // The example file read as the dialogue reads it, series picked by number.
-struct Comparison {
+struct ExampleComparison {
   std::unique_ptr<Store> store = std::make_unique<Store>();
   std::unique_ptr<Tsi1> tsi1 = std::make_unique<Tsi1>();
   ScriptConsole con;
   MemoryFileSystem fs;
   recio::Session session{con, fs};
   RecordingPlotter plot, xdplot;
-  Cmpdrw cmpdrw{session, plot};
-  Cmpplt cmpplt{session, cmpdrw};
+  PlotMenu menu{session, plot};
+  Cmpplt cmpplt{session, menu};
   CrossdatingWindow window{*store, xdplot};
 
-  explicit Comparison(bool with_window = true) {
+  explicit ExampleComparison(bool with_window = true) {
     if (read_data_file(example(), "MR", *store).result != DataFileResult::read) return;
     store->fname = "pine.rwl";
     if (with_window) {
       cmpplt.set_companion(&window);
-      cmpdrw.set_companion(&window);
+      menu.set_companion(&window);
     }
   }
   bool read() const { return store->nser == 6; }
   void detrend() {
     Spline spline;
-    ASSERT_TRUE(detrend_store(session, *store, *tsi1, spline));
+    ASSERT_TRUE(detrend_store(session, *store, spline));
   }
-  CompareOutcome compare(const std::vector<int32_t>& picks,
-                         const std::vector<std::string>& answers) {
+  Comparison compare(const std::vector<int32_t>& picks, const std::vector<std::string>& answers) {
     PickPass pass;
     begin_pass(*tsi1, pass);
     for (int32_t s : picks) add_pick(*store, *tsi1, pass, s);
     close_pass(*store, *tsi1, pass);
-    tsi1->edyr = no_edit;
     for (const auto& a : answers) con.add(a);
     return cmpplt(*tsi1, store->fname, "DATA FILE", "YEARS", "MILLIMETERS");
   }
@@ -102,16 +100,16 @@ struct Comparison {
 const std::vector<std::string> insert_the_missing_ring = {"", "I", "1", "1904", "B", ""};
 
 TEST(CrossdatingWindow, DrawnAfterEachComparisonDrawingWithTheNumbersOfTheCheck) {
-  Comparison with;
+  ExampleComparison with;
   if (!with.read()) GTEST_SKIP() << "the example file is missing";
-  Comparison without(false);
+  ExampleComparison without(false);
   // Detrended: the plot shows indices, the window still the check's measured values.
   with.detrend();
   without.detrend();
   const xdate::CheckResult check =
       xdate::run_check(xdate::series_of_store(*with.store), xdate::Settings{});
-  ASSERT_EQ(with.compare({5, 1}, insert_the_missing_ring), CompareOutcome::edit_posted);
-  ASSERT_EQ(without.compare({5, 1}, insert_the_missing_ring), CompareOutcome::edit_posted);
+  ASSERT_EQ(with.compare({5, 1}, insert_the_missing_ring).outcome, CompareOutcome::edit_posted);
+  ASSERT_EQ(without.compare({5, 1}, insert_the_missing_ring).outcome, CompareOutcome::edit_posted);
 
   // The comparison plot and the dialogue are as without the window.
   EXPECT_EQ(with.plot.calls, without.plot.calls);
@@ -143,7 +141,7 @@ TEST(CrossdatingWindow, DrawnAfterEachComparisonDrawingWithTheNumbersOfTheCheck)
 }
 
 TEST(CrossdatingWindow, SavedBesideThePlotAndDrawnIntoAFileWithoutAScreen) {
-  Comparison c;
+  ExampleComparison c;
   if (!c.read()) GTEST_SKIP() << "the example file is missing";
   c.xdplot.screen = false;
   c.compare({2, 3}, {"s", "", ""});
@@ -154,7 +152,7 @@ TEST(CrossdatingWindow, SavedBesideThePlotAndDrawnIntoAFileWithoutAScreen) {
   EXPECT_EQ(files, (std::vector<std::string>{"plsfnam pine.rwl_XDATE_SCREEN.ps",
                                              "plsfnam pine.rwl_XDATE.PLTS"}));
   // The window's failures do not reach the dialogue: a failed drawing is a page saying so.
-  Comparison f;
+  ExampleComparison f;
   f.xdplot.failing = 1;
   f.compare({2, 3}, {"", ""});
   const auto xd = drawings(f.xdplot.calls);
@@ -164,7 +162,7 @@ TEST(CrossdatingWindow, SavedBesideThePlotAndDrawnIntoAFileWithoutAScreen) {
 }
 
 TEST(CrossdatingWindow, EditsAreFollowedAndTheZoomSetsTheWindowYears) {
-  Comparison c;
+  ExampleComparison c;
   if (!c.read()) GTEST_SKIP() << "the example file is missing";
   // Shift PIN04A one year left (nearly the fix), zoom into 1850..1950, rescale, leave.
   c.compare({5, 1}, {"", "H", "1", "-1", "", "Z", "1850", "1950", "", "R", "1", "3", "", "X"});
@@ -187,10 +185,12 @@ TEST(CrossdatingWindow, EditsAreFollowedAndTheZoomSetsTheWindowYears) {
 }
 
 TEST(CrossdatingWindow, TheNextComparisonSeesTheEditCarriedIntoTheStore) {
-  Comparison c;
+  ExampleComparison c;
   if (!c.read()) GTEST_SKIP() << "the example file is missing";
-  ASSERT_EQ(c.compare({5, 1}, insert_the_missing_ring), CompareOutcome::edit_posted);
-  ASSERT_EQ(apply_edit(*c.store, *c.tsi1), EditCarry::carried);
+  const Comparison posted = c.compare({5, 1}, insert_the_missing_ring);
+  ASSERT_EQ(posted.outcome, CompareOutcome::edit_posted);
+  ASSERT_TRUE(posted.edit);
+  ASSERT_EQ(apply_edit(*c.store, c.tsi1->nsel, *posted.edit), EditCarry::carried);
   const xdate::CheckResult check =
       xdate::run_check(xdate::series_of_store(*c.store), xdate::Settings{});
   c.xdplot.calls.clear();
@@ -270,7 +270,6 @@ TEST(MirrorEdit, MakesEachEditOfTheLoopAsTheLoopMakesIt) {
     NullDrawer drawer;
     Cmpplt loop(s, drawer);
     auto t = std::make_unique<Tsi1>();
-    t->edyr = no_edit;
     t->nsel = 1;
     t->sid[0] = "AAA01   ";
     MirroredSeries m0{1900, {}, {}};

@@ -1,4 +1,4 @@
-#include "plot/cmpplt.h"
+#include "main/cmpplt.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ class Loop : public ::testing::Test {
   Cmpplt cmpplt{session, drawer};
   Tsi1 t;
 
-  void SetUp() override { t.edyr = no_edit; }
+  Comparison last;  // what the last run returned
 
   // Adds a pick; then `align` places the picks on the earliest first year.
   void pick(const std::string& id, int32_t first, std::vector<float> values) {
@@ -70,7 +70,8 @@ class Loop : public ::testing::Test {
   }
   CompareOutcome run(const std::vector<std::string>& answers) {
     for (const auto& a : answers) con.add(a);
-    return cmpplt(t, "abc", "DATA FILE", "YEARS", "MILLIMETERS");
+    last = cmpplt(t, "abc", "DATA FILE", "YEARS", "MILLIMETERS");
+    return last.outcome;
   }
   // Values of compared series k over its span, rows relative to R0.
   std::vector<float> values(int32_t k) const {
@@ -116,8 +117,7 @@ TEST_F(Loop, MenuRecordsAndLeavingWithNoEdit) {
                            col("   [D]elete an extra ring", 40, "D") + "\n" +
                            col(col("   [Q]uit this stuff, okay?", 40, "Q"), 45, "==> ");
   EXPECT_NE(con.output.find(menu), std::string::npos) << con.output;
-  EXPECT_EQ(t.edyr, no_edit);
-  EXPECT_EQ(t.edop, 'x');
+  EXPECT_FALSE(last.edit);
   EXPECT_EQ(drawer.drawings.size(), 1u);
   EXPECT_EQ(drawer.finished, 1);
 }
@@ -129,20 +129,19 @@ TEST_F(Loop, EmptyAnswerLeavesAndPlotRecordsAreBuilt) {
   run({""});
   ASSERT_EQ(drawer.drawings.size(), 1u);
   const PlotRecords& r = drawer.drawings[0].rec;
-  EXPECT_EQ(t.edop, ' ');
   EXPECT_EQ(r.thedata.xfrom, 1900.0f);
   EXPECT_EQ(r.thedata.xto, 1903.0f);
   EXPECT_EQ(r.thedata.ndraw, 2);
   EXPECT_EQ(r.thedata.yr0, 1900);
   EXPECT_FLOAT_EQ(r.thedata.yfrom, 0.5f);
   EXPECT_FLOAT_EQ(r.thedata.yto, 3.0f);
-  EXPECT_EQ(r.theinput.drwfst(2), 1902);
-  EXPECT_EQ(r.theinput.drwlst(2), 1903);
+  EXPECT_EQ(r.theinput.drawn.at(1).first, 1902);
+  EXPECT_EQ(r.theinput.drawn.at(1).last, 1903);
   EXPECT_EQ(r.thenames.xlab, col("", 11, "YEARS") + std::string(45, ' '));
   EXPECT_EQ(r.thenames.ylab, "MILLIMETERS" + std::string(49, ' '));
   EXPECT_EQ(r.thenames.toplab, col("", 10, "abc DATA FILE") + std::string(58, ' '));
-  EXPECT_EQ(r.thenames.datnam, "abc_DATA" + std::string(52, ' '));
-  EXPECT_EQ(r.thenames.pltnam, "abc_DATA.PLTS" + std::string(47, ' '));
+  EXPECT_EQ(r.thenames.stem, "abc");
+  EXPECT_EQ(r.theinput.drawn.at(1).pick, 2);
   EXPECT_EQ(r.thenames.cmpnam[1], "BBB02   ");
 }
 
@@ -167,10 +166,10 @@ TEST_F(Loop, ZoomClipsSpansAndRangeThenUnzoomRestores) {
   const PlotRecords& z = drawer.drawings[1].rec;
   EXPECT_EQ(z.thedata.xfrom, 1901.0f);
   EXPECT_EQ(z.thedata.xto, 1903.0f);
-  EXPECT_EQ(z.theinput.drwfst(1), 1901);
-  EXPECT_EQ(z.theinput.drwlst(1), 1903);
-  EXPECT_EQ(z.theinput.drwfst(2), 1903);
-  EXPECT_EQ(z.theinput.drwlst(2), 1903);
+  EXPECT_EQ(z.theinput.drawn.at(0).first, 1901);
+  EXPECT_EQ(z.theinput.drawn.at(0).last, 1903);
+  EXPECT_EQ(z.theinput.drawn.at(1).first, 1903);
+  EXPECT_EQ(z.theinput.drawn.at(1).last, 1903);
   EXPECT_FLOAT_EQ(z.thedata.yfrom, 1.0f);  // the 9s lie outside the window
   EXPECT_FLOAT_EQ(z.thedata.yto, 4.0f);
   const PlotRecords& u = drawer.drawings[2].rec;
@@ -188,8 +187,8 @@ TEST_F(Loop, ReversedZoomWindowIsTaken) {
   EXPECT_EQ(z.theinput.winfst, 1904);
   EXPECT_EQ(z.theinput.winlst, 1901);
   EXPECT_EQ(z.thedata.ndraw, 1);
-  EXPECT_EQ(z.theinput.drwfst(1), 1904);
-  EXPECT_EQ(z.theinput.drwlst(1), 1901);
+  EXPECT_EQ(z.theinput.drawn.at(0).first, 1904);
+  EXPECT_EQ(z.theinput.drawn.at(0).last, 1901);
   EXPECT_EQ(z.thedata.yto, -9999.0f);  // an empty drawn span adds no value
 }
 
@@ -204,8 +203,7 @@ TEST_F(Loop, ChoosingListsSeriesAndRefusesNumbersOutsideRange) {
       << con.output;
   EXPECT_EQ(count(col(" Okay, so enter the number already!", 45, "==> ")), 4);
   EXPECT_EQ(count("There is no such series: enter 1 to 2"), 2);
-  EXPECT_EQ(t.edid, "BBB02   ");
-  EXPECT_EQ(t.edsel, 2);
+  EXPECT_FALSE(last.edit);  // a rescale posts no edit
   EXPECT_EQ(values(2), (V{8, 10, 12}));
   EXPECT_EQ(values(1), (V{1, 2, 3}));
 }
@@ -216,7 +214,7 @@ TEST_F(Loop, RescaleDoublesEveryValueAndAsksAgainForNoNumber) {
   run({"R", "1", "", "abc", "2", ""});
   EXPECT_EQ(count(" Enter multiplier ==> "), 3);
   EXPECT_EQ(values(1), (V{3.0f, -19.98f, 6.0f}));
-  EXPECT_EQ(t.edyr, no_edit);
+  EXPECT_FALSE(last.edit);
 }
 
 TEST_F(Loop, ShiftRightAndBackRestoresSeries) {
@@ -235,7 +233,7 @@ TEST_F(Loop, ShiftRightAndBackRestoresSeries) {
   EXPECT_EQ(t.syr(2, 2), 1903);
   EXPECT_EQ(values(2), (V{1, 2, 3, 4}));
   EXPECT_EQ(at(2, 1904), rmiss);  // left behind by the shift back
-  EXPECT_EQ(t.edyr, no_edit);
+  EXPECT_FALSE(last.edit);
 }
 
 TEST_F(Loop, ShiftLeavesMarksBehindAndRefusesLeavingTheAxis) {
@@ -263,11 +261,11 @@ TEST_F(Loop, InsertBeforeAtFirstYearOfEarliestSeriesGrowsSel) {
   EXPECT_NE(con.output.find("\n Shift series <<== [B]efore or\n" +
                             col(" Shift series ==>> [A]fter INSERT?", 45, "==> ")),
             std::string::npos);
-  EXPECT_EQ(t.edyr, 1900);
-  EXPECT_EQ(t.edside, 'b');
-  EXPECT_EQ(t.edop, 'I');
-  EXPECT_EQ(t.edid, "AAA01   ");
-  EXPECT_EQ(t.edsel, 1);
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1900);
+  EXPECT_EQ(last.edit->ring.side, Side::before);
+  EXPECT_EQ(last.edit->ring.op, RingOp::insert);
+  EXPECT_EQ(last.edit->pick, 1);
   EXPECT_EQ(t.syr(1, 1), 1899);
   EXPECT_EQ(t.syr(1, 2), 1902);
   EXPECT_EQ(t.syr(3, 1), 1899);
@@ -288,7 +286,6 @@ TEST_F(Loop, InsertAfterAndWithOtherSide) {
 
   Tsi1 fresh;
   t = fresh;
-  t.edyr = no_edit;
   align();
   // Any answer but A or B asks the side again, in the same words: none of them drops a ring.
   con.output.clear();
@@ -296,8 +293,9 @@ TEST_F(Loop, InsertAfterAndWithOtherSide) {
   EXPECT_EQ(count("\n Shift series <<== [B]efore or\n" +
                   col(" Shift series ==>> [A]fter INSERT?", 45, "==> ")),
             3);
-  EXPECT_EQ(t.edyr, 1901);
-  EXPECT_EQ(t.edside, 'b');
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1901);
+  EXPECT_EQ(last.edit->ring.side, Side::before);
   EXPECT_EQ(t.syr(1, 1), 1899);
   EXPECT_EQ(t.syr(1, 2), 1902);
   EXPECT_EQ(values(1), (V{1, 0, 2, 3}));
@@ -312,8 +310,9 @@ TEST_F(Loop, DeleteSides) {
   EXPECT_NE(con.output.find("\n Shift series ==>> [B]efore or\n" +
                             col(" Shift series <<== [A]fter DELETE?", 45, "==> ")),
             std::string::npos);
-  EXPECT_EQ(t.edyr, 1901);
-  EXPECT_EQ(t.edop, 'd');
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1901);
+  EXPECT_EQ(last.edit->ring.op, RingOp::remove);
   EXPECT_EQ(count("\n Shift series ==>> [B]efore or\n" +
                   col(" Shift series <<== [A]fter DELETE?", 45, "==> ")),
             2);  // Enter asks again: no value stands twice
@@ -329,7 +328,6 @@ TEST_F(Loop, DeleteSides) {
        {Case{"B", 1901, 1903, {1, 3, 4}, 1900}, Case{"a", 1900, 1902, {1, 3, 4}, 1903}}) {
     Tsi1 fresh;
     t = fresh;
-    t.edyr = no_edit;
     align();
     run({"D", "1", "1901", c.side});
     EXPECT_EQ(t.syr(1, 1), c.first) << c.side;
@@ -348,20 +346,21 @@ TEST_F(Loop, MergeOfAdjacentYearsTypedBackwards) {
   EXPECT_NE(con.output.find("\n Shift series ==>> [B]efore or\n" +
                             col(" Shift series <<== [A]fter MERGE?", 45, "==> ")),
             std::string::npos);
-  EXPECT_EQ(t.edop, 'M');
-  EXPECT_EQ(t.edyr, 1900);  // the second year typed
-  EXPECT_EQ(t.edmrg, 1900);
+  EXPECT_EQ(last.edit->ring.op, RingOp::merge);
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1900);  // the second year typed
+  EXPECT_EQ(last.edit->ring.year, 1900);
   EXPECT_EQ(t.syr(1, 2), 1901);
   EXPECT_EQ(values(1), (V{1, 5, 4}));
   EXPECT_EQ(at(1, 1902), rmiss);
 
   Tsi1 fresh;
   t = fresh;
-  t.edyr = no_edit;
   align();
   EXPECT_EQ(run({"m", "1", "1901", "1900", "B"}), CompareOutcome::edit_posted);
-  EXPECT_EQ(t.edyr, 1901);
-  EXPECT_EQ(t.edmrg, 1900);
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1901);
+  EXPECT_EQ(last.edit->ring.year, 1900);
   EXPECT_EQ(t.syr(1, 1), 1900);
   EXPECT_EQ(values(1), (V{1, 5, 4}));
 }
@@ -373,8 +372,9 @@ TEST_F(Loop, MergeSideIsAskedUntilAOrB) {
   EXPECT_EQ(count("\n Shift series ==>> [B]efore or\n" +
                   col(" Shift series <<== [A]fter MERGE?", 45, "==> ")),
             3);
-  EXPECT_EQ(t.edyr, 1900);
-  EXPECT_EQ(t.edmrg, 1900);
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1900);
+  EXPECT_EQ(last.edit->ring.year, 1900);
 }
 
 TEST_F(Loop, YearsOutsideTheSeriesAreAskedAgain) {
@@ -383,17 +383,17 @@ TEST_F(Loop, YearsOutsideTheSeriesAreAskedAgain) {
   align();
   run({"i", "1", "1899", "1903", "1902", "a"});
   EXPECT_EQ(count("Year outside the series: 1900 to 1902"), 2);
-  EXPECT_EQ(t.edyr, 1902);
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1902);
   EXPECT_EQ(values(1), (V{1, 2, 0, 3}));
 
   Tsi1 fresh;
   t = fresh;
-  t.edyr = no_edit;
   align();
   con.output.clear();
   run({"m", "1", "1902", "1903", "1901", "1902", "b"});
   EXPECT_EQ(count("Year outside the series: 1900 to 1902"), 1);
-  EXPECT_EQ(t.edmrg, 1901);
+  EXPECT_EQ(last.edit->ring.year, 1901);
 }
 
 TEST_F(Loop, EditsAfterAShiftKeepToTheYearsAsRead) {
@@ -401,7 +401,8 @@ TEST_F(Loop, EditsAfterAShiftKeepToTheYearsAsRead) {
   align();
   run({"h", "1", "2", "d", "1", "1903", "1902", "a"});
   EXPECT_EQ(count("Year outside the series: 1902 to 1904 (as read: 1900 to 1902)"), 1);
-  EXPECT_EQ(t.edyr, 1902);
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->typed_year, 1902);
 }
 
 TEST_F(Loop, OneRingSeriesKeepsItsRing) {
@@ -411,7 +412,7 @@ TEST_F(Loop, OneRingSeriesKeepsItsRing) {
   EXPECT_EQ(run({"m", "1", "d", "1", "1900", "b", "/", ""}), CompareOutcome::no_edit_pending);
   EXPECT_EQ(count("The series has no two years to merge"), 1);
   EXPECT_EQ(count("The series has only one ring: it cannot lose it"), 1);
-  EXPECT_EQ(t.edyr, no_edit);
+  EXPECT_FALSE(last.edit);
   EXPECT_EQ(t.syr(1, 1), 1900);
   EXPECT_EQ(t.syr(1, 2), 1900);
   EXPECT_EQ(values(1), (V{5}));
@@ -423,7 +424,7 @@ TEST_F(Loop, InsertThatWouldOverflowTheAxisIsRefused) {
   // With no room on either side, "/" at the year question is the way back to the menu.
   EXPECT_EQ(run({"i", "1", "5", "a", "5", "B", "/", ""}), CompareOutcome::no_edit_pending);
   EXPECT_EQ(count("No room for another year: the axis holds 2000 years"), 2);
-  EXPECT_EQ(t.edyr, no_edit);
+  EXPECT_FALSE(last.edit);
   EXPECT_EQ(t.syr(1, 1), 1);
   EXPECT_EQ(t.syr(1, 2), mxyr);
   EXPECT_EQ(at(1, 5), 1.0f);
@@ -434,8 +435,8 @@ TEST_F(Loop, DuplicateIdentifiersPostThePickedPosition) {
   pick("SAME", 1900, {3, 4});
   align();
   run({"d", "2", "1900", "a"});
-  EXPECT_EQ(t.edsel, 2);
-  EXPECT_EQ(t.edid, "SAME    ");
+  ASSERT_TRUE(last.edit);
+  EXPECT_EQ(last.edit->pick, 2);
   EXPECT_EQ(values(1), (V{1, 2}));
   EXPECT_EQ(values(2), (V{4}));
 }
@@ -491,7 +492,6 @@ TEST_F(Loop, TheCompanionIsToldOfTheComparisonAndOfEveryEditMade) {
   c.events.clear();
   Tsi1 fresh;
   t = fresh;
-  t.edyr = no_edit;
   pick("CCC03", 1950, {1});
   align();
   run({"M", "3", ""});

@@ -1,4 +1,4 @@
-#include "plot/companion.h"
+#include "main/companion.h"
 
 #include <algorithm>
 
@@ -18,11 +18,7 @@ ComparedView compared_view(const PlotRecords& rec, const Tsi1& tsi1, const Pltse
   v.frame_colour = pltset.frmcol;
   v.text_colour = pltset.txtcol;
   v.bgr = pltset.bgr, v.bgg = pltset.bgg, v.bgb = pltset.bgb;
-  std::string stem = rec.thenames.datnam;
-  stem.erase(stem.find_last_not_of(' ') + 1);
-  if (stem.size() >= 5 && stem.compare(stem.size() - 5, 5, "_DATA") == 0)
-    stem.resize(stem.size() - 5);
-  v.stem = stem;
+  v.stem = rec.thenames.stem;
   return v;
 }
 

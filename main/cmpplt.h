@@ -10,8 +10,9 @@
 #include "core/matrix.h"
 #include "core/ringedit.h"
 #include "core/store.h"
-#include "plot/companion.h"
-#include "plot/records.h"
+#include "main/companion.h"
+#include "main/edit.h"
+#include "main/records.h"
 #include "recio/session.h"
 
 namespace ringdate {
@@ -19,8 +20,14 @@ namespace ringdate {
 // How the comparison loop ended.
 enum class CompareOutcome {
   no_edit_pending,  // the user left the edit menu: nothing for the store
-  edit_posted,      // an insert, delete or merge is posted in tsi1 (edyr, edop, edside, ...)
+  edit_posted,      // an insert, delete or merge is posted: see Comparison::edit
   quit,             // the user chose Q: the caller ends the program
+};
+
+// How the comparison loop ended, and the edit it posted (with edit_posted only).
+struct Comparison {
+  CompareOutcome outcome = CompareOutcome::no_edit_pending;
+  std::optional<PostedEdit> edit;
 };
 
 class Cmpplt {
@@ -29,14 +36,17 @@ class Cmpplt {
   // Runs the loop on the picks in tsi1. On no_edit_pending and edit_posted the plot is finished;
   // on quit it stays up, so that it can be seen until the caller has said its last words
   // and calls finish().
-  [[nodiscard]] CompareOutcome operator()(Tsi1& tsi1, const std::string& fname,
-                                          const std::string& fileword, const std::string& yearword,
-                                          const std::string& units);
+  [[nodiscard]] Comparison operator()(Tsi1& tsi1, const std::string& fname,
+                                      const std::string& fileword, const std::string& yearword,
+                                      const std::string& units);
   // Finishes the plot after a quit.
   void finish();
   // The view told of every comparison and every change made to a compared series.
   void set_companion(Companion* companion) { companion_ = companion; }
   const PlotRecords& records() const { return rec_; }
+  // The edit posted by the loop now running and not yet returned to the caller (the input
+  // may end at the plot questions drawn after the posting); nullopt otherwise.
+  const std::optional<PostedEdit>& pending() const { return posted_; }
 
  private:
   recio::Session* s_;
@@ -48,17 +58,19 @@ class Cmpplt {
   int32_t n_ = 0;   // compared series
   int32_t f0_ = 0;  // full span of the compared set at entry
   int32_t l0_ = 0;
-  int32_t r0_ = 0;    // year of row 1 of sel
-  int32_t isel_ = 0;  // series chosen for adjustment
-  int32_t axis_ = 0;  // rows of sel: the years of the plot axis
+  int32_t r0_ = 0;                    // year of row 1 of sel
+  int32_t isel_ = 0;                  // series chosen for adjustment
+  int32_t axis_ = 0;                  // rows of sel: the years of the plot axis
+  std::optional<PostedEdit> posted_;  // the insert, delete or merge posted, if any
   // Span of each compared series at entry: the years the store holds for it, so that a
   // posted year is one the store can apply.
   Matrix<int32_t> span0_{mxser, 2};
   std::string fname_, fileword_, yearword_, units_;
 
   void draw(Tsi1& t);
+  bool takes(int32_t first, int32_t last) const;
   void zoom();
-  void choose(Tsi1& t);
+  void choose(const Tsi1& t);
   void rescale(Tsi1& t);
   void shift(Tsi1& t);
   void insert(Tsi1& t);
@@ -76,7 +88,10 @@ class Cmpplt {
   bool room_for_insert(const Tsi1& t, char side);
   std::optional<int32_t> ask_year(const Tsi1& t, const recio::Layout& ask);
   char ask_side(const recio::Layout& ask);
-  void apply(Tsi1& t, const RingEdit& edit);
+  // Applies the ring edit to the compared copy; true when it was applied.
+  bool apply(Tsi1& t, const RingEdit& edit);
+  void post(const RingEdit& edit, int32_t typed_year);
+  void run_option(Tsi1& t, char op);
   float& cell(Tsi1& t, int32_t k, int32_t year);
   float sink_ = 0.0f;  // stands in for a cell outside sel (never reached by a checked edit)
 };

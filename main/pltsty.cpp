@@ -1,4 +1,4 @@
-#include "plot/pltsty.h"
+#include "main/pltsty.h"
 
 #include <functional>
 #include <optional>
@@ -104,33 +104,15 @@ void background(recio::Session& s, Pltset& p) {
   }
 }
 
-}  // namespace
-
-void pltsty(recio::Session& s, Pltset& p, int32_t opt) {
+// Options 2 to 7: the frame, text, line and curve colours, the curve's style and width.
+void ask_colour_or_style(recio::Session& s, Pltset& p, int32_t opt) {
   static const Layout q2 = Layout::fixed("(13x,'select new frame color [0-15] : ',$)");
   static const Layout q3 = Layout::fixed("(/13x,'select new text color: [0-15] : ',$)");
   static const Layout q4 = Layout::fixed("(13x,'select new line color: [0-15] : ',$)");
   static const Layout q5 = Layout::fixed("(13x,'select new curve color: [0-15] : ',$)");
   static const Layout q6 = Layout::fixed("(/13x,'select new line style: [0-8] : ',$)");
   static const Layout q7 = Layout::fixed("(/13x,'select new curve width: [0-8]  : ',$)");
-  static const Layout q8 = Layout::fixed("(/13x,'change x axis major tics from: ',f6.0)");
-  static const Layout q9 = Layout::fixed("(/13x,'change x axis minor tics from: ',i4)");
-  static const Layout q10 = Layout::fixed("(/13x,'change y axis major tics from: ',f6.0)");
-  static const Layout q11 = Layout::fixed("(/13x,'change y axis minor tics from: ',i4)");
-  static const Layout q12 = Layout::fixed("(/13x,'change z axis major tics from: ',f6.0)");
-  static const Layout q13 = Layout::fixed("(/13x,'change z axis minor tics from: ',i4)");
-  static const Layout q14 = Layout::fixed("(/13x,'change x axis max value from: ',f8.3)");
-  static const Layout q15 = Layout::fixed("(/13x,'change x axis min value from: ',f8.3)");
-  static const Layout q16 = Layout::fixed("(/13x,'change y axis max value from: ',f8.3)");
-  static const Layout q17 = Layout::fixed("(/13x,'change y axis min value from: ',f8.3)");
-
-  if (opt >= 2 && opt <= 5) colour_table(s);
-  if (opt == 1) background_table(s);
-
   switch (opt) {
-    case 1:
-      background(s, p);
-      break;
     case 2:
       p.frmcol = ask_free_int(s, prompt(s, q2));
       break;
@@ -149,6 +131,20 @@ void pltsty(recio::Session& s, Pltset& p, int32_t opt) {
     case 7:
       p.sty(2) = ask_i4(s, prompt(s, q7));
       break;
+    default:
+      break;
+  }
+}
+
+// Options 8 to 13: major tick spacing and minor ticks of the x, y and z axes.
+void ask_ticks(recio::Session& s, Pltset& p, int32_t opt) {
+  static const Layout q8 = Layout::fixed("(/13x,'change x axis major tics from: ',f6.0)");
+  static const Layout q9 = Layout::fixed("(/13x,'change x axis minor tics from: ',i4)");
+  static const Layout q10 = Layout::fixed("(/13x,'change y axis major tics from: ',f6.0)");
+  static const Layout q11 = Layout::fixed("(/13x,'change y axis minor tics from: ',i4)");
+  static const Layout q12 = Layout::fixed("(/13x,'change z axis major tics from: ',f6.0)");
+  static const Layout q13 = Layout::fixed("(/13x,'change z axis minor tics from: ',i4)");
+  switch (opt) {
     case 8:
       p.xtick = ask_free_real(s, change(s, q8, p.xtick));
       break;
@@ -167,31 +163,40 @@ void pltsty(recio::Session& s, Pltset& p, int32_t opt) {
     case 13:
       p.nzsub = ask_i4(s, change(s, q13, p.nzsub));
       break;
-    case 14:
-      p.xmax = ask_free_real(s, change(s, q14, p.xmax));
-      break;
-    case 15:
-      p.xmin = ask_free_real(s, change(s, q15, p.xmin));
-      break;
-    case 16:
-      p.ymax = ask_free_real(s, change(s, q16, p.ymax));
-      break;
-    case 17:
-      p.ymin = ask_free_real(s, change(s, q17, p.ymin));
-      break;
-    case 99:
-      // The default style; ticks and axis limits are left to the caller.
-      p.colr(1) = 15;
-      p.colr(2) = 1;
-      p.sty(1) = 1;
-      p.sty(2) = 2;
-      p.frmcol = 15;
-      p.txtcol = 15;
-      p.bgr = 254, p.bgg = 254, p.bgb = 254;
-      p.dev = screen_dev;
-      break;
     default:
       break;
+  }
+}
+
+// Options 14 to 17: the axis limits.
+void ask_limit(recio::Session& s, Pltset& p, int32_t opt) {
+  static const Layout q14 = Layout::fixed("(/13x,'change x axis max value from: ',f8.3)");
+  static const Layout q15 = Layout::fixed("(/13x,'change x axis min value from: ',f8.3)");
+  static const Layout q16 = Layout::fixed("(/13x,'change y axis max value from: ',f8.3)");
+  static const Layout q17 = Layout::fixed("(/13x,'change y axis min value from: ',f8.3)");
+  float* const field[] = {&p.xmax, &p.xmin, &p.ymax, &p.ymin};
+  const Layout* const question[] = {&q14, &q15, &q16, &q17};
+  if (opt < 14 || opt > 17) return;
+  float& f = *field[opt - 14];
+  f = ask_free_real(s, change(s, *question[opt - 14], f));
+}
+
+}  // namespace
+
+void pltsty(recio::Session& s, Pltset& p, int32_t opt) {
+  if (opt >= 2 && opt <= 5) colour_table(s);
+  if (opt == 1) background_table(s);
+  if (opt == 1) {
+    background(s, p);
+  } else if (opt >= 2 && opt <= 7) {
+    ask_colour_or_style(s, p, opt);
+  } else if (opt >= 8 && opt <= 13) {
+    ask_ticks(s, p, opt);
+  } else if (opt >= 14 && opt <= 17) {
+    ask_limit(s, p, opt);
+  } else if (opt == 99) {
+    // The default style; ticks and axis limits are left to the caller.
+    default_style(p);
   }
 }
 

@@ -9,8 +9,8 @@
 
 #include "core/ringedit.h"
 #include "core/store.h"
-#include "plot/pltsty.h"
-#include "plot/records.h"
+#include "main/records.h"
+#include "plot/pltset.h"
 
 namespace ringdate {
 
@@ -37,8 +37,7 @@ struct ComparedView {
   std::string stem;  // the data file's name: files of the view are named after it
 };
 
-// The view of a drawing made from the loop's records and the renderer's settings; the stem is
-// the data file's name (datnam without its "_DATA").
+// The view of a drawing made from the loop's records and the menu's settings.
 ComparedView compared_view(const PlotRecords& rec, const Tsi1& tsi1, const Pltset& pltset);
 
 class Companion {

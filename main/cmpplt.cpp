@@ -1,4 +1,4 @@
-#include "plot/cmpplt.h"
+#include "main/cmpplt.h"
 
 #include <algorithm>
 #include <array>
@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/ringedit.h"
 #include "recio/layout.h"
@@ -83,23 +85,22 @@ void Cmpplt::tell(const LoopEdit& edit) {
   if (companion_ != nullptr) companion_->edited(edit);
 }
 
-CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
-                                  const std::string& yearword, const std::string& units) {
+Comparison Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
+                              const std::string& yearword, const std::string& units) {
   fname_ = fname;
   fileword_ = fileword;
   yearword_ = yearword;
   units_ = units;
+  posted_.reset();
   n_ = t.nsel;
   axis_ = static_cast<int32_t>(t.sel.rows());
   if (n_ < 1 || static_cast<std::size_t>(n_) > std::min(t.sel.cols(), t.sid.size()) ||
       static_cast<std::size_t>(n_) >= t.syr.rows()) {  // nothing to compare
     drawer_->finish();
-    return CompareOutcome::no_edit_pending;
+    return {};
   }
   if (span0_.rows() < t.sel.cols()) {  // a row for every pick the record can hold
     span0_.resize(t.sel.cols(), 2);
-    rec_.theinput.drwfst.resize(t.sel.cols());
-    rec_.theinput.drwlst.resize(t.sel.cols());
     rec_.thenames.cmpnam.resize(t.sel.cols(), std::string(8, ' '));
   }
 
@@ -109,7 +110,6 @@ CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::
   for (int32_t k = 1; k <= n_; ++k) {
     f0_ = std::min(f0_, t.syr(k, 1));
     l0_ = std::max(l0_, t.syr(k, 2));
-    rec_.thenames.cmpnam[k - 1] = std::string(8, ' ');
     rec_.thenames.cmpnam[k - 1] = padded(t.sid[k - 1], 8).substr(0, 8);
     span0_(k, 1) = t.syr(k, 1);
     span0_(k, 2) = t.syr(k, 2);
@@ -124,15 +124,12 @@ CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::
 
   for (;;) {
     draw(t);
-    if (t.edyr != no_edit) {
+    if (posted_) {
       drawer_->finish();
-      return CompareOutcome::edit_posted;
+      return {CompareOutcome::edit_posted, std::exchange(posted_, std::nullopt)};
     }
-
-    t.edop = ' ';
     s_->write(menu_layout());
-    t.edop = read_char();
-    const char op = up(t.edop);
+    const char op = up(read_char());
     if (op == 'Z') {
       zoom();
     } else if (op == 'U') {
@@ -140,24 +137,38 @@ CompareOutcome Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::
       rec_.theinput.winlst = l0_;
       rec_.thedata.ndraw = n_;
     } else if (op == 'Q') {
-      return CompareOutcome::quit;  // the plot stays up: the caller finishes
+      return {CompareOutcome::quit, {}};  // the plot stays up: the caller finishes
     } else if (op == 'I' || op == 'D' || op == 'M' || op == 'H' || op == 'R') {
       choose(t);
-      if (op == 'I')
-        insert(t);
-      else if (op == 'D')
-        remove(t);
-      else if (op == 'M')
-        merge(t);
-      else if (op == 'H')
-        shift(t);
-      else
-        rescale(t);
+      run_option(t, op);
     } else {
       drawer_->finish();
-      return CompareOutcome::no_edit_pending;
+      return {};
     }
   }
+}
+
+void Cmpplt::run_option(Tsi1& t, char op) {
+  if (op == 'I')
+    insert(t);
+  else if (op == 'D')
+    remove(t);
+  else if (op == 'M')
+    merge(t);
+  else if (op == 'H')
+    shift(t);
+  else
+    rescale(t);
+}
+
+void Cmpplt::post(const RingEdit& edit, int32_t typed_year) {
+  posted_ = PostedEdit{edit, isel_, typed_year};
+}
+
+// A series of the years f..l is taken by the window unless it lies wholly outside a window
+// typed reversed.
+bool Cmpplt::takes(int32_t f, int32_t l) const {
+  return l > rec_.theinput.winfst || f < rec_.theinput.winlst;
 }
 
 void Cmpplt::draw(Tsi1& t) {
@@ -170,30 +181,34 @@ void Cmpplt::draw(Tsi1& t) {
   // Taken series and their spans clipped to the window; the value range inside it.
   float smallest = 9999.0f, largest = -9999.0f;
   const int32_t nd = std::clamp(d.ndraw, 0, n_);
-  int32_t taken = 0;
+  std::vector<DrawnSeries> spans;
   for (int32_t k = 1; k <= nd; ++k) {
     const int32_t f = t.syr(k, 1), l = t.syr(k, 2);
-    if (!(l > in.winfst || f < in.winlst)) continue;
-    ++taken;
-    in.drwfst(taken) = std::max(f, in.winfst);
-    in.drwlst(taken) = std::min(l, in.winlst);
-    const int64_t lo = std::max<int64_t>(in.drwfst(taken), r0_);
-    const int64_t hi = std::min<int64_t>(in.drwlst(taken), int64_t{r0_} + axis_ - 1);
+    if (!takes(f, l)) continue;
+    spans.push_back({k, std::max(f, in.winfst), std::min(l, in.winlst)});
+    const int64_t lo = std::max<int64_t>(spans.back().first, r0_);
+    const int64_t hi = std::min<int64_t>(spans.back().last, int64_t{r0_} + axis_ - 1);
     for (int64_t y = lo; y <= hi; ++y) {
       const float v = t.sel(static_cast<std::size_t>(y - r0_ + 1), static_cast<std::size_t>(k));
       smallest = std::min(smallest, v);
       largest = std::max(largest, v);
     }
   }
-  d.ndraw = taken;
+  d.ndraw = static_cast<int32_t>(spans.size());
   d.yfrom = smallest > 0.0f ? smallest : 0.0f;
   d.yto = largest;
+  // The plot draws the first ndraw picks that the window takes, the j-th of them over the
+  // j-th span taken above.
+  in.drawn.clear();
+  for (int32_t k = 1; k <= d.ndraw; ++k) {
+    if (!takes(t.syr(k, 1), t.syr(k, 2))) continue;
+    in.drawn.push_back({k, spans[in.drawn.size()].first, spans[in.drawn.size()].last});
+  }
 
   nm.xlab = padded(std::string(10, ' ') + trimmed(yearword_), 60);
   nm.ylab = padded(units_, 60);
   nm.toplab = padded(std::string(9, ' ') + trimmed(fname_) + " " + fileword_, 80);
-  nm.datnam = padded(trimmed(fname_) + "_DATA", 60);
-  nm.pltnam = padded(trimmed(nm.datnam) + ".PLTS", 60);
+  nm.stem = trimmed(fname_);
 
   drawer_->cmpdrw(rec_, t);
 }
@@ -218,7 +233,7 @@ void Cmpplt::zoom() {
   }
 }
 
-void Cmpplt::choose(Tsi1& t) {
+void Cmpplt::choose(const Tsi1& t) {
   static const Layout head = Layout::fixed("(1X,'Enter the series sequence number to adjust:')");
   static const Layout item = Layout::fixed("(3x,i5,2x,a)");
   static const Layout ask = Layout::fixed("(1X,'Okay, so enter the number already!',T45,'==> ',$)");
@@ -238,8 +253,6 @@ void Cmpplt::choose(Tsi1& t) {
     isel_ = *s;
     break;
   }
-  t.edid = padded(t.sid[isel_ - 1], 8).substr(0, 8);
-  t.edsel = isel_;
 }
 
 void Cmpplt::rescale(Tsi1& t) {
@@ -274,14 +287,16 @@ void Cmpplt::shift(Tsi1& t) {
     }
     break;
   }
+  std::vector<float> moved(static_cast<std::size_t>(std::max(nval, 0)));
   for (int32_t j = 1; j <= nval; ++j) {
     float& c = cell(t, isel_, f + j - 1);
-    t.vec(j) = c;
+    moved[static_cast<std::size_t>(j - 1)] = c;
     c = rmiss;
   }
   t.syr(isel_, 1) = f + d;
   t.syr(isel_, 2) = l + d;
-  for (int32_t j = 1; j <= nval; ++j) cell(t, isel_, f + d + j - 1) = t.vec(j);
+  for (int32_t j = 1; j <= nval; ++j)
+    cell(t, isel_, f + d + j - 1) = moved[static_cast<std::size_t>(j - 1)];
   tell({LoopEdit::Kind::shift, isel_, d, {}});
 }
 
@@ -322,18 +337,16 @@ bool Cmpplt::room_for_insert(const Tsi1& t, char side) {
 
 // Applies the chosen ring edit to the compared copy. The checks of the loop come first, so
 // the edit always fits; a series moved before R0 grows the copy's axis by a row.
-void Cmpplt::apply(Tsi1& t, const RingEdit& edit) {
+bool Cmpplt::apply(Tsi1& t, const RingEdit& edit) {
   int32_t lmax = INT32_MIN;
   for (int32_t k = 1; k <= n_; ++k) lmax = std::max(lmax, t.syr(k, 2));
+  Vec<float> series_work{t.sel.rows()};
   const std::array<Matrix<float>*, 1> planes{&t.sel};
-  const std::array<Vec<float>*, 1> work{&t.vec};
+  const std::array<Vec<float>*, 1> work{&series_work};
   SeriesAxis axis{planes, work, r0_, lmax - r0_ + 1, n_};
   const std::optional<YearSpan> to =
       apply_ring_edit(edit, {t.syr(isel_, 1), t.syr(isel_, 2)}, isel_, axis);
-  if (!to) {  // not reached: the loop's checks are stricter than the module's
-    t.edyr = no_edit;
-    return;
-  }
+  if (!to) return false;  // not reached: the loop's checks are stricter than the module's
   t.syr(isel_, 1) = to->first;
   t.syr(isel_, 2) = to->last;
   if (axis.origin != r0_) {
@@ -342,6 +355,7 @@ void Cmpplt::apply(Tsi1& t, const RingEdit& edit) {
     rec_.thedata.yr0 = r0_;
   }
   tell({LoopEdit::Kind::ring, isel_, 0, edit});
+  return true;
 }
 
 // Asks for a year of the chosen series until one is typed that may be edited; nullopt when
@@ -384,9 +398,8 @@ void Cmpplt::insert(Tsi1& t) {
     y = *typed;
     side = ask_side(side_ask);
   } while (!room_for_insert(t, up(side)));
-  t.edyr = y;
-  t.edside = side;
-  apply(t, {RingOp::insert, y, side_of(side)});
+  const RingEdit edit{RingOp::insert, y, side_of(side)};
+  if (apply(t, edit)) post(edit, y);
 }
 
 void Cmpplt::remove(Tsi1& t) {
@@ -411,9 +424,8 @@ void Cmpplt::remove(Tsi1& t) {
     }
     break;
   }
-  t.edyr = y;
-  t.edside = side;
-  apply(t, {RingOp::remove, y, side_of(side)});
+  const RingEdit edit{RingOp::remove, y, side_of(side)};
+  if (apply(t, edit)) post(edit, y);
 }
 
 void Cmpplt::merge(Tsi1& t) {
@@ -441,12 +453,9 @@ void Cmpplt::merge(Tsi1& t) {
   }
   const char side = ask_side(side_ask);
   const int32_t e = std::min(y1, y2);
+  const RingEdit edit{RingOp::merge, e, side_of(side)};
   // Only a merge that moves a side is posted (with the year the side chose).
-  if (side_of(side) == Side::before) t.edyr = y1;
-  if (side_of(side) == Side::after) t.edyr = y2;
-  if (side_of(side) != Side::keep) t.edmrg = e;
-  t.edside = side;
-  apply(t, {RingOp::merge, e, side_of(side)});
+  if (apply(t, edit) && edit.side != Side::keep) post(edit, edit.side == Side::before ? y1 : y2);
 }
 
 }  // namespace ringdate

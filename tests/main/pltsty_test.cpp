@@ -1,4 +1,4 @@
-#include "plot/pltsty.h"
+#include "main/pltsty.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ const std::string pad13(13, ' ');
 
 TEST(Pltsty, DefaultsOfOption99AskNothingAndLeaveTicksAndLimits) {
   Pltset p;
-  p.xtick = 7, p.nxsub = 3, p.ymax = 4.5f, p.xmin = 1900, p.dev = "psc     ";
+  p.xtick = 7, p.nxsub = 3, p.ymax = 4.5f, p.xmin = 1900;
   Asked a = ask(99, {}, p);
   EXPECT_EQ(a.output, "");
   EXPECT_EQ(a.p.colr(1), 15);
@@ -38,7 +38,6 @@ TEST(Pltsty, DefaultsOfOption99AskNothingAndLeaveTicksAndLimits) {
   EXPECT_EQ(a.p.bgr, 254);
   EXPECT_EQ(a.p.bgg, 254);
   EXPECT_EQ(a.p.bgb, 254);
-  EXPECT_EQ(a.p.dev, "Mac1    ");
   EXPECT_EQ(a.p.xtick, 7);
   EXPECT_EQ(a.p.nxsub, 3);
   EXPECT_EQ(a.p.ymax, 4.5f);

@@ -1,0 +1,180 @@
+// The corrected file and the other files of the store's series: each layout reads back as
+// the series written, the title line names the file, moved series keep their values, and a
+// Heidelberg file keeps its headers.
+#include "formats/corrected.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+
+#include "formats/datafile.h"
+#include "formats/datw.h"
+#include "formats/fhstore.h"
+#include "formats/heidelberg_write.h"
+#include "support/test_support.h"
+
+namespace ringdate {
+namespace {
+
+using testing_support::MemoryFileSystem;
+
+class Silent final : public recio::Console {
+ public:
+  void out(std::string_view) override {}
+  void flush() override {}
+  recio::Outcome in(std::string&) override { return recio::Outcome::eof; }
+  void err(std::string_view) override {}
+  [[noreturn]] void exit(int) override { std::abort(); }
+};
+
+// One series of the store: identifier, years and measured values.
+struct Series {
+  std::string id;
+  int32_t first, last;
+  std::vector<float> values;
+  bool operator==(const Series&) const = default;
+};
+
+void PrintTo(const Series& s, std::ostream* os) {
+  *os << s.id << " " << s.first << ".." << s.last << ":";
+  for (float v : s.values) *os << " " << v;
+}
+
+std::vector<Series> series_of(const Store& store) {
+  std::vector<Series> out;
+  for (int32_t i = 1; i <= store.nser; ++i) {
+    Series s{store.ids[static_cast<std::size_t>(i - 1)], store.iyr(i, 1), store.iyr(i, 2), {}};
+    for (int32_t y = s.first; y <= s.last; ++y)
+      // To a ten-thousandth: the compact layout keeps its values as scaled integers.
+      s.values.push_back(std::round(store.raw(y - store.iyrmin() + 1, i) * 1e4f) / 1e4f);
+    out.push_back(s);
+  }
+  return out;
+}
+
+// Reads `name` from the files in `format` into a new store (the test fails when it cannot).
+std::unique_ptr<Store> read(MemoryFileSystem& fs, const std::string& name,
+                            const std::string& format) {
+  auto store = std::make_unique<Store>();
+  const DataFileReading r = read_data_file(name, format, *store, fs);
+  EXPECT_EQ(r.result, DataFileResult::read) << name << " " << format;
+  return store;
+}
+
+struct Case {
+  std::string format;
+  std::string text;
+};
+
+TEST(CorrectedFile, EveryLayoutReadsBackAsTheSeriesWrittenUnderItsTitleLine) {
+  const std::vector<Case> cases = {
+      {"MR", testing_support::tucson_series("AAA01", 1905, {120, 130, 140, 150, 160, 170}, -9999) +
+                 testing_support::tucson_series("BBB02", 1898, {200, 210, 220}, -9999)},
+      {"CR", testing_support::cru_series("CRU01", 1901, {100, 95, 110}, {1, 1, 1}) +
+                 testing_support::cru_series("CRU02", 1899, {80, 90}, {1, 1})},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    fs.files["in.txt"] = c.text;
+    const std::unique_ptr<Store> store = read(fs, "in.txt", c.format);
+    Silent console;
+    recio::Session session(console, fs);
+    const std::string name = corrected_name("in.txt   ");
+    ASSERT_EQ(name, "in.txt_COR");
+    ASSERT_TRUE(write_corrected(session, *store, corrected_layout(c.format), name));
+    const std::string& written = fs.files[name];
+    EXPECT_EQ(written.substr(0, written.find('\n')),
+              "CORRECTED RING-WIDTH DATA: in.txt_COR" + std::string(30, ' '))
+        << c.format;
+    const std::unique_ptr<Store> back = read(fs, name, c.format);
+    EXPECT_EQ(series_of(*back), series_of(*store)) << c.format << "\n" << written;
+  }
+}
+
+TEST(CorrectedFile, AFileOfMovedSeriesHasNoTitleAndKeepsTheValues) {
+  MemoryFileSystem fs;
+  fs.files["in.rwl"] = testing_support::tucson_series("AAA01", 1905, {120, 130, 140}, -9999) +
+                       testing_support::tucson_series("BBB02", 1898, {200, 210, 220, 230}, -9999);
+  const std::unique_ptr<Store> store = read(fs, "in.rwl", "MR");
+  for (const CorrectedLayout layout :
+       {CorrectedLayout::tucson_measurements, CorrectedLayout::compact}) {
+    Silent console;
+    recio::Session session(console, fs);
+    const std::vector<int32_t> firsts = {1905, 1950};  // BBB02 moves to 1950
+    SeriesFileOptions options;
+    options.title_line = false;
+    options.compact_code = kCompactCode;
+    options.first_years = firsts;
+    ASSERT_TRUE(write_series_file(session, *store, layout, "out", options));
+    const std::string& written = fs.files["out"];
+    EXPECT_EQ(written.find("CORRECTED"), std::string::npos);
+    const bool compact = layout == CorrectedLayout::compact;
+    if (compact) {
+      EXPECT_NE(written.find(kCompactCode), std::string::npos) << written;
+    }
+    const std::unique_ptr<Store> back = read(fs, "out", compact ? "CD" : "MR");
+    std::vector<Series> want = series_of(*store);
+    want[1].first = 1950;
+    want[1].last = 1953;
+    EXPECT_EQ(series_of(*back), want) << written;
+  }
+}
+
+void expect_near(const std::vector<double>& got, const std::vector<double>& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t k = 0; k < got.size(); ++k) EXPECT_NEAR(got[k], want[k], 1e-6) << k;
+}
+
+TEST(CorrectedFile, AHeidelbergFileKeepsItsHeadersAndTakesTheNewYears) {
+  std::vector<fh::Series> as_read(2);
+  as_read[0].keycode = "ONE";
+  as_read[0].first = 1900;
+  as_read[0].values = {1.5, 1.25, 1.0};
+  as_read[0].headers = {"KeyCode=ONE", "Location=Pine Ridge"};
+  as_read[1].keycode = "TWO";
+  as_read[1].first = 1910;
+  as_read[1].values = {0.5, 0.75};
+  as_read[1].headers = {"KeyCode=TWO", "Species=PISY"};
+  auto store = std::make_unique<Store>();
+  ASSERT_FALSE(load_heidelberg(as_read, *store));
+  // The edits of a session moved the second series two years later.
+  std::vector<float> two(store->raw.column(2).begin(), store->raw.column(2).end());
+  std::fill(store->raw.column(2).begin(), store->raw.column(2).end(), 0.0f);
+  for (std::size_t k = 0; k + 2 < two.size(); ++k) store->raw.column(2)[k + 2] = two[k];
+  store->iyr(2, 1) += 2;
+  store->iyr(2, 2) += 2;
+
+  MemoryFileSystem fs;
+  Silent console;
+  recio::Session session(console, fs);
+  ASSERT_TRUE(write_corrected(session, *store, corrected_layout("FH"), "h_COR", as_read));
+  const std::string& written = fs.files["h_COR"];
+  EXPECT_EQ(written.find("CORRECTED"), std::string::npos);
+  const fh::Reading back = fh::read(written);
+  ASSERT_FALSE(back.refusal) << written;
+  ASSERT_EQ(back.series.size(), 2u);
+  EXPECT_EQ(back.series[0].header("Location"), "Pine Ridge");
+  EXPECT_EQ(back.series[0].first, 1900);
+  expect_near(back.series[0].values, as_read[0].values);
+  EXPECT_EQ(back.series[1].header("Species"), "PISY");
+  EXPECT_EQ(back.series[1].first, 1912);
+  expect_near(back.series[1].values, as_read[1].values);
+}
+
+TEST(CorrectedFile, AFailedWriteIsSaidAndLeavesNoFile) {
+  MemoryFileSystem fs;
+  fs.files["in.rwl"] = testing_support::tucson_series("AAA01", 1905, {120, 130}, -9999);
+  const std::unique_ptr<Store> store = read(fs, "in.rwl", "MR");
+  fs.fail_writes = true;
+  Silent console;
+  recio::Session session(console, fs);
+  EXPECT_FALSE(
+      write_corrected(session, *store, CorrectedLayout::tucson_measurements, "in.rwl_COR"));
+  EXPECT_EQ(fs.files.count("in.rwl_COR"), 0u);
+}
+
+}  // namespace
+}  // namespace ringdate
