@@ -19,8 +19,10 @@ void copy_into(std::string& to, std::string_view from, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) to[i] = i < from.size() ? from[i] : ' ';
 }
 
+// Looked at from its end: a field's value stands at its right, so a field that is not
+// blank mostly shows it at the first character looked at.
 bool blank(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
+  return std::all_of(s.rbegin(), s.rend(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
 // Measurement or index layout, as an 80-column line shows it, starting from the layout

@@ -1,6 +1,7 @@
 #include "xdate/report.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -33,10 +34,30 @@ std::string fmt(const char* f, A... a) {
 
 // A number in `width` columns, or "-" when there is none; values too large for the width
 // are shown at the largest that fits.
+// The digits come from to_chars, which writes what printf's %*.*f would, without printf's
+// format parsing: a check of many series writes tens of thousands of these.
 std::string number(bool valid, double x, int width, int decimals) {
   if (!valid || !std::isfinite(x)) return fmt("%*s", width, "-");
   const double limit = std::pow(10.0, width - decimals - 2) - std::pow(10.0, -decimals);
-  return fmt("%*.*f", width, decimals, std::clamp(x, -limit, limit));
+  char buf[64];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, std::clamp(x, -limit, limit),
+                                               std::chars_format::fixed, decimals);
+  const auto len = static_cast<std::size_t>(r.ptr - buf);
+  std::string out(len < static_cast<std::size_t>(width) ? static_cast<std::size_t>(width) - len : 0,
+                  ' ');
+  return out.append(buf, len);
+}
+
+// An integer as printf's %<width>d (plus: %+<width>d) writes it.
+std::string integer(int64_t v, int width, bool plus = false) {
+  char buf[32];
+  char* p = buf;
+  if (plus && v >= 0) *p++ = '+';
+  const std::to_chars_result r = std::to_chars(p, buf + sizeof buf, v);
+  const auto len = static_cast<std::size_t>(r.ptr - buf);
+  std::string out(len < static_cast<std::size_t>(width) ? static_cast<std::size_t>(width) - len : 0,
+                  ' ');
+  return out.append(buf, len);
 }
 
 // A text cut to the width, its end kept (the end of a path says most).
@@ -119,8 +140,8 @@ void write_series(std::ostream& out, const CheckResult& r) {
 // A segment as "1850  0.25AB -1": start, r at lag 0, flags, best lag.
 std::string segment_cell(const SegmentResult& g) {
   const std::string flags = std::string(g.flag_a ? "A" : " ") + (g.flag_b ? "B" : " ");
-  return fmt("%5d ", g.start) + number(g.r.valid, g.r.r, 5, 2) + flags +
-         (g.best_valid ? fmt("%+3d", g.best_lag) : std::string("  -"));
+  return integer(g.start, 5) + " " + number(g.r.valid, g.r.r, 5, 2) + flags +
+         (g.best_valid ? integer(g.best_lag, 3, true) : std::string("  -"));
 }
 
 void write_segments(std::ostream& out, const CheckResult& r) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <string>
 
@@ -91,6 +94,62 @@ TEST(Report, TheListOfSeriesWithoutASuggestionIsWrapped) {
   ASSERT_NE(at, std::string::npos) << text;
   EXPECT_NE(text.find("SERIES38, SERIES39\n", at), std::string::npos);
   EXPECT_NE(text.find("\n  SERIES", at), std::string::npos);  // continued, indented
+}
+
+// The figures are printf's: a segment cell is "%5d %5.2f" with the flags and "%+3d", the
+// series' r "%6.3f", t "%7.1f" (clamped to what the width holds), for figures that round
+// either way, negative zeros, years of every width and lags of either sign.
+TEST(Report, FiguresAreWrittenAsPrintfWritesThem) {
+  auto printf_of = [](const char* f, auto... a) {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, f, a...);
+    return std::string(buf);
+  };
+  const double rs[] = {0.0, -0.0, -0.004, 0.005, 0.015, -0.125, 0.999, -1.0, 0.3281, 1e-9, -0.995};
+  CheckResult r;
+  r.first_year = -2000;
+  r.last_year = 12000;
+  r.usable = 2;
+  for (int k = 0; k < 2; ++k) {
+    SeriesResult s;
+    s.id = "S" + std::to_string(k);
+    s.status = FilterStatus::ok;
+    s.first = -2000;
+    s.last = 12000;
+    s.n = 14001;
+    s.r = Correlation{14001, rs[k + 2], true};
+    s.bp = Correlation{14001, k ? 0.9999999 : -0.4, true};  // t beyond what 7 columns hold
+    s.ho = Correlation{14001, 0.25, true};
+    int lag = -10;
+    for (int32_t start : {-1999, -100, -5, 0, 7, 850, 1900, 12000}) {
+      for (double x : rs) {
+        SegmentResult g;
+        g.start = start;
+        g.end = start + 49;
+        g.r = Correlation{50, x, true};
+        g.flag_a = true;
+        g.best_valid = true;
+        g.best_lag = lag;
+        lag = lag == 10 ? -10 : lag + 1;
+        s.segments.push_back(g);
+      }
+    }
+    s.flagged = static_cast<int32_t>(s.segments.size());
+    r.series.push_back(s);
+  }
+  const std::string text = report_of(r);
+  for (const SeriesResult& s : r.series) {
+    const double limit = std::pow(10.0, 7 - 1 - 2) - std::pow(10.0, -1);
+    EXPECT_NE(text.find(printf_of("%6.3f", s.r.r) + " " +
+                        printf_of("%7.1f", std::clamp(s.bp.t(), -limit, limit))),
+              std::string::npos)
+        << s.id;
+    for (const SegmentResult& g : s.segments) {
+      const std::string cell = printf_of("%5d ", g.start) + printf_of("%5.2f", g.r.r) + "A " +
+                               printf_of("%+3d", g.best_lag);
+      EXPECT_NE(text.find(cell), std::string::npos) << "'" << cell << "'";
+    }
+  }
 }
 
 TEST(Report, HeaderSeriesSegmentsAndSuggestionsInEightyColumns) {
