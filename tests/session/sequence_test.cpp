@@ -40,10 +40,11 @@ TEST(Sequence, TypingTheListedEditsInOrderRestoresTheSeries) {
   const std::size_t k = 2;  // PIN02A, 1781-1994, third in the listing
   ASSERT_EQ(clean[k].id, "PIN02A");
 
-  // The ring of 1846 lost; the ring of 1920 split in two (its inner part dated 1919 and
-  // every earlier ring one year earlier), so the loss shows at 1845 as read. (A missing
-  // ring is placed only as well as the rings near it tell: here exactly.)
-  constexpr int32_t missing = 1846, split = 1920;
+  // The ring of 1863 lost (the narrowest of PIN02A in 1826-1880: rings go missing in narrow
+  // years); the ring of 1920 split in two (its inner part dated 1919 and every earlier ring
+  // one year earlier), so the loss shows at 1862 as read. (A missing ring is placed only as
+  // well as the rings near it tell: here exactly.)
+  constexpr int32_t missing = 1863, split = 1920;
   std::vector<int> bad = thousandths(clean[k].values);
   const auto at = [&](int32_t year) { return static_cast<std::size_t>(year - clean[k].first); };
   const int whole = bad[at(split)];
