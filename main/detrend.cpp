@@ -3,10 +3,12 @@
 #include "main/detrend.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace ringdate {
 
@@ -29,6 +31,9 @@ bool detrend_store(recio::Session& session, Store& store, Spline& spline) {
       recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (too short for the spline)')");
   static const recio::Layout pd_msg =
       recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (matrix not positive definite)')");
+  static const recio::Layout too_long = recio::Layout::fixed(
+      "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN "
+      "SUBROUTINE ***'/)");
 
   store.units = field20("INDICES");
   const int32_t nser = static_cast<int32_t>(
@@ -36,9 +41,56 @@ bool detrend_store(recio::Session& session, Store& store, Spline& spline) {
   if (nser == 0) return true;
   const int32_t iyrmin = store.iyrmin();
   const auto rows = static_cast<int64_t>(store.wrk.rows());
-  float p = 0.0f;
-  // One series' values and its spline curve, as long as the store's axis.
-  Vec<float> values{store.wrk.rows()}, fitted{store.wrk.rows()};
+  // The series go to the spline a few at a time (it fits them side by side), each with its
+  // values and spline curve as long as the store's axis; then each in turn becomes indices
+  // or is told about, as one series at a time would. After a series too long for the
+  // spline nothing more is touched.
+  constexpr std::size_t batch = Spline::kBatch;
+  std::vector<Vec<float>> values, fitted;
+  for (std::size_t s = 0; s < batch; ++s) {
+    values.emplace_back(store.wrk.rows());
+    fitted.emplace_back(store.wrk.rows());
+  }
+  struct Waiting {
+    int32_t i;
+    std::span<float> w;    // the series' rows of the store
+    std::span<float> vec;  // its values with a ring width, from the front
+  };
+  std::array<Waiting, batch> waiting{};
+  std::array<Spline::Fit, batch> fits{};
+  std::size_t nw = 0;
+  auto finish = [&]() {
+    spline.fit(std::span<Spline::Fit>(fits.data(), nw), iper);
+    const std::size_t n = nw;
+    nw = 0;
+    for (std::size_t s = 0; s < n; ++s) {
+      const SplineStatus fit = fits[s].status;
+      const Waiting& x = waiting[s];
+      if (fit == SplineStatus::too_long) {
+        session.write(too_long);
+        return false;
+      }
+      if (fit == SplineStatus::not_positive_definite)
+        session.line(">> Sbr SPLINE: Matrix not positive definite");
+      if (fit != SplineStatus::ok) {
+        session.write(fit == SplineStatus::not_positive_definite ? pd_msg : short_msg,
+                      {store.ids[x.i - 1]});
+        continue;
+      }
+      const std::span<const float> curve = fitted[s].span();
+      for (std::size_t k = 0, j = 0; k < x.w.size(); ++k) {
+        if (x.w[k] < 0.0f) {  // no ring width, no index
+          x.w[k] = rmiss;
+          continue;
+        }
+        const float g = curve[j];
+        const float r = x.vec[j++] / g;
+        // A zero curve or a ratio beyond the reals has no index: the year holds rmiss.
+        x.w[k] = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
+      }
+    }
+    return true;
+  };
 
   for (int32_t i = 1; i <= nser; ++i) {
     const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
@@ -52,40 +104,17 @@ bool detrend_store(recio::Session& session, Store& store, Spline& spline) {
         store.wrk.column(static_cast<std::size_t>(i)).subspan(static_cast<std::size_t>(d), len);
     // The spline runs over the years with a value: a negative value (a year the file skips,
     // a gap code) is no ring width.
-    const std::span<float> vec = values.span().first(std::min(len, values.size()));
+    Vec<float>& v = values[nw];
+    const std::span<float> vec = v.span().first(std::min(len, v.size()));
     std::size_t m = 0;
     for (std::size_t k = 0; k < vec.size(); ++k)
       if (!(w[k] < 0.0f)) vec[m++] = w[k];
     const auto kept = m == vec.size() ? n : static_cast<int32_t>(m);
-    const SplineStatus fit = spline(kept, values.span(), fitted.span(), p, iper);
-    if (fit == SplineStatus::too_long) {
-      static const recio::Layout too_long = recio::Layout::fixed(
-          "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN "
-          "SUBROUTINE ***'/)");
-      session.write(too_long);
-      return false;
-    }
-    if (fit == SplineStatus::not_positive_definite)
-      session.line(">> Sbr SPLINE: Matrix not positive definite");
-
-    if (fit != SplineStatus::ok) {
-      session.write(fit == SplineStatus::not_positive_definite ? pd_msg : short_msg,
-                    {store.ids[i - 1]});
-      continue;
-    }
-    const std::span<const float> curve = fitted.span();
-    for (std::size_t k = 0, j = 0; k < vec.size(); ++k) {
-      if (w[k] < 0.0f) {  // no ring width, no index
-        w[k] = rmiss;
-        continue;
-      }
-      const float g = curve[j];
-      const float r = vec[j++] / g;
-      // A zero curve or a ratio beyond the reals has no index: the year holds rmiss.
-      w[k] = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
-    }
+    fits[nw] = Spline::Fit{kept, v.span(), fitted[nw].span()};
+    waiting[nw] = Waiting{i, w.first(vec.size()), vec};
+    if (++nw == batch && !finish()) return false;
   }
-  return true;
+  return nw == 0 || finish();
 }
 
 }  // namespace ringdate

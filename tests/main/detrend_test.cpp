@@ -116,6 +116,44 @@ TEST(DetrendStore, SeriesTheSplineCannotFitKeepsItsMeasurements) {
   EXPECT_NE(r.store->wrk(1, 2), a[0]);
 }
 
+// The spline takes the series a few at a time; every series still gets bit for bit the
+// indices of a fit of its own, and the messages come in the order of the series, whatever
+// place a series that cannot be fitted (too short, or with negative values left out) has
+// in a batch.
+TEST(DetrendStore, EverySeriesOfABatchGetsTheIndicesOfItsOwnFit) {
+  StoreRun r;
+  std::vector<std::vector<float>> series;
+  const int lengths[] = {80, 3, 120, 200, 2, 90, 150, 60, 1, 110, 70};
+  for (std::size_t k = 0; k < std::size(lengths); ++k) {
+    std::vector<float> v = widths(lengths[k], static_cast<uint32_t>(k + 11));
+    if (k == 6) v[40] = -1.0f;  // a year without a ring width
+    series.push_back(v);
+    r.add("S" + std::to_string(k), 1800, v, 1800);
+  }
+  r.snapshot();
+  detrend_store(r.session, *r.store, *r.spline);
+  EXPECT_EQ(r.console.output,
+            " *** Series S1       not detrended (too short for the spline)\n"
+            " *** Series S4       not detrended (too short for the spline)\n"
+            " *** Series S8       not detrended (too short for the spline)\n");
+  for (std::size_t c = 0; c < series.size(); ++c) {
+    const std::vector<float>& v = series[c];
+    std::vector<float> kept;
+    for (float x : v)
+      if (!(x < 0.0f)) kept.push_back(x);
+    std::vector<float> g(kept.size() + 1);
+    float p = 0.0f;
+    Spline fresh;
+    const bool fits = fresh(static_cast<int32_t>(kept.size()), kept, g, p, 20) == SplineStatus::ok;
+    for (std::size_t k = 0, j = 0; k < v.size(); ++k) {
+      float want = v[k];
+      if (fits) want = v[k] < 0.0f ? rmiss : kept[j] / g[j];
+      if (fits && !(v[k] < 0.0f)) ++j;
+      ASSERT_EQ(r.store->wrk(k + 1, c + 1), want) << "series " << c << " year " << k;
+    }
+  }
+}
+
 // A straight line down to zero is its own curve: 0 / 0 at that year, 1 elsewhere; the
 // negative values after it are no ring widths: the fit leaves them out, and they get no
 // index.
