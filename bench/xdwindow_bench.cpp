@@ -16,6 +16,7 @@
 
 #include "main/xdwindow.h"
 #include "plot/plotter.h"
+#include "support/recording_plotter.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <utility>
 
 #include "plot/plplot_api.h"
@@ -71,16 +70,22 @@ bool library_has_device(const char* name) {
   return false;
 }
 
-bool display_reachable() {
+// A connection to the display named by DISPLAY, or nullptr when there is none. It is kept
+// open for the plotter's life: an X server that loses its last client resets itself, and a
+// connection attempted during the reset (the window's own, a moment later) is refused.
+void* open_display_probe(bool& reachable) {
+  reachable = false;
   const char* d = std::getenv("DISPLAY");
-  if (d == nullptr || *d == '\0') return false;
+  if (d == nullptr || *d == '\0') return nullptr;
   // Without Xlib the variable is taken at its word.
-  if (const plplot::Xlib* x = plplot::xlib()) {
-    void* dpy = x->open_display(nullptr);
-    if (dpy == nullptr) return false;
-    x->close_display(dpy);
+  const plplot::Xlib* x = plplot::xlib();
+  if (x == nullptr) {
+    reachable = true;
+    return nullptr;
   }
-  return true;
+  void* dpy = x->open_display(nullptr);
+  reachable = dpy != nullptr;
+  return dpy;
 }
 
 }  // namespace
@@ -125,7 +130,10 @@ struct PlplotPlotter::MemoryFile {
 PlplotPlotter::PlplotPlotter(std::string window_name, std::string geometry)
     : window_name_(std::move(window_name)), geometry_(std::move(geometry)) {}
 
-PlplotPlotter::~PlplotPlotter() { close(); }
+PlplotPlotter::~PlplotPlotter() {
+  close();
+  if (display_probe_ != nullptr) plplot::xlib()->close_display(display_probe_);
+}
 
 template <class F>
 void PlplotPlotter::guarded(F&& f) {
@@ -150,7 +158,9 @@ void PlplotPlotter::fail(const std::string& why) {
 bool PlplotPlotter::has_screen() {
   if (!probed_) {
     probed_ = true;
-    screen_ok_ = library_has_device(screen_device) && display_reachable();
+    bool reachable = false;
+    if (library_has_device(screen_device)) display_probe_ = open_display_probe(reachable);
+    screen_ok_ = reachable;
   }
   return screen_ok_ && !screen_device_broken;
 }
@@ -448,78 +458,5 @@ void start_page(Plotter& p, const std::string& device, int32_t bgr, int32_t bgg,
   p.plssub(1, 1);
   p.pladv(0);
 }
-
-// ---- recording ----
-
-namespace {
-
-std::string num(double v) {
-  std::ostringstream o;
-  o << v;
-  return o.str();
-}
-
-}  // namespace
-
-void RecordingPlotter::plsdev(const std::string& dev) { calls.push_back("plsdev " + dev); }
-void RecordingPlotter::plsfnam(const std::string& f) { calls.push_back("plsfnam " + f); }
-void RecordingPlotter::plscol0(int32_t i, int32_t r, int32_t g, int32_t b) {
-  calls.push_back("plscol0 " + num(i) + " " + num(r) + " " + num(g) + " " + num(b));
-}
-void RecordingPlotter::plscolbg(int32_t r, int32_t g, int32_t b) {
-  calls.push_back("plscolbg " + num(r) + " " + num(g) + " " + num(b));
-}
-void RecordingPlotter::plinit() {
-  failed_ = failing > 0;
-  if (failed_) --failing;
-  calls.push_back("plinit");
-}
-void RecordingPlotter::plfontld(int32_t f) { calls.push_back("plfontld " + num(f)); }
-void RecordingPlotter::plfont(int32_t f) { calls.push_back("plfont " + num(f)); }
-void RecordingPlotter::plssub(int32_t nx, int32_t ny) {
-  calls.push_back("plssub " + num(nx) + " " + num(ny));
-}
-void RecordingPlotter::pladv(int32_t p) { calls.push_back("pladv " + num(p)); }
-void RecordingPlotter::plvpor(float a, float b, float c, float d) {
-  calls.push_back("plvpor " + num(a) + " " + num(b) + " " + num(c) + " " + num(d));
-}
-void RecordingPlotter::plwind(float a, float b, float c, float d) {
-  calls.push_back("plwind " + num(a) + " " + num(b) + " " + num(c) + " " + num(d));
-}
-void RecordingPlotter::plcol(int32_t i) { calls.push_back("plcol " + num(i)); }
-void RecordingPlotter::plaxes(float x0, float y0, const std::string& xopt, float xtick,
-                              int32_t nxsub, const std::string& yopt, float ytick, int32_t nysub) {
-  calls.push_back("plaxes " + num(x0) + " " + num(y0) + " " + xopt + " " + num(xtick) + " " +
-                  num(nxsub) + " " + yopt + " " + num(ytick) + " " + num(nysub));
-}
-void RecordingPlotter::pllab(const std::string& x, const std::string& y, const std::string& t) {
-  calls.push_back("pllab [" + x + "] [" + y + "] [" + t + "]");
-}
-void RecordingPlotter::pllsty(int32_t l) { calls.push_back("pllsty " + num(l)); }
-void RecordingPlotter::plwid(int32_t w) { calls.push_back("plwid " + num(w)); }
-void RecordingPlotter::plline(std::span<const float> x, std::span<const float> y) {
-  std::string s = "plline " + num(static_cast<double>(x.size()));
-  for (std::size_t i = 0; i < x.size() && i < y.size(); ++i) {
-    s += ' ';
-    s += num(x[i]);
-    s += ':';
-    s += num(y[i]);
-  }
-  calls.push_back(s);
-}
-void RecordingPlotter::plschr(float d, float s) {
-  calls.push_back("plschr " + num(d) + " " + num(s));
-}
-void RecordingPlotter::plmtex(const std::string& side, float disp, float pos, float just,
-                              const std::string& text) {
-  calls.push_back("plmtex " + side + " " + num(disp) + " " + num(pos) + " " + num(just) + " [" +
-                  text + "]");
-}
-void RecordingPlotter::plptex(float x, float y, float dx, float dy, float just,
-                              const std::string& text) {
-  calls.push_back("plptex " + num(x) + " " + num(y) + " " + num(dx) + " " + num(dy) + " " +
-                  num(just) + " [" + text + "]");
-}
-void RecordingPlotter::plend() { calls.push_back("plend"); }
 
 }  // namespace ringdate

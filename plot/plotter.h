@@ -1,6 +1,5 @@
 // The seam between the renderer and the plotting library: one method per library call the
-// renderer makes, plus what the screen window needs. PlplotPlotter drives PLplot;
-// RecordingPlotter keeps the calls as text for tests.
+// renderer makes, plus what the screen window needs. PlplotPlotter drives PLplot.
 #pragma once
 
 #include <cstdint>
@@ -119,6 +118,9 @@ class PlplotPlotter final : public Plotter {
   std::string window_name_, geometry_;
   bool probed_ = false;
   bool screen_ok_ = false;
+  // The connection that found the display, kept open while the plotter lives (an X server
+  // left without clients resets, and refuses the window's connection meanwhile).
+  void* display_probe_ = nullptr;
   bool screen_open_ = false;
   int32_t screen_strm_ = -1;
   bool drawing_ = false;  // between a successful plinit and plend
@@ -154,47 +156,5 @@ class PlplotPlotter final : public Plotter {
 // colour map 0, the background colour, the library started, font 1, one subpage, the page
 // advanced.
 void start_page(Plotter& plotter, const std::string& device, int32_t bgr, int32_t bgg, int32_t bgb);
-
-// Keeps every call as one line of text ("plcol 15", "plline 3 1900:1.5 1901:2 1902:0.5").
-class RecordingPlotter final : public Plotter {
- public:
-  bool screen = true;
-  std::vector<std::string> calls;
-  // The next `failing` drawings fail (failed() from their plinit on).
-  int32_t failing = 0;
-
-  bool has_screen() override { return screen; }
-  bool failed() const override { return failed_; }
-  std::string error() const override { return failed_ ? "recorded failure" : ""; }
-  void close() override { calls.push_back("close"); }
-
-  void plsdev(const std::string& dev) override;
-  void plsfnam(const std::string& fnam) override;
-  void plscol0(int32_t icol0, int32_t r, int32_t g, int32_t b) override;
-  void plscolbg(int32_t r, int32_t g, int32_t b) override;
-  void plinit() override;
-  void plfontld(int32_t fnt) override;
-  void plfont(int32_t ifont) override;
-  void plssub(int32_t nx, int32_t ny) override;
-  void pladv(int32_t page) override;
-  void plvpor(float xmin, float xmax, float ymin, float ymax) override;
-  void plwind(float xmin, float xmax, float ymin, float ymax) override;
-  void plcol(int32_t icol0) override;
-  void plaxes(float x0, float y0, const std::string& xopt, float xtick, int32_t nxsub,
-              const std::string& yopt, float ytick, int32_t nysub) override;
-  void pllab(const std::string& xlabel, const std::string& ylabel,
-             const std::string& tlabel) override;
-  void pllsty(int32_t lin) override;
-  void plwid(int32_t width) override;
-  void plline(std::span<const float> x, std::span<const float> y) override;
-  void plschr(float def, float scale) override;
-  void plmtex(const std::string& side, float disp, float pos, float just,
-              const std::string& text) override;
-  void plptex(float x, float y, float dx, float dy, float just, const std::string& text) override;
-  void plend() override;
-
- private:
-  bool failed_ = false;
-};
 
 }  // namespace ringdate

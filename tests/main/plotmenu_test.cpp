@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+#include "support/recording_plotter.h"
 #include "support/test_support.h"
 
 namespace ringdate {
@@ -103,42 +104,25 @@ std::size_t count(const std::string& s, const std::string& what) {
   return n;
 }
 
-TEST(PlotMenu, DrawsInOrderWithTheDefaultStyle) {
+// The picture the loop asked for: one page on the screen, the window's years across, the
+// values inside it up the side, the labels of the records, each series over its years in the
+// window, and the names.
+TEST(PlotMenu, DrawsTheWindowOfTheRecordsOnOneScreenPage) {
   // Series 2 runs past the window; its drawn span is clipped to it.
   Fixture fx({{1900, 1903}, {1901, 1910}}, 1900, 1905);
   Drawn r = run(fx, {""});
-  const std::vector<std::string> want = {
-      "plsdev xwin",
-      "plscol0 0 255 255 255",
-      "plscol0 15 0 0 0",
-      "plscolbg 254 254 254",
-      "plinit",
-      "plfontld 1",
-      "plfont 1",
-      "plssub 1 1",
-      "pladv 0",
-      "plvpor 0.12 0.95 0.25 0.9",
-      "plwind 1900 1905 1 2.5",
-      "plcol 15",
-      "plaxes 1900 1 abinst 10 10 abinstv 0.5 4",
-      "plcol 15",
-      "pllab [YEARS] [MILLIMETERS] [abc DATA FILE]",
-      "pllsty 1",
-      "plcol 1",
-      "plwid 2",
-      "plline 4 1900:1 1901:1.1 1902:1.2 1903:1.3",
-      "plcol 15",
-      "pllsty 1",
-      "plwid 1",
-      "plline 5 1901:2.1 1902:2.2 1903:2.3 1904:2.4 1905:2.5",
-      "plschr 0 0.7",
-      "plcol 1",
-      "plmtex b 8 0 0 [S1]",
-      "plcol 15",
-      "plmtex b 8 0.175 0 [S2]",
-      "plend",
-  };
-  EXPECT_EQ(r.calls, want);
+  ASSERT_FALSE(r.calls.empty());
+  EXPECT_EQ(r.calls.front(), "plsdev xwin");
+  EXPECT_EQ(r.calls.back(), "plend");
+  EXPECT_EQ(starting_with(r.calls, "plinit").size(), 1u);
+  EXPECT_EQ(starting_with(r.calls, "plwind"), (std::vector<std::string>{"plwind 1900 1905 1 2.5"}));
+  EXPECT_EQ(starting_with(r.calls, "pllab"),
+            (std::vector<std::string>{"pllab [YEARS] [MILLIMETERS] [abc DATA FILE]"}));
+  EXPECT_EQ(starting_with(r.calls, "plline"),
+            (std::vector<std::string>{"plline 4 1900:1 1901:1.1 1902:1.2 1903:1.3",
+                                      "plline 5 1901:2.1 1902:2.2 1903:2.3 1904:2.4 1905:2.5"}));
+  EXPECT_EQ(starting_with(r.calls, "plmtex"),
+            (std::vector<std::string>{"plmtex b 8 0 0 [S1]", "plmtex b 8 0.175 0 [S2]"}));
   // One drawing, one menu, then the empty answer continues.
   EXPECT_EQ(count(r.output, "enter option number > "), 1u);
   EXPECT_NE(r.output.find("\n\n" + std::string(15, ' ') +
@@ -526,9 +510,9 @@ class CapturingConsole : public ScriptConsole {
   CapturingConsole(std::vector<std::string> answers, std::string display)
       : ScriptConsole(std::move(answers)), display_(std::move(display)) {}
   recio::Outcome in(std::string& line) override {
-    // The window server draws on its own time: give it up to two seconds.
+    // The window server draws on its own time: give it up to ten seconds.
     int c = screen_colours(display_);
-    for (int i = 0; i < 20 && c < 3; ++i) {
+    for (int i = 0; i < 100 && c < 3; ++i) {
       ::usleep(100000);
       c = screen_colours(display_);
     }
@@ -543,7 +527,7 @@ class CapturingConsole : public ScriptConsole {
 
 TEST(PlplotPlotter, TheWindowStaysOpenWhileTheMenuWaits) {
   testing_support::VirtualDisplay x;
-  if (!x.up) GTEST_SKIP() << "no virtual X server";
+  if (!x.up) GTEST_SKIP() << "no virtual X server (Xvfb) could start";
   if (::system("command -v xwd >/dev/null && command -v convert >/dev/null") != 0) {
     GTEST_SKIP() << "no screen capture tools";
   }
@@ -560,12 +544,6 @@ TEST(PlplotPlotter, TheWindowStaysOpenWhileTheMenuWaits) {
   d.cmpdrw(fx.rec, *fx.tsi1);
   // Answers: menu, background question, menu after it, menu after the redraw, after save.
   ASSERT_EQ(con.colours.size(), 5u);
-  // The program-level test under Xvfb holds the window to content strictly; in-process, a
-  // capture that never saw the window at all is a capture-timing problem, not a verdict.
-  if (*std::max_element(con.colours.begin(), con.colours.end()) <= 1) {
-    d.finish();
-    GTEST_SKIP() << "the virtual screen showed no window in time";
-  }
   for (int c : con.colours) EXPECT_GE(c, 3);  // background, frame and curve at least
   EXPECT_EQ(testing_support::slurp(dir.path + "/abc_DATA.PLTS").substr(0, 4), "%!PS");
   EXPECT_EQ(con.output.find("SCREEN"), std::string::npos);

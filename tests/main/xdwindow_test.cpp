@@ -17,6 +17,7 @@
 #include "main/edit.h"
 #include "main/picking.h"
 #include "main/plotmenu.h"
+#include "support/recording_plotter.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
 #include "xdate/store_input.h"

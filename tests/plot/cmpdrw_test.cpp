@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/limits.h"
+#include "support/recording_plotter.h"
 
 namespace ringdate {
 namespace {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/recording_plotter.h"
+
 namespace ringdate {
 namespace {
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -137,6 +138,27 @@ Result Workspace::run(const std::vector<std::string>& answers, bool last_newline
   fs::remove(path(".stdout"));
   fs::remove(path(".stderr"));
   return r;
+}
+
+std::string windows(const std::string& display) {
+  const std::string cmd = "xwininfo -root -children -display " + display + " 2>/dev/null";
+  std::FILE* f = ::popen(cmd.c_str(), "r");
+  if (!f) return "";
+  std::string s;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, f)) s += buf;
+  ::pclose(f);
+  return s;
+}
+
+bool wait_for_window(const std::string& display, const std::string& name, int seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  const std::string quoted = "\"" + name + "\"";
+  for (;;) {
+    if (windows(display).find(quoted) != std::string::npos) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 std::string rjust(long v, int w) {

@@ -63,6 +63,12 @@ class Interactive {
   bool done_ = false;
 };
 
+// The top-level windows on the X display, as xwininfo lists them ("" when it cannot).
+std::string windows(const std::string& display);
+// Waits until a window titled `name` is on the display (the server maps windows on its own
+// time); false when none came within `seconds`.
+bool wait_for_window(const std::string& display, const std::string& name, int seconds = 60);
+
 // Texts of the dialogue as the program writes them.
 std::string rjust(long v, int w);
 std::string pad(std::string_view s, std::size_t w);
