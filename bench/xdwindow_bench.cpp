@@ -102,6 +102,7 @@ void BM_ComparisonStart(benchmark::State& state) {
       state.PauseTiming();
       float& cell = f.store->raw(1, 400);
       cell = cell == 1.0f ? 1.001f : 1.0f;
+      f.store->changed();
       state.ResumeTiming();
     }
     f.window.begin(*f.tsi1);

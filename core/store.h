@@ -45,6 +45,13 @@ struct Store {
   Vec<int32_t> iseq{mxser};
   // The title line of the Tucson corrected file (its name), blank-padded to 80.
   std::string title = std::string(80, ' ');
+  // Raised by every change of the series (wrk, raw, nser, iyr, ids: reading, detrending, a
+  // carried edit): whoever keeps something made from them compares it to notice a change.
+  // The picks (iseq) and the settings (mode, units, fname, title) do not count.
+  uint64_t revision = 0;
+
+  // To be called by every function that changes the series.
+  void changed() { ++revision; }
 
   int32_t iyrmin() const { return iyr(nser + 1, 1); }
   int32_t iyrmax() const { return iyr(nser + 1, 2); }

@@ -68,12 +68,17 @@ bool align(Store& store) {
     std::copy_backward(col.begin(), col.begin() + n, col.begin() + n + d);
     std::fill(col.begin(), col.begin() + d, rmiss);
   }
+  store.changed();
   return true;
 }
 
-void snapshot(Store& store) { store.raw = store.wrk; }
+void snapshot(Store& store) {
+  store.raw = store.wrk;
+  store.changed();
+}
 
 Refused load_store(Trread& trread, Store& store) {
+  store.changed();  // the reader fills the series, also when it refuses the file
   Vec<float> series{static_cast<std::size_t>(max_span_years)};  // the reader's buffer
   if (Refused r = trread(store.wrk, series, store.mode, store.nser, store.iyr, store.ids,
                          max_span_years, INT32_MAX))

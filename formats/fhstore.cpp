@@ -59,6 +59,7 @@ Refused load_heidelberg(std::span<const fh::Series> series, Store& store) {
   for (const fh::Series& s : series) keys.push_back(s.keycode);
   const std::vector<std::string> ids =
       distinct_identifiers(keys, std::vector<std::size_t>(keys.size(), 8));
+  store.changed();
   store.wrk = Matrix<float>(rows, cols, rmiss);
   store.iyr.resize(cols + 1, 2);
   store.ids.resize(cols, std::string(8, ' '));

@@ -27,6 +27,7 @@ EditCarry apply_edit(Store& st, int32_t nsel, const PostedEdit& edit) {
   const std::optional<YearSpan> to =
       apply_ring_edit(edit.ring, {st.iyr(i, 1), st.iyr(i, 2)}, i, axis);
   if (!to) return EditCarry::refused;
+  st.changed();
   st.iyr(i, 1) = to->first;
   st.iyr(i, 2) = to->last;
   st.iyr(st.nser + 1, 1) = axis.origin;

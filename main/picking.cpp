@@ -6,6 +6,7 @@ namespace ringdate {
 
 void startup_fill(Store& store, Tsi1& tsi1) {
   store.wrk.fill(rmiss);
+  store.changed();
   tsi1.sel.fill(rmiss);
 }
 

@@ -116,30 +116,12 @@ CrossdatingWindow::CrossdatingWindow(const Store& store, Plotter& plotter)
 
 CrossdatingWindow::~CrossdatingWindow() = default;
 
-std::vector<float> CrossdatingWindow::fingerprint() const {
-  std::vector<float> out;
-  const auto nser = static_cast<int32_t>(
-      std::clamp<int64_t>(store_->nser, 0, static_cast<int64_t>(store_->raw.cols())));
-  out.reserve(static_cast<std::size_t>(nser) * (store_->raw.rows() + 2) + 2);
-  for (int32_t i = 1; i <= nser; ++i) {
-    const auto col = store_->raw.column(static_cast<std::size_t>(i));
-    out.insert(out.end(), col.begin(), col.end());
-    out.push_back(static_cast<float>(store_->iyr(i, 1)));
-    out.push_back(static_cast<float>(store_->iyr(i, 2)));
-  }
-  out.push_back(static_cast<float>(store_->iyrmin()));
-  out.push_back(static_cast<float>(nser));
-  return out;
-}
-
 void CrossdatingWindow::prepare(const Tsi1& tsi1) {
-  std::vector<float> seen = fingerprint();
-  if (!data_ || seen != seen_) {
+  if (!data_ || store_->revision != seen_) {
     live_.reset();
     data_.reset();
-    seen_.clear();
     data_ = std::make_unique<xdate::Dataset>(xdate::series_of_store(*store_), xdate::Settings{});
-    seen_ = std::move(seen);
+    seen_ = store_->revision;
   }
   const auto nsel = static_cast<int32_t>(std::clamp<int64_t>(
       tsi1.nsel, 0, static_cast<int64_t>(std::min(tsi1.sel.cols(), store_->iseq.size()))));
@@ -177,7 +159,6 @@ void CrossdatingWindow::begin(const Tsi1& tsi1) {
     failure_ = e.what();
     live_.reset();
     data_.reset();
-    seen_.clear();
   }
 }
 

@@ -61,8 +61,7 @@ class CrossdatingWindow final : public Companion {
   const Store* store_;
   XdateWindow window_;
   std::string save_error_;  // why the last save failed, empty when it was written
-  // The store's measured values and years the data were built from.
-  std::vector<float> seen_;
+  uint64_t seen_ = 0;       // the store's revision the data were built from
   std::unique_ptr<xdate::Dataset> data_;
   std::unique_ptr<xdate::LiveComparison> live_;
   std::vector<MirroredSeries> mirrored_;
@@ -70,7 +69,6 @@ class CrossdatingWindow final : public Companion {
   std::vector<std::string> names_;
   std::string failure_;  // why the statistics could not be prepared, or ""
 
-  std::vector<float> fingerprint() const;
   void prepare(const Tsi1& tsi1);
   XdatePicture picture_or_note(const ComparedView& view);
 };
