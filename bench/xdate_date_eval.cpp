@@ -1,6 +1,7 @@
 // Accuracy of the dating of undated series: seeded cases made from the real files.
 //
-//   xdate_date_eval [--seed N] [--per-file K] [--stretch-share F] [--sweep] [--verbose] [DIR...]
+//   xdate_date_eval [--seed N] [--per-file K] [--stretch-share F] [--sweep] [--by-file]
+//                   [--verbose] [DIR...]
 //
 // True samples: series without a flagged segment in the check (all its rings), or a stretch
 // of 60 to 200 of its rings (with probability --stretch-share, 0.5 by default), renumbered
@@ -10,11 +11,12 @@
 // them). A true sample is right when it is dated at its own years, wrong when dated
 // anywhere else.
 // Negatives: the same samples with their rings shuffled, dated against the rest of their
-// file; and every sample of a file dated against the whole file of a far-apart site (the
-// pairs below). A negative must never be dated.
-// Prints the counts and shares; --sweep also the figures the decision would give at other
-// thresholds of p and of the margin; --verbose one line per case. Default folder:
-// ../shared/data/real beside the checkout (its .rwl files).
+// file and against its chronology; and every sample of a file dated against the whole file
+// of a far-apart site (the pairs below). A negative must never be dated.
+// Prints the counts and shares, and the true samples by length; --by-file also by file;
+// --sweep the figures the decision would give at other thresholds of p and of the margin;
+// --verbose one line per case. Default folder: ../shared/data/real beside the checkout (its
+// .rwl files; the far-apart pairs name files there).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -45,6 +47,7 @@ struct Options {
   double stretch_share = 0.5;
   bool verbose = false;
   bool sweep = false;
+  bool by_file = false;
   std::vector<std::string> dirs;
 };
 
@@ -58,19 +61,44 @@ const char* const far_pairs[][2] = {
 
 struct Tally {
   int cases = 0, dated = 0, right = 0, wrong = 0, first = 0;
+
+  void add(const ringdate::xdate::SampleDating& d, int32_t truth) {
+    ++cases;
+    dated += d.dated();
+    right += d.dated() && d.dated_first() == truth;
+    wrong += d.dated() && d.dated_first() != truth;
+    first += !d.ranked.empty() && d.ranked.front().first == truth;
+  }
+  Tally& operator+=(const Tally& o) {
+    cases += o.cases;
+    dated += o.dated;
+    right += o.right;
+    wrong += o.wrong;
+    first += o.first;
+    return *this;
+  }
 };
+
+// Length bands of the true samples: where the undated ones are.
+constexpr int band_edges[] = {60, 100, 140, 200, 300};
+constexpr int bands = 5;
+int band_of(std::size_t n) {
+  int b = 0;
+  while (b + 1 < bands && static_cast<int>(n) >= band_edges[b + 1]) ++b;
+  return b;
+}
 
 void print_true(const char* label, const Tally& t) {
   auto pc = [](int x, int of) { return of ? 100.0 * x / of : 0.0; };
   std::printf(
-      "%-30s %5d samples: dated right %5d (%5.1f%%), wrong %d, not dated %d; "
+      "%-33s %5d samples: dated right %5d (%5.1f%%), wrong %d, not dated %d; "
       "true position first %5.1f%%\n",
       label, t.cases, t.right, pc(t.right, t.cases), t.wrong, t.cases - t.dated,
       pc(t.first, t.cases));
 }
 
 void print_negative(const char* label, const Tally& t) {
-  std::printf("%-30s %5d negatives: dated %d\n", label, t.cases, t.dated);
+  std::printf("%-33s %5d negatives: dated %d\n", label, t.cases, t.dated);
 }
 
 // One case: whether it is true (and the best position is the truth), the best p and the
@@ -176,6 +204,8 @@ int main(int argc, char** argv) {
       o.stretch_share = std::atof(argv[++a]);
     else if (arg == "--sweep")
       o.sweep = true;
+    else if (arg == "--by-file")
+      o.by_file = true;
     else if (arg == "--verbose")
       o.verbose = true;
     else
@@ -210,7 +240,9 @@ int main(int argc, char** argv) {
     files.emplace(fd.name, std::move(fd));
   }
 
-  Tally against_file, against_chron, shuffled, far;
+  Tally against_file, against_chron, shuffled, shuffled_chron, far;
+  Tally by_band[bands];
+  std::map<std::string, Tally> by_file;
   auto verbose = [&](const char* kind, const std::string& file, const SampleDating& d,
                      int32_t truth) {
     if (!o.verbose) return;
@@ -246,22 +278,22 @@ int main(int argc, char** argv) {
       const Reference chron(std::vector<SeriesInput>{chronology(rest, *spline)});
       for (int which = 0; which < 2; ++which) {
         const SampleDating d = date_sample(which == 0 ? ref : chron, sample, settings, filter);
-        Tally& t = which == 0 ? against_file : against_chron;
-        ++t.cases;
-        t.dated += d.dated();
-        t.right += d.dated() && d.dated_first() == truth;
-        t.wrong += d.dated() && d.dated_first() != truth;
-        t.first += !d.ranked.empty() && d.ranked.front().first == truth;
+        (which == 0 ? against_file : against_chron).add(d, truth);
+        by_band[band_of(sample.values.size())].add(d, truth);
+        by_file[name + (which == 0 ? " rest" : " chronology")].add(d, truth);
         verbose(which == 0 ? "file" : "chron", name, d, truth);
         outcomes.push_back(outcome_of(d, true, truth));
       }
       SeriesInput mixed = sample;
       std::shuffle(mixed.values.begin(), mixed.values.end(), rng);
-      const SampleDating d = date_sample(ref, mixed, settings, filter);
-      ++shuffled.cases;
-      shuffled.dated += d.dated();
-      verbose("shuf", name, d, 0);
-      outcomes.push_back(outcome_of(d, false, 0));
+      for (int which = 0; which < 2; ++which) {
+        const SampleDating d = date_sample(which == 0 ? ref : chron, mixed, settings, filter);
+        Tally& t = which == 0 ? shuffled : shuffled_chron;
+        ++t.cases;
+        t.dated += d.dated();
+        verbose(which == 0 ? "shuf" : "shufc", name, d, 0);
+        outcomes.push_back(outcome_of(d, false, 0));
+      }
     }
   }
   for (const auto& pair : far_pairs) {
@@ -285,14 +317,27 @@ int main(int argc, char** argv) {
   print_true("against the rest of the file", against_file);
   print_true("against a chronology of it", against_chron);
   Tally all = against_file;
-  all.cases += against_chron.cases;
-  all.dated += against_chron.dated;
-  all.right += against_chron.right;
-  all.wrong += against_chron.wrong;
-  all.first += against_chron.first;
+  all += against_chron;
   print_true("all true samples", all);
-  print_negative("shuffled rings", shuffled);
+  for (int b = 0; b < bands; ++b) {
+    char label[40];
+    if (b + 1 < bands)
+      std::snprintf(label, sizeof label, "  of %d to %d rings", band_edges[b],
+                    band_edges[b + 1] - 1);
+    else
+      std::snprintf(label, sizeof label, "  of %d rings or more", band_edges[b]);
+    print_true(label, by_band[b]);
+  }
+  if (o.by_file) {
+    for (const auto& [label, t] : by_file) print_true(("  " + label).c_str(), t);
+  }
+  print_negative("shuffled rings against the rest", shuffled);
+  print_negative("shuffled against the chronology", shuffled_chron);
   print_negative("far-apart sites", far);
+  Tally negatives = shuffled;
+  negatives += shuffled_chron;
+  negatives += far;
+  print_negative("all negatives", negatives);
   if (o.sweep) {
     int n10 = 0, n5 = 0, n1 = 0, negs = 0;
     for (const Outcome& c : outcomes) {
