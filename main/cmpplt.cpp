@@ -81,30 +81,14 @@ char Cmpplt::read_char() { return s_->answer(1)[0]; }
 
 void Cmpplt::finish() { drawer_->finish(); }
 
-void Cmpplt::tell(const LoopEdit& edit) {
-  if (companion_ != nullptr) companion_->edited(edit);
-}
+void Cmpplt::tell(const LoopEdit& edit) { rec_.edits.push_back(edit); }
 
-Comparison Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
-                              const std::string& yearword, const std::string& units) {
-  fname_ = fname;
-  fileword_ = fileword;
-  yearword_ = yearword;
-  units_ = units;
-  posted_.reset();
-  n_ = t.nsel;
-  axis_ = static_cast<int32_t>(t.sel.rows());
-  if (n_ < 1 || static_cast<std::size_t>(n_) > std::min(t.sel.cols(), t.sid.size()) ||
-      static_cast<std::size_t>(n_) >= t.syr.rows()) {  // nothing to compare
-    drawer_->finish();
-    return {};
-  }
+// Entry: the full span, the names, the window.
+void Cmpplt::enter(const Tsi1& t) {
   if (span0_.rows() < t.sel.cols()) {  // a row for every pick the record can hold
     span0_.resize(t.sel.cols(), 2);
     rec_.thenames.cmpnam.resize(t.sel.cols(), std::string(8, ' '));
   }
-
-  // Entry: the full span, the names, the window.
   f0_ = INT32_MAX;
   l0_ = INT32_MIN;
   for (int32_t k = 1; k <= n_; ++k) {
@@ -120,8 +104,24 @@ Comparison Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::stri
   rec_.theinput.winlst = l0_;
   rec_.thedata.ndraw = n_;
   rec_.thedata.yr0 = f0_;
-  if (companion_ != nullptr) companion_->begin(t);
+}
 
+Comparison Cmpplt::operator()(Tsi1& t, const std::string& fname, const std::string& fileword,
+                              const std::string& yearword, const std::string& units) {
+  fname_ = fname;
+  fileword_ = fileword;
+  yearword_ = yearword;
+  units_ = units;
+  posted_.reset();
+  rec_.edits.clear();
+  n_ = t.nsel;
+  axis_ = static_cast<int32_t>(t.sel.rows());
+  if (n_ < 1 || static_cast<std::size_t>(n_) > std::min(t.sel.cols(), t.sid.size()) ||
+      static_cast<std::size_t>(n_) >= t.syr.rows()) {  // nothing to compare
+    drawer_->finish();
+    return {};
+  }
+  enter(t);
   for (;;) {
     draw(t);
     if (posted_) {

@@ -10,7 +10,6 @@
 #include "core/matrix.h"
 #include "core/ringedit.h"
 #include "core/store.h"
-#include "main/companion.h"
 #include "main/edit.h"
 #include "main/records.h"
 #include "recio/session.h"
@@ -41,8 +40,6 @@ class Cmpplt {
                                       const std::string& units);
   // Finishes the plot after a quit.
   void finish();
-  // The view told of every comparison and every change made to a compared series.
-  void set_companion(Companion* companion) { companion_ = companion; }
   const PlotRecords& records() const { return rec_; }
   // The edit posted by the loop now running and not yet returned to the caller (the input
   // may end at the plot questions drawn after the posting); nullopt otherwise.
@@ -51,7 +48,6 @@ class Cmpplt {
  private:
   recio::Session* s_;
   Drawer* drawer_;
-  Companion* companion_ = nullptr;
   PlotRecords rec_;
 
   // Work area kept for the loop.
@@ -67,6 +63,7 @@ class Cmpplt {
   Matrix<int32_t> span0_{mxser, 2};
   std::string fname_, fileword_, yearword_, units_;
 
+  void enter(const Tsi1& t);
   void draw(Tsi1& t);
   bool takes(int32_t first, int32_t last) const;
   void zoom();
@@ -80,6 +77,7 @@ class Cmpplt {
   std::optional<int32_t> read_int();  // free form; nullopt when not a number
   char read_char();                   // "(a)" into one character
   void say(const std::string& text);
+  // Records a change made to a compared series (rec_.edits).
   void tell(const LoopEdit& edit);
   // Years at which the chosen series may be edited: inside its span now and as read.
   int32_t edit_lo(const Tsi1& t) const;

@@ -9,6 +9,7 @@ ComparedView compared_view(const PlotRecords& rec, const Tsi1& tsi1, const Pltse
   v.tsi1 = &tsi1;
   v.nsel = static_cast<int32_t>(
       std::clamp<int64_t>(tsi1.nsel, 0, static_cast<int64_t>(tsi1.sel.cols())));
+  v.edits = &rec.edits;
   v.winfst = rec.theinput.winfst;
   v.winlst = rec.theinput.winlst;
   v.xmin = pltset.xmin;

@@ -1,33 +1,25 @@
-// A view that accompanies the comparison plot: the comparison loop tells it every change it
-// makes to a compared series, and the renderer tells it every drawing of the plot, with the
-// compared set as it stands and the x range drawn. The view draws on its own (another
-// window, other files) and writes nothing to the console.
+// A view that accompanies the comparison plot: the plot options menu tells it every drawing
+// and save of the plot, with the picks, the loop's changes to them and the x range drawn,
+// and the end of the comparison. The view draws on its own (another window, other files)
+// and writes nothing to the console.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "core/ringedit.h"
 #include "core/store.h"
 #include "main/records.h"
 #include "plot/pltset.h"
 
 namespace ringdate {
 
-// One change the comparison loop made to compared series `series` (1..nsel), as it made it
-// in sel and syr: a shift by `shift` years, a rescale, or the ring edit `ring`.
-struct LoopEdit {
-  enum class Kind { shift, rescale, ring };
-  Kind kind = Kind::shift;
-  int32_t series = 0;
-  int32_t shift = 0;
-  RingEdit ring{RingOp::insert, 0, Side::keep};
-};
-
 // What the comparison plot shows at one drawing.
 struct ComparedView {
   const Tsi1* tsi1 = nullptr;  // sel and syr as they stand, the names in sid
   int32_t nsel = 0;
+  // The loop's changes to the compared series so far, in order (none when null).
+  const std::vector<LoopEdit>* edits = nullptr;
   int32_t winfst = 0, winlst = 0;  // years of the comparison window
   float xmin = 0, xmax = 0;        // x range drawn
   int32_t curve_colour = 1;        // first series
@@ -43,10 +35,6 @@ ComparedView compared_view(const PlotRecords& rec, const Tsi1& tsi1, const Pltse
 class Companion {
  public:
   virtual ~Companion() = default;
-  // A new comparison begins on the picks in tsi1, before anything is drawn.
-  virtual void begin(const Tsi1& tsi1) = 0;
-  // The loop changed a compared series.
-  virtual void edited(const LoopEdit& edit) = 0;
   // The comparison plot was drawn (on the screen, or into its picture file without one).
   virtual void drawn(const ComparedView& view) = 0;
   // The comparison plot was saved: the view saves itself beside it.

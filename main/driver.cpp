@@ -38,7 +38,6 @@ Program::Program(recio::Console& console, recio::FileSystem& fs)
       plot_menu_(session_, plotter_),
       cmpplt_(session_, plot_menu_),
       xdwindow_(store_, xdplotter_) {
-  cmpplt_.set_companion(&xdwindow_);
   plot_menu_.set_companion(&xdwindow_);
 }
 

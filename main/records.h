@@ -1,5 +1,6 @@
 // The records the comparison loop fills at every drawing for the plot options menu: the
-// plot window and value range, the series drawn, and the labels and names.
+// plot window and value range, the series drawn, the labels and names, and the changes the
+// loop made to the compared series.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "core/limits.h"
+#include "core/ringedit.h"
 #include "core/store.h"
 
 namespace ringdate {
@@ -38,11 +40,25 @@ struct TheNames {
   std::vector<std::string> cmpnam = std::vector<std::string>(mxser, std::string(8, ' '));
 };
 
+// One change the comparison loop made to compared series `series` (1..nsel), as it made it
+// in sel and syr: a shift by `shift` years, a rescale, or the ring edit `ring`.
+struct LoopEdit {
+  enum class Kind { shift, rescale, ring };
+  Kind kind = Kind::shift;
+  int32_t series = 0;
+  int32_t shift = 0;
+  RingEdit ring{RingOp::insert, 0, Side::keep};
+};
+
 // Everything the loop hands to the plot options menu besides the compared values.
 struct PlotRecords {
   TheData thedata;
   TheInput theinput;
   TheNames thenames;
+  // Every change the loop has made to the compared series since the comparison began, in
+  // order: the picks' series in the store with these made are the series compared (the
+  // store gets the posted edit only when the caller carries it).
+  std::vector<LoopEdit> edits;
 };
 
 // The comparison loop draws through this interface: draw the plot from the records and

@@ -50,44 +50,45 @@ const char* note_text(xdate::LiveNote n) {
   return "";
 }
 
-// The lines of compared series k (1-based) in the text block.
-std::vector<std::string> series_text(int32_t k, const std::string& name,
-                                     const xdate::LiveSeries& s) {
+// The statistics line of compared series k (1-based), or its note.
+std::string stats_line(int32_t k, const std::string& name, const xdate::LiveSeries& s) {
   const std::string head = fmt("%d %-8s", k, name.c_str());
-  if (s.note != xdate::LiveNote::none) return {head + "  " + note_text(s.note)};
+  if (s.note != xdate::LiveNote::none) return head + "  " + note_text(s.note);
   const xdate::SeriesResult& r = s.stats;
+  return head + "  r " + number(r.r.valid, r.r.r, 3) + "  tBP " +
+         number(r.bp.t_defined(), r.bp.t(), 1) + "  tHo " + number(r.ho.t_defined(), r.ho.t(), 1) +
+         "  GLK " + number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged);
+}
+
+// The edits of a suggestion from the `made`-th on (all of them when 0), and its figures.
+std::vector<std::string> suggestion_text(const xdate::Suggestion& g, std::size_t made) {
   std::vector<std::string> out;
-  out.push_back(head + "  r " + number(r.r.valid, r.r.r, 3) + "  tBP " +
-                number(r.bp.t_defined(), r.bp.t(), 1) + "  tHo " +
-                number(r.ho.t_defined(), r.ho.t(), 1) + "  GLK " +
-                number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged));
-  if (s.suggestion) {
-    const xdate::Suggestion& g = *s.suggestion;
-    for (const std::string& line : xdate::suggestion_lines(g)) out.push_back("   " + line);
-    out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d)", g.r_before, g.r_after,
-                      g.flagged_before, g.flagged_after));
+  xdate::Suggestion rest = g;
+  if (made > 0) {
+    rest.edits.erase(rest.edits.begin(), rest.edits.begin() + static_cast<std::ptrdiff_t>(made));
+    out.push_back(fmt("   %zu of the %zu edits made; the rest:", made, g.edits.size()));
   }
+  for (const std::string& line : xdate::suggestion_lines(rest)) out.push_back("   " + line);
+  out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d%s)", g.r_before, g.r_after,
+                    g.flagged_before, g.flagged_after, made > 0 ? ", every edit made" : ""));
   return out;
 }
 
-}  // namespace
+// A series as the window takes it: its years, its measured values, and 0 for a ring the
+// loop inserted (1 for one as measured; a merge adds the two marks).
+struct Rings {
+  int32_t first = 0;
+  std::vector<float> raw;
+  std::vector<float> marks;
 
-xdate::Version MirroredSeries::version() const {
-  xdate::Version v;
-  v.first = first;
-  v.values.reserve(raw.size());
-  v.inserted.reserve(raw.size());
-  for (std::size_t k = 0; k < raw.size(); ++k) {
-    v.values.push_back(xdate::decimal_value(raw[k]));
-    v.inserted.push_back(k < marks.size() && marks[k] == 0.0f);
-  }
-  return v;
-}
+  int32_t last() const { return first + static_cast<int32_t>(raw.size()) - 1; }
+};
 
-void mirror_edit(MirroredSeries& s, const LoopEdit& e) {
+// Makes one change of the loop, through the ring edit module on an axis of the series' own
+// with a free year before and after it; a change that does not fit changes nothing.
+void make(Rings& s, const LoopEdit& e) {
   if (e.kind == LoopEdit::Kind::shift) s.first += e.shift;
-  if (e.kind != LoopEdit::Kind::ring || s.raw.empty() || s.marks.size() != s.raw.size()) return;
-  // The series on an axis of its own, a free year before it and one after it.
+  if (e.kind != LoopEdit::Kind::ring || s.raw.empty()) return;
   const auto n = static_cast<int32_t>(s.raw.size());
   const auto rows = static_cast<std::size_t>(n) + 2;
   Matrix<float> raw(rows, 1, rmiss), marks(rows, 1, rmiss);
@@ -111,50 +112,68 @@ void mirror_edit(MirroredSeries& s, const LoopEdit& e) {
   }
 }
 
+// The same series: the same years and values (whether a ring was inserted in a comparison
+// or carried into the store as a zero ring).
+bool same_series(const xdate::Version& a, const xdate::Version& b) {
+  return a.first == b.first && a.values == b.values;
+}
+
+// A change of the loop to the values or years of compared series `pick`.
+bool changes(const LoopEdit& e, int32_t pick) {
+  return e.series == pick && e.kind != LoopEdit::Kind::rescale;
+}
+
+}  // namespace
+
+xdate::Version edited_version(const Store& store, int32_t series, std::span<const LoopEdit> edits,
+                              int32_t pick) {
+  xdate::Version v;
+  if (series < 1 || series > store.nser || static_cast<std::size_t>(series) > store.raw.cols())
+    return v;
+  Rings s;
+  s.first = store.iyr(series, 1);
+  for (int32_t y = s.first; y <= store.iyr(series, 2); ++y) {
+    const int64_t row = int64_t{y} - store.iyrmin() + 1;
+    if (row < 1 || row > static_cast<int64_t>(store.raw.rows())) break;
+    s.raw.push_back(store.raw(static_cast<std::size_t>(row), static_cast<std::size_t>(series)));
+  }
+  s.marks.assign(s.raw.size(), 1.0f);
+  for (const LoopEdit& e : edits) {
+    if (e.series == pick) make(s, e);
+  }
+  v.first = s.first;
+  v.values.reserve(s.raw.size());
+  v.inserted.reserve(s.raw.size());
+  for (std::size_t k = 0; k < s.raw.size(); ++k) {
+    v.values.push_back(xdate::decimal_value(s.raw[k]));
+    v.inserted.push_back(s.marks[k] == 0.0f);
+  }
+  return v;
+}
+
 CrossdatingWindow::CrossdatingWindow(const Store& store, Plotter& plotter)
     : store_(&store), window_(plotter) {}
 
 CrossdatingWindow::~CrossdatingWindow() = default;
 
-void CrossdatingWindow::prepare(const Tsi1& tsi1) {
-  if (!data_ || store_->revision != seen_) {
-    live_.reset();
-    data_.reset();
-    data_ = std::make_unique<xdate::Dataset>(xdate::series_of_store(*store_), xdate::Settings{});
-    seen_ = store_->revision;
-  }
-  const auto nsel = static_cast<int32_t>(std::clamp<int64_t>(
-      tsi1.nsel, 0, static_cast<int64_t>(std::min(tsi1.sel.cols(), store_->iseq.size()))));
-  std::vector<int32_t> which;
-  for (int32_t k = 1; k <= nsel; ++k) {
-    const int32_t s = store_->iseq(static_cast<std::size_t>(k));
-    const bool known = s >= 1 && static_cast<std::size_t>(s) <= data_->size();
-    which.push_back(known ? s - 1 : -1);
-    MirroredSeries m;
-    if (known) {
-      m.first = store_->iyr(s, 1);
-      for (int32_t y = m.first; y <= store_->iyr(s, 2); ++y) {
-        const int64_t row = int64_t{y} - store_->iyrmin() + 1;
-        if (row < 1 || row > static_cast<int64_t>(store_->raw.rows())) break;
-        m.raw.push_back(store_->raw(static_cast<std::size_t>(row), static_cast<std::size_t>(s)));
-      }
-      m.marks.assign(m.raw.size(), 1.0f);
-    }
-    versions_.push_back(m.version());
-    mirrored_.push_back(std::move(m));
-    names_.push_back(trimmed(tsi1.sid[static_cast<std::size_t>(k - 1)]));
-  }
-  live_ = std::make_unique<xdate::LiveComparison>(*data_, std::move(which));
-}
-
-void CrossdatingWindow::begin(const Tsi1& tsi1) {
-  mirrored_.clear();
-  versions_.clear();
-  names_.clear();
+// The file's data are built again when the store changed, the masters of the compared
+// series when the picks changed too; a comparison of the same series in an unchanged store
+// keeps what it had.
+void CrossdatingWindow::prepare(const std::vector<int32_t>& picks) {
+  if (prepared_ && prepared_->first == store_->revision && prepared_->second == picks) return;
+  prepared_.emplace(store_->revision, picks);
   failure_.clear();
   live_.reset();
   try {
-    prepare(tsi1);
+    if (!data_ || data_revision_ != store_->revision) {
+      data_.reset();
+      data_ = std::make_unique<xdate::Dataset>(xdate::series_of_store(*store_), xdate::Settings{});
+      data_revision_ = store_->revision;
+    }
+    std::vector<int32_t> which;
+    for (const int32_t s : picks)
+      which.push_back(s >= 1 && static_cast<std::size_t>(s) <= data_->size() ? s - 1 : -1);
+    live_ = std::make_unique<xdate::LiveComparison>(*data_, std::move(which));
   } catch (const std::exception& e) {
     failure_ = e.what();
     live_.reset();
@@ -162,11 +181,63 @@ void CrossdatingWindow::begin(const Tsi1& tsi1) {
   }
 }
 
-void CrossdatingWindow::edited(const LoopEdit& edit) {
-  if (edit.series < 1 || static_cast<std::size_t>(edit.series) > mirrored_.size()) return;
-  const auto k = static_cast<std::size_t>(edit.series - 1);
-  mirror_edit(mirrored_[k], edit);
-  versions_[k] = mirrored_[k].version();
+std::vector<std::string> CrossdatingWindow::edit_lines(int32_t series, bool changed,
+                                                       const xdate::Version& v,
+                                                       const xdate::LiveSeries& s) {
+  const std::string& id = store_->ids[static_cast<std::size_t>(series - 1)];
+  if (const auto it = sequences_.find(series); it != sequences_.end() && it->second.id == id) {
+    const Sequence& q = it->second;
+    for (std::size_t j = 1; j < q.steps.size(); ++j) {
+      if (same_series(q.steps[j], v)) return suggestion_text(q.named, j);
+    }
+  }
+  // A sequence named for the series as the store holds it is remembered with the series
+  // after each of its first edits, made as the loop would make them.
+  if (!changed) {
+    sequences_.erase(series);
+    if (s.suggestion && s.suggestion->edits.size() > 1) {
+      Sequence q{id, *s.suggestion, {v}};
+      std::vector<LoopEdit> made;
+      for (std::size_t j = 1; j < q.named.edits.size(); ++j) {
+        made.push_back({LoopEdit::Kind::ring, 1, 0, q.named.edits[j - 1].ring_edit()});
+        q.steps.push_back(edited_version(*store_, series, made, 1));
+      }
+      sequences_.emplace(series, std::move(q));
+    }
+  }
+  if (!s.suggestion) return {};
+  return suggestion_text(*s.suggestion, 0);
+}
+
+XdateCurve CrossdatingWindow::curve(const ComparedView& view, std::size_t k, int32_t series) {
+  const auto pick = static_cast<int32_t>(k + 1);
+  const std::span<const LoopEdit> edits =
+      view.edits != nullptr ? std::span<const LoopEdit>(*view.edits) : std::span<const LoopEdit>();
+  const xdate::Version v = edited_version(*store_, series, edits, pick);
+  const xdate::LiveSeries& s = live_->update(k, v, view.winfst, view.winlst);
+  XdateCurve c;
+  c.colour = k == 0 ? view.curve_colour : view.line_colour;
+  for (const auto& [x, r] : s.moving) {
+    c.moving_x.push_back(static_cast<float>(x));
+    c.moving_r.push_back(static_cast<float>(r));
+  }
+  for (int32_t lag = -xdate::LiveSeries::max_lag; lag <= xdate::LiveSeries::max_lag; ++lag) {
+    const xdate::Correlation& r =
+        s.lags[static_cast<std::size_t>(lag + xdate::LiveSeries::max_lag)];
+    if (!r.valid) continue;
+    c.lag_x.push_back(static_cast<float>(lag));
+    c.lag_r.push_back(static_cast<float>(r.r));
+  }
+  const std::string name =
+      view.tsi1 != nullptr && k < view.tsi1->sid.size() ? trimmed(view.tsi1->sid[k]) : "";
+  c.text.push_back(stats_line(pick, name, s));
+  if (s.note != xdate::LiveNote::none || series < 1 ||
+      static_cast<std::size_t>(series) > store_->ids.size())
+    return c;
+  const bool changed =
+      std::any_of(edits.begin(), edits.end(), [&](const LoopEdit& e) { return changes(e, pick); });
+  for (std::string& line : edit_lines(series, changed, v, s)) c.text.push_back(std::move(line));
+  return c;
 }
 
 XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
@@ -177,6 +248,15 @@ XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
   pic.frame_colour = view.frame_colour;
   pic.text_colour = view.text_colour;
   pic.bgr = view.bgr, pic.bgg = view.bgg, pic.bgb = view.bgb;
+  // The store series of the picks (0 for a pick the store does not hold).
+  const auto nsel = static_cast<std::size_t>(
+      std::clamp<int64_t>(view.nsel, 0, static_cast<int64_t>(store_->iseq.size())));
+  std::vector<int32_t> picks;
+  for (std::size_t k = 1; k <= nsel; ++k) {
+    const int32_t s = store_->iseq(k);
+    picks.push_back(s >= 1 && s <= store_->nser ? s : 0);
+  }
+  prepare(picks);
   if (!failure_.empty()) {
     pic.note = "The crossdating statistics could not be prepared: " + failure_;
     return pic;
@@ -191,26 +271,8 @@ XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
   }
   pic.critical_r = static_cast<float>(live_->critical_r());
   pic.max_lag = xdate::LiveSeries::max_lag;
-  const std::size_t n =
-      std::min<std::size_t>(versions_.size(), static_cast<std::size_t>(std::max(view.nsel, 0)));
-  for (std::size_t k = 0; k < n; ++k) {
-    const xdate::LiveSeries& s = live_->update(k, versions_[k], view.winfst, view.winlst);
-    XdateCurve c;
-    c.colour = k == 0 ? view.curve_colour : view.line_colour;
-    for (const auto& [x, r] : s.moving) {
-      c.moving_x.push_back(static_cast<float>(x));
-      c.moving_r.push_back(static_cast<float>(r));
-    }
-    for (int32_t lag = -xdate::LiveSeries::max_lag; lag <= xdate::LiveSeries::max_lag; ++lag) {
-      const xdate::Correlation& r =
-          s.lags[static_cast<std::size_t>(lag + xdate::LiveSeries::max_lag)];
-      if (!r.valid) continue;
-      c.lag_x.push_back(static_cast<float>(lag));
-      c.lag_r.push_back(static_cast<float>(r.r));
-    }
-    c.text = series_text(static_cast<int32_t>(k + 1), names_[k], s);
-    pic.series.push_back(std::move(c));
-  }
+  for (std::size_t k = 0; k < std::min(picks.size(), live_->size()); ++k)
+    pic.series.push_back(curve(view, k, picks[k]));
   pic.footer.push_back(fmt("Dashed: critical r %.4f of %d years (p %g); lag 0, the dated",
                            live_->critical_r(), xdate::LiveSeries::moving_length,
                            data_->settings().pcrit));

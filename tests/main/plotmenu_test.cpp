@@ -336,8 +336,6 @@ void name_files(Fixture& fx, const std::string& base) { fx.rec.thenames.stem = b
 // Keeps what the renderer tells its companion.
 class ViewRecorder : public Companion {
  public:
-  void begin(const Tsi1&) override {}
-  void edited(const LoopEdit&) override {}
   void drawn(const ComparedView& v) override { views.push_back("drawn " + describe(v)); }
   void saved(const ComparedView& v) override { views.push_back("saved " + describe(v)); }
   std::string save_error() const override { return failing_save; }

@@ -1,10 +1,12 @@
 // The crossdating window of a comparison, through the recording plotter seam: the loop and
-// the renderer as the driver wires them, each window on a plotter of its own.
+// the plot options menu as the driver wires them (the window told by the menu), each window
+// on a plotter of its own.
 #include "main/xdwindow.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@
 #include "support/recording_plotter.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
+#include "xdate/report.h"
 #include "xdate/store_input.h"
 
 namespace ringdate {
@@ -74,13 +77,14 @@ struct ExampleComparison {
   Cmpplt cmpplt{session, menu};
   CrossdatingWindow window{*store, xdplot};
 
-  explicit ExampleComparison(bool with_window = true) {
-    if (read_data_file(example(), "MR", *store).result != DataFileResult::read) return;
+  // The example file, or the Tucson file `text` when one is given.
+  explicit ExampleComparison(bool with_window = true, const std::string& text = "") {
+    if (!text.empty()) fs.files["given.rwl"] = text;
+    const DataFileResult got = text.empty() ? read_data_file(example(), "MR", *store).result
+                                            : read_data_file("given.rwl", "MR", *store, fs).result;
+    if (got != DataFileResult::read) return;
     store->fname = "pine.rwl";
-    if (with_window) {
-      cmpplt.set_companion(&window);
-      menu.set_companion(&window);
-    }
+    if (with_window) menu.set_companion(&window);
   }
   bool read() const { return store->nser == 6; }
   void detrend() {
@@ -169,9 +173,11 @@ TEST(CrossdatingWindow, EditsAreFollowedAndTheZoomSetsTheWindowYears) {
   c.compare({5, 1}, {"", "H", "1", "-1", "", "Z", "1850", "1950", "", "R", "1", "3", "", "X"});
   const auto xd = drawings(c.xdplot.calls);
   ASSERT_EQ(xd.size(), 4u);
-  EXPECT_EQ(c.window.version(1).first, 1812);  // shifted; the rescale changes nothing
-  EXPECT_EQ(c.window.mirrored(1).raw.front(),
-            c.store->raw(static_cast<std::size_t>(1813 - c.store->iyrmin() + 1), 5));
+  // Shifted; the rescale changes nothing.
+  const xdate::Version v = edited_version(*c.store, 5, c.cmpplt.records().edits, 1);
+  EXPECT_EQ(v.first, 1812);
+  EXPECT_EQ(v.values.front(), xdate::decimal_value(c.store->raw(
+                                  static_cast<std::size_t>(1813 - c.store->iyrmin() + 1), 5)));
   const auto windows = [&](const std::vector<std::string>& d) {
     std::vector<std::string> r;
     for (const auto& call : d) {
@@ -221,7 +227,6 @@ TEST(CrossdatingWindow, AFileOfOneSeriesGetsANote) {
   t->syr(1, 2) = 1959;
   RecordingPlotter p;
   CrossdatingWindow w(*store, p);
-  w.begin(*t);
   ComparedView view;
   view.tsi1 = t.get();
   view.nsel = 1;
@@ -233,22 +238,92 @@ TEST(CrossdatingWindow, AFileOfOneSeriesGetsANote) {
   EXPECT_EQ(p.calls.back(), "plend");
 }
 
-// Edits of the loop on a series, and the same edits mirrored on its measured values.
-class Mirror : public Companion {
- public:
-  explicit Mirror(MirroredSeries s) : s_(std::move(s)) {}
-  void begin(const Tsi1&) override {}
-  void edited(const LoopEdit& e) override { mirror_edit(s_, e); }
-  void drawn(const ComparedView&) override {}
-  void saved(const ComparedView&) override {}
-  void finish() override {}
-  const MirroredSeries& series() const { return s_; }
+// The example file with PIN02A (third) given two dating errors: its ring of 1863 lost and its
+// ring of 1920 split in two, so that the check names an insert and then a delete.
+std::string two_errors() {
+  std::unique_ptr<Store> clean = std::make_unique<Store>();
+  if (read_data_file(example(), "MR", *clean).result != DataFileResult::read) return "";
+  const std::vector<xdate::SeriesInput> all = xdate::series_of_store(*clean);
+  const auto thousandths = [](const std::vector<double>& mm) {
+    std::vector<int> out;
+    for (double v : mm) out.push_back(static_cast<int>(std::lround(v * 1000.0)));
+    return out;
+  };
+  std::vector<int> bad = thousandths(all[2].values);
+  const auto at = [&](int32_t year) { return static_cast<std::ptrdiff_t>(year - all[2].first); };
+  const int whole = bad[static_cast<std::size_t>(at(1920))];
+  bad[static_cast<std::size_t>(at(1920))] = whole - whole / 2;
+  bad.insert(bad.begin() + at(1920), whole / 2);
+  bad.erase(bad.begin() + at(1863));
+  const std::string text = testing_support::slurp(example());
+  std::string file = text.substr(0, text.find('\n') + 1);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    file += testing_support::tucson_series(all[i].id, all[i].first,
+                                           i == 2 ? bad : thousandths(all[i].values), -9999);
+  }
+  return file;
+}
 
- private:
-  MirroredSeries s_;
-};
+// The answers that make `e` in a comparison of one series, and continue at the plot menu.
+std::vector<std::string> making(const xdate::Edit& e) {
+  return {"",  e.kind == xdate::EditKind::insert ? "I" : "D",
+          "1", std::to_string(e.type_year()),
+          "B", ""};
+}
 
-TEST(MirrorEdit, MakesEachEditOfTheLoopAsTheLoopMakesIt) {
+TEST(CrossdatingWindow, ASequenceOfEditsStaysInViewUntilItsLastEditIsMade) {
+  ExampleComparison c(true, two_errors());
+  if (!c.read()) GTEST_SKIP() << "the example file is missing";
+  const xdate::CheckResult check =
+      xdate::run_check(xdate::series_of_store(*c.store), xdate::Settings{});
+  // (PIN04A, fifth, misses a ring of its own.)
+  const auto named = std::find_if(check.suggestions.begin(), check.suggestions.end(),
+                                  [](const xdate::Suggestion& x) { return x.id == "PIN02A"; });
+  ASSERT_NE(named, check.suggestions.end());
+  const xdate::Suggestion& g = *named;
+  ASSERT_EQ(g.edits.size(), 2u);
+  const std::string first = xdate::edit_text(g.edits[0], 'B', true);
+  const std::string second = xdate::edit_text(g.edits[1], 'B', false);
+  const std::string rest = xdate::edit_text(g.edits[1], 'B', true);
+
+  // The whole sequence, then after its first edit the rest.
+  Comparison got = c.compare({3}, making(g.edits[0]));
+  ASSERT_EQ(got.outcome, CompareOutcome::edit_posted);
+  auto xd = drawings(c.xdplot.calls);
+  ASSERT_EQ(xd.size(), 2u);
+  EXPECT_TRUE(has_text(xd[0], first));
+  EXPECT_TRUE(has_text(xd[0], second));
+  EXPECT_FALSE(has_text(xd[0], "edits made"));
+  EXPECT_TRUE(has_text(xd[1], "1 of the 2 edits made; the rest:"));
+  EXPECT_TRUE(has_text(xd[1], rest));
+  EXPECT_FALSE(has_text(xd[1], first));
+
+  // Carried into the store, the first edit still leaves the rest in view.
+  ASSERT_EQ(apply_edit(*c.store, c.tsi1->nsel, *got.edit), EditCarry::carried);
+  c.xdplot.calls.clear();
+  got = c.compare({3}, making(g.edits[1]));
+  ASSERT_EQ(got.outcome, CompareOutcome::edit_posted);
+  xd = drawings(c.xdplot.calls);
+  ASSERT_EQ(xd.size(), 2u);
+  EXPECT_TRUE(has_text(xd[0], "1 of the 2 edits made; the rest:"));
+  EXPECT_TRUE(has_text(xd[0], rest));
+  // Both made: nothing more to do.
+  EXPECT_FALSE(has_text(xd[1], "edits made"));
+  EXPECT_FALSE(has_text(xd[1], "ring at"));
+
+  // A first edit other than the one named drops the sequence: the window names what the
+  // location finds for the series as it then stands.
+  ExampleComparison d(true, two_errors());
+  xdate::Edit other = g.edits[0];
+  other.year += 30;
+  ASSERT_EQ(d.compare({3}, making(other)).outcome, CompareOutcome::edit_posted);
+  xd = drawings(d.xdplot.calls);
+  ASSERT_EQ(xd.size(), 2u);
+  EXPECT_FALSE(has_text(xd[1], "edits made"));
+}
+
+// The loop's edits made on the store's measured values give the series the loop shows.
+TEST(EditedVersion, MakesEachEditOfTheLoopAsTheLoopMakesIt) {
   const std::vector<std::vector<std::string>> scripts = {
       {"H", "1", "3", "I", "1", "1907", "B"},
       {"H", "1", "-2", "I", "1", "1905", "a"},
@@ -273,35 +348,38 @@ TEST(MirrorEdit, MakesEachEditOfTheLoopAsTheLoopMakesIt) {
     auto t = std::make_unique<Tsi1>();
     t->nsel = 1;
     t->sid[0] = "AAA01   ";
-    MirroredSeries m0{1900, {}, {}};
+    // The store holds the series at 1900-1911 in its rows 11-22 (row 1 = 1890).
+    auto store = std::make_unique<Store>();
+    store->nser = 2;
+    store->iyr(1, 1) = 1900, store->iyr(1, 2) = 1911;
+    store->iyr(2, 1) = 1890, store->iyr(2, 2) = 1911;
+    store->iyr(3, 1) = 1890, store->iyr(3, 2) = 1911;
     for (int32_t k = 0; k < 12; ++k) {
-      m0.raw.push_back(1.25f + static_cast<float>(k));
-      m0.marks.push_back(1.0f);
+      store->raw(static_cast<std::size_t>(k + 11), 1) = 1.25f + static_cast<float>(k);
       t->sel(static_cast<std::size_t>(k + 11), 1) = 1.25f + static_cast<float>(k);
     }
     t->syr(1, 1) = 1900;
     t->syr(1, 2) = 1911;
     t->syr(2, 1) = 1890;
     t->syr(2, 2) = 1911;
-    Mirror m(m0);
-    loop.set_companion(&m);
     for (const auto& a : script) con.add(a);
     con.add("");
     (void)loop(*t, "abc", "DATA FILE", "YEARS", "MILLIMETERS");
-    const MirroredSeries& got = m.series();
-    ASSERT_EQ(got.first, t->syr(1, 1));
-    ASSERT_EQ(got.last(), t->syr(1, 2));
-    // The rescale of the merge script: the loop's values are -2 times the mirrored ones.
+    const xdate::Version v = edited_version(*store, 1, loop.records().edits, 1);
+    ASSERT_EQ(v.first, t->syr(1, 1));
+    ASSERT_EQ(v.last(), t->syr(1, 2));
+    // The rescale of the merge script: the loop's values are -2 times the measured ones.
     const float scale = std::find(script.begin(), script.end(), "R") != script.end() ? -2.0f : 1.0f;
-    const xdate::Version v = got.version();
-    for (int32_t y = got.first; y <= got.last(); ++y) {
-      const auto k = static_cast<std::size_t>(y - got.first);
+    for (int32_t y = v.first; y <= v.last(); ++y) {
+      const auto k = static_cast<std::size_t>(y - v.first);
       const float want = t->sel(static_cast<std::size_t>(y - t->syr(2, 1) + 1), 1) / scale;
-      EXPECT_EQ(got.raw[k], want) << y;
       EXPECT_DOUBLE_EQ(v.values[k], xdate::decimal_value(want)) << y;
       // A zero in the loop is an inserted ring here, and only then.
       EXPECT_EQ(v.inserted[k], want == 0.0f) << y;
     }
+    // The edits of another pick, and a series the store does not hold, change nothing.
+    EXPECT_EQ(edited_version(*store, 1, loop.records().edits, 2).first, 1900);
+    EXPECT_TRUE(edited_version(*store, 3, loop.records().edits, 1).values.empty());
   }
 }
 
