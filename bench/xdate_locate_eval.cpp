@@ -292,6 +292,8 @@ int main(int argc, char** argv) {
         l.missing_share = v;
       else if (name == "prior_weight")
         l.prior_weight = v;
+      else if (name == "robust_nu")
+        l.robust_nu = v;
       else if (name == "path_step")
         l.path_step = v;
       else {

@@ -43,18 +43,21 @@ void leave_out_inserted(Track& t, const Edit& e) {
   if (at >= 0 && at < static_cast<int64_t>(t.v.size())) t.v[static_cast<std::size_t>(at)] = absent;
 }
 
-// Regression of a track on its master: t = a + b m + e, e with variance s2.
+// Regression of a track on its master: t = a + b m + e, e with scale s2 (squared), normal, or
+// Student's t with nu degrees of freedom when nu > 0 (a few pairs far off the line, such as a
+// year of extreme growth in one tree, then weigh less against many that fit).
 struct Regression {
-  double a = 0.0, b = 0.0, s2 = 1.0;
+  double a = 0.0, b = 0.0, s2 = 1.0, nu = 0.0;
   bool ok = false;
 
-  static Regression of(const Track& t, const Track& m) {
+  static Regression of(const Track& t, const Track& m, double nu) {
     PairSums ps;
     for (int32_t y = t.first; y <= t.last(); ++y) {
       const double x = m.at(y), v = t.at(y);
       if (present(x) && present(v)) ps.add(x, v);
     }
     Regression g;
+    g.nu = nu;
     if (ps.n < 10) return g;
     const double sxx = ps.sxx - ps.sx * ps.sx / ps.n;
     const double sxy = ps.sxy - ps.sx * ps.sy / ps.n;
@@ -74,7 +77,7 @@ struct Regression {
       const double x = m.at(y), v = t.at(y);
       if (!present(x) || !present(v)) continue;
       const double e = v - a - b * x;
-      ll -= e * e / (2.0 * s2);
+      ll -= nu > 0.0 ? (nu + 1.0) / 2.0 * std::log1p(e * e / (nu * s2)) : e * e / (2.0 * s2);
     }
     return ll;
   }
@@ -227,8 +230,8 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
     return true;
   };
   if (!score(Edit{kind, centre})) return std::nullopt;
-  const Regression rf = Regression::of(fv, m.filtered);
-  const Regression rb = Regression::of(bpv, m.bp);
+  const Regression rf = Regression::of(fv, m.filtered, settings_.robust_nu);
+  const Regression rb = Regression::of(bpv, m.bp, settings_.robust_nu);
   if (!rf.ok) return std::nullopt;
 
   std::vector<YearScore> lls;
@@ -338,8 +341,8 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
       const int32_t from = centre - reach - settings_.window;
       const int32_t to = centre + reach + settings_.window;
       if (!score(edits)) continue;
-      const Regression rf = Regression::of(fv, m.filtered);
-      const Regression rb = Regression::of(bpv, m.bp);
+      const Regression rf = Regression::of(fv, m.filtered, settings_.robust_nu);
+      const Regression rb = Regression::of(bpv, m.bp, settings_.robust_nu);
       if (!rf.ok) continue;
       // Years between the neighbouring edits only, so that the order stays.
       const int32_t lo =
