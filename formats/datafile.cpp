@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+#include <new>
+#include <span>
 
 #include "formats/fhstore.h"
 #include "formats/format_guess.h"
@@ -79,9 +81,14 @@ void snapshot(Store& store) {
 
 Refused load_store(Trread& trread, Store& store) {
   store.changed();  // the reader fills the series, also when it refuses the file
-  Vec<float> series{static_cast<std::size_t>(max_span_years)};  // the reader's buffer
-  if (Refused r = trread(store.wrk, series, store.mode, store.nser, store.iyr, store.ids,
-                         max_span_years, INT32_MAX))
+  // The reader's buffer for one series, zeros: from calloc, which hands out fresh memory
+  // without writing it, so that only the pages the longest series reaches are touched.
+  const std::size_t years = static_cast<std::size_t>(max_span_years);
+  const std::unique_ptr<float, decltype(&std::free)> series(
+      static_cast<float*>(std::calloc(years, sizeof(float))), &std::free);
+  if (!series) throw std::bad_alloc();
+  if (Refused r = trread(store.wrk, std::span<float>(series.get(), years), store.mode, store.nser,
+                         store.iyr, store.ids, max_span_years, INT32_MAX))
     return r;
   fit_work_areas(store);
   // The reader shapes the store for the overall span; should it not, nothing is moved past

@@ -16,7 +16,7 @@ bool tucson(std::string_view m) { return m == "MR" || m == "mr" || m == "IR" || 
 Trread::Trread(recio::Session& session)
     : s_(&session), trrw_(session), rinfrn_(session), cdf_(session) {}
 
-Refused Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string& mode,
+Refused Trread::operator()(Matrix<float>& wrk, std::span<float> curve, const std::string& mode,
                            int32_t& nser, Matrix<int32_t>& iyr, std::vector<std::string>& ids,
                            int32_t max_years, int32_t max_series) {
   static const recio::Layout summary =
@@ -71,9 +71,9 @@ Refused Trread::operator()(Matrix<float>& wrk, Vec<float>& curve, const std::str
 
 // One call of the reader the mode names. `got`: a series was read (false at the end of the
 // file, and for a mode that names no reader).
-Refused Trread::read_series(const std::string& mode, Vec<float>& curve, bool& got) {
+Refused Trread::read_series(const std::string& mode, std::span<float> curve, bool& got) {
   const std::string_view m(mode);
-  std::span<float> buf = curve.span().first(static_cast<std::size_t>(std::max(lyr_, 0)));
+  std::span<float> buf = curve.first(static_cast<std::size_t>(std::max(lyr_, 0)));
   Refused r;
   if (m == "MR" || m == "mr" || m == "IR" || m == "ir") {
     const bool index = m == "IR" || m == "ir";
@@ -156,7 +156,7 @@ void Trread::fit_store(Matrix<float>& wrk, int32_t nser, Matrix<int32_t>& iyr,
 }
 
 // Files the series just read as series nser + 1: identifier, years, values from row 1.
-void Trread::file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& nser,
+void Trread::file_series(Matrix<float>& wrk, std::span<const float> curve, int32_t& nser,
                          Matrix<int32_t>& iyr, std::vector<std::string>& ids) {
   ++nser;
   iyrmin_ = std::min(iyrmin_, ifyr_);
@@ -168,7 +168,7 @@ void Trread::file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& n
   ids[static_cast<std::size_t>(nser - 1)].assign(id_, 0, 8);
   iyr(nser, 1) = ifyr_;
   iyr(nser, 2) = static_cast<int32_t>(last_year());
-  const auto values = curve.span().first(static_cast<std::size_t>(std::max(nval_, 0)));
+  const auto values = curve.first(static_cast<std::size_t>(std::max(nval_, 0)));
   std::copy(values.begin(), values.end(), wrk.column(static_cast<std::size_t>(nser)).begin());
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,16 @@ class Trread {
   // span of as many years, at most max_series series, and at most max_store_cells cells.
   // wrk, iyr and ids grow as the series come; once read, wrk has axis_rows(span) rows and
   // store_columns(nser) columns, iyr one row and ids one identifier more or as many.
+  [[nodiscard]] Refused operator()(Matrix<float>& wrk, std::span<float> curve,
+                                   const std::string& mode, int32_t& nser, Matrix<int32_t>& iyr,
+                                   std::vector<std::string>& ids, int32_t max_years,
+                                   int32_t max_series);
   [[nodiscard]] Refused operator()(Matrix<float>& wrk, Vec<float>& curve, const std::string& mode,
                                    int32_t& nser, Matrix<int32_t>& iyr,
                                    std::vector<std::string>& ids, int32_t max_years,
-                                   int32_t max_series);
+                                   int32_t max_series) {
+    return (*this)(wrk, curve.span(), mode, nser, iyr, ids, max_years, max_series);
+  }
 
   Trrw& trrw() { return trrw_; }
 
@@ -48,10 +55,10 @@ class Trread {
   int32_t lyr_ = 0, lser_ = 0;       // the limits of this reading
   int32_t iyrmin_ = 0, iyrmax_ = 0;  // overall first and last year so far
 
-  Refused read_series(const std::string& mode, Vec<float>& curve, bool& got);
+  Refused read_series(const std::string& mode, std::span<float> curve, bool& got);
   Refused check_limits();
-  void file_series(Matrix<float>& wrk, const Vec<float>& curve, int32_t& nser, Matrix<int32_t>& iyr,
-                   std::vector<std::string>& ids);
+  void file_series(Matrix<float>& wrk, std::span<const float> curve, int32_t& nser,
+                   Matrix<int32_t>& iyr, std::vector<std::string>& ids);
   void grow_store(Matrix<float>& wrk, int32_t nser, Matrix<int32_t>& iyr,
                   std::vector<std::string>& ids);
   void fit_store(Matrix<float>& wrk, int32_t nser, Matrix<int32_t>& iyr,

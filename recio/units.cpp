@@ -87,17 +87,21 @@ struct Units::Unit : RecordSource {
   std::string name;
   bool open = false;
   bool writing = false;
-  Text content;                // a file read whole
-  RecordScanner scan;          // finds the records after the last one in `starts`
-  std::vector<size_t> starts;  // offset of every record found so far
-  size_t index = 0;            // records read before the next one
-  size_t* work = nullptr;      // bytes examined to find records (the owner's count)
-  Text written;                // records written, each ended by '\n'
+  Text content;        // a file read whole
+  RecordScanner scan;  // finds the records after the last one in `starts`
+  // Offset of every record found so far. Room for a record every 32 bytes is reserved at
+  // once, in pages of its own: growing it step by step would copy it and fault in fresh
+  // pages at every step.
+  std::vector<size_t, ringdate::PageAllocator<size_t>> starts;
+  size_t index = 0;        // records read before the next one
+  size_t* work = nullptr;  // bytes examined to find records (the owner's count)
+  Text written;            // records written, each ended by '\n'
 
   void start_reading(Text text, size_t* work_count) {
     content = std::move(text);
     work = work_count;
     scan = RecordScanner(content, work);
+    starts.reserve(content.size() / 32 + 16);
   }
 
   Outcome next(std::string& record) override {
