@@ -60,18 +60,24 @@ std::string stats_line(int32_t k, const std::string& name, const xdate::LiveSeri
          "  GLK " + number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged);
 }
 
-// The edits of a suggestion from the `made`-th on (all of them when 0), and its figures.
-std::vector<std::string> suggestion_text(const xdate::Suggestion& g, std::size_t made) {
-  std::vector<std::string> out;
+// The edits of a suggestion from the `made`-th on (all of them when 0) in the series' lines
+// of text, with the suggestion's figures, and as marks (numbered in a sequence).
+void add_suggestion(XdateCurve& c, const xdate::Suggestion& g, std::size_t made) {
   xdate::Suggestion rest = g;
   if (made > 0) {
     rest.edits.erase(rest.edits.begin(), rest.edits.begin() + static_cast<std::ptrdiff_t>(made));
-    out.push_back(fmt("   %zu of the %zu edits made; the rest:", made, g.edits.size()));
+    c.text.push_back(fmt("   %zu of the %zu edits made; the rest:", made, g.edits.size()));
   }
-  for (const std::string& line : xdate::suggestion_lines(rest)) out.push_back("   " + line);
-  out.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d%s)", g.r_before, g.r_after,
-                    g.flagged_before, g.flagged_after, made > 0 ? ", every edit made" : ""));
-  return out;
+  for (const std::string& line : xdate::suggestion_lines(rest)) c.text.push_back("   " + line);
+  c.text.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d%s)", g.r_before, g.r_after,
+                       g.flagged_before, g.flagged_after, made > 0 ? ", every edit made" : ""));
+  for (std::size_t k = made; k < g.edits.size(); ++k) {
+    const xdate::Edit& e = g.edits[k];
+    std::string label =
+        fmt("%c %d %c", e.kind == xdate::EditKind::insert ? 'I' : 'D', e.type_year(), g.side);
+    if (g.edits.size() > 1) label = fmt("%zu: ", k + 1) + label;
+    c.marks.push_back({static_cast<float>(e.year), label});
+  }
 }
 
 // A series as the window takes it: its years, its measured values, and 0 for a ring the
@@ -181,14 +187,16 @@ void CrossdatingWindow::prepare(const std::vector<int32_t>& picks) {
   }
 }
 
-std::vector<std::string> CrossdatingWindow::edit_lines(int32_t series, bool changed,
-                                                       const xdate::Version& v,
-                                                       const xdate::LiveSeries& s) {
+void CrossdatingWindow::add_edits(XdateCurve& c, int32_t series, bool changed,
+                                  const xdate::Version& v, const xdate::LiveSeries& s) {
   const std::string& id = store_->ids[static_cast<std::size_t>(series - 1)];
   if (const auto it = sequences_.find(series); it != sequences_.end() && it->second.id == id) {
     const Sequence& q = it->second;
     for (std::size_t j = 1; j < q.steps.size(); ++j) {
-      if (same_series(q.steps[j], v)) return suggestion_text(q.named, j);
+      if (same_series(q.steps[j], v)) {
+        add_suggestion(c, q.named, j);
+        return;
+      }
     }
   }
   // A sequence named for the series as the store holds it is remembered with the series
@@ -205,8 +213,7 @@ std::vector<std::string> CrossdatingWindow::edit_lines(int32_t series, bool chan
       sequences_.emplace(series, std::move(q));
     }
   }
-  if (!s.suggestion) return {};
-  return suggestion_text(*s.suggestion, 0);
+  if (s.suggestion) add_suggestion(c, *s.suggestion, 0);
 }
 
 XdateCurve CrossdatingWindow::curve(const ComparedView& view, std::size_t k, int32_t series) {
@@ -236,7 +243,7 @@ XdateCurve CrossdatingWindow::curve(const ComparedView& view, std::size_t k, int
     return c;
   const bool changed =
       std::any_of(edits.begin(), edits.end(), [&](const LoopEdit& e) { return changes(e, pick); });
-  for (std::string& line : edit_lines(series, changed, v, s)) c.text.push_back(std::move(line));
+  add_edits(c, series, changed, v, s);
   return c;
 }
 

@@ -73,10 +73,11 @@ class CrossdatingWindow final : public Companion {
 
   void prepare(const std::vector<int32_t>& picks);
   XdateCurve curve(const ComparedView& view, std::size_t k, int32_t series);
-  // The lines that name the edits restoring store series `series` as it stands (`v`, with
-  // the loop's changes `changed`), and remember a sequence named for it.
-  std::vector<std::string> edit_lines(int32_t series, bool changed, const xdate::Version& v,
-                                      const xdate::LiveSeries& s);
+  // Names (in lines of text and marks) the edits that restore store series `series` as it
+  // stands (`v`, with changes of the loop when `changed`), and remembers a sequence named
+  // for it.
+  void add_edits(XdateCurve& c, int32_t series, bool changed, const xdate::Version& v,
+                 const xdate::LiveSeries& s);
   XdatePicture picture_or_note(const ComparedView& view);
 };
 

@@ -40,6 +40,28 @@ void vline(Plotter& p, float x, float y0, float y1) {
   p.plline(xs, ys);
 }
 
+// The edits still to make inside the x range: a dotted line across the panel in the colour
+// of the series, labelled what to type (the labels stepped down so that close ones do not
+// cover each other).
+void edit_marks(Plotter& p, const XdatePicture& pic, float lo) {
+  const float x0 = std::min(pic.xmin, pic.xmax), x1 = std::max(pic.xmin, pic.xmax);
+  int32_t n = 0;
+  for (const XdateCurve& c : pic.series) {
+    for (const XdateMark& m : c.marks) {
+      if (m.year < x0 || m.year > x1) continue;
+      p.plcol(c.colour);
+      p.pllsty(3);
+      vline(p, m.year, lo, 1.0f);
+      p.pllsty(1);
+      const float y = 1.0f - (1.0f - lo) * 0.06f * static_cast<float>(1 + n % 4);
+      p.plschr(0.0f, 0.7f);
+      p.plptex(m.year + 0.005f * (x1 - x0), y, 1.0f, 0.0f, 0.0f, m.label);
+      p.plschr(0.0f, 1.0f);
+      ++n;
+    }
+  }
+}
+
 void moving_panel(Plotter& p, const XdatePicture& pic, float lo) {
   p.plvpor(0.12f, 0.96f, 0.60f, 0.92f);
   p.plwind(pic.xmin, pic.xmax, lo, 1.0f);
@@ -58,6 +80,7 @@ void moving_panel(Plotter& p, const XdatePicture& pic, float lo) {
     broken_line(p, c.moving_x, c.moving_r, 1.5f);
   }
   p.plwid(1);
+  edit_marks(p, pic, lo);
 }
 
 void lag_panel(Plotter& p, const XdatePicture& pic, float lo) {

@@ -13,6 +13,12 @@
 
 namespace ringdate {
 
+// An edit still to make on a series, marked over the moving correlations.
+struct XdateMark {
+  float year = 0;     // where the edit acts
+  std::string label;  // what to type, e.g. "2: D 1919 B"
+};
+
 // One compared series in the picture.
 struct XdateCurve {
   int32_t colour = 15;
@@ -22,6 +28,8 @@ struct XdateCurve {
   std::vector<float> lag_x, lag_r;
   // Its lines of the text block.
   std::vector<std::string> text;
+  // The edits named for it that are still to make, in the order to make them.
+  std::vector<XdateMark> marks;
 };
 
 struct XdatePicture {
@@ -37,7 +45,8 @@ struct XdatePicture {
 };
 
 // The picture as plotter calls: one page, the moving correlations on top (x range
-// xmin..xmax), the lag correlations below left, the text block below right.
+// xmin..xmax) with a dotted line at each edit still to make, the lag correlations below
+// left, the text block below right.
 void draw_xdate(Plotter& p, const XdatePicture& pic, const std::string& device);
 
 class XdateWindow {

@@ -53,6 +53,17 @@ std::vector<std::vector<std::string>> drawings(const std::vector<std::string>& c
   return r;
 }
 
+// The labels put on the plot (the marks of the edits still to make).
+std::vector<std::string> labels(const std::vector<std::string>& drawing) {
+  std::vector<std::string> r;
+  for (const auto& c : drawing) {
+    const auto open = c.find('[');
+    if (c.rfind("plptex", 0) == 0 && open != std::string::npos)
+      r.push_back(c.substr(open + 1, c.size() - open - 2));
+  }
+  return r;
+}
+
 bool has_text(const std::vector<std::string>& drawing, const std::string& part) {
   const auto t = texts_of(drawing);
   return std::any_of(t.begin(), t.end(),
@@ -136,10 +147,12 @@ TEST(CrossdatingWindow, DrawnAfterEachComparisonDrawingWithTheNumbersOfTheCheck)
   EXPECT_TRUE(has_text(xd[0], "2 PIN01A    r " + fixed3(pin01.r.r)));
   EXPECT_TRUE(
       has_text(xd[0], "missing ring at 1903: in the comparison choose I, year 1904, side B"));
+  EXPECT_EQ(labels(xd[0]), std::vector<std::string>{"I 1904 B"});
   // After the insert: the r the suggestion promised, and no suggestion.
   EXPECT_TRUE(has_text(xd[1], "1 PIN04A    r " + fixed3(check.suggestions[0].r_after)));
   EXPECT_GT(check.suggestions[0].r_after, pin04.r.r + 0.2);
   EXPECT_FALSE(has_text(xd[1], "missing ring"));
+  EXPECT_TRUE(labels(xd[1]).empty());
   EXPECT_TRUE(has_text(xd[1], "flagged 0"));
   // Nothing of the window on the console.
   EXPECT_EQ(with.con.output.find("XDATE"), std::string::npos);
@@ -294,7 +307,14 @@ TEST(CrossdatingWindow, ASequenceOfEditsStaysInViewUntilItsLastEditIsMade) {
   EXPECT_TRUE(has_text(xd[0], first));
   EXPECT_TRUE(has_text(xd[0], second));
   EXPECT_FALSE(has_text(xd[0], "edits made"));
+  const auto typed = [&](std::size_t k) {
+    const xdate::Edit& e = g.edits[k];
+    return std::to_string(k + 1) + ": " + (e.kind == xdate::EditKind::insert ? "I " : "D ") +
+           std::to_string(e.type_year()) + " B";
+  };
+  EXPECT_EQ(labels(xd[0]), (std::vector<std::string>{typed(0), typed(1)}));
   EXPECT_TRUE(has_text(xd[1], "1 of the 2 edits made; the rest:"));
+  EXPECT_EQ(labels(xd[1]), std::vector<std::string>{typed(1)});
   EXPECT_TRUE(has_text(xd[1], rest));
   EXPECT_FALSE(has_text(xd[1], first));
 
@@ -310,6 +330,7 @@ TEST(CrossdatingWindow, ASequenceOfEditsStaysInViewUntilItsLastEditIsMade) {
   // Both made: nothing more to do.
   EXPECT_FALSE(has_text(xd[1], "edits made"));
   EXPECT_FALSE(has_text(xd[1], "ring at"));
+  EXPECT_TRUE(labels(xd[1]).empty());
 
   // A first edit other than the one named drops the sequence: the window names what the
   // location finds for the series as it then stands.

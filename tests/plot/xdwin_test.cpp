@@ -82,6 +82,27 @@ TEST(DrawXdate, OnePageWithBothPanelsAndTheTextInTheSeriesColours) {
   EXPECT_NE(at("abc: crossdating"), p.calls.end());
 }
 
+TEST(DrawXdate, EditsStillToMakeAreMarkedInsideTheYearsShown) {
+  XdatePicture pic = two_series();
+  pic.series[0].marks = {{1862, "1: I 1863 B"}, {1999, "2: D 1999 B"}, {2010, "3: D 2010 B"}};
+  pic.series[1].marks = {{1930, "D 1930 B"}};
+  RecordingPlotter p;
+  draw_xdate(p, pic, "xwin");
+  // 1862 and 2010 lie outside 1900..2000: not drawn.
+  std::vector<std::string> texts;
+  for (const auto& c : starting_with(p.calls, "plptex")) texts.push_back(c.substr(c.find('[')));
+  EXPECT_EQ(texts, (std::vector<std::string>{"[2: D 1999 B]", "[D 1930 B]"}));
+  // A dotted line over the whole panel in the series' colour, then its label.
+  const auto at = std::find(p.calls.begin(), p.calls.end(), "plline 2 1999:-0.4 1999:1");
+  ASSERT_NE(at, p.calls.end());
+  EXPECT_EQ(*(at - 1), "pllsty 3");
+  EXPECT_EQ(*(at - 2), "plcol 1");
+  EXPECT_EQ(std::find(p.calls.begin(), p.calls.end(), "plline 2 1930:-0.4 1930:1")[-2], "plcol 15");
+  // Both before the lag panel.
+  EXPECT_LT(at - p.calls.begin(),
+            std::find(p.calls.begin(), p.calls.end(), "plwind -5.5 5.5 -0.4 1") - p.calls.begin());
+}
+
 TEST(DrawXdate, ANoteStandsAloneOnThePage) {
   RecordingPlotter p;
   XdatePicture pic;
