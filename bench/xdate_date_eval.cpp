@@ -249,11 +249,12 @@ int main(int argc, char** argv) {
     const Position* b = d.ranked.empty() ? nullptr : &d.ranked.front();
     const Position* s = d.ranked.size() > 1 ? &d.ranked[1] : nullptr;
     std::printf(
-        "%-6s %-12s %-8s n %4d pos %5d best %6d%s z %6.2f (t %5.2f) p %8.2g next z %6.2f "
-        "sd %.2f %s\n",
+        "%-6s %-12s %-8s n %4d pos %5d best %6d%s z %6.2f (t %5.2f tBP %5.2f tHo %5.2f zGLK "
+        "%5.2f) p %8.2g next z %6.2f sd %.2f %s\n",
         kind, file.c_str(), d.id.c_str(), d.n, d.positions, b ? b->first : 0,
         b && truth != 0 ? (b->first == truth ? "=" : "x") : " ", b ? b->z : 0.0, b ? b->r.t() : 0.0,
-        b ? b->p : 1.0, s ? s->z : 0.0, d.sd, d.dated() ? "DATED" : "");
+        b ? b->bp.t() : 0.0, b ? b->ho.t() : 0.0, b ? b->glk_z() : 0.0, b ? b->p : 1.0,
+        s ? s->z : 0.0, d.sd, d.dated() ? "DATED" : "");
   };
   for (auto& [name, fd] : files) {
     std::vector<int32_t> pick = fd.clean;

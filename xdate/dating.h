@@ -52,6 +52,8 @@ struct Position {
   int32_t first = 0, last = 0;  // calendar years of the sample's first and last ring
   Correlation r;                // filtered values against the biweight master (overlap r.n)
   Correlation bp, ho;           // tBP = bp.t(), tHo = ho.t()
+  // The same over values clipped to 3 robust sd about their median: the score's.
+  Correlation bp_clipped, ho_clipped;
   Glk glk;
   double score = 0.0;  // the decision's statistic (see score_of)
   double z = 0.0;      // the score in standard units of the other positions' scores
@@ -63,9 +65,10 @@ struct Position {
 };
 
 // The decision's statistic at a position: a weighted mean of the four statistics, each a
-// standard score under no match: (2 t + tBP + tHo + GLK z) / 5. The t of the prewhitened
-// values weighs double: the other three are transforms of the same widths that keep more
-// of the year-to-year persistence, and add less of their own.
+// standard score under no match: (2 t + tBP' + tHo' + GLK z) / 5, tBP' and tHo' over values
+// clipped to 3 robust sd (bp_clipped, ho_clipped), so that one extreme year cannot make them. The t
+// of the prewhitened values weighs double: the other three are transforms of the same widths that
+// keep more of the year-to-year persistence, and add less of their own.
 double score_of(const Position& p);
 
 enum class DatingVerdict {

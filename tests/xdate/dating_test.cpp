@@ -203,6 +203,29 @@ TEST(Dating, UnrelatedSeriesIsNotDated) {
   EXPECT_EQ(d.dated_first(), 1);  // the sample's own numbering
 }
 
+// One extreme ring of a sample that matches nowhere, placed on an extreme year of a
+// chronology: the Baillie-Pilcher and Hollstein t-values of that position are made by the
+// one pair of years alone. The decision's score clips those values to 3 robust sd, so the
+// position does not stand out and the sample is not dated (without the clipping its z was
+// 8.3 and it was dated there, p 3e-9).
+TEST(Dating, OneExtremeRingOnAnExtremeYearDoesNotDate) {
+  xdate_synthetic::Random rnd(11);
+  SeriesInput chron{"CHRON", 1500, {}};
+  for (int k = 0; k < 400; ++k) chron.values.push_back(std::exp(0.2 * rnd.normal()));
+  SeriesInput sample{"S", 1, {}};
+  for (int k = 0; k < 70; ++k) sample.values.push_back(std::exp(0.2 * rnd.normal()));
+  chron.values[200] = 0.01;  // 1700
+  sample.values[30] = 0.01;  // ring 31: on 1700 at the position that starts in 1670
+  Filter filter;
+  const SampleDating d = date_sample(Reference({chron}), sample, DatingSettings{}, filter);
+  const Position* aligned = at(d, 1670);
+  ASSERT_NE(aligned, nullptr);
+  EXPECT_GT(aligned->bp.t(), 6.0);  // the listed statistics keep their definition
+  EXPECT_GT(aligned->ho.t(), 6.0);
+  EXPECT_LT(aligned->z, 4.0);
+  EXPECT_FALSE(d.dated()) << verdict_text(d, DatingSettings{});
+}
+
 TEST(Dating, EveryWayASampleCannotBeDated) {
   const auto forest = xdate_synthetic::forest(6, 1700, 1899);
   const Reference ref(forest);
