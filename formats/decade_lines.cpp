@@ -85,7 +85,7 @@ LineForm form_for(int32_t year, int idw4) {
 // as blanks; blanks must all come before the first digit and turn into zeros, and the
 // eight digits are combined pairwise. False for any other field.
 template <std::size_t W>
-inline bool blanks_then_digits(const char* f, int32_t& v) {
+inline bool blanks_then_digits(const char* f, int32_t& v, uint64_t* blank_bytes = nullptr) {
   static_assert(W >= 1 && W <= 8);
   constexpr uint64_t ones = 0x0101010101010101ull;
   uint64_t x;
@@ -99,7 +99,8 @@ inline bool blanks_then_digits(const char* f, int32_t& v) {
       (((t & (ones * 0x7F)) + ones * 0x7F) | t) & (ones * 0x80);   // 0x80: not blank
   const uint64_t blanks = ((marked ^ (ones * 0x80)) >> 7) * 0xFF;  // 0xFF: blank
   if ((blanks & (blanks + 1)) != 0) return false;                  // a blank after a digit
-  const uint64_t y = x | (blanks & (ones * 0x10));                 // blanks become '0'
+  if (blank_bytes) *blank_bytes = blanks;
+  const uint64_t y = x | (blanks & (ones * 0x10));  // blanks become '0'
   if (((y & (ones * 0xF0)) | (((y + ones * 0x06) & (ones * 0xF0)) >> 4)) != ones * 0x33)
     return false;
   uint64_t d = y - ones * '0';
@@ -163,20 +164,33 @@ void take_id(std::string_view line, std::size_t w, std::string& id) {
 }  // namespace
 
 recio::Outcome read_measurement_line(std::string_view line, int yw, std::string& id, int32_t& year,
-                                     std::array<int32_t, 10>& values) {
+                                     std::array<int32_t, 10>& values, ValueFields* fields) {
   static const recio::Layout forms[] = {recio::Layout::fixed("(A8,I4,10I6)"),
                                         recio::Layout::fixed("(A7,I5,10I6)"),
                                         recio::Layout::fixed("(A6,I6,10I6)")};
   const std::size_t idw = static_cast<std::size_t>(12 - yw);
+  ValueFields seen;
   if (line.size() >= 72 && simple_year(line.data() + idw, yw, year)) {
     bool simple = true;
-    for (std::size_t i = 0; i < 10 && simple; ++i)
-      simple = simple_int<6>(line.data() + 12 + 6 * i, values[i]);
+    seen = {true, 0, true};
+    for (std::size_t i = 0; i < 10 && simple; ++i) {
+      const char* f = line.data() + 12 + 6 * i;
+      uint64_t blanks = 0;  // 0xFF in the bytes that are blank; the field from byte 2 on
+      if (blanks_then_digits<6>(f, values[i], &blanks)) {
+        if (blanks == ~uint64_t(0)) seen.blank = static_cast<uint16_t>(seen.blank | (1u << i));
+        if ((blanks & 0xFF0000u) == 0) seen.plain = false;
+      } else {
+        seen = {};
+        simple = simple_int<6>(f, values[i]);
+      }
+    }
     if (simple) {
       take_id(line, idw, id);
+      if (fields) *fields = seen.seen ? seen : ValueFields{};
       return recio::Outcome::ok;
     }
   }
+  if (fields) *fields = ValueFields{};
   const std::array<recio::In, 12> items{id,        year,      values[0], values[1],
                                         values[2], values[3], values[4], values[5],
                                         values[6], values[7], values[8], values[9]};

@@ -22,12 +22,23 @@ namespace ringdate {
 // (10 - year mod 10 for year >= 0; |year rem 10|, or 10 for a remainder of 0, below 0).
 int32_t first_line_count(int32_t year);
 
+// What reading a measurement line saw of its ten value fields (columns 13-72), for a
+// caller that would otherwise look at them again.
+struct ValueFields {
+  bool seen = false;   // every field was blanks then digits; when false nothing below is known
+  uint16_t blank = 0;  // bit i: value field i + 1 holds blanks only
+  bool plain = false;  // every field starts with a blank, so that no number crosses a field
+                       // boundary and no field holds two numbers (off_fixed_columns is false)
+};
+
 // Reads a measurement line with "(A8,I4,10I6)", "(A7,I5,10I6)" or "(A6,I6,10I6)" for a
 // year width `yw` of 4, 5 or 6: the identifier field (8 characters, blank after the first
 // 12 - yw), the year and the ten values. A numeric field holding anything but blanks,
 // digits and a sign is handed to the interpreter, which decides (a comma, a letter).
+// `fields`, when given, gets what the reading saw of the value fields.
 recio::Outcome read_measurement_line(std::string_view line, int yw, std::string& id, int32_t& year,
-                                     std::array<int32_t, 10>& values);
+                                     std::array<int32_t, 10>& values,
+                                     ValueFields* fields = nullptr);
 
 // Reads an index line with "(A6,T7,I4,10(I4,I3))", "(A5,T6,I5,10(I4,I3))" or
 // "(A4,T5,I6,10(I4,I3))" for a year width `yw` of 4, 5 or 6, as read_measurement_line does.

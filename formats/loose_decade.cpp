@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "recio/layout.h"
 
 namespace ringdate {
@@ -161,12 +165,21 @@ uint64_t load8(const char* p) {
   return x;
 }
 
-// Whether "999" occurs in the text: 8 bytes at a time, the windows overlapping by two so
-// that every three consecutive bytes lie in one of them.
+// Whether "999" occurs in the text: 16 bytes at a time (where the processor compares 16 at
+// once), then 8, the windows overlapping by two so that every three consecutive bytes lie
+// in one of them.
 bool has_999(std::string_view text) {
   const char* p = text.data();
   const std::size_t n = text.size();
   std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i nine = _mm_set1_epi8('9');
+  for (; i + 16 <= n; i += 14) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, nine)));
+    if (m & (m >> 1) & (m >> 2)) return true;
+  }
+#endif
   for (; i + 8 <= n; i += 6) {
     const uint64_t nines = bytes_equal(load8(p + i), '9');
     if (nines & (nines >> 8) & (nines >> 16)) return true;

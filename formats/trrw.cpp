@@ -148,7 +148,7 @@ Refused Trrw::read(Series& s, int32_t& nread) {
     if (!index) {
       // A line may hold more values than the rest of its decade: they are its years too.
       for (int32_t i = 10; i > n; --i)
-        if (!blank(decade_field(line_, false, i))) {
+        if (!field_blank(false, i)) {
           n = i;
           break;
         }
@@ -170,7 +170,7 @@ Refused Trrw::read(Series& s, int32_t& nread) {
 // Field i of the current line holds a value: it is not blank, nor, on an index line, the
 // fill value.
 bool Trrw::held(bool index, int32_t i) const {
-  if (blank(decade_field(line_, index, i))) return false;
+  if (field_blank(index, i)) return false;
   return !index || pv_[static_cast<std::size_t>(i - 1)] < 9990;
 }
 
@@ -242,8 +242,9 @@ bool Trrw::prefer_fields() const {
     const auto u = static_cast<unsigned char>(line_[c]);
     if (u < 0x20 || u == 0x7f) return true;
   }
+  // A line whose value fields all start with a blank has none off the columns.
   return blank(std::string_view(line_).substr(idw, static_cast<std::size_t>(yw))) ||
-         off_fixed_columns(line_, yw);
+         (!(fields_.seen && fields_.plain) && off_fixed_columns(line_, yw));
 }
 
 // The identifier and year of the next data line, read ahead (blank lines passed over); the
@@ -262,6 +263,7 @@ std::optional<Trrw::Ahead> Trrw::look_ahead(int iunit, const std::string& mode) 
     const std::string record = record_, line = line_, pid = pid_;
     const int32_t pyr = pyr_;
     const std::array<int32_t, 10> pv = pv_, pc = pc_;
+    const ValueFields fields = fields_;
     std::string m = mode;
     record_.assign(rec);
     line_.assign(record_, 0, std::min(kLine, record_.size()));
@@ -275,6 +277,7 @@ std::optional<Trrw::Ahead> Trrw::look_ahead(int iunit, const std::string& mode) 
     pyr_ = pyr;
     pv_ = pv;
     pc_ = pc;
+    fields_ = fields;
     return out;
   }
 }
@@ -295,7 +298,7 @@ Refused Trrw::place_line(Series& s, bool index, int32_t& year) {
   const std::optional<Ahead> ahead = look_ahead(s.iunit, s.mode);
   int32_t last = 0;  // the last field with something in it
   for (int32_t i = 10; i >= 1 && last == 0; --i)
-    if (!blank(decade_field(line_, index, i))) last = i;
+    if (!field_blank(index, i)) last = i;
   // The next line goes on from the year expected: this line's year was mistyped when it
   // is out of place between them or its values do not fit the rest of its decade.
   const bool next_follows =
@@ -377,6 +380,10 @@ std::string_view Trrw::decade_field(std::string_view line, bool index, int32_t i
                : line.substr(static_cast<std::size_t>(12 + 6 * (i - 1)), 6);
 }
 
+bool Trrw::looked_blank(bool index, int32_t i) const {
+  return blank(decade_field(line_, index, i));
+}
+
 // A self-formatted block: datar reads it from its marker line on.
 void Trrw::read_block(Series& s) {
   static const recio::Layout block_echo = recio::Layout::fixed("(/T10,'Title of data:  ',A/)");
@@ -405,13 +412,14 @@ bool Trrw::parse_decade_line(bool index) {
                                     pid_, pyr_, pv_, pc_) == recio::Outcome::ok;
     pid_[6] = ' ';
     pid_[7] = ' ';
+    fields_ = {};
     return ok;
   }
   return read_measurement_line(line_,
                                line_[7] == '-'   ? 5
                                : line_[6] == '-' ? 6
                                                  : 4,
-                               pid_, pyr_, pv_) == recio::Outcome::ok;
+                               pid_, pyr_, pv_, &fields_) == recio::Outcome::ok;
 }
 
 // Takes the current record as a decade line whose fields are separated by tabs or blanks:
@@ -427,6 +435,7 @@ bool Trrw::read_loose_line(std::string_view given, std::string& mode) {
   pid_.resize(8, ' ');
   pyr_ = loose->year;
   pv_ = loose->values;
+  fields_ = {};
   line_ = std::move(fixed);
   set_layout(mode, "MR");
   return true;
@@ -460,7 +469,7 @@ bool Trrw::take_values(Series& s, bool index, int32_t lo, int32_t n, int32_t yea
   for (int32_t i = lo; i < lo + n; ++i) {
     const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
     const int32_t y = year + (i - lo);
-    if (blank(decade_field(line_, index, i))) {
+    if (field_blank(index, i)) {
       no_value(s, y, NoValue::blank);
       continue;
     }
@@ -510,7 +519,7 @@ void Trrw::to_thousandths(Series& s, int32_t nval) {
 // marker's year. Elsewhere it is a ring.
 bool Trrw::marker_ends(Series& s, int32_t i, int32_t n, int32_t year) {
   for (int32_t j = i + 1; j <= n; ++j)
-    if (!blank(decade_field(line_, false, j))) return false;
+    if (!field_blank(false, j)) return false;
   const std::optional<Ahead> ahead = look_ahead(s.iunit, s.mode);
   return !(ahead && ahead->id == pid_ && ahead->year == year + i);
 }
@@ -538,29 +547,30 @@ void Trrw::no_value(Series& s, int32_t year, NoValue why) {
 // Stores the next value (and its count, when given), after the years without a value that
 // come before it (rmiss, count 0).
 void Trrw::store_value(Series& s, int32_t& nval, float v, const int32_t* count) {
-  const std::size_t nstore = s.vals.size();
-  auto put_count = [&](int32_t c) {
-    if (count && static_cast<std::size_t>(nval) <= s.icnt.size())
-      s.icnt[static_cast<std::size_t>(nval - 1)] = c;
-  };
-  if (s.gap_to >= s.gap_from) {
-    if (nval == 0) {
-      s.ifyr = s.gap_to + 1;
-    } else {
-      s.skipped.emplace_back(nval + 1, nval + (s.gap_to - s.gap_from + 1));
-      s.gap_years.push_back({s.gap_from, s.gap_to, s.gap_why});
-      for (int32_t y = s.gap_from; y <= s.gap_to; ++y) {
-        ++nval;
-        if (static_cast<std::size_t>(nval) <= nstore)
-          s.vals[static_cast<std::size_t>(nval - 1)] = rmiss;
-        put_count(0);
-      }
-    }
-    s.gap_to = s.gap_from - 1;
-  }
+  if (s.gap_to >= s.gap_from) [[unlikely]]
+    fill_gap(s, nval, count != nullptr);
   ++nval;
-  if (static_cast<std::size_t>(nval) <= nstore) s.vals[static_cast<std::size_t>(nval - 1)] = v;
-  if (count) put_count(*count);
+  const auto k = static_cast<std::size_t>(nval - 1);
+  if (k < s.vals.size()) s.vals[k] = v;
+  if (count && k < s.icnt.size()) s.icnt[k] = *count;
+}
+
+// The years without a value that wait for the next value: rmiss (count 0 with `counts`)
+// after the values stored, or, before the first, a later first year.
+void Trrw::fill_gap(Series& s, int32_t& nval, bool counts) {
+  if (nval == 0) {
+    s.ifyr = s.gap_to + 1;
+  } else {
+    s.skipped.emplace_back(nval + 1, nval + (s.gap_to - s.gap_from + 1));
+    s.gap_years.push_back({s.gap_from, s.gap_to, s.gap_why});
+    for (int32_t y = s.gap_from; y <= s.gap_to; ++y) {
+      ++nval;
+      const auto k = static_cast<std::size_t>(nval - 1);
+      if (k < s.vals.size()) s.vals[k] = rmiss;
+      if (counts && k < s.icnt.size()) s.icnt[k] = 0;
+    }
+  }
+  s.gap_to = s.gap_from - 1;
 }
 
 }  // namespace ringdate

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "formats/datar.h"
+#include "formats/decade_lines.h"
 #include "formats/refusal.h"
 #include "recio/session.h"
 
@@ -100,6 +101,7 @@ class Trrw {
   int32_t pyr_ = 0;
   std::array<int32_t, 10> pv_{};
   std::array<int32_t, 10> pc_{};
+  ValueFields fields_;  // what parsing line_ as a measurement line saw of its value fields
   // Records read ahead of their turn or split off a glued record, with their line numbers.
   struct Pending {
     std::string record;
@@ -114,6 +116,12 @@ class Trrw {
   Refused read(Series& s, int32_t& nread);
   static void end_of_file(Series& s, int32_t& nread);
   static std::string_view decade_field(std::string_view line, bool index, int32_t i);
+  // Whether field i of the current line is blank: as its parse saw it, or looked at.
+  bool field_blank(bool index, int32_t i) const {
+    if (!index && fields_.seen) return (fields_.blank >> (i - 1)) & 1u;
+    return looked_blank(index, i);
+  }
+  bool looked_blank(bool index, int32_t i) const;
   void read_block(Series& s);
   bool index_layout(std::string& mode);
   bool parse_decade_line(bool index);
@@ -131,6 +139,7 @@ class Trrw {
   bool fill_ends(Series& s, int32_t i);
   static void no_value(Series& s, int32_t year, NoValue why);
   void store_value(Series& s, int32_t& nval, float v, const int32_t* count);
+  static void fill_gap(Series& s, int32_t& nval, bool counts);
   static void to_thousandths(Series& s, int32_t nval);
   void note(const Series& s);
   void echo(int iecho, const recio::Layout& layout, std::string_view text);

@@ -14,6 +14,7 @@
 #include <random>
 
 #include "core/store.h"
+#include "formats/loose_decade.h"
 #include "formats/trread.h"
 #include "recio/layout.h"
 #include "support/test_support.h"
@@ -307,6 +308,62 @@ TEST(DecadeReader, LinesReadAsTheInterpreterReadsThem) {
     ASSERT_EQ(c_a, c_b);
   }
   EXPECT_GT(fast, 5000);  // the random lines reach both outcomes
+}
+
+// What the reading reports of the value fields is what they hold: blank fields are those of
+// blanks (or tabs) only, and a line it calls plain is one whose fields do not stray off the
+// fixed columns. Lines: random ones, and decade lines of values from 0 to 6 digits, blank
+// fields and a stray character now and then.
+TEST(DecadeReader, WhatTheReadingSawOfTheValueFieldsIsWhatTheyHold) {
+  std::mt19937 rng(4242);
+  auto roll = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  int seen = 0, plain = 0, blanks = 0;
+  for (int round = 0; round < 40000; ++round) {
+    std::string line = random_line(rng);
+    if (round % 2 == 0) {
+      line = "ABC12345" + std::to_string(1000 + roll(9000));
+      for (int v = 0; v < 10; ++v) {
+        const int digits = roll(8) == 0 ? 0 : roll(8) == 0 ? 6 : 1 + roll(5);
+        std::string x;
+        for (int d = 0; d < digits; ++d) x += static_cast<char>('0' + roll(10));
+        line += std::string(6 - x.size(), ' ') + x;
+      }
+      line += std::string(8, ' ');
+      if (roll(6) == 0) line[static_cast<std::size_t>(12 + roll(60))] = " -\t+x"[roll(5)];
+    }
+    const int yw = 4 + roll(3);
+    SCOPED_TRACE("'" + line + "' year width " + std::to_string(yw));
+    std::string id(8, ' ');
+    int32_t year = 0;
+    std::array<int32_t, 10> v{};
+    ringdate::ValueFields f{true, 0x3FF, true};  // a reading that says nothing must clear it
+    const recio::Outcome got = ringdate::read_measurement_line(line, yw, id, year, v, &f);
+    if (!f.seen) {
+      EXPECT_EQ(f.blank, 0);
+      EXPECT_FALSE(f.plain);
+      continue;
+    }
+    ASSERT_EQ(got, recio::Outcome::ok);
+    ++seen;
+    bool starts_blank = true;
+    for (std::size_t i = 0; i < 10; ++i) {
+      const std::string_view fld = std::string_view(line).substr(12 + 6 * i, 6);
+      const bool all_blank = fld.find_first_not_of(" \t") == std::string_view::npos;
+      ASSERT_EQ(((f.blank >> i) & 1u) != 0, all_blank) << "field " << i + 1;
+      blanks += all_blank;
+      starts_blank = starts_blank && fld[0] == ' ';
+    }
+    ASSERT_EQ(f.plain, starts_blank);
+    if (f.plain) {
+      ASSERT_FALSE(ringdate::off_fixed_columns(line, yw));
+      ++plain;
+    }
+  }
+  // Every answer came up often enough to mean something.
+  EXPECT_GT(seen, 15000);
+  EXPECT_GT(plain, 4000);
+  EXPECT_GT(seen - plain, 2000);
+  EXPECT_GT(blanks, 10000);
 }
 
 TEST(DecadeWriter, LinesMatchTheInterpreter) {
