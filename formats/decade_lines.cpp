@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/limits.h"
 
 namespace ringdate {
@@ -79,6 +83,16 @@ LineForm form_for(int32_t year, int idw4) {
   return {idw4, 4};
 }
 
+// The number of eight digits, one in each byte of d (the first column in the lowest byte),
+// combined pairwise.
+inline int32_t eight_digits(uint64_t d) {
+  d = d * 10 + (d >> 8);
+  d = (((d & 0x000000FF000000FFull) * 0x000F424000000064ull) +
+       (((d >> 16) & 0x000000FF000000FFull) * 0x0000271000000001ull)) >>
+      32;
+  return static_cast<int32_t>(d);
+}
+
 // The common form of a field, blanks and then digits up to its end, in a few operations on
 // one word: the eight bytes that end with the field are loaded at once (the caller
 // guarantees the 8 - W bytes before the field are there) and those before the field count
@@ -103,12 +117,7 @@ inline bool blanks_then_digits(const char* f, int32_t& v, uint64_t* blank_bytes 
   const uint64_t y = x | (blanks & (ones * 0x10));  // blanks become '0'
   if (((y & (ones * 0xF0)) | (((y + ones * 0x06) & (ones * 0xF0)) >> 4)) != ones * 0x33)
     return false;
-  uint64_t d = y - ones * '0';
-  d = d * 10 + (d >> 8);
-  d = (((d & 0x000000FF000000FFull) * 0x000F424000000064ull) +
-       (((d >> 16) & 0x000000FF000000FFull) * 0x0000271000000001ull)) >>
-      32;
-  v = static_cast<int32_t>(d);
+  v = eight_digits(y - ones * '0');
   return true;
 }
 
@@ -156,9 +165,85 @@ inline bool simple_year(const char* f, int yw, int32_t& v) {
   }
 }
 
+#if defined(__SSE2__)
+// Bit k of `blank` and `digit`: byte k of the 64 from p is a blank, a digit.
+inline void classify64(const char* p, uint64_t& blank, uint64_t& digit) {
+  const __m128i sp = _mm_set1_epi8(' ');
+  const __m128i below = _mm_set1_epi8('0' - 1);
+  const __m128i above = _mm_set1_epi8('9' + 1);
+  blank = digit = 0;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const __m128i is_digit = _mm_and_si128(_mm_cmpgt_epi8(x, below), _mm_cmpgt_epi8(above, x));
+    blank |= uint64_t(static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, sp)))) << (16 * k);
+    digit |= uint64_t(static_cast<uint16_t>(_mm_movemask_epi8(is_digit))) << (16 * k);
+  }
+}
+
+// The ten value fields of a measurement line at once, when every one of them is blanks then
+// digits (as blanks_then_digits reads each): their values, which are blank, and whether each
+// starts with a blank. `p` is column 13; the 64 bytes from p and the 2 before it are
+// readable. False, nothing set, when a field is of another form.
+bool plain_value_fields(const char* p, std::array<int32_t, 10>& values, ValueFields& seen) {
+  constexpr uint64_t ones = 0x0101010101010101ull;
+  constexpr uint64_t columns = (uint64_t(1) << 60) - 1;  // the 60 columns of the fields
+  constexpr uint64_t starts = 0x041041041041041ull;      // the first column of each field
+  uint64_t blank = 0, digit = 0;
+  classify64(p, blank, digit);
+  if (((blank | digit) & columns) != columns) return false;    // neither blank nor digit
+  if ((digit << 1) & blank & columns & ~starts) return false;  // a blank after a digit
+  seen = {true, 0, (blank & starts) == starts};
+  for (std::size_t i = 0; i < 10; ++i) {
+    uint64_t x;
+    std::memcpy(&x, p + 6 * i - 2, 8);                        // the field in bytes 2-7
+    x = ((x | (ones * 0x10)) & ~uint64_t(0xFFFF)) | 0x3030u;  // blanks and bytes 0-1 as '0'
+    values[i] = eight_digits(x - ones * '0');
+    if (((blank >> (6 * i)) & 0x3F) == 0x3F)
+      seen.blank = static_cast<uint16_t>(seen.blank | (1u << i));
+  }
+  return true;
+}
+#endif
+
+// The ten value fields one by one, each as simple_int reads it (`seen` says nothing when
+// one of them is not blanks then digits). False at the first field of another form.
+bool value_fields_one_by_one(const char* p, std::array<int32_t, 10>& values, ValueFields& seen) {
+  seen = {true, 0, true};
+  for (std::size_t i = 0; i < 10; ++i) {
+    const char* f = p + 6 * i;
+    uint64_t blanks = 0;  // 0xFF in the bytes that are blank; the field from byte 2 on
+    if (blanks_then_digits<6>(f, values[i], &blanks)) {
+      if (blanks == ~uint64_t(0)) seen.blank = static_cast<uint16_t>(seen.blank | (1u << i));
+      if ((blanks & 0xFF0000u) == 0) seen.plain = false;
+    } else {
+      seen.seen = false;
+      if (!simple_int<6>(f, values[i])) return false;
+    }
+  }
+  if (!seen.seen) seen = {};
+  return true;
+}
+
+// The value fields of a measurement line of at least 72 columns.
+bool value_fields(std::string_view line, std::array<int32_t, 10>& values, ValueFields& seen) {
+#if defined(__SSE2__)
+  if (line.size() >= 76) {
+    if (plain_value_fields(line.data() + 12, values, seen)) return true;
+  } else {
+    char padded[2 + 64];  // columns 11-76, blanks past the line's end
+    std::memset(padded, ' ', sizeof padded);
+    std::memcpy(padded, line.data() + 10, line.size() - 10);
+    if (plain_value_fields(padded + 2, values, seen)) return true;
+  }
+#endif
+  return value_fields_one_by_one(line.data() + 12, values, seen);
+}
+
 // The identifier field: the first w columns, blank-padded to the destination's width.
 void take_id(std::string_view line, std::size_t w, std::string& id) {
-  for (std::size_t j = 0; j < id.size(); ++j) id[j] = j < w && j < line.size() ? line[j] : ' ';
+  const std::size_t n = std::min({id.size(), w, line.size()});
+  std::copy_n(line.data(), n, id.data());
+  std::fill(id.begin() + static_cast<std::ptrdiff_t>(n), id.end(), ' ');
 }
 
 }  // namespace
@@ -170,25 +255,11 @@ recio::Outcome read_measurement_line(std::string_view line, int yw, std::string&
                                         recio::Layout::fixed("(A6,I6,10I6)")};
   const std::size_t idw = static_cast<std::size_t>(12 - yw);
   ValueFields seen;
-  if (line.size() >= 72 && simple_year(line.data() + idw, yw, year)) {
-    bool simple = true;
-    seen = {true, 0, true};
-    for (std::size_t i = 0; i < 10 && simple; ++i) {
-      const char* f = line.data() + 12 + 6 * i;
-      uint64_t blanks = 0;  // 0xFF in the bytes that are blank; the field from byte 2 on
-      if (blanks_then_digits<6>(f, values[i], &blanks)) {
-        if (blanks == ~uint64_t(0)) seen.blank = static_cast<uint16_t>(seen.blank | (1u << i));
-        if ((blanks & 0xFF0000u) == 0) seen.plain = false;
-      } else {
-        seen = {};
-        simple = simple_int<6>(f, values[i]);
-      }
-    }
-    if (simple) {
-      take_id(line, idw, id);
-      if (fields) *fields = seen.seen ? seen : ValueFields{};
-      return recio::Outcome::ok;
-    }
+  if (line.size() >= 72 && simple_year(line.data() + idw, yw, year) &&
+      value_fields(line, values, seen)) {
+    take_id(line, idw, id);
+    if (fields) *fields = seen;
+    return recio::Outcome::ok;
   }
   if (fields) *fields = ValueFields{};
   const std::array<recio::In, 12> items{id,        year,      values[0], values[1],
