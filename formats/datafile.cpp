@@ -10,11 +10,14 @@
 #include "formats/fhstore.h"
 #include "formats/format_guess.h"
 #include "formats/heidelberg.h"
+#include "recio/fields.h"
 #include "recio/session.h"
 
 namespace ringdate {
 
 namespace {
+
+using recio::upper;
 
 // Keeps what is written, reads nothing. The readers never end the program.
 class CaptureConsole final : public recio::Console {
@@ -30,12 +33,6 @@ class CaptureConsole final : public recio::Console {
 
   std::string written;
 };
-
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
-}
 
 // The format the dialogue settles on from its guess when the user accepts it; empty when
 // it would have to ask.

@@ -11,24 +11,17 @@
 #include <vector>
 
 #include "core/ringedit.h"
+#include "recio/fields.h"
 #include "recio/layout.h"
 
 namespace ringdate {
 
 namespace {
 
+using recio::padded;
+using recio::trimmed;
+
 using recio::Layout;
-
-std::string trimmed(const std::string& s) {
-  const auto e = s.find_last_not_of(' ');
-  return e == std::string::npos ? std::string() : s.substr(0, e + 1);
-}
-
-// Blank-padded to at least w characters; a longer text is kept whole.
-std::string padded(std::string s, std::size_t w) {
-  if (s.size() < w) s.resize(w, ' ');
-  return s;
-}
 
 char up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 

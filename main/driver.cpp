@@ -7,23 +7,14 @@
 #include "formats/datafile.h"
 #include "formats/fhstore.h"
 #include "main/detrend.h"
+#include "recio/fields.h"
 
 namespace ringdate {
 
 namespace {
 
-// A text in a field of at least `w` characters: blank-padded when shorter, whole when longer.
-std::string padded(std::string_view text, std::size_t w) {
-  std::string s(text);
-  if (s.size() < w) s.resize(w, ' ');
-  return s;
-}
-
-std::string trimmed(std::string_view text) {
-  int32_t n = 0;
-  csr(text, n, 2, static_cast<int32_t>(text.size()));
-  return std::string(text.substr(0, static_cast<std::size_t>(n)));
-}
+using recio::padded;
+using recio::trimmed;
 
 bool yes(char c) { return c == ' ' || c == 'Y' || c == 'y'; }
 bool no(char c) { return c == 'N' || c == 'n'; }

@@ -6,18 +6,15 @@
 #include "main/pltsty.h"
 #include "plot/lalign.h"
 #include "plot/ticit.h"
+#include "recio/fields.h"
 
 namespace ringdate {
 
 namespace {
 
-using recio::Layout;
+using recio::trimmed;
 
-// A text as the library gets it: without its trailing blanks.
-std::string trimmed(const std::string& s) {
-  const auto end = s.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : s.substr(0, end + 1);
-}
+using recio::Layout;
 
 void write_menu(recio::Session& s) {
   static const Layout menu = Layout::fixed("(//17(15x,a47/)/15x,' enter option number > ',$)");

@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "core/ringedit.h"
+#include "recio/fields.h"
+#include "xdate/cells.h"
 #include "xdate/report.h"
 #include "xdate/store_input.h"
 
@@ -15,23 +17,12 @@ namespace ringdate {
 
 namespace {
 
-template <class... A>
-std::string fmt(const char* f, A... a) {
-  char buf[256];
-  const int n = std::snprintf(buf, sizeof buf, f, a...);
-  return std::string(buf,
-                     static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
-}
+using recio::trimmed;
 
 // A number with its decimals, or "-" when there is none.
 std::string number(bool valid, double x, int decimals) {
   if (!valid || !std::isfinite(x)) return "-";
-  return fmt("%.*f", decimals, x);
-}
-
-std::string trimmed(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
+  return xdate::formatted("%.*f", decimals, x);
 }
 
 const char* note_text(xdate::LiveNote n) {
@@ -52,12 +43,13 @@ const char* note_text(xdate::LiveNote n) {
 
 // The statistics line of compared series k (1-based), or its note.
 std::string stats_line(int32_t k, const std::string& name, const xdate::LiveSeries& s) {
-  const std::string head = fmt("%d %-8s", k, name.c_str());
+  const std::string head = xdate::formatted("%d %-8s", k, name.c_str());
   if (s.note != xdate::LiveNote::none) return head + "  " + note_text(s.note);
   const xdate::SeriesResult& r = s.stats;
   return head + "  r " + number(r.r.valid, r.r.r, 3) + "  tBP " +
          number(r.bp.t_defined(), r.bp.t(), 1) + "  tHo " + number(r.ho.t_defined(), r.ho.t(), 1) +
-         "  GLK " + number(r.glk.valid(), r.glk.value, 3) + fmt("  flagged %d", r.flagged);
+         "  GLK " + number(r.glk.valid(), r.glk.value, 3) +
+         xdate::formatted("  flagged %d", r.flagged);
 }
 
 // The edits of a suggestion from the `made`-th on (all of them when 0) in the series' lines
@@ -66,16 +58,18 @@ void add_suggestion(XdateCurve& c, const xdate::Suggestion& g, std::size_t made)
   xdate::Suggestion rest = g;
   if (made > 0) {
     rest.edits.erase(rest.edits.begin(), rest.edits.begin() + static_cast<std::ptrdiff_t>(made));
-    c.text.push_back(fmt("   %zu of the %zu edits made; the rest:", made, g.edits.size()));
+    c.text.push_back(
+        xdate::formatted("   %zu of the %zu edits made; the rest:", made, g.edits.size()));
   }
   for (const std::string& line : xdate::suggestion_lines(rest)) c.text.push_back("   " + line);
-  c.text.push_back(fmt("   (r %.2f -> %.2f, flagged segments %d -> %d%s)", g.r_before, g.r_after,
-                       g.flagged_before, g.flagged_after, made > 0 ? ", every edit made" : ""));
+  c.text.push_back(xdate::formatted("   (r %.2f -> %.2f, flagged segments %d -> %d%s)", g.r_before,
+                                    g.r_after, g.flagged_before, g.flagged_after,
+                                    made > 0 ? ", every edit made" : ""));
   for (std::size_t k = made; k < g.edits.size(); ++k) {
     const xdate::Edit& e = g.edits[k];
-    std::string label =
-        fmt("%c %d %c", e.kind == xdate::EditKind::insert ? 'I' : 'D', e.type_year(), g.side);
-    if (g.edits.size() > 1) label = fmt("%zu: ", k + 1) + label;
+    std::string label = xdate::formatted("%c %d %c", e.kind == xdate::EditKind::insert ? 'I' : 'D',
+                                         e.type_year(), g.side);
+    if (g.edits.size() > 1) label = xdate::formatted("%zu: ", k + 1) + label;
     c.marks.push_back({static_cast<float>(e.year), label});
   }
 }
@@ -280,9 +274,9 @@ XdatePicture CrossdatingWindow::picture(const ComparedView& view) {
   pic.max_lag = xdate::LiveSeries::max_lag;
   for (std::size_t k = 0; k < std::min(picks.size(), live_->size()); ++k)
     pic.series.push_back(curve(view, k, picks[k]));
-  pic.footer.push_back(fmt("Dashed: critical r %.4f of %d years (p %g); lag 0, the dated",
-                           live_->critical_r(), xdate::LiveSeries::moving_length,
-                           data_->settings().pcrit));
+  pic.footer.push_back(xdate::formatted(
+      "Dashed: critical r %.4f of %d years (p %g); lag 0, the dated", live_->critical_r(),
+      xdate::LiveSeries::moving_length, data_->settings().pcrit));
   pic.footer.push_back("position. Each series against the master of all other series of the file.");
   return pic;
 }

@@ -1,6 +1,7 @@
 #include "recio/fields.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace recio {
 
@@ -20,6 +21,23 @@ void csr(std::string_view text, int32_t& n, int32_t option, int32_t w) {
       return;
     }
   }
+}
+
+std::string trimmed(std::string_view text) {
+  const auto end = text.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
+}
+
+std::string padded(std::string_view text, std::size_t w) {
+  std::string s(text);
+  if (s.size() < w) s.resize(w, ' ');
+  return s;
+}
+
+std::string upper(std::string_view text) {
+  std::string u(text);
+  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return u;
 }
 
 }  // namespace recio

@@ -1,5 +1,5 @@
-// Fixed-width text fields as the dialogue and the readers keep them: clearing a field and
-// finding where its text ends.
+// Fixed-width text fields as the dialogue and the readers keep them: clearing a field,
+// finding where its text ends and padding one.
 #pragma once
 
 #include <cstdint>
@@ -16,5 +16,14 @@ void blank(std::string& field, int32_t w);
 // of the text (w beyond the text's size counts as blanks), 0 when they are all blank.
 // Other options leave n at 0.
 void csr(std::string_view text, int32_t& n, int32_t option, int32_t w);
+
+// The text without its trailing blanks.
+std::string trimmed(std::string_view text);
+
+// The text blank-padded to at least w characters; a longer text is kept whole.
+std::string padded(std::string_view text, std::size_t w);
+
+// The text in capitals (ASCII letters only).
+std::string upper(std::string_view text);
 
 }  // namespace recio

@@ -4,31 +4,11 @@
 #include <cmath>
 #include <string>
 
+#include "xdate/cells.h"
+
 namespace ringdate::xdate {
 
 namespace {
-
-std::string quoted(const std::string& s) {
-  if (s.find_first_of(",\"\r\n") == std::string::npos &&
-      (s.empty() || (s.front() != ' ' && s.back() != ' ')))
-    return s;
-  std::string q = "\"";
-  for (char c : s) {
-    if (c == '"') q += '"';
-    q += c;
-  }
-  return q + '"';
-}
-
-std::string num(bool valid, double x) {
-  if (!valid || !std::isfinite(x)) return "NA";
-  // As printf's %.10g writes it (to_chars with a precision is specified so), without the
-  // locale and format parsing of printf.
-  char buf[40];
-  const std::to_chars_result r =
-      std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 10);
-  return std::string(buf, r.ptr);
-}
 
 const char* flag(bool b) { return b ? "TRUE" : "FALSE"; }
 
@@ -54,10 +34,10 @@ void write_series_csv(std::ostream& out, const CheckResult& result) {
   for (const SeriesResult& s : result.series) {
     const bool ok = s.usable();
     out << quoted(s.id) << ',' << s.first << ',' << s.last << ',' << s.n << ','
-        << num(ok && s.r.valid, s.r.r) << ',' << num(ok && s.r.valid, s.r.p()) << ','
-        << (ok ? s.r.n : 0) << ',' << num(ok && s.bp.t_defined(), s.bp.t()) << ','
-        << (ok ? s.bp.n : 0) << ',' << num(ok && s.ho.t_defined(), s.ho.t()) << ','
-        << (ok ? s.ho.n : 0) << ',' << num(ok && s.glk.valid(), s.glk.value) << ','
+        << csv_number(ok && s.r.valid, s.r.r) << ',' << csv_number(ok && s.r.valid, s.r.p()) << ','
+        << (ok ? s.r.n : 0) << ',' << csv_number(ok && s.bp.t_defined(), s.bp.t()) << ','
+        << (ok ? s.bp.n : 0) << ',' << csv_number(ok && s.ho.t_defined(), s.ho.t()) << ','
+        << (ok ? s.ho.n : 0) << ',' << csv_number(ok && s.glk.valid(), s.glk.value) << ','
         << (ok ? s.glk.n : 0) << ',' << (ok ? std::to_string(s.ar_order) : "NA") << ',' << s.flagged
         << ',' << quoted(status_name(s.status)) << ',' << ++seq << '\n';
   }
@@ -69,10 +49,10 @@ void write_segments_csv(std::ostream& out, const CheckResult& result) {
   for (const SeriesResult& s : result.series) {
     ++seq;
     for (const SegmentResult& g : s.segments) {
-      out << quoted(s.id) << ',' << g.start << ',' << g.end << ',' << num(g.r.valid, g.r.r) << ','
-          << num(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ','
+      out << quoted(s.id) << ',' << g.start << ',' << g.end << ',' << csv_number(g.r.valid, g.r.r)
+          << ',' << csv_number(g.r.valid, g.p()) << ',' << flag(g.flag_a) << ','
           << (g.best_valid ? std::to_string(g.best_lag) : std::string("NA")) << ','
-          << num(g.best_valid, g.r_best) << ',' << flag(g.flag_b) << ',' << seq << '\n';
+          << csv_number(g.best_valid, g.r_best) << ',' << flag(g.flag_b) << ',' << seq << '\n';
     }
   }
 }
@@ -85,9 +65,9 @@ void write_suggestions_csv(std::ostream& out, const CheckResult& result) {
     for (std::size_t k = 0; k < g.edits.size(); ++k) {
       const Edit& e = g.edits[k];
       out << quoted(g.id) << ',' << (e.kind == EditKind::insert ? "insert" : "delete") << ','
-          << e.year << ',' << e.type_year() << ',' << g.side << ',' << num(true, g.r_before) << ','
-          << num(true, g.r_after) << ',' << g.flagged_before << ',' << g.flagged_after << ','
-          << k + 1 << ',' << g.edits.size() << ',' << g.series + 1 << '\n';
+          << e.year << ',' << e.type_year() << ',' << g.side << ',' << csv_number(true, g.r_before)
+          << ',' << csv_number(true, g.r_after) << ',' << g.flagged_before << ',' << g.flagged_after
+          << ',' << k + 1 << ',' << g.edits.size() << ',' << g.series + 1 << '\n';
     }
   }
 }

@@ -8,63 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "xdate/cells.h"
 #include "xdate/correlation.h"
 
 namespace ringdate::xdate {
 
 namespace {
-
-std::string format_name(std::string_view code) {
-  if (code == "MR") return "Tucson measurements";
-  if (code == "IR") return "Tucson indices";
-  if (code == "CR") return "UEA CRU indices";
-  if (code == "CD") return "compact format";
-  if (code == "FH") return "Heidelberg";
-  return "unknown format";
-}
-
-// printf into a string.
-template <class... A>
-std::string fmt(const char* f, A... a) {
-  char buf[256];
-  const int n = std::snprintf(buf, sizeof buf, f, a...);
-  return std::string(buf,
-                     static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
-}
-
-// A number in `width` columns, or "-" when there is none; values too large for the width
-// are shown at the largest that fits.
-// The digits come from to_chars, which writes what printf's %*.*f would, without printf's
-// format parsing: a check of many series writes tens of thousands of these.
-std::string number(bool valid, double x, int width, int decimals) {
-  if (!valid || !std::isfinite(x)) return fmt("%*s", width, "-");
-  const double limit = std::pow(10.0, width - decimals - 2) - std::pow(10.0, -decimals);
-  char buf[64];
-  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, std::clamp(x, -limit, limit),
-                                               std::chars_format::fixed, decimals);
-  const auto len = static_cast<std::size_t>(r.ptr - buf);
-  std::string out(len < static_cast<std::size_t>(width) ? static_cast<std::size_t>(width) - len : 0,
-                  ' ');
-  return out.append(buf, len);
-}
-
-// An integer as printf's %<width>d (plus: %+<width>d) writes it.
-std::string integer(int64_t v, int width, bool plus = false) {
-  char buf[32];
-  char* p = buf;
-  if (plus && v >= 0) *p++ = '+';
-  const std::to_chars_result r = std::to_chars(p, buf + sizeof buf, v);
-  const auto len = static_cast<std::size_t>(r.ptr - buf);
-  std::string out(len < static_cast<std::size_t>(width) ? static_cast<std::size_t>(width) - len : 0,
-                  ' ');
-  return out.append(buf, len);
-}
-
-// A text cut to the width, its end kept (the end of a path says most).
-std::string fitted(const std::string& s, std::size_t width) {
-  if (s.size() <= width) return s;
-  return "..." + s.substr(s.size() - (width - 3));
-}
 
 const char* status_text(FilterStatus s) {
   switch (s) {
@@ -99,30 +48,31 @@ void write_wrapped(std::ostream& out, const std::string& first,
   out << line << '\n';
 }
 
-std::string padded_id(const std::string& id) { return fmt("%-8s", fitted(id, 8).c_str()); }
+std::string padded_id(const std::string& id) { return formatted("%-8s", fitted(id, 8).c_str()); }
 
 void write_header(std::ostream& out, const ReportHeader& h, const CheckResult& r) {
   const Settings& s = r.settings;
   out << "Crossdating check of " << fitted(h.file, report_width - 21) << '\n';
   std::string line =
-      fmt("Format %s (%s%s), %d series", h.format.c_str(), format_name(h.format).c_str(),
-          h.guessed ? ", guessed" : "", static_cast<int>(r.series.size()));
+      formatted("Format %s (%s%s), %d series", h.format.c_str(), format_name(h.format).c_str(),
+                h.guessed ? ", guessed" : "", static_cast<int>(r.series.size()));
   if (!r.series.empty() && r.last_year >= r.first_year) {
-    line += fmt(", %d-%d (%d years)", r.first_year, r.last_year, r.last_year - r.first_year + 1);
+    line +=
+        formatted(", %d-%d (%d years)", r.first_year, r.last_year, r.last_year - r.first_year + 1);
   }
   out << line << '\n';
-  out << fmt("Segments of %d years lagged %d, lags -%d..+%d, critical p %g (r %.4f)", s.segment,
-             s.segment / 2, s.lag, s.lag, s.pcrit, critical_r(s.segment, s.pcrit))
+  out << formatted("Segments of %d years lagged %d, lags -%d..+%d, critical p %g (r %.4f)",
+                   s.segment, s.segment / 2, s.lag, s.lag, s.pcrit, critical_r(s.segment, s.pcrit))
       << '\n';
 }
 
 void write_series(std::ostream& out, const CheckResult& r) {
   out << '\n'
-      << fmt("%-8s  %6s %6s %6s  %6s %7s %7s %6s %8s", "Series", "First", "Last", "Years", "r",
-             "tBP", "tHo", "GLK", "Flagged")
+      << formatted("%-8s  %6s %6s %6s  %6s %7s %7s %6s %8s", "Series", "First", "Last", "Years",
+                   "r", "tBP", "tHo", "GLK", "Flagged")
       << '\n';
   for (const SeriesResult& s : r.series) {
-    std::string line = padded_id(s.id) + fmt("  %6d %6d %6d", s.first, s.last, s.n);
+    std::string line = padded_id(s.id) + formatted("  %6d %6d %6d", s.first, s.last, s.n);
     if (!s.usable()) {
       line += "  ";
       line += status_text(s.status);
@@ -131,7 +81,7 @@ void write_series(std::ostream& out, const CheckResult& r) {
       line += " " + number(s.bp.t_defined(), s.bp.t(), 7, 1);
       line += " " + number(s.ho.t_defined(), s.ho.t(), 7, 1);
       line += " " + number(s.glk.valid(), s.glk.value, 6, 3);
-      line += fmt(" %8d", s.flagged);
+      line += formatted(" %8d", s.flagged);
     }
     out << line << '\n';
   }
@@ -148,7 +98,8 @@ void write_segments(std::ostream& out, const CheckResult& r) {
   if (r.flagged_series() == 0) return;
   out << '\n'
       << "Segments of the flagged series: start year, r, flags, best lag" << '\n'
-      << fmt("(A: not significant at p %g; B: correlates best at another lag)", r.settings.pcrit)
+      << formatted("(A: not significant at p %g; B: correlates best at another lag)",
+                   r.settings.pcrit)
       << '\n';
   const std::vector<std::string> labels = series_labels(r);
   for (std::size_t i = 0; i < r.series.size(); ++i) {
@@ -170,13 +121,13 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
     const std::string name = known && labels[static_cast<std::size_t>(g.series)] != g.id
                                  ? labels[static_cast<std::size_t>(g.series)]
                                  : fitted(g.id, 8);
-    const std::string figures = fmt("r %.2f -> %.2f, flagged segments %d -> %d", g.r_before,
-                                    g.r_after, g.flagged_before, g.flagged_after);
+    const std::string figures = formatted("r %.2f -> %.2f, flagged segments %d -> %d", g.r_before,
+                                          g.r_after, g.flagged_before, g.flagged_after);
     if (g.edits.size() > 1) {
       // A sequence: its figures on the first line, then one line per edit in its order.
       out << name << "  "
-          << fmt("%d edits restore the dating (%s):", static_cast<int>(g.edits.size()),
-                 figures.c_str())
+          << formatted("%d edits restore the dating (%s):", static_cast<int>(g.edits.size()),
+                       figures.c_str())
           << '\n';
       for (const std::string& line : suggestion_lines(g))
         out << std::string(10, ' ') << line << '\n';
@@ -201,10 +152,10 @@ void write_suggestions(std::ostream& out, const CheckResult& r) {
   // A comma after every name but the last; the list wrapped.
   for (std::size_t k = 0; k + 1 < without.size(); ++k) without[k] += ',';
   if (!without.empty())
-    write_wrapped(
-        out,
-        fmt("No sequence of up to %d edits restores the dating of:", static_cast<int>(r.max_edits)),
-        without, 2, true);
+    write_wrapped(out,
+                  formatted("No sequence of up to %d edits restores the dating of:",
+                            static_cast<int>(r.max_edits)),
+                  without, 2, true);
 }
 
 std::string ordinal(int n) {
@@ -240,10 +191,10 @@ std::string nothing_tested(const CheckResult& r) {
   // Flags counted without their segments (a result made elsewhere) stand as tested.
   if (!any_segment && r.flagged_segments() > 0) return {};
   if (any_segment)
-    return fmt("Nothing could be tested: no %d-year segment and its master both vary.",
-               r.settings.segment);
-  return fmt("Nothing could be tested: no %d-year segment overlaps its master.",
-             r.settings.segment);
+    return formatted("Nothing could be tested: no %d-year segment and its master both vary.",
+                     r.settings.segment);
+  return formatted("Nothing could be tested: no %d-year segment overlaps its master.",
+                   r.settings.segment);
 }
 
 std::string suggestion_text(const Suggestion& s) {
@@ -255,9 +206,10 @@ std::string edit_text(const Edit& e, char side, bool first) {
   const char* what = e.kind == EditKind::insert ? "missing ring" : "false ring";
   const char op = e.kind == EditKind::insert ? 'I' : 'D';
   if (first)
-    return fmt("%s at %d: in the comparison choose %c, year %d, side %c", what, e.year, op,
-               e.type_year(), side);
-  return fmt("then %s at %d: choose %c, year %d, side %c", what, e.year, op, e.type_year(), side);
+    return formatted("%s at %d: in the comparison choose %c, year %d, side %c", what, e.year, op,
+                     e.type_year(), side);
+  return formatted("then %s at %d: choose %c, year %d, side %c", what, e.year, op, e.type_year(),
+                   side);
 }
 
 std::vector<std::string> suggestion_lines(const Suggestion& s) {
