@@ -12,6 +12,7 @@
 #include "core/store.h"
 #include "formats/datafile.h"
 #include "plot/plotter.h"
+#include "recio/fields.h"
 #include "recio/outfile.h"
 #include "xdate/check.h"
 #include "xdate/csv.h"
@@ -25,11 +26,7 @@ namespace {
 constexpr int32_t min_segment = 10, max_segment = 500, max_lag = 50, max_overlap = 2000,
                   max_top = 1000;
 
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
-}
+using recio::upper;
 
 bool read_int(std::string_view s, int32_t& v) {
   const auto got = std::from_chars(s.data(), s.data() + s.size(), v);

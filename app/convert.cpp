@@ -13,27 +13,16 @@
 #include "formats/decade_lines.h"
 #include "formats/fhstore.h"
 #include "formats/heidelberg_write.h"
+#include "recio/console.h"
+#include "recio/fields.h"
 #include "recio/session.h"
 
 namespace ringdate::app {
 
 namespace {
 
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
-}
-
-// A console that keeps nothing and reads nothing: the writers never ask.
-class QuietConsole final : public recio::Console {
- public:
-  void out(std::string_view) override {}
-  void flush() override {}
-  recio::Outcome in(std::string&) override { return recio::Outcome::eof; }
-  void err(std::string_view) override {}
-  [[noreturn]] void exit(int) override { std::abort(); }
-};
+using recio::QuietConsole;
+using recio::upper;
 
 // Keeps what a unit would write; nothing reaches the disk.
 class KeptFiles final : public recio::FileSystem {

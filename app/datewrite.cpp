@@ -7,27 +7,14 @@
 #include "app/convert.h"
 #include "formats/corrected.h"
 #include "formats/datw.h"
+#include "recio/console.h"
 #include "recio/session.h"
 
 namespace ringdate::app {
 
-namespace {
-
-// Nothing is asked and nothing shown while writing.
-class QuietConsole final : public recio::Console {
- public:
-  void out(std::string_view) override {}
-  void flush() override {}
-  recio::Outcome in(std::string&) override { return recio::Outcome::eof; }
-  void err(std::string_view) override {}
-  [[noreturn]] void exit(int) override { std::abort(); }
-};
-
-}  // namespace
-
 std::string write_dated(Store& store, const xdate::DatingRun& run, const std::string& path,
                         recio::FileSystem& fs) {
-  QuietConsole console;
+  recio::QuietConsole console;
   auto session = std::make_unique<recio::Session>(console, fs);
   // Every dated series starts in its calendar year; the others keep their years.
   std::vector<int32_t> firsts;

@@ -34,6 +34,18 @@ class Console {
   }
 };
 
+// A console for work that asks nothing and shows nothing (the writers behind the
+// command-line modes): what is written is dropped, input has ended. Such work never ends
+// the program, so exit() aborts.
+class QuietConsole final : public Console {
+ public:
+  void out(std::string_view) override {}
+  void flush() override {}
+  Outcome in(std::string&) override { return Outcome::eof; }
+  void err(std::string_view) override {}
+  [[noreturn]] void exit(int) override { std::abort(); }
+};
+
 // The process's own console: standard streams, with line editing and history (libedit)
 // when standard input is a terminal, plain line reads otherwise.
 Console& system_console();

@@ -14,6 +14,7 @@
 #include "formats/datw.h"
 #include "formats/fhstore.h"
 #include "formats/heidelberg_write.h"
+#include "recio/console.h"
 #include "support/test_support.h"
 
 namespace ringdate {
@@ -21,14 +22,7 @@ namespace {
 
 using testing_support::MemoryFileSystem;
 
-class Silent final : public recio::Console {
- public:
-  void out(std::string_view) override {}
-  void flush() override {}
-  recio::Outcome in(std::string&) override { return recio::Outcome::eof; }
-  void err(std::string_view) override {}
-  [[noreturn]] void exit(int) override { std::abort(); }
-};
+using Silent = recio::QuietConsole;
 
 // One series of the store: identifier, years and measured values.
 struct Series {
