@@ -2,6 +2,8 @@
 // options (segment length, largest lag, critical p, format or the guess); the rest is the
 // data file. Whatever the input: no crash, a status the help documents, and neither the
 // report nor the tables hold a number that is not finite (nan, inf) or absurdly large.
+// The report and the tables are searched as text, so the series' identifiers are upper-cased
+// first: an identifier may itself read "nan" or "No segment is flagged".
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "app/cli.h"
 #include "core/store.h"
 #include "formats/datafile.h"
+#include "recio/fields.h"
 #include "support/test_support.h"
 #include "xdate/check.h"
 #include "xdate/csv.h"
@@ -53,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
   std::vector<xdate::SeriesInput> series = xdate::series_of_store(*store);
   store.reset();
+  for (xdate::SeriesInput& s : series) s.id = recio::upper(s.id);
   const xdate::CheckResult result = xdate::run_check(std::move(series), settings);
   std::ostringstream report, tables;
   xdate::write_report(report, xdate::ReportHeader{"data.rwl", reading.mode, reading.guessed},
