@@ -5,6 +5,8 @@
 // line ends, and N and 4N series (N = 100 by default: 4N is the most the store holds), so
 // that a cost growing faster than the file shows as a growth ratio above 4.
 //   program_bench [--runs N] [--series N] [--binary PATH] [--thousandths] [--no-phases]
+//                 [--threads N]
+// --threads N runs the program with RINGDATE_THREADS=N (1: all its work on one thread).
 // Two kinds of run:
 //   scripted  all answers piped at once, as `ringdate < answers`: the wall time of the
 //             process and its peak memory (the child's maximum resident set);
@@ -351,10 +353,12 @@ int main(int argc, char** argv) {
       precision = bench::Precision::thousandths;
     } else if (arg == "--no-phases") {
       phased = false;
+    } else if (arg == "--threads" && a + 1 < argc) {
+      setenv("RINGDATE_THREADS", argv[++a], 1);  // the children inherit it
     } else {
       std::fprintf(stderr,
                    "usage: %s [--runs N] [--series N] [--binary PATH] [--thousandths] "
-                   "[--no-phases]\n",
+                   "[--no-phases] [--threads N]\n",
                    argv[0]);
       return 2;
     }
@@ -364,7 +368,8 @@ int main(int argc, char** argv) {
   const auto dir = std::filesystem::temp_directory_path() /
                    ("ringdate_program_bench_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
-  std::printf("program: %s\n", binary.c_str());
+  const char* threads = std::getenv("RINGDATE_THREADS");
+  std::printf("program: %s (threads: %s)\n", binary.c_str(), threads ? threads : "default");
   // Each line-end convention at 1x and 4x the number of series: a reading that grows
   // faster than the file shows as a ratio above 4.
   const bench::LineEnd ends[] = {bench::LineEnd::lf, bench::LineEnd::crlf};

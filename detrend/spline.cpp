@@ -3,6 +3,7 @@
 #include "detrend/spline.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -17,6 +18,14 @@ constexpr double C1[3] = {1.0, -4.0, 6.0};
 constexpr double C2[3] = {0.0, 0.33333333333333, 1.33333333333333};
 // Response at the period; the formula for p below is the one for 50%.
 [[maybe_unused]] constexpr double PCT = 0.5;
+
+// Smoothing parameter for a 50% response at the period.
+double smoothing(int32_t iper) {
+  const double per = static_cast<double>(iper);
+  const double arg = (PI * 2.0) / per;
+  const double c = std::cos(arg);
+  return 6.0 * (c - 1.0) * (c - 1.0) / (c + 2.0);
+}
 
 constexpr float too_short = -9998.0f;
 constexpr float not_positive_definite = -9999.0f;
@@ -62,12 +71,27 @@ SplineStatus Spline::operator()(int32_t n, std::span<const float> y, std::span<f
   return one.status;
 }
 
+void Spline::prepare(int32_t n, int32_t iper) {
+  if (n < 4 || n > MXY) return;  // no factor is needed
+  const auto un = static_cast<std::size_t>(n);
+  if (a_.size() < un) {  // rows already factored keep their values
+    a_.resize(un);
+    least_pivot_.resize(un);
+  }
+  factor(smoothing(iper), n - 2);
+}
+
 void Spline::fit(std::span<Fit> fits, int32_t iper) {
+  int32_t longest = 0;
+  for (const Fit& x : fits)
+    if (x.n <= MXY) longest = std::max(longest, x.n);
+  prepare(longest, iper);
+  fit(fits, iper, work_);
+}
+
+void Spline::fit(std::span<Fit> fits, int32_t iper, Work& work) const {
   // 3. Smoothing parameter for a 50% response at the period.
-  const double per = static_cast<double>(iper);
-  const double arg = (PI * 2.0) / per;
-  const double c = std::cos(arg);
-  const double sp = 6.0 * (c - 1.0) * (c - 1.0) / (c + 2.0);
+  const double sp = smoothing(iper);
 
   // The fits that reach the substitutions, by their work vectors and sizes m.
   std::array<double*, kBatch> vs{};
@@ -91,14 +115,13 @@ void Spline::fit(std::span<Fit> fits, int32_t iper) {
     const auto un = static_cast<std::size_t>(x.n);
     if (x.y.size() < un || x.g.size() < un)
       throw std::invalid_argument("spline: arrays shorter than n");
-    if (a_.size() < un) {  // rows already factored keep their values
-      a_.resize(un);
-      least_pivot_.resize(un);
-    }
     // 4. Right-hand side Q'Y, in the work vector of the fit's place in the batch (kept
     // between calls, grown for the longest series).
     const int32_t m = x.n - 2;
-    std::vector<double>& v = v_[nok % kBatch];
+    // (The parameters compared as bits: a period of 0 gives NaN, prepared as any other.)
+    if (std::bit_cast<uint64_t>(sp) != std::bit_cast<uint64_t>(sp_) || m > rows_)
+      throw std::logic_error("spline: fit beyond the factor");
+    std::vector<double>& v = work.v[nok % kBatch];
     if (v.size() < un) v.resize(un);
     auto Y = [&](int32_t i) { return static_cast<double>(x.y[static_cast<std::size_t>(i - 1)]); };
     for (int32_t i = 1; i <= m; ++i)
@@ -107,8 +130,8 @@ void Spline::fit(std::span<Fit> fits, int32_t iper) {
     // 5-6. The factor A = L L' of the band rows of Q'Q + p T, and the test that the matrix is
     // positive definite: a pivot that adds nothing to the diagonal at the series' scale fails
     // (written as "not less" so that a NaN pivot also fails). fl(diag + rn * y) does not
-    // decrease as y grows, so testing the least pivot of rows 1..m tests every row.
-    factor(sp, m);
+    // decrease as y grows, so testing the least pivot of rows 1..m tests every row (the
+    // rows were factored by prepare).
     const double rn = 1.0 / (static_cast<double>(m) * 16.0);
     const double diag = C1[2] + sp * C2[2];
     const double least = least_pivot_[static_cast<std::size_t>(m - 1)];
@@ -141,7 +164,7 @@ void Spline::fit(std::span<Fit> fits, int32_t iper) {
 
 template <std::size_t K>
 void Spline::finish(const std::array<double*, kBatch>& vs, const std::array<int32_t, kBatch>& ms,
-                    const std::array<Fit*, kBatch>& fits) {
+                    const std::array<Fit*, kBatch>& fits) const {
   // Row i of every series' substitution in turn: the series' chains of dependent
   // operations proceed side by side, each doing exactly what it would alone. Rows that not
   // every series has are done by each alone, before (forward) or after (back) the shared

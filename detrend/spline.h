@@ -38,6 +38,18 @@ class Spline {
   void fit(std::span<Fit> fits, int32_t iper);
   static constexpr std::size_t kBatch = 4;
 
+  // The work vectors of one thread's fits.
+  struct Work {
+    std::array<std::vector<double>, kBatch> v;  // a vector per series of a batch
+  };
+  // Factors ahead for series of up to n values at the period iper, so that their fits only
+  // read the factor (the fit below).
+  void prepare(int32_t n, int32_t iper);
+  // The same fits as fit(fits, iper), bit for bit, in `work`, for series that prepare has
+  // covered (a longer one, or another period, throws std::logic_error): it changes nothing
+  // of the spline, so several threads may fit at once, each with a work of its own.
+  void fit(std::span<Fit> fits, int32_t iper, Work& work) const;
+
   // Rows of the band Cholesky factor computed since construction: the factor depends only
   // on the smoothing parameter, so a run of series with one period factors each row once.
   int64_t rows_factored() const { return rows_factored_; }
@@ -49,12 +61,12 @@ class Spline {
   // The substitutions and curves of K fits whose right-hand sides are in vs (sizes ms).
   template <std::size_t K>
   void finish(const std::array<double*, kBatch>& vs, const std::array<int32_t, kBatch>& ms,
-              const std::array<Fit*, kBatch>& fits);
+              const std::array<Fit*, kBatch>& fits) const;
 
   // The factor, row by row: L(i,i-2), L(i,i-1), 1 / L(i,i). The work area holds the
   // longest series fitted so far.
   std::vector<std::array<double, 3>> a_;
-  std::array<std::vector<double>, kBatch> v_;  // a vector per series of a batch
+  Work work_;  // the work vectors of fit(fits, iper)
   // The least pivot (squared diagonal before the root) of rows 1..i, for the test that the
   // matrix of m rows is positive definite (NaN once a pivot is NaN).
   std::vector<double> least_pivot_;

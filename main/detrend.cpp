@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/parallel.h"
+
 namespace ringdate {
 
 namespace {
@@ -23,60 +25,79 @@ std::string field20(std::string_view text) {
   return s;
 }
 
-// The series go to the spline a few at a time (it fits them side by side), each with its
-// values and spline curve as long as the store's axis; then each in turn becomes indices or
-// is told about, as one series at a time would.
-class Batches {
- public:
-  Batches(recio::Session& session, Store& store, Spline& spline)
-      : session_(&session), store_(&store), spline_(&spline) {
-    for (std::size_t s = 0; s < batch; ++s) {
-      values_.emplace_back(store.wrk.rows());
-      fitted_.emplace_back(store.wrk.rows());
-    }
-  }
-  // Queues series i of n years (its rows first + 1..first + n of the store); false when a
-  // series too long for the spline has stopped everything.
-  bool add(int32_t i, std::size_t first, int32_t n);
-  // Fits the series queued and makes them indices; false as add.
-  bool flush();
-
- private:
-  static constexpr std::size_t batch = Spline::kBatch;
-  struct Waiting {
-    int32_t i;
-    std::span<float> w;    // the series' rows of the store
-    std::span<float> vec;  // its values with a ring width, from the front
-  };
-  recio::Session* session_;
-  Store* store_;
-  Spline* spline_;
-  std::vector<Vec<float>> values_, fitted_;
-  std::array<Waiting, batch> waiting_{};
-  std::array<Spline::Fit, batch> fits_{};
-  std::size_t nw_ = 0;
-
-  // Tells of a series the spline did not fit; false when it stops everything.
-  bool tell(SplineStatus fit, int32_t i);
+// A series of the store to detrend: its number and its rows first + 1..first + n.
+struct Span {
+  int32_t i;
+  std::size_t first;
+  int32_t n;
 };
 
-bool Batches::add(int32_t i, std::size_t first, int32_t n) {
-  const auto len = static_cast<std::size_t>(std::max(n, 0));
-  const auto w = store_->wrk.column(static_cast<std::size_t>(i)).subspan(first, len);
-  // The spline runs over the years with a value: a negative value (a year the file skips,
-  // a gap code) is no ring width.
-  Vec<float>& v = values_[nw_];
-  const std::span<float> vec = v.span().first(std::min(len, v.size()));
-  std::size_t m = 0;
-  for (std::size_t k = 0; k < vec.size(); ++k)
-    if (!(w[k] < 0.0f)) vec[m++] = w[k];
-  const auto kept = m == vec.size() ? n : static_cast<int32_t>(m);
-  fits_[nw_] = Spline::Fit{kept, v.span(), fitted_[nw_].span()};
-  waiting_[nw_] = Waiting{i, w.first(vec.size()), vec};
-  return ++nw_ < batch || flush();
+// The series go to the spline a few at a time (it fits them side by side), each with its
+// values and spline curve as long as the store's axis; then each in turn becomes indices. A
+// fitter belongs to one thread: the store's columns it writes are those of its series.
+class Fitter {
+ public:
+  explicit Fitter(std::size_t rows) {
+    for (std::size_t s = 0; s < batch; ++s) {
+      values_.emplace_back(rows);
+      fitted_.emplace_back(rows);
+    }
+  }
+  static constexpr std::size_t batch = Spline::kBatch;
+  // Fits the series of `spans` (at most `batch`, every one within what `spline` has
+  // prepared or longer than the spline holds) and makes each fitted one indices, in order up
+  // to the first too long for the spline; their outcomes go to `status`.
+  void run(const Spline& spline, Store& store, std::span<const Span> spans,
+           std::span<SplineStatus> status);
+
+ private:
+  std::vector<Vec<float>> values_, fitted_;
+  Spline::Work work_;
+};
+
+void Fitter::run(const Spline& spline, Store& store, std::span<const Span> spans,
+                 std::span<SplineStatus> status) {
+  std::array<Spline::Fit, batch> fits{};
+  std::array<std::span<float>, batch> rows{}, vecs{};
+  const std::size_t n = std::min(spans.size(), batch);
+  for (std::size_t s = 0; s < n; ++s) {
+    const Span& x = spans[s];
+    const auto len = static_cast<std::size_t>(std::max(x.n, 0));
+    const auto w = store.wrk.column(static_cast<std::size_t>(x.i)).subspan(x.first, len);
+    // The spline runs over the years with a value: a negative value (a year the file skips,
+    // a gap code) is no ring width.
+    Vec<float>& v = values_[s];
+    const std::span<float> vec = v.span().first(std::min(len, v.size()));
+    std::size_t m = 0;
+    for (std::size_t k = 0; k < vec.size(); ++k)
+      if (!(w[k] < 0.0f)) vec[m++] = w[k];
+    const auto kept = m == vec.size() ? x.n : static_cast<int32_t>(m);
+    fits[s] = Spline::Fit{kept, v.span(), fitted_[s].span()};
+    rows[s] = w.first(vec.size());
+    vecs[s] = vec;
+  }
+  spline.fit(std::span<Spline::Fit>(fits.data(), n), iper, work_);
+  for (std::size_t s = 0; s < n; ++s) {
+    status[s] = fits[s].status;
+    if (fits[s].status == SplineStatus::too_long) return;
+    if (fits[s].status != SplineStatus::ok) continue;
+    const std::span<float> w = rows[s];
+    const std::span<const float> curve = fitted_[s].span();
+    for (std::size_t k = 0, j = 0; k < w.size(); ++k) {
+      if (w[k] < 0.0f) {  // no ring width, no index
+        w[k] = rmiss;
+        continue;
+      }
+      const float g = curve[j];
+      const float r = vecs[s][j++] / g;
+      // A zero curve or a ratio beyond the reals has no index: the year holds rmiss.
+      w[k] = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
+    }
+  }
 }
 
-bool Batches::tell(SplineStatus fit, int32_t i) {
+// Tells of a series the spline did not fit; false when it stops everything.
+bool tell(recio::Session& session, const Store& store, SplineStatus fit, int32_t i) {
   // A series the spline cannot fit keeps its measurements; the console says which one.
   static const recio::Layout short_msg =
       recio::Layout::fixed("(1X,'*** Series ',A,' not detrended (too short for the spline)')");
@@ -86,39 +107,13 @@ bool Batches::tell(SplineStatus fit, int32_t i) {
       "(/T2,'*** SERIES TOO LONG FOR SPLINE SUBROUTINE ***'/T2,' *** ENLARGE MXY PARAMETER IN "
       "SUBROUTINE ***'/)");
   if (fit == SplineStatus::too_long) {
-    session_->write(too_long);
+    session.write(too_long);
     return false;
   }
   if (fit == SplineStatus::not_positive_definite)
-    session_->line(">> Sbr SPLINE: Matrix not positive definite");
-  session_->write(fit == SplineStatus::not_positive_definite ? pd_msg : short_msg,
-                  {store_->ids[static_cast<std::size_t>(i - 1)]});
-  return true;
-}
-
-bool Batches::flush() {
-  if (nw_ == 0) return true;
-  spline_->fit(std::span<Spline::Fit>(fits_.data(), nw_), iper);
-  const std::size_t n = nw_;
-  nw_ = 0;
-  for (std::size_t s = 0; s < n; ++s) {
-    const Waiting& x = waiting_[s];
-    if (fits_[s].status != SplineStatus::ok) {
-      if (!tell(fits_[s].status, x.i)) return false;
-      continue;
-    }
-    const std::span<const float> curve = fitted_[s].span();
-    for (std::size_t k = 0, j = 0; k < x.w.size(); ++k) {
-      if (x.w[k] < 0.0f) {  // no ring width, no index
-        x.w[k] = rmiss;
-        continue;
-      }
-      const float g = curve[j];
-      const float r = x.vec[j++] / g;
-      // A zero curve or a ratio beyond the reals has no index: the year holds rmiss.
-      x.w[k] = (g == 0.0f || !std::isfinite(r)) ? rmiss : r;
-    }
-  }
+    session.line(">> Sbr SPLINE: Matrix not positive definite");
+  session.write(fit == SplineStatus::not_positive_definite ? pd_msg : short_msg,
+                {store.ids[static_cast<std::size_t>(i - 1)]});
   return true;
 }
 
@@ -132,17 +127,50 @@ bool detrend_store(recio::Session& session, Store& store, Spline& spline) {
   store.changed();
   const int32_t iyrmin = store.iyrmin();
   const auto rows = static_cast<int64_t>(store.wrk.rows());
-  // After a series too long for the spline nothing more is touched.
-  Batches batches(session, store, spline);
+  std::vector<Span> spans;
   for (int32_t i = 1; i <= nser; ++i) {
     const int32_t n = store.iyr(i, 2) - store.iyr(i, 1) + 1;
     const int32_t d = store.iyr(i, 1) - iyrmin;
     // The alignment keeps every span inside the store; a span that is not stays untouched.
     if (d < 0 || static_cast<int64_t>(d) + std::max(n, 0) > rows) continue;
-    // Rows d+1..d+n of column i (bounds checked above; n <= 0 copies nothing).
-    if (!batches.add(i, static_cast<std::size_t>(d), n)) return false;
+    spans.push_back(Span{i, static_cast<std::size_t>(d), n});
   }
-  return batches.flush();
+  std::vector<SplineStatus> status(spans.size(), SplineStatus::ok);
+  const std::size_t batch = Fitter::batch;
+  // A series too long for the spline stops everything: nothing after it is touched. The
+  // series before the first that may be too long are fitted on the machine's threads, a
+  // few at a time each, then told about in order; the rest go one batch at a time.
+  std::size_t together = 0;
+  int32_t longest = 0;
+  for (; together < spans.size() && spans[together].n <= Spline::MXY; ++together)
+    longest = std::max(longest, spans[together].n);
+  spline.prepare(longest, iper);
+  const std::size_t batches = (together + batch - 1) / batch;
+  std::vector<Fitter> fitters;
+  for (std::size_t w = 0; w < std::max<std::size_t>(workers_for(batches), 1); ++w)
+    fitters.emplace_back(store.wrk.rows());
+  const std::span<const Span> first_spans(spans.data(), together);
+  parallel_for(batches, [&](std::size_t b, std::size_t w) {
+    const std::size_t from = b * batch;
+    fitters[w].run(spline, store, first_spans.subspan(from, std::min(batch, together - from)),
+                   std::span<SplineStatus>(status).subspan(from));
+  });
+  for (std::size_t k = 0; k < together; ++k)
+    if (status[k] != SplineStatus::ok) tell(session, store, status[k], spans[k].i);
+  for (std::size_t from = together; from < spans.size(); from += batch) {
+    const std::span<const Span> some =
+        std::span<const Span>(spans).subspan(from, std::min(batch, spans.size() - from));
+    int32_t most = 0;
+    for (const Span& x : some)
+      if (x.n <= Spline::MXY) most = std::max(most, x.n);
+    spline.prepare(most, iper);
+    fitters[0].run(spline, store, some, std::span<SplineStatus>(status).subspan(from));
+    for (std::size_t s = 0; s < some.size(); ++s) {
+      if (status[from + s] == SplineStatus::ok) continue;
+      if (!tell(session, store, status[from + s], some[s].i)) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace ringdate

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/parallel.h"
+
 namespace ringdate::xdate {
 
 namespace {
@@ -34,18 +36,28 @@ Dataset::Dataset(std::vector<SeriesInput> series, const Settings& settings)
       bp_(first_, last_),
       ho_(first_, last_),
       width_(first_, last_) {
-  f_.reserve(in_.size());
-  t_.resize(in_.size());
-  for (std::size_t i = 0; i < in_.size(); ++i) {
+  // Each series is filtered on its own, spread over the machine's threads (a filter work
+  // area each, the first thread's the data's own); the pools then take the series in order.
+  const std::size_t n = in_.size();
+  f_.resize(n);
+  t_.resize(n);
+  std::vector<Filter> filters(std::max<std::size_t>(workers_for(n), 1) - 1);
+  parallel_for(n, [&](std::size_t i, std::size_t w) {
     const SeriesInput& s = in_[i];
-    f_.push_back(filter_(s.first, s.values));
-    if (f_.back().status != FilterStatus::ok) continue;
-    const Track w = widths_of(s.first, s.values);
-    t_[i] = transforms_of(w);
+    f_[i] = (w == 0 ? filter_ : filters[w - 1])(s.first, s.values);
+    if (f_[i].status == FilterStatus::ok) t_[i] = transforms_of(widths_of(s.first, s.values));
+  });
+  for (std::size_t i = 0; i < n; ++i) {
+    if (f_[i].status != FilterStatus::ok) continue;
+    const SeriesInput& s = in_[i];
     bp_.add(t_[i].bp);
     ho_.add(t_[i].ho);
-    width_.add(w);
+    width_.add(widths_of(s.first, s.values));
   }
+  // The masters are made from several threads at once: the pools' totals are made now.
+  bp_.settle();
+  ho_.settle();
+  width_.settle();
 }
 
 int32_t Dataset::usable() const {

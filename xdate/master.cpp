@@ -5,6 +5,8 @@
 #include <limits>
 #include <numeric>
 
+#include "core/parallel.h"
+
 namespace ringdate::xdate {
 
 namespace {
@@ -238,14 +240,27 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
   const bool outside_used = std::find(column_of.begin(), column_of.end(), -1) != column_of.end();
   // The years go in blocks: each block of every track is copied once into a year-major
   // work area and each block of every master written once, rather than visiting every
-  // track for every year.
+  // track for every year. The blocks are spread over the machine's threads, each with work
+  // areas of its own; a block writes only its own years of the masters.
   constexpr std::size_t block = 64;
-  std::vector<double> in(n * block), res(columns * block);
   std::vector<std::vector<double>> masters(columns, std::vector<double>(years, absent));
-  std::vector<std::pair<double, int32_t>> here;
-  std::vector<double> values, loo, all;
-  BiweightLeaveOneOut leave_one_out;
-  for (std::size_t y0 = 0; y0 < years; y0 += block) {
+  struct Work {
+    std::vector<double> in, res;
+    std::vector<std::pair<double, int32_t>> here;
+    std::vector<double> values, loo, all;
+    BiweightLeaveOneOut leave_one_out;
+  };
+  const std::size_t blocks = (years + block - 1) / block;
+  std::vector<Work> works(std::max<std::size_t>(workers_for(blocks), 1));
+  for (Work& wk : works) {
+    wk.in.resize(n * block);
+    wk.res.resize(columns * block);
+  }
+  parallel_for(blocks, [&](std::size_t b, std::size_t worker) {
+    Work& wk = works[worker];
+    std::vector<double>& in = wk.in;
+    std::vector<double>& res = wk.res;
+    const std::size_t y0 = b * block;
     const std::size_t nb = std::min(block, years - y0);
     const int64_t year0 = static_cast<int64_t>(first_) + static_cast<int64_t>(y0);
     for (std::size_t i = 0; i < n; ++i) {
@@ -259,35 +274,35 @@ std::vector<Track> BiweightPool::leave_out(std::span<const int32_t> which) const
     }
     std::fill(res.begin(), res.end(), absent);
     for (std::size_t dy = 0; dy < nb; ++dy) {
-      here.clear();
+      wk.here.clear();
       for (std::size_t i = 0; i < n; ++i) {
         const double x = in[i * block + dy];
-        if (present(x)) here.emplace_back(x, static_cast<int32_t>(i));
+        if (present(x)) wk.here.emplace_back(x, static_cast<int32_t>(i));
       }
-      if (here.empty()) continue;
-      values.resize(here.size());
-      for (std::size_t k = 0; k < here.size(); ++k) values[k] = here[k].first;
+      if (wk.here.empty()) continue;
+      wk.values.resize(wk.here.size());
+      for (std::size_t k = 0; k < wk.here.size(); ++k) wk.values[k] = wk.here[k].first;
       // Columns without a value of their own this year get the biweight of all.
       std::size_t listed_here = 0;
-      for (const auto& h : here)
+      for (const auto& h : wk.here)
         listed_here += column_of_track[static_cast<std::size_t>(h.second)] >= 0;
       if (outside_used || listed_here + 1 < columns) {
-        all = values;
-        const double full = biweight_mean(all);
+        wk.all = wk.values;
+        const double full = biweight_mean(wk.all);
         for (std::size_t c = 0; c < columns; ++c) res[c * block + dy] = full;
       }
-      loo.assign(here.size(), absent);
-      leave_one_out(values, loo);
-      for (std::size_t k = 0; k < here.size(); ++k) {
-        const int32_t c = column_of_track[static_cast<std::size_t>(here[k].second)];
-        if (c >= 0) res[static_cast<std::size_t>(c) * block + dy] = loo[k];
+      wk.loo.assign(wk.here.size(), absent);
+      wk.leave_one_out(wk.values, wk.loo);
+      for (std::size_t k = 0; k < wk.here.size(); ++k) {
+        const int32_t c = column_of_track[static_cast<std::size_t>(wk.here[k].second)];
+        if (c >= 0) res[static_cast<std::size_t>(c) * block + dy] = wk.loo[k];
       }
     }
     for (std::size_t c = 0; c < columns; ++c) {
       std::copy_n(res.begin() + static_cast<std::ptrdiff_t>(c * block), nb,
                   masters[c].begin() + static_cast<std::ptrdiff_t>(y0));
     }
-  }
+  });
   // A column listed once is handed over; one listed more often is copied until its last use.
   auto column = [&](std::size_t w) {
     return column_of[w] < 0 ? outside : static_cast<std::size_t>(column_of[w]);
@@ -323,16 +338,19 @@ void MeanPool::add(const Track& t) {
   ready_ = false;
 }
 
-Track MeanPool::leaving_out(const Track& own) const {
-  if (!ready_) {
-    total_.resize(sum_.size());
-    mean_.assign(sum_.size(), absent);
-    for (std::size_t y = 0; y < sum_.size(); ++y) {
-      total_[y] = static_cast<double>(sum_[y]);
-      if (count_[y] > 0) mean_[y] = total_[y] / count_[y];
-    }
-    ready_ = true;
+void MeanPool::settle() const {
+  if (ready_) return;
+  total_.resize(sum_.size());
+  mean_.assign(sum_.size(), absent);
+  for (std::size_t y = 0; y < sum_.size(); ++y) {
+    total_[y] = static_cast<double>(sum_[y]);
+    if (count_[y] > 0) mean_[y] = total_[y] / count_[y];
   }
+  ready_ = true;
+}
+
+Track MeanPool::leaving_out(const Track& own) const {
+  settle();
   Track m{first_, mean_};
   const int64_t lo = std::max<int64_t>(first_, own.first);
   const int64_t hi = std::min<int64_t>(

@@ -77,6 +77,9 @@ class MeanPool {
   // The mean of the other series in every year of the pool's span, `own` being the values
   // the series added (absent years: the mean of all).
   Track leaving_out(const Track& own) const;
+  // Makes the totals leaving_out needs (else made by its first call after an add): from
+  // then on until the next add, leaving_out only reads, and several threads may call it.
+  void settle() const;
 
  private:
   int32_t first_;

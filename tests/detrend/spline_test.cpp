@@ -7,6 +7,8 @@
 #include <memory>
 #include <numbers>
 #include <numeric>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "support/test_support.h"
@@ -228,6 +230,56 @@ TEST(Spline, NotPositiveDefiniteMarksFirstValueAndSaysSoInItsStatus) {
   EXPECT_EQ(g[0], -9999.0f);
   for (std::size_t k = 1; k < g.size(); ++k) EXPECT_EQ(g[k], sentinel) << k;
   EXPECT_NE(p, 7.0f);  // P is set before the factorisation
+}
+
+// Prepared once, the factor is only read: fits from several threads at once, each in a work
+// of its own, give bit for bit the fits of a spline of their own; a fit the factor does not
+// cover (longer, or another period) is refused, not computed from rows that do not exist.
+TEST(Spline, PreparedFitsFromSeveralThreadsAreEachTheFitOfAFreshSpline) {
+  Fixture shared;
+  shared.spline->prepare(1500, 20);
+  const int64_t rows = shared.spline->rows_factored();
+  EXPECT_EQ(rows, 1498);
+  constexpr int threads = 4, per_thread = 30;
+  std::vector<std::vector<float>> ys, gs;
+  for (int k = 0; k < threads * per_thread; ++k) {
+    ys.push_back(wave(k % 7 == 3 ? 2 : 20 + (37 * k) % 1480, 5.0 + k % 13, 1 + k % 3, 4));
+    gs.emplace_back(ys.back().size() + 1, sentinel);
+  }
+  std::vector<SplineStatus> status(ys.size());
+  {
+    std::vector<std::jthread> pool;
+    for (int t = 0; t < threads; ++t) {
+      pool.emplace_back([&, t] {
+        Spline::Work work;
+        for (int k = t * per_thread; k < (t + 1) * per_thread; k += 3) {
+          std::vector<Spline::Fit> fits;
+          for (int j = k; j < k + 3; ++j) {
+            const auto u = static_cast<std::size_t>(j);
+            fits.push_back(Spline::Fit{static_cast<int32_t>(ys[u].size()), ys[u], gs[u]});
+          }
+          shared.spline->fit(fits, 20, work);
+          for (int j = k; j < k + 3; ++j)
+            status[static_cast<std::size_t>(j)] = fits[static_cast<std::size_t>(j - k)].status;
+        }
+      });
+    }
+  }
+  EXPECT_EQ(shared.spline->rows_factored(), rows);  // nothing factored again
+  for (std::size_t k = 0; k < ys.size(); ++k) {
+    Fixture fresh;
+    float p = 0.0f;
+    const std::vector<float> want = fresh.fit(ys[k], p, 20);
+    ASSERT_EQ(status[k], ys[k].size() < 4 ? SplineStatus::too_short : SplineStatus::ok) << k;
+    ASSERT_EQ(std::memcmp(want.data(), gs[k].data(), want.size() * sizeof(float)), 0) << k;
+  }
+  Spline::Work work;
+  std::vector<float> y = wave(1501, 9, 1, 3), g(1501);
+  Spline::Fit longer{1501, y, g};
+  EXPECT_THROW(shared.spline->fit(std::span<Spline::Fit>(&longer, 1), 20, work), std::logic_error);
+  Spline::Fit other_period{100, y, g};
+  EXPECT_THROW(shared.spline->fit(std::span<Spline::Fit>(&other_period, 1), 32, work),
+               std::logic_error);
 }
 
 TEST(Spline, LongSeriesFitAndOneBeyondTheLimitIsRefusedUntouched) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 
+#include "core/parallel.h"
 #include "formats/datafile.h"
 #include "formats/datw.h"
 #include "formats/fhstore.h"
@@ -114,6 +115,44 @@ TEST(CorrectedFile, AFileOfMovedSeriesHasNoTitleAndKeepsTheValues) {
     want[1].first = 1950;
     want[1].last = 1953;
     EXPECT_EQ(series_of(*back), want) << written;
+  }
+}
+
+// The series are written in pieces on the machine's threads: with any number of threads
+// (more than the series, too) the same file, byte for byte, in every decade-line layout.
+TEST(CorrectedFile, TheFileIsTheSameWhateverTheNumberOfThreads) {
+  MemoryFileSystem fs;
+  std::string text;
+  for (int s = 0; s < 7; ++s) {
+    std::vector<int> v;
+    for (int k = 0; k < 15 + 11 * s; ++k) v.push_back(100 + (k * 37 + s * 11) % 250);
+    text += testing_support::tucson_series("SER0" + std::to_string(s), 1890 + 7 * s, v, -9999);
+  }
+  fs.files["in.rwl"] = text;
+  const std::unique_ptr<Store> store = read(fs, "in.rwl", "MR");
+  ASSERT_EQ(store->nser, 7);
+  const std::vector<int32_t> firsts = {1890, 1897, 1960, 1911, 1918, 1925, 1932};
+  for (const CorrectedLayout layout : {CorrectedLayout::tucson_measurements,
+                                       CorrectedLayout::tucson_indices, CorrectedLayout::cru}) {
+    for (const bool moved : {false, true}) {
+      std::string one;
+      for (int threads : {1, 2, 3, 8}) {
+        set_worker_threads(threads);
+        Silent console;
+        recio::Session session(console, fs);
+        SeriesFileOptions options;
+        if (moved) options.first_years = firsts;
+        const bool ok = write_series_file(session, *store, layout, "out", options);
+        set_worker_threads(0);
+        ASSERT_TRUE(ok);
+        if (threads == 1) {
+          one = fs.files["out"];
+          EXPECT_GT(one.size(), 2000u);
+        } else {
+          ASSERT_EQ(fs.files["out"], one) << static_cast<int>(layout) << " " << threads;
+        }
+      }
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/parallel.h"
 #include "formats/trread.h"
 #include "formats/trrw.h"
 #include "support/test_support.h"
@@ -120,36 +121,77 @@ TEST(DetrendStore, SeriesTheSplineCannotFitKeepsItsMeasurements) {
 // indices of a fit of its own, and the messages come in the order of the series, whatever
 // place a series that cannot be fitted (too short, or with negative values left out) has
 // in a batch.
+// The batches are spread over the machine's threads: with any number of threads the same
+// indices and the same messages.
 TEST(DetrendStore, EverySeriesOfABatchGetsTheIndicesOfItsOwnFit) {
+  for (int threads : {1, 2, 3}) {
+    set_worker_threads(threads);
+    StoreRun r;
+    std::vector<std::vector<float>> series;
+    const int lengths[] = {80, 3, 120, 200, 2, 90, 150, 60, 1, 110, 70};
+    for (std::size_t k = 0; k < std::size(lengths); ++k) {
+      std::vector<float> v = widths(lengths[k], static_cast<uint32_t>(k + 11));
+      if (k == 6) v[40] = -1.0f;  // a year without a ring width
+      series.push_back(v);
+      r.add("S" + std::to_string(k), 1800, v, 1800);
+    }
+    r.snapshot();
+    detrend_store(r.session, *r.store, *r.spline);
+    set_worker_threads(0);
+    EXPECT_EQ(r.console.output,
+              " *** Series S1       not detrended (too short for the spline)\n"
+              " *** Series S4       not detrended (too short for the spline)\n"
+              " *** Series S8       not detrended (too short for the spline)\n")
+        << threads << " threads";
+    for (std::size_t c = 0; c < series.size(); ++c) {
+      const std::vector<float>& v = series[c];
+      std::vector<float> kept;
+      for (float x : v)
+        if (!(x < 0.0f)) kept.push_back(x);
+      std::vector<float> g(kept.size() + 1);
+      float p = 0.0f;
+      Spline fresh;
+      const bool fits =
+          fresh(static_cast<int32_t>(kept.size()), kept, g, p, 20) == SplineStatus::ok;
+      for (std::size_t k = 0, j = 0; k < v.size(); ++k) {
+        float want = v[k];
+        if (fits) want = v[k] < 0.0f ? rmiss : kept[j] / g[j];
+        if (fits && !(v[k] < 0.0f)) ++j;
+        ASSERT_EQ(r.store->wrk(k + 1, c + 1), want)
+            << threads << " threads, series " << c << " year " << k;
+      }
+    }
+  }
+}
+
+// A series longer than the spline holds stops the detrending: the series before it (spread
+// over the threads) become indices and are told about in order, then the message, and the
+// series after it keep their measurements.
+TEST(DetrendStore, ASeriesTooLongForTheSplineStopsEverythingAfterIt) {
+  set_worker_threads(2);
   StoreRun r;
+  const int32_t too_long = Spline::MXY + 1;
+  r.store->wrk.resize(static_cast<std::size_t>(too_long), r.store->wrk.cols());
   std::vector<std::vector<float>> series;
-  const int lengths[] = {80, 3, 120, 200, 2, 90, 150, 60, 1, 110, 70};
+  const int lengths[] = {50, 2, 60, 70, 80, 90, too_long, 300, 45};
   for (std::size_t k = 0; k < std::size(lengths); ++k) {
-    std::vector<float> v = widths(lengths[k], static_cast<uint32_t>(k + 11));
-    if (k == 6) v[40] = -1.0f;  // a year without a ring width
-    series.push_back(v);
-    r.add("S" + std::to_string(k), 1800, v, 1800);
+    series.push_back(widths(lengths[k], static_cast<uint32_t>(k + 3)));
+    r.add("L" + std::to_string(k), 1, series.back(), 1);
   }
   r.snapshot();
-  detrend_store(r.session, *r.store, *r.spline);
+  EXPECT_FALSE(detrend_store(r.session, *r.store, *r.spline));
+  set_worker_threads(0);
   EXPECT_EQ(r.console.output,
-            " *** Series S1       not detrended (too short for the spline)\n"
-            " *** Series S4       not detrended (too short for the spline)\n"
-            " *** Series S8       not detrended (too short for the spline)\n");
+            " *** Series L1       not detrended (too short for the spline)\n"
+            "\n *** SERIES TOO LONG FOR SPLINE SUBROUTINE ***\n"
+            "  *** ENLARGE MXY PARAMETER IN SUBROUTINE ***\n\n");
   for (std::size_t c = 0; c < series.size(); ++c) {
-    const std::vector<float>& v = series[c];
-    std::vector<float> kept;
-    for (float x : v)
-      if (!(x < 0.0f)) kept.push_back(x);
-    std::vector<float> g(kept.size() + 1);
-    float p = 0.0f;
-    Spline fresh;
-    const bool fits = fresh(static_cast<int32_t>(kept.size()), kept, g, p, 20) == SplineStatus::ok;
-    for (std::size_t k = 0, j = 0; k < v.size(); ++k) {
-      float want = v[k];
-      if (fits) want = v[k] < 0.0f ? rmiss : kept[j] / g[j];
-      if (fits && !(v[k] < 0.0f)) ++j;
-      ASSERT_EQ(r.store->wrk(k + 1, c + 1), want) << "series " << c << " year " << k;
+    const bool detrended = c != 1 && c < 6;
+    // An index is near 1; a measurement of widths() is near 2.
+    EXPECT_EQ(std::abs(r.store->wrk(10, c + 1) - 1.0f) < 0.5f, detrended) << c;
+    if (!detrended) {
+      for (std::size_t k = 0; k < std::min<std::size_t>(series[c].size(), 500); ++k)
+        ASSERT_EQ(r.store->wrk(k + 1, c + 1), series[c][k]) << c << " " << k;
     }
   }
 }

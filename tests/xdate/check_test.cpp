@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 
+#include "core/parallel.h"
 #include "synthetic.h"
 #include "tables.h"
+#include "xdate/report.h"
 
 namespace {
 
@@ -124,6 +127,30 @@ TEST(Check, ATooShortSeriesTakesNoPartInTheMasters) {
   for (std::size_t i = 0; i < plain.series.size(); ++i) {
     EXPECT_DOUBLE_EQ(plain.series[i].r.r, with_tiny.series[i].r.r);
     EXPECT_DOUBLE_EQ(plain.series[i].glk.value, with_tiny.series[i].glk.value);
+  }
+}
+
+// The series are checked on the machine's threads, each into its own slot: with any number
+// of threads the same statistics, the same suggestions in the same order, the same report.
+TEST(Check, TheReportIsTheSameWhateverTheNumberOfThreads) {
+  auto files = xdate_synthetic::forest(23, 1600, 1899);
+  files[2] = xdate_synthetic::without_ring(files[2], 1700);
+  files[9] = xdate_synthetic::with_split_ring(files[9], 1810);
+  files[15] = xdate_synthetic::without_ring(files[15], 1650);
+  files.push_back(SeriesInput{"TINY", 1750, {50.0, 60.0, 70.0}});
+  std::string first;
+  for (int threads : {1, 2, 3, 5}) {
+    ringdate::set_worker_threads(threads);
+    const CheckResult result = run_check(files, Settings{});
+    ringdate::set_worker_threads(0);
+    EXPECT_GE(result.suggestions.size(), 2u) << threads;
+    std::ostringstream report;
+    write_report(report, ReportHeader{"forest.rwl", "MR", false}, result);
+    if (threads == 1) {
+      first = report.str();
+    } else {
+      EXPECT_EQ(report.str(), first) << threads << " threads";
+    }
   }
 }
 
