@@ -106,11 +106,13 @@ void print_negative(const char* label, const Tally& t) {
 struct Outcome {
   bool positive = false, best_right = false;
   double p = 1.0, margin = 0.0;
+  int32_t n = 0;
 };
 
 Outcome outcome_of(const SampleDating& d, bool positive, int32_t truth) {
   Outcome o;
   o.positive = positive;
+  o.n = d.n;
   if (d.ranked.empty()) return o;
   o.best_right = positive && d.ranked.front().first == truth;
   o.p = d.ranked.front().p;
@@ -349,6 +351,18 @@ int main(int argc, char** argv) {
       n1 += c.p < 0.01;
     }
     std::printf("negatives %d: p < 0.1 %d, < 0.05 %d, < 0.01 %d\n", negs, n10, n5, n1);
+    for (int b = 0; b < bands; ++b) {
+      int cnt = 0, c5 = 0, c1 = 0, c01 = 0;
+      for (const Outcome& c : outcomes) {
+        if (c.positive || band_of(static_cast<std::size_t>(c.n)) != b) continue;
+        ++cnt;
+        c5 += c.p < 0.05;
+        c1 += c.p < 0.01;
+        c01 += c.p < 0.001;
+      }
+      std::printf("negband %d: %d, p < 0.05 %d, < 0.01 %d, < 0.001 %d\n", band_edges[b], cnt, c5,
+                  c1, c01);
+    }
     std::printf("p_max    margin   right%%  wrong  negatives dated\n");
     for (double pm : {1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 0.05}) {
       for (double mg : {0.0, 0.5, 1.0, 1.5}) {

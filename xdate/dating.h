@@ -54,6 +54,8 @@ struct Position {
   Correlation bp, ho;           // tBP = bp.t(), tHo = ho.t()
   // The same over values clipped to 3 robust sd about their median: the score's.
   Correlation bp_clipped, ho_clipped;
+  // r over the sample filtered with its ends reflected: the score's second t.
+  Correlation r_mirrored;
   Glk glk;
   double score = 0.0;  // the decision's statistic (see score_of)
   double z = 0.0;      // the score in standard units of the other positions' scores
@@ -65,10 +67,12 @@ struct Position {
 };
 
 // The decision's statistic at a position: a weighted mean of the four statistics, each a
-// standard score under no match: (2 t + tBP' + tHo' + GLK z) / 5, tBP' and tHo' over values
-// clipped to 3 robust sd (bp_clipped, ho_clipped), so that one extreme year cannot make them. The t
-// of the prewhitened values weighs double: the other three are transforms of the same widths that
-// keep more of the year-to-year persistence, and add less of their own.
+// standard score under no match: (t + t' + tBP' + tHo' + GLK z) / 5. t' is the t over the
+// sample filtered with its ends reflected (r_mirrored): two filters of the same rings whose
+// errors differ, so that the t of the prewhitened values weighs double with less noise than
+// twice one of them. tBP' and tHo' are over values clipped to 3 robust sd (bp_clipped,
+// ho_clipped), so that one extreme year cannot make them. The other three are transforms of
+// the same widths that keep more of the year-to-year persistence, and add less of their own.
 double score_of(const Position& p);
 
 enum class DatingVerdict {

@@ -105,6 +105,44 @@ TEST_P(RealFile, ShuffledRingsAreNotDated) {
   }
 }
 
+// Stretches of 60 rings at their true dating: the decision's second t, over the sample
+// filtered with its ends reflected, is aligned with the plain one (it finds the match too),
+// has a value for every ring (the prewhitening leaves the plain filter's first rings without
+// one), and is a different measurement: over the positions it follows the plain t only in
+// part, so that their mean is less noisy than either.
+TEST_P(RealFile, ReflectedFilterIsASecondMeasureOfTheMatch) {
+  Filter filter;
+  int samples = 0;
+  double correlation = 0.0, plain = 0.0, reflected = 0.0;
+  for (std::size_t i = 0; i < series_.size(); ++i) {
+    const SeriesInput& s = series_[i];
+    if (s.values.size() < 200) continue;
+    const Reference ref(without(series_, i));
+    for (std::size_t from = 20; from + 60 <= s.values.size(); from += 90) {
+      const SampleDating d = date_sample(ref, renumbered(s, from, 60), DatingSettings{}, filter);
+      const Position* p = at(d, s.first + static_cast<int32_t>(from));
+      if (p == nullptr) continue;
+      SCOPED_TRACE(s.id + " from " + std::to_string(from));
+      EXPECT_EQ(p->r_mirrored.n, 60);
+      EXPECT_LE(p->r.n, 60);
+      plain += p->r.t();
+      reflected += p->r_mirrored.t();
+      std::vector<double> a, b;
+      for (const Position& q : d.all) {
+        a.push_back(q.r.t());
+        b.push_back(q.r_mirrored.t());
+      }
+      correlation += correlate(Track{0, a}, Track{0, b}).r;
+      ++samples;
+    }
+  }
+  ASSERT_GT(samples, 20);
+  correlation /= samples;
+  EXPECT_GT(correlation, 0.6);
+  EXPECT_LT(correlation, 0.97);
+  EXPECT_GT(reflected, 0.7 * plain);
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, RealFile, ::testing::Values("co021", "ca533"));
 
 TEST(Dating, SyntheticStretchIsDatedAndListedBestFirst) {
@@ -224,6 +262,35 @@ TEST(Dating, OneExtremeRingOnAnExtremeYearDoesNotDate) {
   EXPECT_GT(aligned->ho.t(), 6.0);
   EXPECT_LT(aligned->z, 4.0);
   EXPECT_FALSE(d.dated()) << verdict_text(d, DatingSettings{});
+}
+
+// The score takes both t-values: (t + t' + tBP' + tHo' + GLK z) / 5. A sample too
+// long for the spline once reflected (but not plain) falls back on its plain filtered values.
+TEST(Dating, ScoreTakesTheReflectedSamplesT) {
+  const auto forest = xdate_synthetic::forest(10, 1500, 1899);
+  Filter filter;
+  const SampleDating d =
+      date_sample(Reference(without(forest, 2)), renumbered(forest[2], 50, 90), {}, filter);
+  ASSERT_FALSE(d.all.empty());
+  for (const Position& p : d.all) {
+    const double want =
+        (p.r.t() + p.r_mirrored.t() + p.bp_clipped.t() + p.ho_clipped.t() + p.glk_z()) / 5.0;
+    EXPECT_NEAR(p.score, want, 1e-12 * (1.0 + std::abs(want)));
+  }
+  ASSERT_TRUE(d.dated()) << verdict_text(d, DatingSettings{});
+  EXPECT_EQ(d.dated_first(), forest[2].first + 50);
+
+  xdate_synthetic::Random rnd(3);
+  SeriesInput longest{"LONG", 1, {}};
+  for (int k = 0; k < ringdate::Spline::MXY - 10; ++k)
+    longest.values.push_back(std::exp(0.2 * rnd.normal()));
+  const SampleDating l = date_sample(Reference({forest[0]}), longest, {}, filter);
+  ASSERT_EQ(l.status, FilterStatus::ok);
+  ASSERT_FALSE(l.all.empty());
+  for (const Position& p : l.all) {
+    EXPECT_EQ(p.r_mirrored.n, p.r.n);
+    EXPECT_EQ(p.r_mirrored.r, p.r.r);
+  }
 }
 
 TEST(Dating, EveryWayASampleCannotBeDated) {
