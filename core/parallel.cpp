@@ -1,5 +1,7 @@
 #include "core/parallel.h"
 
+#include <sched.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <string_view>
@@ -21,7 +23,13 @@ int default_threads() {
     }
     if (digits && n >= 1 && n <= 64) return n;
   }
-  const unsigned hw = std::thread::hardware_concurrency();
+  // The processors this process may run on (fewer than the machine's in a container or
+  // under taskset), else the machine's.
+  unsigned hw = std::thread::hardware_concurrency();
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+    hw = static_cast<unsigned>(CPU_COUNT(&set));
   return hw == 0 ? 1 : static_cast<int>(std::min(hw, 8u));
 }
 
