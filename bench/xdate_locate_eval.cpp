@@ -294,6 +294,10 @@ int main(int argc, char** argv) {
         l.prior_weight = v;
       else if (name == "robust_nu")
         l.robust_nu = v;
+      else if (name == "references")
+        l.references = static_cast<int32_t>(v);
+      else if (name == "around")
+        l.around = static_cast<int32_t>(v);
       else if (name == "path_step")
         l.path_step = v;
       else {

@@ -58,6 +58,9 @@ Dataset::Dataset(std::vector<SeriesInput> series, const Settings& settings)
   bp_.settle();
   ho_.settle();
   width_.settle();
+  tracks_.reserve(f_.size());
+  for (const Filtered& f : f_)
+    tracks_.push_back(f.status == FilterStatus::ok ? &f.values : nullptr);
 }
 
 int32_t Dataset::usable() const {
@@ -87,6 +90,8 @@ std::vector<Track> Dataset::biweight_masters(std::span<const int32_t> which) con
 Master Dataset::master(std::size_t i, Track biweight) const {
   Master m;
   m.filtered = std::move(biweight);
+  m.others = tracks_;
+  m.own = i;
   const SeriesInput& s = in_.at(i);
   if (f_[i].status == FilterStatus::ok) {
     m.bp = bp_.leaving_out(t_[i].bp);

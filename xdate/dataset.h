@@ -19,6 +19,11 @@ namespace ringdate::xdate {
 class Dataset {
  public:
   Dataset(std::vector<SeriesInput> series, const Settings& settings);
+  // The masters point into the dataset's filtered values: a copy would leave them behind.
+  Dataset(const Dataset&) = delete;
+  Dataset& operator=(const Dataset&) = delete;
+  Dataset(Dataset&&) = default;
+  Dataset& operator=(Dataset&&) = default;
 
   std::size_t size() const { return in_.size(); }
   const SeriesInput& input(std::size_t i) const { return in_.at(i); }
@@ -52,7 +57,8 @@ class Dataset {
  private:
   std::vector<SeriesInput> in_;
   std::vector<Filtered> f_;
-  std::vector<Transforms> t_;  // of the usable series
+  std::vector<const Track*> tracks_;  // f_'s values where the filter succeeded, else null
+  std::vector<Transforms> t_;         // of the usable series
   Settings settings_;
   int32_t first_ = 0, last_ = -1;
   SegmentGrid grid_;

@@ -83,6 +83,118 @@ struct Regression {
   }
 };
 
+// The regression of a track on its master and on the few other series that agree best with
+// it (their filtered values): a series whose own tree, or a close neighbour, is among the
+// others is predicted far better by that series than by the mean of all of them, and a
+// candidate's rings are then judged by the better prediction. Years where a chosen series
+// has no value fall back to the master alone.
+struct Personal {
+  Regression base;
+  std::vector<const Track*> refs;
+  std::vector<double> beta;  // intercept, master, each chosen series
+  double s2 = 1.0;
+  bool ok = false;
+
+  static Personal of(const Track& t, const Track& m, std::span<const Track* const> others,
+                     int32_t from, int32_t to, int32_t around, int32_t count, double nu) {
+    Personal p;
+    p.base = Regression::of(t, m, nu);
+    if (count <= 0 || !p.base.ok) return p;
+    // The `count` series covering the compared years that agree best with the track around
+    // them (the agreement of two series changes along them, as trees age and stands change).
+    std::vector<std::pair<double, const Track*>> best;
+    for (const Track* o : others) {
+      if (o->first > from || o->last() < to) continue;
+      const Correlation c = correlate(t, *o, from - around, to + around);
+      if (c.valid && c.n >= 50 && c.r > 0.0) best.push_back({c.r, o});
+    }
+    const auto kept = std::min(best.size(), static_cast<std::size_t>(count));
+    std::partial_sort(best.begin(), best.begin() + static_cast<std::ptrdiff_t>(kept), best.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::size_t k = 0; k < kept; ++k) p.refs.push_back(best[k].second);
+    if (p.refs.empty()) return p;
+    // Least squares of t on 1, m and the chosen series (normal equations).
+    const std::size_t q = 2 + p.refs.size();
+    std::vector<double> a(q * q, 0.0), rhs(q, 0.0), x(q);
+    double n = 0.0;
+    auto row = [&](int32_t y) {
+      x[0] = 1.0;
+      x[1] = m.at(y);
+      if (!present(x[1])) return false;
+      for (std::size_t k = 0; k < p.refs.size(); ++k) {
+        x[2 + k] = p.refs[k]->at(y);
+        if (!present(x[2 + k])) return false;
+      }
+      return true;
+    };
+    for (int32_t y = t.first; y <= t.last(); ++y) {
+      const double v = t.at(y);
+      if (!present(v) || !row(y)) continue;
+      n += 1.0;
+      for (std::size_t i = 0; i < q; ++i) {
+        rhs[i] += x[i] * v;
+        for (std::size_t j = 0; j < q; ++j) a[i * q + j] += x[i] * x[j];
+      }
+    }
+    if (n < 30.0 + static_cast<double>(q)) return p;
+    // Gaussian elimination with partial pivoting.
+    std::vector<double> b = rhs;
+    for (std::size_t c = 0; c < q; ++c) {
+      std::size_t piv = c;
+      for (std::size_t r = c + 1; r < q; ++r)
+        if (std::abs(a[r * q + c]) > std::abs(a[piv * q + c])) piv = r;
+      if (!(std::abs(a[piv * q + c]) > 1e-12)) return p;
+      if (piv != c) {
+        for (std::size_t j = 0; j < q; ++j) std::swap(a[c * q + j], a[piv * q + j]);
+        std::swap(b[c], b[piv]);
+      }
+      for (std::size_t r = c + 1; r < q; ++r) {
+        const double f = a[r * q + c] / a[c * q + c];
+        for (std::size_t j = c; j < q; ++j) a[r * q + j] -= f * a[c * q + j];
+        b[r] -= f * b[c];
+      }
+    }
+    p.beta.assign(q, 0.0);
+    for (std::size_t c = q; c-- > 0;) {
+      double s = b[c];
+      for (std::size_t j = c + 1; j < q; ++j) s -= a[c * q + j] * p.beta[j];
+      p.beta[c] = s / a[c * q + c];
+    }
+    double rss = 0.0;
+    for (int32_t y = t.first; y <= t.last(); ++y) {
+      const double v = t.at(y);
+      if (!present(v) || !row(y)) continue;
+      double e = v;
+      for (std::size_t i = 0; i < q; ++i) e -= p.beta[i] * x[i];
+      rss += e * e;
+    }
+    p.s2 = rss / (n - static_cast<double>(q));
+    p.ok = p.s2 > 0.0 && std::isfinite(p.s2);
+    return p;
+  }
+
+  double loglik(const Track& t, const Track& m, int32_t from, int32_t to) const {
+    if (!ok) return base.loglik(t, m, from, to);
+    const double nu = base.nu;
+    double ll = 0.0;
+    for (int32_t y = from; y <= to; ++y) {
+      const double mv = m.at(y), v = t.at(y);
+      if (!present(mv) || !present(v)) continue;
+      double e = v - beta[0] - beta[1] * mv, s2y = s2;
+      for (std::size_t k = 0; k < refs.size(); ++k) {
+        const double r = refs[k]->at(y);
+        if (!present(r)) {
+          e = v - base.a - base.b * mv, s2y = base.s2;
+          break;
+        }
+        e -= beta[2 + k] * r;
+      }
+      ll -= nu > 0.0 ? (nu + 1.0) / 2.0 * std::log1p(e * e / (nu * s2y)) : e * e / (2.0 * s2y);
+    }
+    return ll;
+  }
+};
+
 // How low the master is in a year among the years from..to, in standard deviations.
 double standardised(const Track& m, int32_t year, int32_t from, int32_t to) {
   PairSums ps;
@@ -230,9 +342,10 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
     return true;
   };
   if (!score(Edit{kind, centre})) return std::nullopt;
-  const Regression rf = Regression::of(fv, m.filtered, settings_.robust_nu);
+  const Personal rf = Personal::of(fv, m.filtered, refs_, from, to, settings_.around,
+                                   settings_.references, settings_.robust_nu);
   const Regression rb = Regression::of(bpv, m.bp, settings_.robust_nu);
-  if (!rf.ok) return std::nullopt;
+  if (!rf.base.ok) return std::nullopt;
 
   std::vector<YearScore> lls;
   for (int32_t y = centre - settings_.reach; y <= centre + settings_.reach; ++y) {
@@ -341,9 +454,10 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
       const int32_t from = centre - reach - settings_.window;
       const int32_t to = centre + reach + settings_.window;
       if (!score(edits)) continue;
-      const Regression rf = Regression::of(fv, m.filtered, settings_.robust_nu);
+      const Personal rf = Personal::of(fv, m.filtered, refs_, from, to, settings_.around,
+                                       settings_.references, settings_.robust_nu);
       const Regression rb = Regression::of(bpv, m.bp, settings_.robust_nu);
-      if (!rf.ok) continue;
+      if (!rf.base.ok) continue;
       // Years between the neighbouring edits only, so that the order stays.
       const int32_t lo =
           std::max(edits[j].year - reach,
@@ -496,6 +610,10 @@ std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput&
                                               const SeriesResult& before, const SegmentGrid& grid,
                                               const Settings& settings) {
   considered_.reset();
+  refs_.clear();
+  for (std::size_t j = 0; j < m.others.size(); ++j) {
+    if (j != m.own && m.others[j] && !m.others[j]->empty()) refs_.push_back(m.others[j]);
+  }
   if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok)
     return std::nullopt;
   const double rcrit = critical_r(grid.length, settings.pcrit);

@@ -96,6 +96,11 @@ struct Master {
   Track filtered;  // biweight of the others' filtered values
   Track bp, ho;    // mean of the others' Baillie-Pilcher and Hollstein values
   Track width;     // mean of the others' widths
+  // The filtered values of every series of the file (null where the filter failed), the
+  // series' own at index `own`: the location of dating errors compares a candidate also with
+  // the other series that agree best with it. They belong to the dataset that made the master.
+  std::span<const Track* const> others;
+  std::size_t own = static_cast<std::size_t>(-1);
 };
 
 }  // namespace ringdate::xdate

@@ -225,6 +225,57 @@ TEST_F(Injected, TheLocationDoesNoWorkForAFlaggedSeriesWithoutSignal) {
   EXPECT_EQ(locate.refilters(), 0);
 }
 
+TEST(Location, TheOtherRadiusOfTheSameTreePinsAMissingRing) {
+  // Series 0 and 1 are two radii of one tree: their own growth, unlike the site's, is
+  // shared. Missing rings of series 0 are named within a year of the truth far more often
+  // when the candidates are also compared with the other radius than with the master alone
+  // (a ring a year off differs from the truth by one pair: with the master alone the search
+  // often settles several years off).
+  std::vector<SeriesInput> files = xdate_synthetic::forest(12, 1600, 1899, 0.3, 21);
+  xdate_synthetic::Random rnd(4);
+  for (std::size_t k = 0; k < files[0].values.size(); ++k) {
+    const double tree = std::exp(0.3 * rnd.normal());
+    files[0].values[k] = std::round(files[0].values[k] * tree * 100.0) / 100.0;
+    const int32_t y = files[0].first + static_cast<int32_t>(k);
+    const double other = files[0].values[k] * std::exp(0.1 * rnd.normal());
+    if (y >= files[1].first)
+      files[1].values[static_cast<std::size_t>(y - files[1].first)] =
+          std::round(other * 100.0) / 100.0;
+  }
+  {
+    Dataset data(files, Settings{});
+    const std::vector<int32_t> which{0};
+    const std::vector<Master> m = data.masters(which);
+    ASSERT_EQ(data.analyse(0, m[0]).flagged, 0);
+  }
+  LocatorSettings alone;
+  alone.references = 0;
+  int near_with = 0, near_alone = 0, cases = 0;
+  for (int32_t year = 1680; year <= 1830; year += 10) {
+    std::vector<SeriesInput> bad = files;
+    bad[0] = xdate_synthetic::without_ring(files[0], year);
+    Dataset data(bad, Settings{});
+    const std::vector<int32_t> which{0};
+    const std::vector<Master> m = data.masters(which);
+    EXPECT_EQ(m[0].own, 0u);
+    ASSERT_EQ(m[0].others.size(), bad.size());
+    const SeriesResult before = data.analyse(0, m[0]);
+    if (before.flagged == 0) continue;
+    ++cases;
+    for (bool with : {true, false}) {
+      Locator locate(with ? LocatorSettings{} : alone);
+      const auto got = locate(data.filter(), data.input(0), data.filtered(0), m[0], before,
+                              data.grid(), data.settings());
+      const bool near = got && got->edits.size() == 1 && got->first().kind == EditKind::insert &&
+                        std::abs(got->first().year - year) <= 1;
+      (with ? near_with : near_alone) += near;
+    }
+  }
+  ASSERT_GE(cases, 10);
+  EXPECT_GE(near_with, cases - 3);
+  EXPECT_GE(near_with, near_alone + 4) << near_alone << " of " << cases << " alone";
+}
+
 TEST(Location, RealSeriesWithAnInjectedErrorGetTheRightKindNearTheRightYear) {
   const std::string shared = testing_support::shared_dir();
   if (shared.empty()) GTEST_SKIP() << "../shared is absent";
