@@ -10,10 +10,11 @@ LINT_PACKAGES := clang-format
 BUILD := build
 ASAN  := build-asan
 FUZZ  := build-fuzz
+TSAN  := build-tsan
 FUZZ_SECONDS ?= 60
 JOBS  ?= 2
 
-.PHONY: all program run deps test-deps test test-plain test-asan bench fuzz lint clean $(BUILD)/ringdate
+.PHONY: all program run deps test-deps test test-plain test-asan test-tsan bench fuzz lint clean $(BUILD)/ringdate
 
 all: program
 
@@ -61,7 +62,18 @@ test-asan: test-deps
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+# The test programs of the units that spread work over threads, under ThreadSanitizer, with
+# four threads whatever the machine has (the plot and session tests draw and run on one).
+TSAN_TESTS := core detrend xdate main app
+test-tsan: test-deps
+	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRINGDATE_TSAN=ON -DRINGDATE_WERROR=ON >/dev/null
+	cmake --build $(TSAN) -j $(JOBS) $(foreach t,$(TSAN_TESTS),--target $(t)_tests)
+	cd $(TSAN) && for t in $(TSAN_TESTS); do \
+	  echo "== $${t}_tests (ThreadSanitizer, 4 threads)"; \
+	  RINGDATE_THREADS=4 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 tests/$${t}_tests --gtest_brief=1 || exit 1; \
+	done
+
+test: test-plain test-asan test-tsan
 
 bench: test-deps program
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
@@ -79,4 +91,4 @@ lint:
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 clean:
-	rm -rf $(BUILD) $(ASAN)
+	rm -rf $(BUILD) $(ASAN) $(TSAN)

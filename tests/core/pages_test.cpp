@@ -12,7 +12,7 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool own_allocator = true;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
