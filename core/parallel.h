@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -26,11 +27,18 @@ inline std::size_t workers_for(std::size_t n) {
   return std::min(static_cast<std::size_t>(worker_threads()), n);
 }
 
+namespace parallel_detail {
+// For tests: the next n thread starts fail as if the system refused them.
+inline std::atomic<int> refused_starts{0};
+}  // namespace parallel_detail
+
 // Calls fn(k, w) once for every k in [0, n), on up to workers_for(n) threads, the calling
 // thread among them; w (0 <= w < workers_for(n)) names the worker, for work areas of its
 // own. The pieces are taken in increasing k as threads become free. Returns when every piece
 // is done. When pieces throw, the exception of the lowest such k is rethrown here, after
-// the other threads have finished (pieces after a throwing one may have run).
+// the other threads have finished (pieces after a throwing one may have run). A thread the
+// system will not start (a limit on threads) is done without: the pieces go to the threads
+// there are, the calling thread alone at worst.
 template <class F>
 void parallel_for(std::size_t n, F&& fn) {
   const std::size_t workers = workers_for(n);
@@ -58,7 +66,16 @@ void parallel_for(std::size_t n, F&& fn) {
   {
     std::vector<std::jthread> threads;
     threads.reserve(workers - 1);
-    for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(work, w);
+    for (std::size_t w = 1; w < workers; ++w) {
+      try {
+        if (parallel_detail::refused_starts.load() > 0 &&
+            parallel_detail::refused_starts.fetch_sub(1) > 0)
+          throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        threads.emplace_back(work, w);
+      } catch (const std::system_error&) {
+        break;
+      }
+    }
     work(0);
   }  // the threads are joined here
   if (failed) std::rethrow_exception(failed);

@@ -80,4 +80,23 @@ TEST(ParallelFor, TheExceptionOfTheLowestFailingPieceReachesTheCaller) {
   }
 }
 
+// A thread the system refuses to start is done without: every piece still runs once, on
+// the threads there are (here the calling thread alone: the first start is refused).
+TEST(ParallelFor, AThreadThatCannotStartLeavesItsPiecesToTheOthers) {
+  const Threads set(4);
+  ringdate::parallel_detail::refused_starts = 1;
+  std::vector<std::atomic<int>> runs(300);
+  std::vector<std::thread::id> thread(runs.size());
+  parallel_for(runs.size(), [&](std::size_t k, std::size_t w) {
+    runs[k].fetch_add(1);
+    thread[k] = std::this_thread::get_id();
+    EXPECT_EQ(w, 0u);
+  });
+  EXPECT_EQ(ringdate::parallel_detail::refused_starts.load(), 0);
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    ASSERT_EQ(runs[k].load(), 1) << k;
+    ASSERT_EQ(thread[k], std::this_thread::get_id()) << k;
+  }
+}
+
 }  // namespace
