@@ -298,6 +298,8 @@ int main(int argc, char** argv) {
         l.references = static_cast<int32_t>(v);
       else if (name == "around")
         l.around = static_cast<int32_t>(v);
+      else if (name == "bp_references")
+        l.bp_references = static_cast<int32_t>(v);
       else if (name == "path_step")
         l.path_step = v;
       else {

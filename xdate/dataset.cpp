@@ -59,8 +59,12 @@ Dataset::Dataset(std::vector<SeriesInput> series, const Settings& settings)
   ho_.settle();
   width_.settle();
   tracks_.reserve(f_.size());
-  for (const Filtered& f : f_)
-    tracks_.push_back(f.status == FilterStatus::ok ? &f.values : nullptr);
+  bp_tracks_.reserve(f_.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool ok = f_[i].status == FilterStatus::ok;
+    tracks_.push_back(ok ? &f_[i].values : nullptr);
+    bp_tracks_.push_back(ok ? &t_[i].bp : nullptr);
+  }
 }
 
 int32_t Dataset::usable() const {
@@ -91,6 +95,7 @@ Master Dataset::master(std::size_t i, Track biweight) const {
   Master m;
   m.filtered = std::move(biweight);
   m.others = tracks_;
+  m.others_bp = bp_tracks_;
   m.own = i;
   const SeriesInput& s = in_.at(i);
   if (f_[i].status == FilterStatus::ok) {

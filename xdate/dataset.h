@@ -57,8 +57,9 @@ class Dataset {
  private:
   std::vector<SeriesInput> in_;
   std::vector<Filtered> f_;
-  std::vector<const Track*> tracks_;  // f_'s values where the filter succeeded, else null
-  std::vector<Transforms> t_;         // of the usable series
+  std::vector<const Track*> tracks_;     // f_'s values where the filter succeeded, else null
+  std::vector<const Track*> bp_tracks_;  // t_'s Baillie-Pilcher values, alike
+  std::vector<Transforms> t_;            // of the usable series
   Settings settings_;
   int32_t first_ = 0, last_ = -1;
   SegmentGrid grid_;

@@ -344,7 +344,8 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   if (!score(Edit{kind, centre})) return std::nullopt;
   const Personal rf = Personal::of(fv, m.filtered, refs_, from, to, settings_.around,
                                    settings_.references, settings_.robust_nu);
-  const Regression rb = Regression::of(bpv, m.bp, settings_.robust_nu);
+  const Personal rb = Personal::of(bpv, m.bp, refs_bp_, from, to, settings_.around,
+                                   settings_.bp_references, settings_.robust_nu);
   if (!rf.base.ok) return std::nullopt;
 
   std::vector<YearScore> lls;
@@ -352,7 +353,7 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
     const Edit e{kind, y};
     if (!score(e)) continue;
     double ll = rf.loglik(fv, m.filtered, from, to);
-    if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
+    if (rb.base.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
     if (kind == EditKind::insert) {
       ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
       ll += settings_.prior_weight * prior(v, y);
@@ -456,7 +457,8 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
       if (!score(edits)) continue;
       const Personal rf = Personal::of(fv, m.filtered, refs_, from, to, settings_.around,
                                        settings_.references, settings_.robust_nu);
-      const Regression rb = Regression::of(bpv, m.bp, settings_.robust_nu);
+      const Personal rb = Personal::of(bpv, m.bp, refs_bp_, from, to, settings_.around,
+                                       settings_.bp_references, settings_.robust_nu);
       if (!rf.base.ok) continue;
       // Years between the neighbouring edits only, so that the order stays.
       const int32_t lo =
@@ -471,7 +473,7 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
         trial[j].year = y;
         if (!score(trial)) continue;
         double ll = rf.loglik(fv, m.filtered, from, to);
-        if (rb.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
+        if (rb.base.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
         if (trial[j].kind == EditKind::insert) {
           ll -= settings_.narrow_prior * standardised(m.bp, y + moved, from, to);
           ll += settings_.prior_weight * prior(v, y + moved);
@@ -613,6 +615,11 @@ std::optional<Suggestion> Locator::operator()(Filter& filter, const SeriesInput&
   refs_.clear();
   for (std::size_t j = 0; j < m.others.size(); ++j) {
     if (j != m.own && m.others[j] && !m.others[j]->empty()) refs_.push_back(m.others[j]);
+  }
+  refs_bp_.clear();
+  for (std::size_t j = 0; j < m.others_bp.size(); ++j) {
+    if (j != m.own && m.others_bp[j] && !m.others_bp[j]->empty())
+      refs_bp_.push_back(m.others_bp[j]);
   }
   if (!before.usable() || before.flagged == 0 || !before.r.valid || f.status != FilterStatus::ok)
     return std::nullopt;

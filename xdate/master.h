@@ -100,6 +100,7 @@ struct Master {
   // series' own at index `own`: the location of dating errors compares a candidate also with
   // the other series that agree best with it. They belong to the dataset that made the master.
   std::span<const Track* const> others;
+  std::span<const Track* const> others_bp;  // their Baillie-Pilcher values, alike
   std::size_t own = static_cast<std::size_t>(-1);
 };
 

@@ -250,6 +250,7 @@ TEST(Location, TheOtherRadiusOfTheSameTreePinsAMissingRing) {
   }
   LocatorSettings alone;
   alone.references = 0;
+  alone.bp_references = 0;
   int near_with = 0, near_alone = 0, cases = 0;
   for (int32_t year = 1680; year <= 1830; year += 10) {
     std::vector<SeriesInput> bad = files;
@@ -259,6 +260,7 @@ TEST(Location, TheOtherRadiusOfTheSameTreePinsAMissingRing) {
     const std::vector<Master> m = data.masters(which);
     EXPECT_EQ(m[0].own, 0u);
     ASSERT_EQ(m[0].others.size(), bad.size());
+    ASSERT_EQ(m[0].others_bp.size(), bad.size());
     const SeriesResult before = data.analyse(0, m[0]);
     if (before.flagged == 0) continue;
     ++cases;
