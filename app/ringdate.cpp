@@ -1,7 +1,5 @@
 // ringdate: examine tree-ring series and correct their dating. Without arguments the
 // dialogue; with arguments a command-line mode (see --help).
-#include <malloc.h>
-
 #include <csignal>
 #include <iostream>
 #include <string_view>
@@ -18,9 +16,6 @@ int main(int argc, char** argv) {
   if (argc <= 1) return ringdate::run_program();
   // The command-line modes hold arrays of every series at once: from huge pages.
   ringdate::heap_in_huge_pages(std::size_t(64) << 20);
-  // The threads the work of every series is spread over allocate from that heap too: heaps
-  // of their own (the C library's arenas) would be in small pages, a fault per 4 kB.
-  ::mallopt(M_ARENA_MAX, 1);
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const ringdate::app::Parsed parsed = ringdate::app::parse_arguments(args);
   return ringdate::app::run_command(parsed, std::cout, std::cerr);
