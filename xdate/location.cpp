@@ -7,6 +7,7 @@
 #include <span>
 
 #include "xdate/correlation.h"
+#include "xdate/least_squares.h"
 #include "xdate/missing_ring.h"
 #include "xdate/transforms.h"
 
@@ -113,10 +114,9 @@ struct Personal {
                       [](const auto& a, const auto& b) { return a.first > b.first; });
     for (std::size_t k = 0; k < kept; ++k) p.refs.push_back(best[k].second);
     if (p.refs.empty()) return p;
-    // Least squares of t on 1, m and the chosen series (normal equations).
+    // Least squares of t on 1, m and the chosen series.
     const std::size_t q = 2 + p.refs.size();
-    std::vector<double> a(q * q, 0.0), rhs(q, 0.0), x(q);
-    double n = 0.0;
+    std::vector<double> x(q);
     auto row = [&](int32_t y) {
       x[0] = 1.0;
       x[1] = m.at(y);
@@ -127,39 +127,16 @@ struct Personal {
       }
       return true;
     };
+    LeastSquares ls(q);
     for (int32_t y = t.first; y <= t.last(); ++y) {
       const double v = t.at(y);
-      if (!present(v) || !row(y)) continue;
-      n += 1.0;
-      for (std::size_t i = 0; i < q; ++i) {
-        rhs[i] += x[i] * v;
-        for (std::size_t j = 0; j < q; ++j) a[i * q + j] += x[i] * x[j];
-      }
+      if (present(v) && row(y)) ls.add(x, v);
     }
+    const auto n = static_cast<double>(ls.rows());
     if (n < 30.0 + static_cast<double>(q)) return p;
-    // Gaussian elimination with partial pivoting.
-    std::vector<double> b = rhs;
-    for (std::size_t c = 0; c < q; ++c) {
-      std::size_t piv = c;
-      for (std::size_t r = c + 1; r < q; ++r)
-        if (std::abs(a[r * q + c]) > std::abs(a[piv * q + c])) piv = r;
-      if (!(std::abs(a[piv * q + c]) > 1e-12)) return p;
-      if (piv != c) {
-        for (std::size_t j = 0; j < q; ++j) std::swap(a[c * q + j], a[piv * q + j]);
-        std::swap(b[c], b[piv]);
-      }
-      for (std::size_t r = c + 1; r < q; ++r) {
-        const double f = a[r * q + c] / a[c * q + c];
-        for (std::size_t j = c; j < q; ++j) a[r * q + j] -= f * a[c * q + j];
-        b[r] -= f * b[c];
-      }
-    }
-    p.beta.assign(q, 0.0);
-    for (std::size_t c = q; c-- > 0;) {
-      double s = b[c];
-      for (std::size_t j = c + 1; j < q; ++j) s -= a[c * q + j] * p.beta[j];
-      p.beta[c] = s / a[c * q + c];
-    }
+    std::optional<std::vector<double>> beta = ls.solve();
+    if (!beta) return p;
+    p.beta = std::move(*beta);
     double rss = 0.0;
     for (int32_t y = t.first; y <= t.last(); ++y) {
       const double v = t.at(y);

@@ -77,8 +77,8 @@ struct LocatorSettings {
   // Baillie-Pilcher values with those of the `bp_references` best of the others: another
   // radius of the same tree, or a close neighbour, predicts a ring far better than the mean
   // of all. On the evaluation's seeds 12, 5 and 7 more sequences are restored (62.7 -> 66.2
-  // -> 68.2 %, filtered then both) and more single edits named at their year (61.7 -> 63.3
-  // -> 64.6 %); 2 to 8 series do alike (2 for the second kind: 4 let a synthetic forest
+  // -> 68.5 %, filtered then both) and more single edits named at their year (61.7 -> 63.3
+  // -> 64.5 %); 2 to 8 series do alike (2 for the second kind: 4 let a synthetic forest
   // without such series misplace a missing ring by 4 years).
   int32_t references = 4;
   int32_t around = 50;

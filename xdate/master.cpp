@@ -148,7 +148,7 @@ void BiweightLeaveOneOut::fill_sums(std::span<const double> values) {
       const Pair x{v, v};
       const Pair u = (x - m) / d;
       const Pair a = one - u * u;
-      const Pair wt = (u >= -one) & (u <= one) ? a * a : zero;
+      const Pair wt = ((u >= -one) & (u <= one)) ? a * a : zero;
       wx += wt * x;
       w += wt;
     }
