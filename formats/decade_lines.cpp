@@ -27,6 +27,30 @@ int32_t scaled(float x, float scale) {
   return t + (frac >= 0.5f ? 1 : 0) - (frac <= -0.5f ? 1 : 0);
 }
 
+// scaled(x[i], scale) into out[i] for i < n: the same operations, four values at a time
+// where the processor has SSE2.
+void scale_values(const float* x, std::size_t n, float scale, int32_t* out) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128 by = _mm_set1_ps(scale);
+  const __m128 most = _mm_set1_ps(2.0e9f), least = _mm_set1_ps(-2.0e9f);
+  const __m128 half = _mm_set1_ps(0.5f), minus_half = _mm_set1_ps(-0.5f);
+  for (; i + 4 <= n; i += 4) {
+    __m128 p = _mm_mul_ps(_mm_loadu_ps(x + i), by);
+    p = _mm_and_ps(p, _mm_cmpord_ps(p, p));  // NaN: 0
+    p = _mm_min_ps(_mm_max_ps(p, least), most);
+    const __m128i t = _mm_cvttps_epi32(p);
+    const __m128 frac = _mm_sub_ps(p, _mm_cvtepi32_ps(t));
+    // The comparisons give -1 where true: subtracting "up" adds one, adding "down" takes one.
+    const __m128i up = _mm_castps_si128(_mm_cmpge_ps(frac, half));
+    const __m128i down = _mm_castps_si128(_mm_cmple_ps(frac, minus_half));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_add_epi32(_mm_sub_epi32(t, up), down));
+  }
+#endif
+  for (; i < n; ++i) out[i] = scaled(x[i], scale);
+}
+
 // "00" to "99": two digits at a time.
 constexpr char digit_pairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -340,18 +364,19 @@ void write_measurement_series(recio::Text& out, std::string_view id, int32_t ify
   int32_t n = first_line_count(ifyr);
   std::array<int32_t, 10> iv{};
   for (;;) {
-    bool finished = false;
-    for (int32_t i = 1; i <= n; ++i) {
-      ++k;
-      if (k > nval || static_cast<std::size_t>(k) > nv) {
-        iv[i - 1] = end_thousandths;
-        n = i;
-        finished = true;
-        break;
-      }
-      const int32_t v = scaled(vals[k - 1], 1000.0f);
-      iv[i - 1] = v == end_hundredths ? 1000 : v;
+    // The line's values, as many of the n as the series has left; after its last value,
+    // the end marker.
+    const auto left = static_cast<int32_t>(nv) - k;
+    const int32_t take = std::min(n, left);
+    scale_values(vals.data() + k, static_cast<std::size_t>(take), 1000.0f, iv.data());
+    for (int32_t i = 0; i < take; ++i)
+      if (iv[static_cast<std::size_t>(i)] == end_hundredths) iv[static_cast<std::size_t>(i)] = 1000;
+    const bool finished = take < n;
+    if (finished) {
+      iv[static_cast<std::size_t>(take)] = end_thousandths;
+      n = take + 1;
     }
+    k += take;
     put_measurement_line(out, id, lyr,
                          std::span<const int32_t>(iv.data(), static_cast<std::size_t>(n)), ltag);
     if (finished) return;
