@@ -1,6 +1,7 @@
 #include "formats/trrw.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -84,6 +85,15 @@ Refused Trrw::operator()(std::string& id, int32_t& ifyr, int32_t& nval, std::spa
   return read(series, nread);
 }
 
+// line_ becomes the record's first 80 columns, blank-padded.
+void Trrw::to_line(std::string_view record) {
+  static constexpr char blanks[kLine + 1] =
+      "                                                                                ";
+  line_.resize(kLine);
+  std::memcpy(line_.data(), blanks, kLine);
+  std::memcpy(line_.data(), record.data(), std::min(kLine, record.size()));
+}
+
 // Reads one series: lines up to its end marker, the end of the file, or a self-formatted
 // block. Blank lines are passed over; lines that are no decade line are text lines.
 Refused Trrw::read(Series& s, int32_t& nread) {
@@ -103,8 +113,7 @@ Refused Trrw::read(Series& s, int32_t& nread) {
       note(s);
       return std::nullopt;
     }
-    line_.assign(record_, 0, std::min(kLine, record_.size()));
-    line_.resize(kLine, ' ');
+    to_line(record_);
     if (blank(line_)) continue;
     if (s.nval == 0 && line_[79] == '#' && record_from_unit_) {
       read_block(s);
@@ -197,9 +206,16 @@ bool Trrw::next_record(int iunit) {
     line_no_ = p.line_no;
     record_from_unit_ = !p.split && pending_.empty();
   } else {
-    if (s_->units().read_line(iunit, record_) != recio::Outcome::ok) return false;
+    // The record is looked at where the unit holds it and copied once, cut when glued.
+    std::string_view view;
+    if (s_->units().read_view(iunit, view) != recio::Outcome::ok) return false;
     line_no_ = ++unit_lines_;
     record_from_unit_ = true;
+    if (!glued_line_start(view)) {
+      record_.assign(view);
+      return true;
+    }
+    record_.assign(view);
   }
   if (const std::optional<std::size_t> at = glued_line_start(record_)) {
     // The second part waits for its turn when it is a decade line of its own; text after
@@ -266,8 +282,7 @@ std::optional<Trrw::Ahead> Trrw::look_ahead(int iunit, const std::string& mode) 
     const ValueFields fields = fields_;
     std::string m = mode;
     record_.assign(rec);
-    line_.assign(record_, 0, std::min(kLine, record_.size()));
-    line_.resize(kLine, ' ');
+    to_line(record_);
     bool index = false;
     std::optional<Ahead> out;
     if (line_[79] != '#' && parse_record(layout_given(m), m, index)) out = Ahead{pid_, pyr_};
@@ -465,6 +480,17 @@ void Trrw::text_line(Series& s, int32_t ntext) {
 // an index line, is a year without a value. True when the line ends the series.
 bool Trrw::take_values(Series& s, bool index, int32_t lo, int32_t n, int32_t year) {
   int32_t nval = s.nval;  // a local count: the loop need not reload it through the reference
+  // The common measurement line: every field holds a value, none an end marker, and no year
+  // waits without one. Its values are stored one after another, as the loop below would.
+  if (!index && fields_.seen && s.gap_to < s.gap_from && lo == 1 && n >= 1 && n <= 10 &&
+      (fields_.blank & ((1u << n) - 1)) == 0 && no_marker(n)) {
+    const auto first = static_cast<std::size_t>(nval);
+    const std::size_t stored =
+        first < s.vals.size() ? std::min<std::size_t>(n, s.vals.size() - first) : 0;
+    for (std::size_t i = 0; i < stored; ++i) s.vals[first + i] = static_cast<float>(pv_[i]) * 0.01f;
+    s.nval = nval + n;
+    return false;
+  }
   bool ended = false;
   for (int32_t i = lo; i < lo + n; ++i) {
     const int32_t v = pv_[static_cast<std::size_t>(i - 1)];
@@ -501,6 +527,14 @@ bool Trrw::take_values(Series& s, bool index, int32_t lo, int32_t n, int32_t yea
       std::string_view(record_).substr(kLine, 7) == "9990  0")
     ended = true;
   return ended;
+}
+
+// None of the first n values of the line is an end marker.
+bool Trrw::no_marker(int32_t n) const {
+  bool any = false;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
+    any |= pv_[i] == end_hundredths || pv_[i] == end_thousandths;
+  return !any;
 }
 
 // The values stored so far were thousandths: every value but the years without one.

@@ -114,6 +114,7 @@ class Trrw {
   bool record_from_unit_ = true;  // the record is the unit's last one read
 
   Refused read(Series& s, int32_t& nread);
+  void to_line(std::string_view record);
   static void end_of_file(Series& s, int32_t& nread);
   static std::string_view decade_field(std::string_view line, bool index, int32_t i);
   // Whether field i of the current line is blank: as its parse saw it, or looked at.
@@ -128,6 +129,7 @@ class Trrw {
   bool read_loose_line(std::string_view given, std::string& mode);
   void text_line(Series& s, int32_t ntext);
   bool take_values(Series& s, bool index, int32_t lo, int32_t n, int32_t year);
+  bool no_marker(int32_t n) const;
   static int32_t index_start(std::string_view line, int32_t year);
   bool held(bool index, int32_t i) const;
   bool next_record(int iunit);

@@ -198,6 +198,8 @@ void Units::backspace(int n) { unit(n).backspace(); }
 
 Outcome Units::read_line(int n, std::string& record) { return unit(n).next(record); }
 
+Outcome Units::read_view(int n, std::string_view& record) { return unit(n).next_view(record); }
+
 void Units::write_line(int n, std::string_view record) {
   Unit& u = unit(n);
   if (!u.open || !u.writing) return;

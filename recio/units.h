@@ -77,6 +77,9 @@ class Units {
   void backspace(int unit);
   // Reads the next record: ok, eof, or error when the unit is not open for reading.
   Outcome read_line(int unit, std::string& record);
+  // The same without a copy: `record` views the unit's text, valid until the unit is
+  // closed or opened again.
+  Outcome read_view(int unit, std::string_view& record);
   // Appends one record to a unit opened for writing.
   void write_line(int unit, std::string_view record);
   // The text of a unit opened for writing, for writers that build their records in place:
