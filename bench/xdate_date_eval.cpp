@@ -106,6 +106,7 @@ void print_negative(const char* label, const Tally& t) {
 struct Outcome {
   bool positive = false, best_right = false;
   double p = 1.0, margin = 0.0;
+  double p_score = 1.0, p_member = 1.0;  // of the best position: the score's, the best series'
   int32_t n = 0;
 };
 
@@ -116,6 +117,8 @@ Outcome outcome_of(const SampleDating& d, bool positive, int32_t truth) {
   if (d.ranked.empty()) return o;
   o.best_right = positive && d.ranked.front().first == truth;
   o.p = d.ranked.front().p;
+  o.p_score = d.ranked.front().p_score;
+  o.p_member = d.ranked.front().p_member;
   o.margin = d.ranked.size() > 1 ? d.ranked.front().z - d.ranked[1].z : 99.0;
   return o;
 }
@@ -252,10 +255,11 @@ int main(int argc, char** argv) {
     const Position* s = d.ranked.size() > 1 ? &d.ranked[1] : nullptr;
     std::printf(
         "%-6s %-12s %-8s n %4d pos %5d best %6d%s z %6.2f (t %5.2f tBP %5.2f tHo %5.2f zGLK "
-        "%5.2f) p %8.2g next z %6.2f sd %.2f %s\n",
+        "%5.2f) p %8.2g (score %8.2g, series %3d t %5.2f %8.2g) next z %6.2f sd %.2f %s\n",
         kind, file.c_str(), d.id.c_str(), d.n, d.positions, b ? b->first : 0,
         b && truth != 0 ? (b->first == truth ? "=" : "x") : " ", b ? b->z : 0.0, b ? b->r.t() : 0.0,
         b ? b->bp.t() : 0.0, b ? b->ho.t() : 0.0, b ? b->glk_z() : 0.0, b ? b->p : 1.0,
+        b ? b->p_score : 1.0, b ? b->member : -1, b ? b->member_t : 0.0, b ? b->p_member : 1.0,
         s ? s->z : 0.0, d.sd, d.dated() ? "DATED" : "");
   };
   for (auto& [name, fd] : files) {
@@ -351,6 +355,20 @@ int main(int argc, char** argv) {
       n1 += c.p < 0.01;
     }
     std::printf("negatives %d: p < 0.1 %d, < 0.05 %d, < 0.01 %d\n", negs, n10, n5, n1);
+    // Each part of the decision's p alone, at the best position (the best series only
+    // against a reference of two series or more).
+    for (int part = 0; part < 2; ++part) {
+      int c2 = 0, c3 = 0, c4 = 0;
+      for (const Outcome& c : outcomes) {
+        if (c.positive) continue;
+        const double q = part == 0 ? c.p_score : c.p_member;
+        c2 += q < 0.01;
+        c3 += q < 0.001;
+        c4 += q < 1e-4;
+      }
+      std::printf("negatives' p of the %s: < 0.01 %d, < 0.001 %d, < 1e-4 %d\n",
+                  part == 0 ? "score alone" : "best series alone", c2, c3, c4);
+    }
     for (int b = 0; b < bands; ++b) {
       int cnt = 0, c5 = 0, c1 = 0, c01 = 0;
       for (const Outcome& c : outcomes) {

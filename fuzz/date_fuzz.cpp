@@ -73,6 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     for (const Position& p : d.ranked) {
       if (!(p.p >= 0.0 && p.p <= 1.0)) __builtin_trap();
+      if (!(p.p_score >= 0.0 && p.p_score <= 1.0)) __builtin_trap();
+      if (!(p.p_member >= 0.0 && p.p_member <= 1.0)) __builtin_trap();
+      if (p.member >= 0 && (!std::isfinite(p.member_t) || p.member_r.n < settings.overlap))
+        __builtin_trap();
+      if (p.member >= static_cast<int32_t>(reference.size())) __builtin_trap();
       if (!std::isfinite(p.score) || !std::isfinite(p.z)) __builtin_trap();
       if (!finite_or_absent(p.r) || !finite_or_absent(p.bp) || !finite_or_absent(p.ho))
         __builtin_trap();

@@ -18,6 +18,10 @@ namespace {
 // of neighbouring positions share rings.
 constexpr int32_t neighbourhood = 2;
 
+// The p the second best position must not reach when the best single series of the
+// reference, not the score, dates the sample.
+constexpr double runner_up_p = 0.01;
+
 int32_t span_first(const std::vector<SeriesInput>& in) {
   int32_t y = std::numeric_limits<int32_t>::max();
   for (const SeriesInput& s : in) {
@@ -176,13 +180,35 @@ double dot(const double* a, const double* b, std::size_t n) {
   return (s0 + s1) + (s2 + s3);
 }
 
+// The k of the sample a whose b(k + shift) lies inside b's present values: [k0, k1).
+struct Common {
+  std::size_t k0 = 0, k1 = 0;
+};
+Common common(const Sliding& a, const Sliding& b, std::ptrdiff_t shift) {
+  const auto lo =
+      std::max(static_cast<std::ptrdiff_t>(a.lo), static_cast<std::ptrdiff_t>(b.lo) - shift);
+  const auto hi =
+      std::min(static_cast<std::ptrdiff_t>(a.hi), static_cast<std::ptrdiff_t>(b.hi) - shift);
+  if (hi <= lo) return {};
+  return {static_cast<std::size_t>(lo), static_cast<std::size_t>(hi)};
+}
+
+// The years where both a(k) and b(k + shift) have values.
+int32_t pairs_at(const Sliding& a, const Sliding& b, std::ptrdiff_t shift) {
+  const auto [k0, k1] = common(a, b, shift);
+  if (k1 <= k0) return 0;
+  const std::size_t j0 = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(k0) + shift);
+  if (a.full(k0, k1) && b.full(j0, j0 + (k1 - k0))) return static_cast<int32_t>(k1 - k0);
+  return static_cast<int32_t>(dot(&a.has[k0], &b.has[j0], k1 - k0));
+}
+
 // r of the sample's a(k) with the master's b(k + shift) over the k where both have values.
-Correlation correlate_at(const Sliding& a, const Sliding& b, std::size_t shift) {
-  const std::size_t k0 = std::max(a.lo, b.lo > shift ? b.lo - shift : 0);
-  const std::size_t k1 = std::min(a.hi, b.hi > shift ? b.hi - shift : 0);
+Correlation correlate_at(const Sliding& a, const Sliding& b, std::ptrdiff_t shift) {
+  const auto [k0, k1] = common(a, b, shift);
   PairSums s;
   if (k1 <= k0) return s.result();
-  const std::size_t j0 = k0 + shift, j1 = k1 + shift;
+  const std::size_t j0 = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(k0) + shift);
+  const std::size_t j1 = j0 + (k1 - k0);
   if (a.full(k0, k1) && b.full(j0, j1)) {
     s.n = static_cast<double>(k1 - k0);
     s.sx = a.sum[k1] - a.sum[k0];
@@ -237,6 +263,67 @@ Glk glk_at(const Sliding& a, const Sliding& az, const Sliding& b, const Sliding&
 // rings reached z 5.46, normal p 7e-6 over 301 positions).
 double tail(double z, int32_t overlap) { return upper_tail(z, std::max(overlap - 2, 1)); }
 
+// The sample against each series of the reference, one at a time. A sample whose rings come
+// from the same tree (or stand) as one reference series matches that series far better than
+// the master, which mixes it with every other series; with a short sample the master's
+// evidence alone can be too weak. Over values clipped to 3 robust sd: a filtered series
+// with rings of (near) zero width has values far out, and two such series' narrow rings, met
+// by chance, made t-values of 7-10 for shuffled samples (latewood widths). The evidence of
+// the best series at a position is its t (the mean over the sample filtered plain and with
+// its ends reflected), whose chance is bounded over every pair of a position and a series
+// tested: p = pairs P(T >= t). The bound holds at whichever position is looked at, so the
+// series are compared only at the positions listed (the best by the score).
+class Members {
+ public:
+  Members(const Reference& ref, const std::vector<double>& plain,
+          const std::vector<double>& mirrored, const std::vector<Position>& positions,
+          int32_t overlap)
+      : plain_(centred(clipped(plain))), mirrored_(centred(clipped(mirrored))), overlap_(overlap) {
+    series_.reserve(ref.members().size());
+    for (const Track& t : ref.members()) {
+      series_.push_back({t.first, Sliding(centred(t.v))});
+      const Member& m = series_.back();
+      for (const Position& p : positions) {
+        pairs_ += pairs_at(plain_, m.values, shift(m, p.first)) >= overlap ? 1 : 0;
+      }
+    }
+  }
+
+  int32_t pairs() const { return pairs_; }
+
+  // The series that agrees best with the sample at position p, into p.member*.
+  void best_at(Position& p) const {
+    for (std::size_t i = 0; i < series_.size(); ++i) {
+      const Member& m = series_[i];
+      const Correlation c = correlate_at(plain_, m.values, shift(m, p.first));
+      if (c.n < overlap_ || !c.t_defined()) continue;
+      const Correlation c2 = correlate_at(mirrored_, m.values, shift(m, p.first));
+      const double t = (c.t() + (c2.t_defined() ? c2.t() : c.t())) / 2.0;
+      if (p.member < 0 || t > p.member_t) {
+        p.member = static_cast<int32_t>(i);
+        p.member_r = c;
+        p.member_t = t;
+      }
+    }
+  }
+
+ private:
+  struct Member {
+    int32_t first = 0;
+    Sliding values;
+  };
+  // The sample's ring k (of its own years 0 ..) at calendar year first + k is the member's
+  // value k + shift.
+  static std::ptrdiff_t shift(const Member& m, int32_t first) {
+    return static_cast<std::ptrdiff_t>(first) - m.first;
+  }
+
+  Sliding plain_, mirrored_;
+  int32_t overlap_ = 0;
+  std::vector<Member> series_;
+  int32_t pairs_ = 0;
+};
+
 }  // namespace
 
 Reference::Reference(const std::vector<SeriesInput>& series) : size_(series.size()) {
@@ -249,6 +336,7 @@ Reference::Reference(const std::vector<SeriesInput>& series) : size_(series.size
     f.push_back(filter(s.first, s.values));
     if (f.back().status != FilterStatus::ok) continue;
     ++usable_;
+    members_.push_back(Track{f.back().values.first, clipped(f.back().values.v)});
     const Track w = widths_of(s.first, s.values);
     const Transforms t = transforms_of(w);
     bp.add(t.bp);
@@ -318,7 +406,8 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
   const Transforms tr = transforms_of(w);
   const std::size_t n = sample.values.size();
   const Sliding sf(centred(f.values.v)), sb(centred(tr.bp.v)), sh(centred(tr.ho.v));
-  const Sliding sfm(centred(filtered_mirrored(sample.values, f, filter)));
+  const std::vector<double> mirrored = filtered_mirrored(sample.values, f, filter);
+  const Sliding sfm(centred(mirrored));
   const Sliding sbc(centred(clipped(tr.bp.v))), shc(centred(clipped(tr.ho.v)));
   const int32_t pad = out.n;
   const int32_t m_first = ref.first_year() - pad;
@@ -340,16 +429,17 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
   out.all.reserve(s_hi >= s_lo ? s_hi - s_lo + 1 : 0);
   for (std::size_t s = s_lo; s <= s_hi; ++s) {
     Position p;
-    p.r = correlate_at(sf, mf, s);
+    const auto shift = static_cast<std::ptrdiff_t>(s);
+    p.r = correlate_at(sf, mf, shift);
     if (p.r.n < overlap) continue;
     p.first = m_first + static_cast<int32_t>(s);
     p.last = p.first + out.n - 1;
-    p.bp = correlate_at(sb, mb, s);
-    p.ho = correlate_at(sh, mh, s);
+    p.bp = correlate_at(sb, mb, shift);
+    p.ho = correlate_at(sh, mh, shift);
     p.glk = glk_at(sd, sz, md, mz, s);
-    p.r_mirrored = correlate_at(sfm, mf, s);
-    p.bp_clipped = correlate_at(sbc, mbc, s);
-    p.ho_clipped = correlate_at(shc, mhc, s);
+    p.r_mirrored = correlate_at(sfm, mf, shift);
+    p.bp_clipped = correlate_at(sbc, mbc, shift);
+    p.ho_clipped = correlate_at(shc, mhc, shift);
     p.score = score_of(p);
     // A statistic over a handful of years (a reference with gaps) would swamp the others.
     if (p.bp.n < overlap / 2 || p.ho.n < overlap / 2 || p.glk.n < overlap / 2) continue;
@@ -389,24 +479,45 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
   // The chance of the listed positions (the tail costs more than everything else here).
   const std::size_t listed =
       std::min(order.size(), static_cast<std::size_t>(std::max(settings.top, 2)));
+  const std::optional<Members> members =
+      ref.members().size() >= 2
+          ? std::optional<Members>(std::in_place, ref, f.values.v, mirrored, out.all, overlap)
+          : std::nullopt;
+  const double share = members ? std::clamp(settings.member_share, 0.0, 1.0) : 0.0;
+  if (members) out.pairs = members->pairs();
   for (std::size_t k = 0; k < listed; ++k) {
     Position& p = out.all[order[k]];
-    p.p = std::clamp(positions * tail(p.z, p.r.n), 0.0, 1.0);
+    p.p_score = std::clamp(positions * tail(p.z, p.r.n), 0.0, 1.0);
+    p.p = p.p_score;
+    if (members) {
+      members->best_at(p);
+      if (p.member >= 0)
+        p.p_member = std::clamp(out.pairs * tail(p.member_t, p.member_r.n), 0.0, 1.0);
+      p.p = std::min(share < 1.0 ? p.p_score / (1.0 - share) : 1.0,
+                     share > 0.0 ? p.p_member / share : 1.0);
+      p.p = std::clamp(p.p, 0.0, 1.0);
+    }
     if (k < static_cast<std::size_t>(std::max(settings.top, 1))) out.ranked.push_back(p);
     if (k == 1) out.runner_up = p;
   }
 
-  // z needed for p = p_max (over the best position's overlap).
+  // z needed for p = p_max from the score alone (over the best position's overlap).
   const int32_t best_overlap = out.ranked.front().r.n;
+  const double score_max = settings.p_max * (1.0 - share);
   double lo = 0.0, hi = 60.0;
   for (int it = 0; it < 60; ++it) {
     const double mid = (lo + hi) / 2.0;
-    (positions * tail(mid, best_overlap) < settings.p_max ? hi : lo) = mid;
+    (positions * tail(mid, best_overlap) < score_max ? hi : lo) = mid;
   }
   out.z_needed = hi;
 
+  // The margin: the score's z stands clear of the second best's; or, where the best single
+  // series carries the decision (the score of a short sample can stand out little from the
+  // others' while that series matches it closely), the second best shows no evidence at all.
   const Position& top = out.ranked.front();
-  const bool clear = !out.runner_up || top.z - out.runner_up->z >= settings.margin;
+  const bool by_member = share > 0.0 && top.p_member / share < settings.p_max;
+  const bool clear = !out.runner_up || top.z - out.runner_up->z >= settings.margin ||
+                     (by_member && out.runner_up->p >= runner_up_p);
   out.verdict = top.p < settings.p_max && clear ? DatingVerdict::dated : DatingVerdict::not_dated;
   return out;
 }

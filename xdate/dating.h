@@ -20,9 +20,14 @@ struct DatingSettings {
   int32_t overlap = 50;  // fewest years with filtered values on both sides at a position
   int32_t top = 5;       // positions listed per sample
   // The decision: the best position's chance p (corrected for the number of positions) must
-  // be below `p_max`, and its score must stand `margin` standard units above the second best.
+  // be below `p_max`, and its score must stand `margin` standard units above the second best
+  // (or, when the best single reference series dates it, the second best's p be 0.01 or more).
   double p_max = 3e-5;
   double margin = 1.0;
+  // The share of p_max given to the evidence of the single reference series that agrees best
+  // with the sample at a position (when the reference has two series or more); the master's
+  // score has the rest.
+  double member_share = 0.2;
 };
 
 // The reference: its series filtered, and its masters (nothing left out): the biweight mean
@@ -40,11 +45,15 @@ class Reference {
   const Track& bp() const { return bp_; }
   const Track& ho() const { return ho_; }
   const Track& width() const { return width_; }
+  // The filtered values of every series whose filter succeeded, clipped to 3 robust sd about
+  // their median, in input order: what the sample is compared with series by series.
+  const std::vector<Track>& members() const { return members_; }
 
  private:
   std::size_t size_ = 0;
   int32_t usable_ = 0;
   Track filtered_, bp_, ho_, width_;
+  std::vector<Track> members_;
 };
 
 // The statistics of the sample placed at one position.
@@ -59,7 +68,17 @@ struct Position {
   Glk glk;
   double score = 0.0;  // the decision's statistic (see score_of)
   double z = 0.0;      // the score in standard units of the other positions' scores
-  double p = 1.0;      // chance that the best of all positions reaches this z
+  // The reference series that agrees best with the sample here (listed positions only):
+  // its index among the members (-1: none), its r over clipped filtered values, and the
+  // mean of that t and of the t with the sample filtered with its ends reflected.
+  int32_t member = -1;
+  Correlation member_r;
+  double member_t = 0.0;
+  // Chance that the best of all positions reaches this evidence: of the score (z) alone, of
+  // the best member alone (over every pair of a position and a member), and the decision's
+  // p, which combines them (see date_sample).
+  double p_score = 1.0, p_member = 1.0;
+  double p = 1.0;
 
   // The significance of the GLK, (glk - 0.5) 2 sqrt(n), and its one-sided p.
   double glk_z() const;
@@ -90,6 +109,7 @@ struct SampleDating {
   FilterStatus status = FilterStatus::too_short;
   DatingVerdict verdict = DatingVerdict::no_position;
   int32_t positions = 0;              // positions tested
+  int32_t pairs = 0;                  // pairs of a position and a reference series tested
   double mean = 0.0, sd = 1.0;        // of the score over the other positions, as used for z
   double z_needed = 0.0;              // the z of the best position that gives p = p_max
   std::vector<Position> ranked;       // the best `top` positions, best first

@@ -192,19 +192,97 @@ TEST(Dating, ChanceIsTheStudentTailOverTheOverlap) {
       date_sample(Reference(without(forest, 5)), sample, DatingSettings{}, filter);
   ASSERT_GE(d.ranked.size(), 2u);
   const double n = d.positions;
+  const double share = DatingSettings{}.member_share;
+  EXPECT_GT(d.pairs, d.positions);
   for (const Position& p : d.ranked) {
     const double want = std::min(1.0, n * upper_tail(p.z, p.r.n - 2));
-    EXPECT_NEAR(p.p, want, 1e-9 + 1e-9 * want) << p.first;
+    EXPECT_NEAR(p.p_score, want, 1e-9 + 1e-9 * want) << p.first;
     // Heavier than the normal tail wherever z is far out.
     const double normal = n * 0.5 * std::erfc(p.z / std::sqrt(2.0));
     if (p.z > 3.0 && want < 1.0) {
-      EXPECT_GT(p.p, normal) << p.first;
+      EXPECT_GT(p.p_score, normal) << p.first;
     }
+    // The best single series' t over every pair of a position and a series tested; the
+    // decision's p the smaller of the two, each over its share of the level.
+    ASSERT_GE(p.member, 0);
+    const double member = std::min(1.0, d.pairs * upper_tail(p.member_t, p.member_r.n - 2));
+    EXPECT_NEAR(p.p_member, member, 1e-9 + 1e-9 * member) << p.first;
+    const double both = std::min({1.0, p.p_score / (1.0 - share), p.p_member / share});
+    EXPECT_NEAR(p.p, both, 1e-9 + 1e-9 * both) << p.first;
   }
-  // The z needed is where the best position's overlap gives p = p_max.
+  // The z needed is where the best position's overlap gives the score alone its share of
+  // p_max.
   const int32_t df = d.ranked.front().r.n - 2;
-  EXPECT_NEAR(n * upper_tail(d.z_needed, df), DatingSettings{}.p_max,
-              1e-3 * DatingSettings{}.p_max);
+  const double p_max = DatingSettings{}.p_max;
+  EXPECT_NEAR(n * upper_tail(d.z_needed, df), (1.0 - share) * p_max, 1e-3 * p_max);
+}
+
+// A weak site: each tree shares little of the common signal, so a short sample matches the
+// master too weakly to be dated among hundreds of positions. A second core of the sample's
+// own tree in the reference matches it closely: that one series dates it.
+TEST(Dating, ASecondCoreOfTheSamplesTreeDatesIt) {
+  auto forest = xdate_synthetic::forest(16, 1500, 1899, 0.9, 21);
+  const SeriesInput tree = forest[4];
+  xdate_synthetic::Random rnd(5);
+  SeriesInput core = tree;
+  core.id = "CORE2";
+  for (double& v : core.values) v = std::round(v * std::exp(0.15 * rnd.normal()) * 100.0) / 100.0;
+  std::vector<SeriesInput> reference = without(forest, 4);
+  reference.insert(reference.begin() + 7, core);
+  const SeriesInput sample = renumbered(tree, 120, 70);
+  const Reference ref(reference);
+  Filter filter;
+  DatingSettings master_only;
+  master_only.member_share = 0.0;
+  const SampleDating alone = date_sample(ref, sample, master_only, filter);
+  ASSERT_FALSE(alone.ranked.empty());
+  EXPECT_FALSE(alone.dated()) << verdict_text(alone, master_only);
+  EXPECT_EQ(alone.ranked.front().p, alone.ranked.front().p_score);
+
+  const SampleDating d = date_sample(ref, sample, DatingSettings{}, filter);
+  ASSERT_TRUE(d.dated()) << verdict_text(d, DatingSettings{});
+  EXPECT_EQ(d.dated_first(), tree.first + 120);
+  const Position& best = d.ranked.front();
+  EXPECT_EQ(best.member, 7);
+  EXPECT_GT(best.member_r.r, 0.8);
+  EXPECT_LT(best.p_member, best.p_score);
+  // The same sample with its rings shuffled matches the core nowhere.
+  SeriesInput mixed = sample;
+  std::mt19937 rng(3);
+  std::shuffle(mixed.values.begin(), mixed.values.end(), rng);
+  const SampleDating m = date_sample(ref, mixed, DatingSettings{}, filter);
+  EXPECT_FALSE(m.dated());
+  ASSERT_FALSE(m.ranked.empty());
+  EXPECT_GT(m.ranked.front().p, 0.01);
+}
+
+// Three rings of (nearly) no width in a sample that matches nowhere, met at one position by
+// three such rings of one reference series (latewood widths have many): their filtered
+// values lie ten and more sd out and alone made that series' t (5.6 over 67 years). The
+// series are compared over values clipped to 3 robust sd, so those years do not date the
+// sample.
+TEST(Dating, NarrowRingsMetByChanceInOneSeriesDoNotDate) {
+  xdate_synthetic::Random rnd(17);
+  std::vector<SeriesInput> reference;
+  for (int s = 0; s < 3; ++s) {
+    SeriesInput x{"R" + std::to_string(s), 1500, {}};
+    for (int k = 0; k < 400; ++k) x.values.push_back(std::exp(0.1 * rnd.normal()));
+    reference.push_back(std::move(x));
+  }
+  SeriesInput sample{"S", 1, {}};
+  for (int k = 0; k < 70; ++k) sample.values.push_back(std::exp(0.2 * rnd.normal()));
+  reference[1].values[200] = reference[1].values[240] = 0.005;  // 1700, 1740
+  sample.values[20] = sample.values[60] = 0.005;                // on them at the position from 1680
+  Filter filter;
+  DatingSettings every;  // every position listed, with the evidence of its best series
+  every.top = 1000;
+  const SampleDating d = date_sample(Reference(reference), sample, every, filter);
+  const Position* aligned = at(d, 1680);
+  ASSERT_NE(aligned, nullptr);
+  EXPECT_EQ(aligned->member, 1);
+  EXPECT_LT(aligned->member_t, 4.0);
+  EXPECT_GT(aligned->p_member, 0.01);
+  EXPECT_FALSE(d.dated()) << verdict_text(d, every);
 }
 
 TEST(Dating, AChronologyIsAReferenceOfOneSeries) {
@@ -229,6 +307,9 @@ TEST(Dating, AChronologyIsAReferenceOfOneSeries) {
   const SampleDating d = date_sample(ref, renumbered(forest[0], 40, 120), DatingSettings{}, filter);
   ASSERT_TRUE(d.dated()) << verdict_text(d, DatingSettings{});
   EXPECT_EQ(d.dated_first(), 1640);
+  // Its one series is the master: the score's p has the whole level.
+  EXPECT_EQ(d.pairs, 0);
+  for (const Position& p : d.ranked) EXPECT_EQ(p.p, p.p_score);
 }
 
 TEST(Dating, UnrelatedSeriesIsNotDated) {
