@@ -209,6 +209,22 @@ TEST(DetrendStore, ZeroCurveGivesMissingNotNaN) {
   for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(r.store->wrk(k + 1, 1), want[k]) << k;
 }
 
+// The same where every year has a ring width (the indices are made four at a time): the
+// zero curve and a ratio beyond the reals give rmiss, NaN included, in every position of
+// a group of four and after the last group.
+TEST(DetrendStore, ZeroCurveGivesMissingWhereEveryYearHasAWidth) {
+  for (std::size_t len : {std::size_t{4}, std::size_t{7}, std::size_t{9}}) {
+    StoreRun r;
+    std::vector<float> line(len);
+    for (std::size_t k = 0; k < len; ++k) line[k] = static_cast<float>(len - 1 - k);
+    r.add("LINE", 1, line, 1);
+    r.snapshot();
+    detrend_store(r.session, *r.store, *r.spline);
+    for (std::size_t k = 0; k < len; ++k)
+      EXPECT_EQ(r.store->wrk(k + 1, 1), k + 1 == len ? rmiss : 1.0f) << len << " " << k;
+  }
+}
+
 // A real measurement file read, aligned and snapshotted as the driver does: detrending
 // changes the working values only; the corrected file written from raw is the same.
 TEST(DetrendStore, RealFileCorrectedOutputUnchanged) {
