@@ -1,8 +1,12 @@
 #include "formats/corrected.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <vector>
 
+#include "core/pages.h"
 #include "core/parallel.h"
 #include "formats/datw.h"
 #include "formats/decade_lines.h"
@@ -84,27 +88,63 @@ void write_decades(recio::Text& out, const Store& store, CorrectedLayout layout,
   }
 }
 
-// Every series in a decade-line layout after what `out` holds. The lines of a series
-// depend on it alone: consecutive series are written in pieces on the machine's threads,
-// the first piece straight into `out`, each other into a text of its own, then appended in
-// order. `out` has room for every line at once and each other text for its own, so
-// that no text moves while it grows.
-void write_all_decades(recio::Text& out, const Store& store, CorrectedLayout layout,
-                       const SeriesFileOptions& options) {
-  const int32_t nser = std::max(store.nser, 0);
-  const std::size_t pieces = std::max<std::size_t>(workers_for(static_cast<std::size_t>(nser)), 1);
-  auto from = [&](std::size_t p) {
-    return 1 + static_cast<int32_t>(static_cast<int64_t>(nser) * static_cast<int64_t>(p) /
-                                    static_cast<int64_t>(pieces));
-  };
-  std::vector<recio::Text> texts(pieces - 1);
-  out.reserve(out.size() + text_bound(store, 1, nser + 1));
-  parallel_for(pieces, [&](std::size_t p, std::size_t) {
-    recio::Text& text = p == 0 ? out : texts[p - 1];
-    if (p > 0) text.reserve(text_bound(store, from(p), from(p + 1)));
-    for (int32_t i = from(p); i < from(p + 1); ++i) write_decades(text, store, layout, i, options);
+// The decade lines of the series are sent to the file in blocks of about this many bytes
+// (at least the size that gets pages of its own).
+constexpr std::size_t block_bytes = page_storage_threshold;
+
+// The first series of each block of consecutive series whose lines take about block_bytes
+// together (at least one series a block), then nser + 1.
+std::vector<int32_t> block_starts(const Store& store) {
+  std::vector<int32_t> starts{1};
+  std::size_t bytes = 0;
+  for (int32_t i = 1; i <= store.nser; ++i) {
+    const std::size_t b = text_bound(store, i, i + 1);
+    if (bytes > 0 && bytes + b > block_bytes) {
+      starts.push_back(i);
+      bytes = 0;
+    }
+    bytes += b;
+  }
+  starts.push_back(std::max(store.nser, 0) + 1);
+  return starts;
+}
+
+// Every series in a decade-line layout, sent to the corrected unit after what it holds, a
+// block of series at a time, so that the file is never held whole. The lines of a series
+// depend on it alone: the blocks are made on the machine's threads, each worker in a text
+// of its own, and sent in order; a worker whose block is made waits until the blocks
+// before it are sent.
+void send_all_decades(recio::Units& units, const Store& store, CorrectedLayout layout,
+                      const SeriesFileOptions& options) {
+  const std::vector<int32_t> starts = block_starts(store);
+  const std::size_t blocks = starts.size() - 1;
+  std::vector<recio::Text> texts(std::max<std::size_t>(workers_for(blocks), 1));
+  std::mutex lock;
+  std::condition_variable turn;
+  std::size_t sent = 0;  // blocks sent
+  bool broken = false;   // a block failed: nothing after it is sent
+  parallel_for(blocks, [&](std::size_t b, std::size_t w) {
+    recio::Text& text = texts[w];
+    std::exception_ptr failed;
+    try {
+      text.clear();
+      // A text of a whole block's size is taken in pages of its own (core/pages.h), once.
+      const std::size_t bound = text_bound(store, starts[b], starts[b + 1]);
+      text.reserve(blocks > 1 ? std::max(bound, block_bytes) : bound);
+      for (int32_t i = starts[b]; i < starts[b + 1]; ++i)
+        write_decades(text, store, layout, i, options);
+    } catch (...) {
+      failed = std::current_exception();
+    }
+    std::unique_lock<std::mutex> hold(lock);
+    turn.wait(hold, [&] { return sent == b; });
+    broken = broken || failed;
+    if (!broken) units.send(corrected_unit, text);
+    ++sent;
+    turn.notify_all();
+    hold.unlock();
+    if (failed) std::rethrow_exception(failed);
   });
-  for (const recio::Text& t : texts) out.append(t);
 }
 
 }  // namespace
@@ -142,8 +182,8 @@ bool write_series_file(recio::Session& session, const Store& store, CorrectedLay
   if (layout == CorrectedLayout::compact) {
     std::vector<int32_t> work;
     for (int32_t i = 1; i <= store.nser; ++i) write_compact(session, store, i, options, work);
-  } else if (recio::Text* out = units.output(corrected_unit)) {
-    write_all_decades(*out, store, layout, options);
+  } else {
+    send_all_decades(units, store, layout, options);
   }
   return units.close(corrected_unit);
 }

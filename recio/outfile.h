@@ -5,6 +5,7 @@
 // file or symbolic link is ever opened for writing.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,34 @@ struct WriteResult {
 // permissions of a new file (0666 less the umask). A failure leaves `path` untouched and
 // removes the temporary file.
 WriteResult write_whole_file(const std::string& path, std::string_view data);
+
+// The same for content made in pieces: each piece goes to the temporary file as it comes
+// (and on its way to the disk), so that a large file is never held whole in memory.
+// commit() completes the file and renames it over the target; a replacement dropped
+// without it, or whose write failed, removes its temporary file and leaves the target as
+// it was.
+class FileReplacement {
+ public:
+  // Creates the temporary file (a failure is kept for commit()).
+  explicit FileReplacement(std::string path);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Appends a piece; after a failure nothing more is written.
+  void append(std::string_view data);
+  // Flushes the file to the disk and puts it in the target's place; once only.
+  WriteResult commit();
+
+ private:
+  std::string path_;
+  std::string tmp_;  // the temporary file's name; empty once it is gone
+  int fd_ = -1;
+  int err_ = 0;           // the first failure (an errno value)
+  std::size_t sent_ = 0;  // bytes handed on to the disk so far
+  std::size_t size_ = 0;  // bytes written so far
+  void abandon();
+};
 
 // The limit on the size of a data file the program reads (1 GiB): larger files, and files
 // that are not regular files (a device, a pipe, a folder), are refused before reading.

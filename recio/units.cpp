@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "recio/outfile.h"
 
@@ -95,7 +96,9 @@ struct Units::Unit : RecordSource {
   std::vector<size_t, ringdate::PageAllocator<size_t>> starts;
   size_t index = 0;        // records read before the next one
   size_t* work = nullptr;  // bytes examined to find records (the owner's count)
-  Text written;            // records written, each ended by '\n'
+  Text written;            // records written, each ended by '\n', not yet sent
+  // The file being replaced once records were sent to it (Units::send).
+  std::unique_ptr<FileSystem::Replacement> replacing;
 
   void start_reading(Text text, size_t* work_count) {
     content = std::move(text);
@@ -179,7 +182,9 @@ bool Units::close(int n, bool remove) {
     return !fs_->read_file(u->name).has_value();  // gone already is fine
   }
   if (!u->writing) return true;
-  return fs_->replace_file(u->name, u->written);
+  if (!u->replacing) return fs_->replace_file(u->name, u->written);
+  u->replacing->append(u->written);
+  return u->replacing->commit();
 }
 
 std::vector<std::string> Units::close_all() {
@@ -207,6 +212,17 @@ void Units::write_line(int n, std::string_view record) {
   u.written += '\n';
 }
 
+void Units::send(int n, std::string_view text) {
+  Unit& u = unit(n);
+  if (!u.open || !u.writing) return;
+  if (!u.replacing) u.replacing = fs_->begin_replacement(u.name);
+  if (!u.written.empty()) {
+    u.replacing->append(u.written);
+    u.written.clear();
+  }
+  u.replacing->append(text);
+}
+
 Text* Units::output(int n) {
   Unit& u = unit(n);
   return u.open && u.writing ? &u.written : nullptr;
@@ -215,6 +231,27 @@ Text* Units::output(int n) {
 RecordSource& Units::source(int n) { return unit(n); }
 
 const std::string& Units::name(int n) const { return unit(n).name; }
+
+namespace {
+
+// Pieces collected in memory, for file systems that replace a file only whole.
+class CollectedReplacement final : public FileSystem::Replacement {
+ public:
+  CollectedReplacement(FileSystem& fs, std::string name) : fs_(fs), name_(std::move(name)) {}
+  void append(std::string_view data) override { data_.append(data); }
+  bool commit() override { return fs_.replace_file(name_, data_); }
+
+ private:
+  FileSystem& fs_;
+  std::string name_;
+  std::string data_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem::Replacement> FileSystem::begin_replacement(const std::string& name) {
+  return std::make_unique<CollectedReplacement>(*this, name);
+}
 
 // ---------------------------------------------------------------- the real file system
 
@@ -269,6 +306,20 @@ class SystemFileSystem : public FileSystem {
 
   bool replace_file(const std::string& name, std::string_view data) override {
     return write_whole_file(name, data).ok;
+  }
+
+  // The pieces go to the temporary file as they come.
+  std::unique_ptr<Replacement> begin_replacement(const std::string& name) override {
+    class Streamed final : public Replacement {
+     public:
+      explicit Streamed(const std::string& name) : file_(name) {}
+      void append(std::string_view data) override { file_.append(data); }
+      bool commit() override { return file_.commit().ok; }
+
+     private:
+      FileReplacement file_;
+    };
+    return std::make_unique<Streamed>(name);
   }
 
   bool file_exists(const std::string& name) override {

@@ -38,6 +38,19 @@ class FileSystem {
   // renames it over `name` (recio/outfile.h). False (and `name` untouched) when any step
   // fails.
   virtual bool replace_file(const std::string& name, std::string_view data) = 0;
+  // A file being replaced by content that comes in pieces: append() takes each piece,
+  // commit() puts the whole in the file's place (false, the file as it was, when any step
+  // failed); dropped without a commit, it leaves the file as it was.
+  class Replacement {
+   public:
+    virtual ~Replacement() = default;
+    virtual void append(std::string_view data) = 0;
+    virtual bool commit() = 0;
+  };
+  // Starts replacing `name`. This default collects the pieces and hands them to
+  // replace_file() at the commit; file systems that can write as the pieces come override
+  // it.
+  virtual std::unique_ptr<Replacement> begin_replacement(const std::string& name);
   // Removes the file; false when it did not exist or could not be removed.
   virtual bool remove_file(const std::string& name) = 0;
   // Why an existing file cannot be taken as a data file (not a regular file, too large),
@@ -85,6 +98,11 @@ class Units {
   // The text of a unit opened for writing, for writers that build their records in place:
   // each record is followed by '\n'. nullptr when the unit is not open for writing.
   Text* output(int unit);
+  // Appends `text` (whole records, each followed by '\n') to a unit opened for writing and
+  // sends it, after what output() held, on to the file being replaced: a large file made in
+  // pieces is then never held whole. output() is empty afterwards. The file still replaces
+  // the named one only at close(), and only when every piece was written.
+  void send(int unit, std::string_view text);
   // The unit as a record source for layout reads.
   RecordSource& source(int unit);
   const std::string& name(int unit) const;

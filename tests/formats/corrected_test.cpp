@@ -156,6 +156,63 @@ TEST(CorrectedFile, TheFileIsTheSameWhateverTheNumberOfThreads) {
   }
 }
 
+// Files in memory that keep the size of every piece a replacement is given.
+struct PieceCountingFiles : MemoryFileSystem {
+  std::vector<std::size_t> pieces;
+  std::unique_ptr<Replacement> begin_replacement(const std::string& name) override {
+    struct Counted final : Replacement {
+      std::unique_ptr<Replacement> whole;
+      std::vector<std::size_t>* pieces;
+      void append(std::string_view data) override {
+        pieces->push_back(data.size());
+        whole->append(data);
+      }
+      bool commit() override { return whole->commit(); }
+    };
+    auto r = std::make_unique<Counted>();
+    r->whole = MemoryFileSystem::begin_replacement(name);
+    r->pieces = &pieces;
+    return r;
+  }
+};
+
+// A corrected file of many megabytes is sent to its file in pieces of at most about a
+// megabyte, made on the threads and sent in order: the file is the same whatever the
+// number of threads, and it reads back as the series.
+TEST(CorrectedFile, ALargeFileIsSentInOrderedPiecesWhateverTheNumberOfThreads) {
+  PieceCountingFiles fs;
+  std::string text;
+  for (int s = 0; s < 240; ++s) {
+    std::vector<int> v;
+    // Below 999, which the writer raises to 1000 (it would read as an end marker).
+    for (int k = 0; k < 900 + 7 * s; ++k) v.push_back(1 + (k * 37 + s * 101) % 998);
+    text += testing_support::tucson_series("S" + std::to_string(1000 + s), 100 + s, v, -9999);
+  }
+  fs.files["in.rwl"] = text;
+  const std::unique_ptr<Store> store = read(fs, "in.rwl", "MR");
+  ASSERT_EQ(store->nser, 240);
+  std::string one;
+  for (int threads : {1, 2, 3}) {
+    set_worker_threads(threads);
+    fs.pieces.clear();
+    Silent console;
+    recio::Session session(console, fs);
+    const bool ok = write_corrected(session, *store, CorrectedLayout::tucson_measurements, "out");
+    set_worker_threads(0);
+    ASSERT_TRUE(ok);
+    const std::string& out = fs.files["out"];
+    EXPECT_GT(out.size(), 3000000u);
+    EXPECT_GE(fs.pieces.size(), 4u);
+    for (std::size_t piece : fs.pieces) EXPECT_LE(piece, std::size_t(1) << 20);
+    if (threads == 1) {
+      one = out;
+      EXPECT_TRUE(series_of(*read(fs, "out", "MR")) == series_of(*store));
+    } else {
+      EXPECT_TRUE(out == one) << threads << " threads";
+    }
+  }
+}
+
 void expect_near(const std::vector<double>& got, const std::vector<double>& want) {
   ASSERT_EQ(got.size(), want.size());
   for (std::size_t k = 0; k < got.size(); ++k) EXPECT_NEAR(got[k], want[k], 1e-6) << k;

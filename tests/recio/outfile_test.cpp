@@ -42,6 +42,20 @@ class WholeFile : public ::testing::Test {
   }
 };
 
+// The file-size limit stands in for a full disk while `fn` runs.
+template <class F>
+void with_file_size_limit(rlim_t bytes, F fn) {
+  struct rlimit old_limit {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old_limit;
+  small.rlim_cur = bytes;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  fn();
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+}
+
 TEST_F(WholeFile, WritesNewAndReplacesExistingWithTheUsualPermissions) {
   const mode_t old_mask = ::umask(022);
   EXPECT_TRUE(recio::write_whole_file(at("a.txt"), "first\n"));
@@ -73,16 +87,10 @@ TEST_F(WholeFile, ALinkAtThePredictableTemporaryNameIsNeverFollowed) {
 
 TEST_F(WholeFile, FailuresLeaveTheTargetAsItWasAndSayWhy) {
   std::ofstream(at("kept")) << "old content\n";
-  // A write cut short (as on a full disk): the file-size limit stands in for the disk.
-  struct rlimit old_limit {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = old_limit;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const recio::WriteResult cut = recio::write_whole_file(at("kept"), std::string(5000, 'x'));
-  ::setrlimit(RLIMIT_FSIZE, &old_limit);
-  std::signal(SIGXFSZ, old_handler);
+  // A write cut short (as on a full disk).
+  recio::WriteResult cut;
+  with_file_size_limit(1000,
+                       [&] { cut = recio::write_whole_file(at("kept"), std::string(5000, 'x')); });
   EXPECT_FALSE(cut);
   EXPECT_EQ(cut.message, "cannot write the file " + at("kept") + ": File too large");
   EXPECT_EQ(testing_support::slurp(at("kept")), "old content\n");
@@ -96,6 +104,52 @@ TEST_F(WholeFile, FailuresLeaveTheTargetAsItWasAndSayWhy) {
   EXPECT_TRUE(fs::is_directory(at("folder")));
   EXPECT_EQ(nowhere.message.find('\n'), std::string::npos);
   EXPECT_EQ(entries(), (std::vector<std::string>{"folder", "kept"}));
+}
+
+// A file written in pieces takes the target's place only when committed whole: until then
+// the target is as it was, and a replacement dropped or cut short by a failed write leaves
+// it so, with no temporary file behind.
+TEST_F(WholeFile, AFileWrittenInPiecesReplacesTheTargetOnlyWhenCommittedWhole) {
+  std::ofstream(at("out")) << "old\n";
+  const std::string piece(700000, 'p');  // several steps of the writeback between them
+  {
+    recio::FileReplacement file(at("out"));
+    file.append("first\n");
+    file.append(piece);
+    file.append(piece);
+    EXPECT_EQ(testing_support::slurp(at("out")), "old\n");
+    EXPECT_EQ(entries().size(), 2u);  // the target and the temporary file
+    const recio::WriteResult done = file.commit();
+    EXPECT_TRUE(done) << done.message;
+    EXPECT_FALSE(file.commit());  // once only
+  }
+  EXPECT_EQ(testing_support::slurp(at("out")), "first\n" + piece + piece);
+  EXPECT_EQ(entries(), std::vector<std::string>{"out"});
+
+  {
+    recio::FileReplacement dropped(at("out"));
+    dropped.append("never\n");
+  }
+  EXPECT_EQ(testing_support::slurp(at("out")), "first\n" + piece + piece);
+  EXPECT_EQ(entries(), std::vector<std::string>{"out"});
+
+  std::ofstream(at("out")) << "old\n";
+  recio::WriteResult cut;
+  with_file_size_limit(1000000, [&] {
+    recio::FileReplacement file(at("out"));
+    file.append(piece);
+    file.append(piece);  // passes the limit
+    file.append("x\n");  // not written after the failure
+    cut = file.commit();
+  });
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(cut.message, "cannot write the file " + at("out") + ": File too large");
+  EXPECT_EQ(testing_support::slurp(at("out")), "old\n");
+  EXPECT_EQ(entries(), std::vector<std::string>{"out"});
+
+  recio::FileReplacement nameless("");
+  nameless.append("x");
+  EXPECT_EQ(nameless.commit().message, "cannot write a file without a name");
 }
 
 TEST_F(WholeFile, InputsThatAreNoRegularFileOrTooLargeAreRefused) {

@@ -219,6 +219,43 @@ TEST_F(UnitsTest, CloseAllCommitsAndNamesFailures) {
   EXPECT_EQ(units.close_all(), std::vector<std::string>{"out2"});
 }
 
+// Records sent on before the unit is closed reach the file in order with those written
+// around them, and only at the close; a failed commit or a unit dropped or removed leaves
+// the file as it was.
+TEST_F(UnitsTest, SentRecordsReplaceTheFileOnlyAtTheClose) {
+  fs.files["out"] = "old\n";
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.write_line(12, "title");
+  units.send(12, "a\nb\n");
+  EXPECT_TRUE(units.output(12)->empty());  // what it held went with the piece
+  units.write_line(12, "c");
+  units.send(12, "d\n");
+  units.write_line(12, "e");
+  EXPECT_EQ(fs.files["out"], "old\n");
+  EXPECT_TRUE(units.close(12));
+  EXPECT_EQ(fs.files["out"], "title\na\nb\nc\nd\ne\n");
+
+  fs.fail_writes = true;
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.send(12, "lost\n");
+  EXPECT_FALSE(units.close(12));
+  fs.fail_writes = false;
+  ASSERT_TRUE(units.open(12, "out", Status::unknown));
+  units.send(12, "removed\n");
+  EXPECT_TRUE(units.close(12, true));
+  EXPECT_EQ(fs.files.count("out"), 0u);
+  fs.files["out"] = "old\n";
+  {
+    recio::Units dropped(fs);
+    ASSERT_TRUE(dropped.open(12, "out", Status::unknown));
+    dropped.send(12, "dropped\n");
+  }
+  EXPECT_EQ(fs.files["out"], "old\n");
+  units.send(12, "x\n");  // not open: nothing happens
+  units.send(10, "x\n");
+  EXPECT_EQ(fs.files.count("x"), 0u);
+}
+
 TEST_F(UnitsTest, ReopeningClosesFirst) {
   ASSERT_TRUE(units.open(12, "a", Status::unknown));
   units.write_line(12, "first");
@@ -401,6 +438,41 @@ TEST_F(SystemFileSystemTest, FailedRenameLeavesNoTemporary) {
                                std::filesystem::directory_iterator());
   EXPECT_EQ(entries, 1);
   EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
+}
+
+// The real file system writes sent records as they come: the file is replaced at the
+// close, complete; a unit dropped with records sent (a run that ended before the close)
+// leaves the file as it was and no temporary file behind.
+TEST_F(SystemFileSystemTest, SentRecordsGoToATemporaryFileThatReplacesTheFileAtTheClose) {
+  const std::string name = (dir / "out_COR").string();
+  std::string big;
+  for (int k = 0; big.size() < 3000000; ++k) big += "line " + std::to_string(k) + "\n";
+  auto entries = [&] {
+    return std::distance(std::filesystem::directory_iterator(dir),
+                         std::filesystem::directory_iterator());
+  };
+  recio::FileSystem& fs = recio::system_file_system();
+  ASSERT_TRUE(fs.replace_file(name, "old\n"));
+  {
+    recio::Units units;
+    ASSERT_TRUE(units.open(12, name, Status::unknown));
+    units.write_line(12, "title");
+    units.send(12, big);
+    EXPECT_EQ(entries(), 2);  // the file and the temporary one
+    EXPECT_EQ(fs.read_file(name).value(), "old\n");
+  }
+  EXPECT_EQ(entries(), 1);
+  EXPECT_EQ(fs.read_file(name).value(), "old\n");
+
+  recio::Units units;
+  ASSERT_TRUE(units.open(12, name, Status::unknown));
+  units.write_line(12, "title");
+  units.send(12, big);
+  units.send(12, big);
+  units.write_line(12, "end");
+  EXPECT_TRUE(units.close(12));
+  EXPECT_EQ(fs.read_file(name).value(), "title\n" + big + big + "end\n");
+  EXPECT_EQ(entries(), 1);
 }
 
 TEST_F(SystemFileSystemTest, ReplaceIntoMissingFolderFails) {
