@@ -2,7 +2,7 @@
 // without a flagged segment. Seeded, so that every run injects the same errors.
 //
 //   xdate_locate_eval [--seed N] [--per-file K] [--half odd|even|all] [--single] [--verbose]
-//                     [--set NAME VALUE]... [DIR...]
+//                     [--narrow local|site] [--narrow-share S] [--set NAME VALUE]... [DIR...]
 //
 // One error per series (a ring removed, or a ring split in two), at least 60 years from either
 // end; half of the removed rings among the 10% narrowest rings of their series. Prints the
@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <numeric>
 #include <random>
 #include <string>
@@ -79,8 +80,11 @@ struct Tally {
 // of the widths divided by the mean of the ten rings around them, so that narrow rings are
 // years of poor growth for the tree at that age rather than rings of its slow outer part;
 // `share` of the missing rings are chosen among them.
+// With `site`, narrow rings are those of the locally narrowest tenth in years where the
+// master is among its fifth lowest over the series (years of poor growth the site shares).
 struct Narrow {
   bool local = false;
+  bool site = false;
   double share = 0.5;
 };
 
@@ -160,7 +164,24 @@ struct MultiTally {
   }
 };
 
-std::vector<double> narrowness(const SeriesInput& s, bool local) {
+std::vector<double> narrowness(const SeriesInput& s, bool local, const Track* site = nullptr) {
+  if (site) {
+    // Locally narrow rings, kept only in the master's lowest fifth of the series' years.
+    std::vector<double> out = narrowness(s, true);
+    std::vector<double> m;
+    for (std::size_t k = 0; k < s.values.size(); ++k) {
+      const double x = site->at(s.first + static_cast<int32_t>(k));
+      if (present(x)) m.push_back(x);
+    }
+    if (m.size() < 10) return out;
+    std::sort(m.begin(), m.end());
+    const double low = m[m.size() / 5];
+    for (std::size_t k = 0; k < out.size(); ++k) {
+      const double x = site->at(s.first + static_cast<int32_t>(k));
+      if (!present(x) || x > low) out[k] = std::numeric_limits<double>::infinity();
+    }
+    return out;
+  }
   if (!local) return s.values;
   const auto n = static_cast<int64_t>(s.values.size());
   std::vector<double> out(s.values.size());
@@ -178,14 +199,20 @@ std::vector<double> narrowness(const SeriesInput& s, bool local) {
   return out;
 }
 
+// Whether ring k counts as narrow (a ring outside the site's poor years never does).
+bool narrow_at(const std::vector<double>& nv, double limit, int32_t k) {
+  const double x = nv[static_cast<std::size_t>(k)];
+  return std::isfinite(x) && x <= limit;
+}
+
 // Picks `k` errors in series s: mixed kinds, at least `apart` years apart and `edge` years
 // from either end; half of the missing rings among the 10% narrowest rings. Empty when the
 // series cannot hold them.
 std::vector<Injection> pick_errors(const SeriesInput& s, int k, const Narrow& narrow,
-                                   std::mt19937& rng) {
+                                   const Track& master_bp, std::mt19937& rng) {
   constexpr int32_t apart = 40, edge = 50;
   const int32_t lo = s.first + edge, hi = s.last() - edge;
-  const std::vector<double> nv = narrowness(s, narrow.local);
+  const std::vector<double> nv = narrowness(s, narrow.local, narrow.site ? &master_bp : nullptr);
   std::vector<double> sorted = nv;
   std::sort(sorted.begin(), sorted.end());
   const double limit = sorted[sorted.size() / 10];
@@ -202,8 +229,7 @@ std::vector<Injection> pick_errors(const SeriesInput& s, int k, const Narrow& na
       const bool free = std::all_of(out.begin(), out.end(), [&](const Injection& o) {
         return std::abs(o.year - y) >= apart;
       });
-      if (free && (!e.narrow || nv[static_cast<std::size_t>(y - s.first)] <= limit))
-        years.push_back(y);
+      if (free && (!e.narrow || narrow_at(nv, limit, y - s.first))) years.push_back(y);
     }
     if (years.empty() && e.narrow) {
       e.narrow = false;
@@ -251,9 +277,11 @@ int main(int argc, char** argv) {
       o.half = argv[++a];
     else if (arg == "--verbose")
       o.verbose = true;
-    else if (arg == "--narrow" && a + 1 < argc)
-      o.narrow.local = std::string(argv[++a]) == "local";
-    else if (arg == "--narrow-share" && a + 1 < argc)
+    else if (arg == "--narrow" && a + 1 < argc) {
+      const std::string how = argv[++a];
+      o.narrow.local = how == "local";
+      o.narrow.site = how == "site";
+    } else if (arg == "--narrow-share" && a + 1 < argc)
       o.narrow.share = std::atof(argv[++a]);
     else if (arg == "--single")
       o.multi = false;
@@ -357,13 +385,14 @@ int main(int argc, char** argv) {
                          : std::uniform_real_distribution<double>(0, 1)(rng) < o.narrow.share);
       int32_t year = std::uniform_int_distribution<int32_t>(lo, hi)(rng);
       if (narrow) {
-        const std::vector<double> nv = narrowness(s, o.narrow.local);
+        const std::vector<double> nv = narrowness(
+            s, o.narrow.local, o.narrow.site ? &masters[static_cast<std::size_t>(i)].bp : nullptr);
         std::vector<double> sorted = nv;
         std::sort(sorted.begin(), sorted.end());
         const double limit = sorted[sorted.size() / 10];
         std::vector<int32_t> years;
         for (int32_t y = lo; y <= hi; ++y) {
-          if (nv[static_cast<std::size_t>(y - s.first)] <= limit) years.push_back(y);
+          if (narrow_at(nv, limit, y - s.first)) years.push_back(y);
         }
         if (!years.empty())
           year = years[std::uniform_int_distribution<std::size_t>(0, years.size() - 1)(rng)];
@@ -426,7 +455,7 @@ int main(int argc, char** argv) {
           continue;
         const SeriesInput& s = data.input(i);
         const int k = std::uniform_int_distribution<int>(2, 3)(multi_rng);
-        const std::vector<Injection> errors = pick_errors(s, k, o.narrow, multi_rng);
+        const std::vector<Injection> errors = pick_errors(s, k, o.narrow, masters[i].bp, multi_rng);
         if (errors.empty()) continue;
         // Made from the earliest to the latest: each moves only the rings before it, so the
         // later errors keep their years.
