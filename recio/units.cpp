@@ -88,7 +88,7 @@ struct Units::Unit : RecordSource {
   std::string name;
   bool open = false;
   bool writing = false;
-  Text content;        // a file read whole
+  FileBytes content;   // a file read whole
   RecordScanner scan;  // finds the records after the last one in `starts`
   // Offset of every record found so far. Room for a record every 32 bytes is reserved at
   // once, in pages of its own: growing it step by step would copy it and fault in fresh
@@ -100,12 +100,14 @@ struct Units::Unit : RecordSource {
   // The file being replaced once records were sent to it (Units::send).
   std::unique_ptr<FileSystem::Replacement> replacing;
 
-  void start_reading(Text text, size_t* work_count) {
-    content = std::move(text);
+  void start_reading(FileBytes bytes, size_t* work_count) {
+    content = std::move(bytes);
     work = work_count;
-    scan = RecordScanner(content, work);
+    scan = RecordScanner(text(), work);
     starts.reserve(content.size() / 32 + 16);
   }
+
+  std::string_view text() const { return {content.data(), content.size()}; }
 
   Outcome next(std::string& record) override {
     std::string_view v;
@@ -115,7 +117,7 @@ struct Units::Unit : RecordSource {
   }
   Outcome next_view(std::string_view& record) override {
     if (!open || writing) return Outcome::error;
-    const std::string_view text(content);
+    const std::string_view text = this->text();
     size_t at = 0, len = 0;
     if (index < starts.size()) {
       // Found before: its text ends at the first CR or LF before the next record.
@@ -160,7 +162,7 @@ bool Units::open(int n, const std::string& name, Status status) {
   u->name = name;
   u->open = true;
   if (status == Status::old) {
-    std::optional<Text> content = fs_->read_text(name);
+    std::optional<FileBytes> content = fs_->read_bytes(name);
     if (!content) return false;
     u->start_reading(std::move(*content), &scanned_);
   } else {
@@ -260,17 +262,17 @@ namespace {
 class SystemFileSystem : public FileSystem {
  public:
   std::optional<std::string> read_file(const std::string& name) override {
-    std::optional<Text> t = read_text(name);
+    std::optional<FileBytes> t = read_bytes(name);
     if (!t) return std::nullopt;
     return std::string(t->data(), t->size());
   }
 
   // The file in one read when its size is known (a regular file), in pieces otherwise.
-  std::optional<Text> read_text(const std::string& name) override {
+  std::optional<FileBytes> read_bytes(const std::string& name) override {
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st {};
-    Text data;
+    FileBytes data;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > max_input_bytes) {
       ::close(fd);
       return std::nullopt;  // too large to be a data file

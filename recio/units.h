@@ -21,6 +21,9 @@ namespace recio {
 // The text of a whole file, read or being written; a large one lives in pages of its own
 // (core/pages.h), so that filling megabytes costs few page faults.
 using Text = std::basic_string<char, std::char_traits<char>, ringdate::PageAllocator<char>>;
+// The bytes of a whole file as read, in pages of their own when large; made with a size,
+// they are not written before the read fills them.
+using FileBytes = std::vector<char, ringdate::PageAllocator<char>>;
 
 // The file-system seam; tests replace it (a vanished file, a full disk).
 class FileSystem {
@@ -28,11 +31,12 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // The whole content of the file, or nullopt when it cannot be opened or read.
   virtual std::optional<std::string> read_file(const std::string& name) = 0;
-  // The same as a Text; file systems that read into one directly override it.
-  virtual std::optional<Text> read_text(const std::string& name) {
+  // The same as bytes in pages of their own; file systems that read into them directly
+  // override it.
+  virtual std::optional<FileBytes> read_bytes(const std::string& name) {
     std::optional<std::string> s = read_file(name);
     if (!s) return std::nullopt;
-    return Text(s->data(), s->size());
+    return FileBytes(s->begin(), s->end());
   }
   // Writes `data` completely to a temporary file created exclusively beside `name`, then
   // renames it over `name` (recio/outfile.h). False (and `name` untouched) when any step

@@ -170,7 +170,7 @@ TEST_F(WholeFile, InputsThatAreNoRegularFileOrTooLargeAreRefused) {
   EXPECT_EQ(sys.reading_problem(at("missing")), "");
   EXPECT_EQ(sys.reading_problem(dir.string()), "");
   EXPECT_EQ(sys.reading_problem("/dev/zero"), "/dev/zero is not a regular file");
-  EXPECT_FALSE(sys.read_text(at("huge.rwl")).has_value());
+  EXPECT_FALSE(sys.read_bytes(at("huge.rwl")).has_value());
 }
 
 }  // namespace
