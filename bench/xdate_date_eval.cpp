@@ -1,7 +1,7 @@
 // Accuracy of the dating of undated series: seeded cases made from the real files.
 //
 //   xdate_date_eval [--seed N] [--per-file K] [--stretch-share F] [--sweep] [--by-file]
-//                   [--verbose] [DIR...]
+//                   [--tail] [--verbose] [DIR...]
 //
 // True samples: series without a flagged segment in the check (all its rings), or a stretch
 // of 60 to 200 of its rings (with probability --stretch-share, 0.5 by default), renumbered
@@ -15,6 +15,8 @@
 // of a far-apart site (the pairs below). A negative must never be dated.
 // Prints the counts and shares, and the true samples by length; --by-file also by file;
 // --sweep the figures the decision would give at other thresholds of p and of the margin;
+// --tail how often the z of any position of a negative reaches a few levels, against the
+// Student tail the decision takes (and a normal tail);
 // --verbose one line per case. Default folder: ../shared/data/real beside the checkout (its
 // .rwl files; the far-apart pairs name files there).
 #include <algorithm>
@@ -48,6 +50,7 @@ struct Options {
   bool verbose = false;
   bool sweep = false;
   bool by_file = false;
+  bool tail = false;
   std::vector<std::string> dirs;
 };
 
@@ -211,6 +214,8 @@ int main(int argc, char** argv) {
       o.sweep = true;
     else if (arg == "--by-file")
       o.by_file = true;
+    else if (arg == "--tail")
+      o.tail = true;
     else if (arg == "--verbose")
       o.verbose = true;
     else
@@ -222,6 +227,23 @@ int main(int argc, char** argv) {
   const DatingSettings settings;
   std::vector<Outcome> outcomes;
   Filter filter;
+  // The z of every position of every negative against a few levels: how many reach each,
+  // and how many the Student tail of the decision and a normal tail expect.
+  constexpr int levels = 6;
+  constexpr double level[levels] = {3.0, 3.5, 4.0, 4.5, 5.0, 5.5};
+  double reached[levels] = {}, by_student[levels] = {}, by_normal[levels] = {};
+  double null_positions = 0;
+  auto pool = [&](const SampleDating& d) {
+    if (!o.tail) return;
+    for (const Position& p : d.all) {
+      null_positions += 1;
+      for (int k = 0; k < levels; ++k) {
+        reached[k] += p.z >= level[k];
+        by_student[k] += upper_tail(level[k], std::max(p.r.n - 2, 1));
+        by_normal[k] += 0.5 * std::erfc(level[k] / std::sqrt(2.0));
+      }
+    }
+  };
   auto spline = std::make_unique<ringdate::Spline>();
 
   std::map<std::string, FileData> files;
@@ -299,6 +321,7 @@ int main(int argc, char** argv) {
         ++t.cases;
         t.dated += d.dated();
         verbose(which == 0 ? "shuf" : "shufc", name, d, 0);
+        pool(d);
         outcomes.push_back(outcome_of(d, false, 0));
       }
     }
@@ -317,6 +340,7 @@ int main(int argc, char** argv) {
       ++far.cases;
       far.dated += d.dated();
       verbose("far", a->second.name + ":" + b->second.name, d, 0);
+      pool(d);
       outcomes.push_back(outcome_of(d, false, 0));
     }
   }
@@ -345,6 +369,13 @@ int main(int argc, char** argv) {
   negatives += shuffled_chron;
   negatives += far;
   print_negative("all negatives", negatives);
+  if (o.tail) {
+    std::printf("z of the negatives' %.0f positions: level, reached, Student tail, normal tail\n",
+                null_positions);
+    for (int k = 0; k < levels; ++k)
+      std::printf("  %.1f %8.0f %10.1f %10.1f\n", level[k], reached[k], by_student[k],
+                  by_normal[k]);
+  }
   if (o.sweep) {
     int n10 = 0, n5 = 0, n1 = 0, negs = 0;
     for (const Outcome& c : outcomes) {

@@ -94,7 +94,7 @@ std::vector<double> clipped(const std::vector<double>& v) {
 // reflected series cannot be filtered (too long for the spline), the plain values serve.
 constexpr std::size_t mirror = 32;
 std::vector<double> filtered_mirrored(std::span<const double> w, const Filtered& plain,
-                                      Filter& filter) {
+                                      Filter& filter, const ArModel* model = nullptr) {
   const std::size_t n = w.size();
   const std::size_t m = std::min(n > 0 ? n - 1 : 0, mirror);
   std::vector<double> padded;
@@ -102,7 +102,7 @@ std::vector<double> filtered_mirrored(std::span<const double> w, const Filtered&
   for (std::size_t k = m; k >= 1; --k) padded.push_back(w[k]);
   padded.insert(padded.end(), w.begin(), w.end());
   for (std::size_t k = 1; k <= m; ++k) padded.push_back(w[n - 1 - k]);
-  const Filtered g = filter(0, padded);
+  const Filtered g = model ? filter(0, padded, *model) : filter(0, padded);
   if (g.status != FilterStatus::ok) return plain.values.v;
   std::vector<double> out(n);
   for (std::size_t k = 0; k < n; ++k) out[k] = g.values.at(static_cast<int32_t>(k + m));
@@ -324,6 +324,13 @@ class Members {
   int32_t pairs_ = 0;
 };
 
+// The sums of the series' prewhitening coefficients, lag by lag (a model of lower order adds
+// 0 beyond it).
+void add_coefficients(ArModel& sum, const ArModel& m) {
+  if (sum.phi.size() < m.phi.size()) sum.phi.resize(m.phi.size(), 0.0);
+  for (std::size_t k = 0; k < m.phi.size(); ++k) sum.phi[k] += m.phi[k];
+}
+
 }  // namespace
 
 Reference::Reference(const std::vector<SeriesInput>& series) : size_(series.size()) {
@@ -336,6 +343,7 @@ Reference::Reference(const std::vector<SeriesInput>& series) : size_(series.size
     f.push_back(filter(s.first, s.values));
     if (f.back().status != FilterStatus::ok) continue;
     ++usable_;
+    add_coefficients(model_, f.back().model);
     members_.push_back(Track{f.back().values.first, clipped(f.back().values.v)});
     const Track w = widths_of(s.first, s.values);
     const Transforms t = transforms_of(w);
@@ -344,6 +352,8 @@ Reference::Reference(const std::vector<SeriesInput>& series) : size_(series.size
     width.add(w);
   }
   if (usable_ == 0) return;
+  for (double& phi : model_.phi) phi /= usable_;
+  model_.order = static_cast<int32_t>(model_.phi.size());
   std::vector<const Track*> tracks;
   for (const Filtered& x : f) {
     if (x.status == FilterStatus::ok) tracks.push_back(&x.values);
@@ -369,7 +379,7 @@ double Position::glk_p() const {
 // other positions' scores stays finite; a score of undefined statistics counts as none.
 double score_of(const Position& p) {
   const double s =
-      (p.r.t() + p.r_mirrored.t() + p.bp_clipped.t() + p.ho_clipped.t() + p.glk_z()) / 5.0;
+      (p.r_matched.t() + p.r_mirrored.t() + p.bp_clipped.t() + p.ho_clipped.t() + p.glk_z()) / 5.0;
   constexpr double bound = 1e6;
   if (std::isnan(s)) return 0.0;
   return std::clamp(s, -bound, bound);
@@ -406,8 +416,16 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
   const Transforms tr = transforms_of(w);
   const std::size_t n = sample.values.size();
   const Sliding sf(centred(f.values.v)), sb(centred(tr.bp.v)), sh(centred(tr.ho.v));
-  const std::vector<double> mirrored = filtered_mirrored(sample.values, f, filter);
-  const Sliding sfm(centred(mirrored));
+  // The score's t-values: the sample prewhitened with the reference's model, fitted to many
+  // years (a file's: the mean of its series' models), not with one fitted to the sample's
+  // few rings; both sides' values then pass the same filter. Over 7 728 true samples of 23
+  // tuning seeds it dated 1.0 % more (against a chronology 87.9 -> 89.6 %, against the rest
+  // of a file 91.2 -> 91.5 %), with the negatives' chance no lower (79 of 11 868 below 0.01,
+  // 11 below 0.001). The reference's values are white, so that the t under no match keeps
+  // its distribution whatever filter the sample passes.
+  const Filtered matched = filter(0, sample.values, ref.model());
+  const Sliding sfa(centred(matched.values.v));
+  const Sliding sfm(centred(filtered_mirrored(sample.values, matched, filter, &ref.model())));
   const Sliding sbc(centred(clipped(tr.bp.v))), shc(centred(clipped(tr.ho.v)));
   const int32_t pad = out.n;
   const int32_t m_first = ref.first_year() - pad;
@@ -437,6 +455,7 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
     p.bp = correlate_at(sb, mb, shift);
     p.ho = correlate_at(sh, mh, shift);
     p.glk = glk_at(sd, sz, md, mz, s);
+    p.r_matched = correlate_at(sfa, mf, shift);
     p.r_mirrored = correlate_at(sfm, mf, shift);
     p.bp_clipped = correlate_at(sbc, mbc, shift);
     p.ho_clipped = correlate_at(shc, mhc, shift);
@@ -479,9 +498,11 @@ SampleDating date_sample(const Reference& ref, const SeriesInput& sample,
   // The chance of the listed positions (the tail costs more than everything else here).
   const std::size_t listed =
       std::min(order.size(), static_cast<std::size_t>(std::max(settings.top, 2)));
+  // The members were each prewhitened with their own model: the sample with its own, too.
   const std::optional<Members> members =
       ref.members().size() >= 2
-          ? std::optional<Members>(std::in_place, ref, f.values.v, mirrored, out.all, overlap)
+          ? std::optional<Members>(std::in_place, ref, f.values.v,
+                                   filtered_mirrored(sample.values, f, filter), out.all, overlap)
           : std::nullopt;
   const double share = members ? std::clamp(settings.member_share, 0.0, 1.0) : 0.0;
   if (members) out.pairs = members->pairs();

@@ -48,12 +48,16 @@ class Reference {
   // The filtered values of every series whose filter succeeded, clipped to 3 robust sd about
   // their median, in input order: what the sample is compared with series by series.
   const std::vector<Track>& members() const { return members_; }
+  // The prewhitening model the score filters the sample with: a chronology's own; for
+  // several series the mean of their models' coefficients (0 beyond a model's order).
+  const ArModel& model() const { return model_; }
 
  private:
   std::size_t size_ = 0;
   int32_t usable_ = 0;
   Track filtered_, bp_, ho_, width_;
   std::vector<Track> members_;
+  ArModel model_;
 };
 
 // The statistics of the sample placed at one position.
@@ -63,8 +67,9 @@ struct Position {
   Correlation bp, ho;           // tBP = bp.t(), tHo = ho.t()
   // The same over values clipped to 3 robust sd about their median: the score's.
   Correlation bp_clipped, ho_clipped;
-  // r over the sample filtered with its ends reflected: the score's second t.
-  Correlation r_mirrored;
+  // r over the sample prewhitened with the reference's model (Reference::model), filtered
+  // as it is and with its ends reflected: the score's two t-values.
+  Correlation r_matched, r_mirrored;
   Glk glk;
   double score = 0.0;  // the decision's statistic (see score_of)
   double z = 0.0;      // the score in standard units of the other positions' scores
@@ -86,10 +91,11 @@ struct Position {
 };
 
 // The decision's statistic at a position: a weighted mean of the four statistics, each a
-// standard score under no match: (t + t' + tBP' + tHo' + GLK z) / 5. t' is the t over the
-// sample filtered with its ends reflected (r_mirrored): two filters of the same rings whose
-// errors differ, so that the t of the prewhitened values weighs double with less noise than
-// twice one of them. tBP' and tHo' are over values clipped to 3 robust sd (bp_clipped,
+// standard score under no match: (t + t' + tBP' + tHo' + GLK z) / 5. t and t' are over the
+// sample prewhitened with the reference's model, filtered as it is (r_matched) and with its
+// ends reflected (r_mirrored): two filters of the same rings whose errors differ, so that
+// the t of the prewhitened values weighs double with less noise than twice one of them.
+// tBP' and tHo' are over values clipped to 3 robust sd (bp_clipped,
 // ho_clipped), so that one extreme year cannot make them. The other three are transforms of
 // the same widths that keep more of the year-to-year persistence, and add less of their own.
 double score_of(const Position& p);

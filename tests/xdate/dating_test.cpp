@@ -106,9 +106,9 @@ TEST_P(RealFile, ShuffledRingsAreNotDated) {
 }
 
 // Stretches of 60 rings at their true dating: the decision's second t, over the sample
-// filtered with its ends reflected, is aligned with the plain one (it finds the match too),
-// has a value for every ring (the prewhitening leaves the plain filter's first rings without
-// one), and is a different measurement: over the positions it follows the plain t only in
+// filtered with its ends reflected, is aligned with the first (it finds the match too), has
+// a value for every ring (the prewhitening leaves the plain filter's first rings without
+// one), and is a different measurement: over the positions it follows the first t only in
 // part, so that their mean is less noisy than either.
 TEST_P(RealFile, ReflectedFilterIsASecondMeasureOfTheMatch) {
   Filter filter;
@@ -124,12 +124,12 @@ TEST_P(RealFile, ReflectedFilterIsASecondMeasureOfTheMatch) {
       if (p == nullptr) continue;
       SCOPED_TRACE(s.id + " from " + std::to_string(from));
       EXPECT_EQ(p->r_mirrored.n, 60);
-      EXPECT_LE(p->r.n, 60);
-      plain += p->r.t();
+      EXPECT_LE(p->r_matched.n, 60);
+      plain += p->r_matched.t();
       reflected += p->r_mirrored.t();
       std::vector<double> a, b;
       for (const Position& q : d.all) {
-        a.push_back(q.r.t());
+        a.push_back(q.r_matched.t());
         b.push_back(q.r_mirrored.t());
       }
       correlation += correlate(Track{0, a}, Track{0, b}).r;
@@ -355,7 +355,8 @@ TEST(Dating, ScoreTakesTheReflectedSamplesT) {
   ASSERT_FALSE(d.all.empty());
   for (const Position& p : d.all) {
     const double want =
-        (p.r.t() + p.r_mirrored.t() + p.bp_clipped.t() + p.ho_clipped.t() + p.glk_z()) / 5.0;
+        (p.r_matched.t() + p.r_mirrored.t() + p.bp_clipped.t() + p.ho_clipped.t() + p.glk_z()) /
+        5.0;
     EXPECT_NEAR(p.score, want, 1e-12 * (1.0 + std::abs(want)));
   }
   ASSERT_TRUE(d.dated()) << verdict_text(d, DatingSettings{});
@@ -369,8 +370,64 @@ TEST(Dating, ScoreTakesTheReflectedSamplesT) {
   ASSERT_EQ(l.status, FilterStatus::ok);
   ASSERT_FALSE(l.all.empty());
   for (const Position& p : l.all) {
-    EXPECT_EQ(p.r_mirrored.n, p.r.n);
-    EXPECT_EQ(p.r_mirrored.r, p.r.r);
+    EXPECT_EQ(p.r_mirrored.n, p.r_matched.n);
+    EXPECT_EQ(p.r_mirrored.r, p.r_matched.r);
+  }
+}
+
+// A chronology whose years carry on the last ones' growth (as a site's mean does), and
+// samples of its trees: the score prewhitens the sample with the reference's model (the
+// chronology's own), not with one fitted to the sample's few rings. At the true position
+// its t is the correlation of the sample so filtered with the reference's filtered values,
+// the years aligned. A file's model is the mean of its series' coefficients.
+TEST(Dating, ScoreFiltersTheSampleWithTheReferencesModel) {
+  xdate_synthetic::Random rnd(11);
+  std::vector<double> common(400);
+  double carried = 0.0;
+  for (double& c : common) c = carried = 0.7 * carried + rnd.normal();
+  SeriesInput chron{"CHRON", 1500, {}};
+  for (double c : common) chron.values.push_back(std::round(1000.0 * std::exp(0.2 * c)) / 1000.0);
+  const Reference ref({chron});
+  Filter filter;
+  const Filtered own = filter(chron.first, chron.values);
+  ASSERT_GT(own.model.order, 0);
+  EXPECT_EQ(ref.model().order, own.model.order);
+  EXPECT_EQ(ref.model().phi, own.model.phi);
+
+  int samples = 0;
+  for (std::size_t from = 10; from + 70 <= common.size(); from += 40) {
+    SeriesInput tree{"TREE", 1, {}};
+    double own_carried = 0.0;
+    for (std::size_t k = from; k < from + 70; ++k) {
+      const double age = static_cast<double>(k - from);
+      own_carried = 0.7 * own_carried + rnd.normal();
+      tree.values.push_back((0.5 + std::exp(-age / 30.0)) *
+                            std::exp(0.2 * common[k] + 0.15 * own_carried));
+    }
+    const SampleDating d = date_sample(ref, tree, DatingSettings{}, filter);
+    const Position* p = at(d, chron.first + static_cast<int32_t>(from));
+    ASSERT_NE(p, nullptr);
+    const Filtered f = filter(p->first, tree.values, ref.model());
+    const Correlation c = correlate(f.values, ref.filtered());
+    EXPECT_EQ(p->r_matched.n, c.n);
+    EXPECT_NEAR(p->r_matched.r, c.r, 1e-12);
+    EXPECT_NE(p->r_matched.r, p->r.r);  // the sample's own model differs
+    ++samples;
+  }
+  ASSERT_EQ(samples, 9);
+
+  const auto forest = xdate_synthetic::forest(3, 1600, 1799);
+  std::vector<ArModel> models;
+  for (const SeriesInput& s : forest) models.push_back(filter(s.first, s.values).model);
+  std::size_t order = 0;
+  for (const ArModel& m : models) order = std::max(order, m.phi.size());
+  const Reference file(forest);
+  ASSERT_EQ(file.model().phi.size(), order);
+  EXPECT_EQ(file.model().order, static_cast<int32_t>(order));
+  for (std::size_t k = 0; k < order; ++k) {
+    double sum = 0.0;
+    for (const ArModel& m : models) sum += k < m.phi.size() ? m.phi[k] : 0.0;
+    EXPECT_NEAR(file.model().phi[k], sum / 3.0, 1e-15);
   }
 }
 
