@@ -118,17 +118,27 @@ TEST(CorrectedFile, AFileOfMovedSeriesHasNoTitleAndKeepsTheValues) {
   }
 }
 
+// A Tucson file in thousandths of `count` series: series s is named id(s), starts in
+// first(s) and has length(s) values, value(s, k) for its k-th.
+template <class Id, class First, class Length, class Value>
+std::string tucson_file(int count, Id id, First first, Length length, Value value) {
+  std::string text;
+  for (int s = 0; s < count; ++s) {
+    std::vector<int> v;
+    for (int k = 0; k < length(s); ++k) v.push_back(value(s, k));
+    text += testing_support::tucson_series(id(s), first(s), v, -9999);
+  }
+  return text;
+}
+
 // The series are written in pieces on the machine's threads: with any number of threads
 // (more than the series, too) the same file, byte for byte, in every decade-line layout.
 TEST(CorrectedFile, TheFileIsTheSameWhateverTheNumberOfThreads) {
   MemoryFileSystem fs;
-  std::string text;
-  for (int s = 0; s < 7; ++s) {
-    std::vector<int> v;
-    for (int k = 0; k < 15 + 11 * s; ++k) v.push_back(100 + (k * 37 + s * 11) % 250);
-    text += testing_support::tucson_series("SER0" + std::to_string(s), 1890 + 7 * s, v, -9999);
-  }
-  fs.files["in.rwl"] = text;
+  fs.files["in.rwl"] = tucson_file(
+      7, [](int s) { return "SER0" + std::to_string(s); }, [](int s) { return 1890 + 7 * s; },
+      [](int s) { return 15 + 11 * s; },
+      [](int s, int k) { return 100 + (k * 37 + s * 11) % 250; });
   const std::unique_ptr<Store> store = read(fs, "in.rwl", "MR");
   ASSERT_EQ(store->nser, 7);
   const std::vector<int32_t> firsts = {1890, 1897, 1960, 1911, 1918, 1925, 1932};
@@ -181,14 +191,10 @@ struct PieceCountingFiles : MemoryFileSystem {
 // number of threads, and it reads back as the series.
 TEST(CorrectedFile, ALargeFileIsSentInOrderedPiecesWhateverTheNumberOfThreads) {
   PieceCountingFiles fs;
-  std::string text;
-  for (int s = 0; s < 240; ++s) {
-    std::vector<int> v;
-    // Below 999, which the writer raises to 1000 (it would read as an end marker).
-    for (int k = 0; k < 900 + 7 * s; ++k) v.push_back(1 + (k * 37 + s * 101) % 998);
-    text += testing_support::tucson_series("S" + std::to_string(1000 + s), 100 + s, v, -9999);
-  }
-  fs.files["in.rwl"] = text;
+  // Values below 999, which the writer raises to 1000 (it would read as an end marker).
+  fs.files["in.rwl"] = tucson_file(
+      240, [](int s) { return "S" + std::to_string(1000 + s); }, [](int s) { return 100 + s; },
+      [](int s) { return 900 + 7 * s; }, [](int s, int k) { return 1 + (k * 37 + s * 101) % 998; });
   const std::unique_ptr<Store> store = read(fs, "in.rwl", "MR");
   ASSERT_EQ(store->nser, 240);
   std::string one;
