@@ -64,7 +64,7 @@ test-asan: test-deps
 
 # The test programs of the units that spread work over threads, under ThreadSanitizer, with
 # four threads whatever the machine has (the plot and session tests draw and run on one).
-TSAN_TESTS := core detrend xdate main app
+TSAN_TESTS := core detrend xdate formats main app
 test-tsan: test-deps
 	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRINGDATE_TSAN=ON -DRINGDATE_WERROR=ON >/dev/null
 	cmake --build $(TSAN) -j $(JOBS) $(foreach t,$(TSAN_TESTS),--target $(t)_tests)
