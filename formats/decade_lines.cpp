@@ -84,6 +84,35 @@ inline void put_int(char* p, int w, int32_t v) {
   if (v < 0) *--q = '-';
 }
 
+// The last four columns of an I6 field for 0 to 9999 (its first two stay blank): the
+// values of a decade line, written with one copy each.
+struct FourColumns {
+  char c[10000][4];
+};
+constexpr FourColumns four_column_table() {
+  FourColumns t{};
+  for (int v = 0; v < 10000; ++v) {
+    int a = v;
+    int k = 3;
+    do {
+      t.c[v][k--] = static_cast<char>('0' + a % 10);
+      a /= 10;
+    } while (a > 0);
+    while (k >= 0) t.c[v][k--] = ' ';
+  }
+  return t;
+}
+constexpr FourColumns four_columns = four_column_table();
+
+// I6 at the six blank columns at p.
+inline void put_value6(char* p, int32_t v) {
+  if (static_cast<uint32_t>(v) < 10000u) {
+    std::memcpy(p + 2, four_columns.c[v], 4);
+  } else {
+    put_int(p, 6, v);
+  }
+}
+
 // The identifier field: the first w characters of the identifier, blank-padded.
 void put_id(char* p, std::size_t w, std::string_view id) {
   std::memcpy(p, id.data(), std::min(w, id.size()));
@@ -329,7 +358,7 @@ void put_measurement_line(recio::Text& out, std::string_view id, int32_t year,
   const LineForm f = form_for(year, 8);
   put_id(p, static_cast<std::size_t>(f.idw), id);
   put_int(p + f.idw, f.yw, year);
-  for (std::size_t i = 0; i < n; ++i) put_int(p + 12 + 6 * i, 6, values[i]);
+  for (std::size_t i = 0; i < n; ++i) put_value6(p + 12 + 6 * i, values[i]);
   if (tagged && !ltag.empty()) std::memcpy(p + 74, ltag.data(), ltag.size());
 }
 

@@ -450,6 +450,20 @@ TEST(DecadeWriter, RandomSeriesMatchTheInterpreter) {
   }
 }
 
+// Every value from 0 to 10000 thousandths (those under 10000 are written from a table) and
+// some on either side, each as the interpreter writes it.
+TEST(DecadeWriter, EveryFourDigitValueIsWrittenAsTheInterpreterWritesIt) {
+  std::vector<float> vals;
+  for (int k = -12; k <= 10012; ++k) vals.push_back(static_cast<float>(k) / 1000.0f);
+  for (float x : {99.999f, 100.0f, 999.999f, -9.999f, -10.0f}) vals.push_back(x);
+  const auto nval = static_cast<int32_t>(vals.size());
+  for (int32_t first : {1000, 1003, -2005}) {
+    recio::Text got;
+    ringdate::write_measurement_series(got, "ALL4", first, nval, vals, "");
+    ASSERT_EQ(as_string(got), reference_measurement_series("ALL4", first, nval, vals, "")) << first;
+  }
+}
+
 // Every real file, read as the program reads it in each Tucson or CRU mode (a file that a
 // mode refuses is skipped for it), written in every layout by both writers.
 TEST(DecadeWriter, RealFilesAsTheInterpreterWritesThem) {
