@@ -2,7 +2,8 @@
 // without a flagged segment. Seeded, so that every run injects the same errors.
 //
 //   xdate_locate_eval [--seed N] [--per-file K] [--half odd|even|all] [--single] [--verbose]
-//                     [--narrow local|site] [--narrow-share S] [--set NAME VALUE]... [DIR...]
+//                     [--narrow local|site] [--narrow-share S] [--set NAME VALUE]...
+//                     [--bound prior|width|both] [--bound-weight W] [DIR...]
 //
 // One error per series (a ring removed, or a ring split in two), at least 60 years from either
 // end; half of the removed rings among the 10% narrowest rings of their series. Prints the
@@ -22,6 +23,13 @@
 // error moves the rings before it) within 2 years, a false ring by either of its parts; a
 // series is restored when every error is found and no other edit is listed.
 //
+// --bound prior|width|both measures how far better knowledge of the missing rings could take
+// the location: the locator is told the years among which a narrow missing ring was drawn
+// (the log prior (1 - share) / N anywhere plus share / M among those M years, times
+// --bound-weight, in place of its own prior), and, for one error per series, the removed
+// ring's width (every candidate filled in with it). No method that only estimates these does
+// better; what it leaves is the alignment evidence of the rings themselves.
+//
 // --half odd|even keeps every other file (for tuning on one half and checking on the other);
 // --set changes a setting of the location (see the code) for trying values; --verbose prints
 // one line per injected series. Default folders: ../shared/data/real and its study/ beside
@@ -31,6 +39,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -88,6 +97,12 @@ struct Narrow {
   double share = 0.5;
 };
 
+// What the locator is told of the injected missing rings (--bound).
+struct Bound {
+  bool prior = false, width = false;
+  double weight = 1.0;
+};
+
 struct Options {
   unsigned seed = 12;
   int per_file = 1000;  // every eligible series
@@ -96,6 +111,7 @@ struct Options {
   bool multi = true;
   LocatorSettings locator;
   Narrow narrow;
+  Bound bound;
   std::vector<std::string> dirs;
 };
 
@@ -205,6 +221,33 @@ bool narrow_at(const std::vector<double>& nv, double limit, int32_t k) {
   return std::isfinite(x) && x <= limit;
 }
 
+// The years lo..hi of series s among which a narrow missing ring is drawn.
+std::vector<int32_t> narrow_years(const SeriesInput& s, int32_t lo, int32_t hi,
+                                  const Narrow& narrow, const Track& master_bp) {
+  const std::vector<double> nv = narrowness(s, narrow.local, narrow.site ? &master_bp : nullptr);
+  std::vector<double> sorted = nv;
+  std::sort(sorted.begin(), sorted.end());
+  const double limit = sorted[sorted.size() / 10];
+  std::vector<int32_t> years;
+  for (int32_t y = lo; y <= hi; ++y) {
+    if (narrow_at(nv, limit, y - s.first)) years.push_back(y);
+  }
+  return years;
+}
+
+// The log prior of a missing ring by year when the injection is known: drawn among `years`
+// with chance `share`, else anywhere in lo..hi.
+std::function<double(int32_t)> known_prior(std::vector<int32_t> years, int32_t lo, int32_t hi,
+                                           double share) {
+  return [years = std::move(years), lo, hi, share](int32_t y) {
+    if (y < lo || y > hi) return -30.0;
+    const bool in = std::binary_search(years.begin(), years.end(), y);
+    const double p = (1.0 - share) / (hi - lo + 1) +
+                     (in && !years.empty() ? share / static_cast<double>(years.size()) : 0.0);
+    return std::log(p);
+  };
+}
+
 // Picks `k` errors in series s: mixed kinds, at least `apart` years apart and `edge` years
 // from either end; half of the missing rings among the 10% narrowest rings. Empty when the
 // series cannot hold them.
@@ -283,6 +326,12 @@ int main(int argc, char** argv) {
       o.narrow.site = how == "site";
     } else if (arg == "--narrow-share" && a + 1 < argc)
       o.narrow.share = std::atof(argv[++a]);
+    else if (arg == "--bound" && a + 1 < argc) {
+      const std::string what = argv[++a];
+      o.bound.prior = what == "prior" || what == "both";
+      o.bound.width = what == "width" || what == "both";
+    } else if (arg == "--bound-weight" && a + 1 < argc)
+      o.bound.weight = std::atof(argv[++a]);
     else if (arg == "--single")
       o.multi = false;
     else if (arg == "--set" && a + 2 < argc) {
@@ -330,6 +379,8 @@ int main(int argc, char** argv) {
         l.bp_references = static_cast<int32_t>(v);
       else if (name == "path_step")
         l.path_step = v;
+      else if (name == "single_spread")
+        l.single_spread = static_cast<int32_t>(v);
       else {
         std::fprintf(stderr, "unknown setting %s\n", name.c_str());
         return 2;
@@ -384,19 +435,12 @@ int main(int argc, char** argv) {
                          ? std::uniform_int_distribution<int>(0, 1)(rng) == 0
                          : std::uniform_real_distribution<double>(0, 1)(rng) < o.narrow.share);
       int32_t year = std::uniform_int_distribution<int32_t>(lo, hi)(rng);
-      if (narrow) {
-        const std::vector<double> nv = narrowness(
-            s, o.narrow.local, o.narrow.site ? &masters[static_cast<std::size_t>(i)].bp : nullptr);
-        std::vector<double> sorted = nv;
-        std::sort(sorted.begin(), sorted.end());
-        const double limit = sorted[sorted.size() / 10];
-        std::vector<int32_t> years;
-        for (int32_t y = lo; y <= hi; ++y) {
-          if (narrow_at(nv, limit, y - s.first)) years.push_back(y);
-        }
-        if (!years.empty())
-          year = years[std::uniform_int_distribution<std::size_t>(0, years.size() - 1)(rng)];
-      }
+      const std::vector<int32_t> years =
+          narrow || o.bound.prior
+              ? narrow_years(s, lo, hi, o.narrow, masters[static_cast<std::size_t>(i)].bp)
+              : std::vector<int32_t>{};
+      if (narrow && !years.empty())
+        year = years[std::uniform_int_distribution<std::size_t>(0, years.size() - 1)(rng)];
       const double inner = std::uniform_real_distribution<double>(0.3, 0.7)(rng);
       const SeriesInput bad = remove ? remove_ring(s, year) : split_ring(s, year, inner);
       const EditKind want_kind = remove ? EditKind::insert : EditKind::remove;
@@ -408,8 +452,19 @@ int main(int argc, char** argv) {
           analyse(bad.id, bad.first, bad.values, f, masters[static_cast<std::size_t>(i)],
                   data.grid(), settings);
       std::optional<Suggestion> got;
+      std::optional<Locator> told_locate;
+      Locator* locator = &locate;
       if (before.flagged == 0) {
         t.unflagged = 1;
+      } else if (remove && (o.bound.prior || o.bound.width)) {
+        LocatorSettings told = o.locator;
+        if (o.bound.prior) told.known_prior = known_prior(years, lo, hi, o.narrow.share);
+        told.known_weight = o.bound.weight;
+        const double width = s.values[static_cast<std::size_t>(year - s.first)];
+        if (o.bound.width) told.known_width = [width](int32_t) { return width; };
+        locator = &told_locate.emplace(told);
+        got = (*locator)(data.filter(), bad, f, masters[static_cast<std::size_t>(i)], before,
+                         data.grid(), settings);
       } else {
         got = locate(data.filter(), bad, f, masters[static_cast<std::size_t>(i)], before,
                      data.grid(), settings);
@@ -432,7 +487,8 @@ int main(int argc, char** argv) {
         }
       }
       if (o.verbose) {
-        const std::optional<Suggestion> seen = before.flagged ? locate.considered() : std::nullopt;
+        const std::optional<Suggestion> seen =
+            before.flagged ? locator->considered() : std::nullopt;
         std::printf(
             "%-40s %-8s %s %5d%s -> %s %5d  r %.3f -> %.3f  flags %d -> %d %s\n",
             std::filesystem::path(paths[fi]).filename().string().c_str(), s.id.c_str(),
@@ -471,7 +527,18 @@ int main(int argc, char** argv) {
         const SeriesResult before =
             analyse(bad.id, bad.first, bad.values, f, masters[i], data.grid(), settings);
         std::optional<Suggestion> got;
-        if (before.flagged > 0) {
+        std::optional<Locator> told_locate;
+        Locator* locator = &locate;
+        if (before.flagged > 0 && o.bound.prior) {
+          t.flagged = 1;
+          LocatorSettings told = o.locator;
+          const int32_t lo = s.first + 50, hi = s.last() - 50;
+          told.known_prior =
+              known_prior(narrow_years(s, lo, hi, o.narrow, masters[i].bp), lo, hi, o.narrow.share);
+          told.known_weight = o.bound.weight;
+          locator = &told_locate.emplace(told);
+          got = (*locator)(data.filter(), bad, f, masters[i], before, data.grid(), settings);
+        } else if (before.flagged > 0) {
           t.flagged = 1;
           got = locate(data.filter(), bad, f, masters[i], before, data.grid(), settings);
         }
@@ -496,7 +563,7 @@ int main(int argc, char** argv) {
             std::printf(" %c%d%s", e.want.kind == EditKind::insert ? 'I' : 'D', e.want.year,
                         e.narrow ? "n" : "");
           std::printf("  ->");
-          const std::optional<Suggestion>& seen = locate.considered();
+          const std::optional<Suggestion>& seen = locator->considered();
           if (before.flagged && seen) {
             for (const Edit& e : seen->edits)
               std::printf(" %c%d", e.kind == EditKind::insert ? 'I' : 'D', e.year);

@@ -187,6 +187,26 @@ double standardised(const Track& m, int32_t year, int32_t from, int32_t to) {
 
 }  // namespace
 
+void Locator::add_missing_prior(double& ll, const NarrowPrior& prior, const SeriesInput& v,
+                                int32_t year, int32_t from, int32_t to,
+                                const Track& master_bp) const {
+  if (settings_.known_prior) {
+    ll += settings_.known_weight * settings_.known_prior(year);
+    return;
+  }
+  ll -= settings_.narrow_prior * standardised(master_bp, year, from, to);
+  ll += settings_.prior_weight * prior(v, year);
+}
+
+void Locator::fill_missing(SeriesInput& v, int32_t year, const Track& master_bp) const {
+  fill_inserted(v, year, master_bp);
+  if (!settings_.known_width) return;
+  const double w = settings_.known_width(year);
+  const int64_t at = static_cast<int64_t>(year) - v.first;
+  if (present(w) && at >= 0 && at < static_cast<int64_t>(v.values.size()))
+    v.values[static_cast<std::size_t>(at)] = w;
+}
+
 std::vector<double> Locator::cheap_scores(const Track& t, const Track& master, EditKind kind) {
   const std::size_t n = t.v.size();
   std::vector<double> out(n, absent);
@@ -308,7 +328,7 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
   const NarrowPrior prior(s, m.bp, settings_.missing_share);
   auto score = [&](const Edit& e) {
     if (!scored_widths(part, e, v)) return false;
-    if (e.kind == EditKind::insert) fill_inserted(v, e.year, m.bp);
+    if (e.kind == EditKind::insert) fill_missing(v, e.year, m.bp);
     ++refilters_;
     Filtered g = filter(v.first, v.values, f.model);
     if (g.status != FilterStatus::ok) return false;
@@ -331,13 +351,12 @@ std::optional<Locator::Candidate> Locator::best_of_kind(Filter& filter, const Se
     if (!score(e)) continue;
     double ll = rf.loglik(fv, m.filtered, from, to);
     if (rb.base.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
-    if (kind == EditKind::insert) {
-      ll -= settings_.narrow_prior * standardised(m.bp, y, from, to);
-      ll += settings_.prior_weight * prior(v, y);
-    }
+    if (kind == EditKind::insert) add_missing_prior(ll, prior, v, y, from, to, m.bp);
     lls.push_back({y, ll});
   }
-  const std::optional<int32_t> chosen = choose_year(lls, 0, 1.0);
+  const bool spread = kind == EditKind::insert && settings_.single_spread > 0;
+  const std::optional<int32_t> chosen =
+      choose_year(lls, spread ? settings_.single_spread : 0, spread ? settings_.spread_scale : 1.0);
   if (!chosen) return std::nullopt;
   const std::optional<Edit> best = Edit{kind, *chosen};
   // The overall r of the best version, for the choice between the kinds.
@@ -408,7 +427,7 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
   // versions differ only near the edit that moves.
   auto score = [&](const std::vector<Edit>& e) {
     if (!apply_edits(s, e, Filling::merged, v, &inserted)) return false;
-    for (int32_t y : inserted) fill_inserted(v, y, m.bp);
+    for (int32_t y : inserted) fill_missing(v, y, m.bp);
     ++refilters_;
     Filtered g = filter(v.first, v.values, f.model);
     if (g.status != FilterStatus::ok) return false;
@@ -451,10 +470,8 @@ std::vector<Edit> Locator::placed(Filter& filter, const SeriesInput& s, const Fi
         if (!score(trial)) continue;
         double ll = rf.loglik(fv, m.filtered, from, to);
         if (rb.base.ok) ll += settings_.bp_weight * rb.loglik(bpv, m.bp, from, to);
-        if (trial[j].kind == EditKind::insert) {
-          ll -= settings_.narrow_prior * standardised(m.bp, y + moved, from, to);
-          ll += settings_.prior_weight * prior(v, y + moved);
-        }
+        if (trial[j].kind == EditKind::insert)
+          add_missing_prior(ll, prior, v, y + moved, from, to, m.bp);
         lls.push_back({y, ll});
       }
       // A missing ring leaves no trace of its own: its year is seldom settled to one.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "xdate/edit.h"
 #include "xdate/filter.h"
 #include "xdate/master.h"
+#include "xdate/missing_ring.h"
 #include "xdate/offsets.h"
 #include "xdate/segments.h"
 #include "xdate/series.h"
@@ -73,8 +75,9 @@ struct LocatorSettings {
   int32_t sequence_reach = 20;
   int32_t insert_spread = 2;
   double spread_scale = 3.0;
-  OffsetSettings offsets;  // the dynamic program that proposes sequences
-  double path_step = 8.0;  // each edit more must raise the program's score this much
+  int32_t single_spread = 0;  // the same for a single missing ring (0: its most likely year)
+  OffsetSettings offsets;     // the dynamic program that proposes sequences
+  double path_step = 8.0;     // each edit more must raise the program's score this much
   // The filtered values of a candidate are also compared with those of the `references`
   // other series of the file that agree best with the series within `around` years of the
   // compared ones (by the regression on them and the master together), and its
@@ -87,6 +90,14 @@ struct LocatorSettings {
   int32_t references = 4;
   int32_t around = 50;
   int32_t bp_references = 2;
+  // What an evaluation knows of the missing rings it injected, to measure how far better
+  // knowledge of them could take the location (both empty in the check): the log prior of a
+  // missing ring by year of the series as edited, in place of the narrow-years prior (times
+  // known_weight), and the width a filled-in ring is given (absent: the width the master
+  // expects).
+  std::function<double(int32_t year)> known_prior;
+  double known_weight = 1.0;
+  std::function<double(int32_t year)> known_width;
 };
 
 // Finds the edit. Candidates of each kind are scored cheaply for every year (running sums of
@@ -165,6 +176,11 @@ class Locator {
   // Each edit placed in turn among the years near it, the others held.
   std::vector<Edit> placed(Filter& filter, const SeriesInput& s, const Filtered& f, const Master& m,
                            std::vector<Edit> edits);
+  // Adds to ll the log prior of a missing ring at `year` of v (the series with it inserted);
+  // fills it in: from the narrow years and the master, unless the settings know them.
+  void add_missing_prior(double& ll, const NarrowPrior& prior, const SeriesInput& v, int32_t year,
+                         int32_t from, int32_t to, const Track& master_bp) const;
+  void fill_missing(SeriesInput& v, int32_t year, const Track& master_bp) const;
   // The statistics with the edits made, filtered afresh as the check filters a series.
   std::optional<SeriesResult> with_edits(Filter& filter, const SeriesInput& s,
                                          std::span<const Edit> edits, const Master& m,

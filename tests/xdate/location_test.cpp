@@ -278,6 +278,52 @@ TEST(Location, TheOtherRadiusOfTheSameTreePinsAMissingRing) {
   EXPECT_GE(near_with, near_alone + 4) << near_alone << " of " << cases << " alone";
 }
 
+TEST(Location, AKnownPriorTakesThePlaceOfTheNarrowYears) {
+  // A noisy forest, where the rings alone often settle a missing ring a few years off: told
+  // the year (every other year all but impossible), the location names it; told a year two
+  // off, it names that one; a known width that is absent changes nothing.
+  const std::vector<SeriesInput> files = xdate_synthetic::forest(8, 1600, 1899, 0.6, 3);
+  int cases = 0, exact_told = 0, two_off = 0, exact_plain = 0;
+  for (int32_t year = 1690; year <= 1830; year += 20) {
+    std::vector<SeriesInput> bad = files;
+    bad[2] = xdate_synthetic::without_ring(files[2], year);
+    Dataset data(bad, Settings{});
+    const std::vector<int32_t> which{2};
+    const std::vector<Master> m = data.masters(which);
+    const SeriesResult before = data.analyse(2, m[0]);
+    if (before.flagged == 0) continue;
+    auto at = [&](const LocatorSettings& ls) {
+      Locator locate(ls);
+      const auto got = locate(data.filter(), data.input(2), data.filtered(2), m[0], before,
+                              data.grid(), data.settings());
+      return got && got->edits.size() == 1 && got->first().kind == EditKind::insert
+                 ? got->first().year
+                 : 0;
+    };
+    const int32_t plain = at(LocatorSettings{});
+    if (plain == 0) continue;
+    ++cases;
+    exact_plain += plain == year;
+    LocatorSettings told;
+    told.known_prior = [year](int32_t y) { return y == year ? 0.0 : -30.0; };
+    exact_told += at(told) == year;
+    // A missing ring two years off may no longer pass the gates; named, it is there.
+    told.known_prior = [year](int32_t y) { return y == year + 2 ? 0.0 : -30.0; };
+    const int32_t off = at(told);
+    if (off != 0) {
+      EXPECT_EQ(off, year + 2);
+    }
+    two_off += off == year + 2;
+    LocatorSettings absent_width;
+    absent_width.known_width = [](int32_t) { return absent; };
+    EXPECT_EQ(at(absent_width), plain);
+  }
+  ASSERT_GE(cases, 5);
+  EXPECT_EQ(exact_told, cases);
+  EXPECT_GE(two_off, cases - 2);
+  EXPECT_LT(exact_plain, cases) << "the rings alone should not settle every year here";
+}
+
 TEST(Location, RealSeriesWithAnInjectedErrorGetTheRightKindNearTheRightYear) {
   const std::string shared = testing_support::shared_dir();
   if (shared.empty()) GTEST_SKIP() << "../shared is absent";
