@@ -225,6 +225,33 @@ TEST_F(Injected, TheLocationDoesNoWorkForAFlaggedSeriesWithoutSignal) {
   EXPECT_EQ(locate.refilters(), 0);
 }
 
+// The file with ring `year` of series i removed; that series' master, its statistics as
+// they stand, and the location's answer for it.
+struct WithoutRing {
+  Dataset data;
+  Master master;
+  SeriesResult before;
+  std::size_t i;
+
+  WithoutRing(const std::vector<SeriesInput>& files, std::size_t series, int32_t year)
+      : data(removed(files, series, year), Settings{}),
+        master(data.masters(std::vector<int32_t>{static_cast<int32_t>(series)})[0]),
+        before(data.analyse(series, master)),
+        i(series) {}
+
+  std::optional<Suggestion> locate(const LocatorSettings& settings) {
+    Locator locator(settings);
+    return locator(data.filter(), data.input(i), data.filtered(i), master, before, data.grid(),
+                   data.settings());
+  }
+
+  static std::vector<SeriesInput> removed(std::vector<SeriesInput> files, std::size_t series,
+                                          int32_t year) {
+    files[series] = xdate_synthetic::without_ring(files[series], year);
+    return files;
+  }
+};
+
 TEST(Location, TheOtherRadiusOfTheSameTreePinsAMissingRing) {
   // Series 0 and 1 are two radii of one tree: their own growth, unlike the site's, is
   // shared. Missing rings of series 0 are named within a year of the truth far more often
@@ -253,21 +280,14 @@ TEST(Location, TheOtherRadiusOfTheSameTreePinsAMissingRing) {
   alone.bp_references = 0;
   int near_with = 0, near_alone = 0, cases = 0;
   for (int32_t year = 1680; year <= 1830; year += 10) {
-    std::vector<SeriesInput> bad = files;
-    bad[0] = xdate_synthetic::without_ring(files[0], year);
-    Dataset data(bad, Settings{});
-    const std::vector<int32_t> which{0};
-    const std::vector<Master> m = data.masters(which);
-    EXPECT_EQ(m[0].own, 0u);
-    ASSERT_EQ(m[0].others.size(), bad.size());
-    ASSERT_EQ(m[0].others_bp.size(), bad.size());
-    const SeriesResult before = data.analyse(0, m[0]);
-    if (before.flagged == 0) continue;
+    WithoutRing w(files, 0, year);
+    EXPECT_EQ(w.master.own, 0u);
+    ASSERT_EQ(w.master.others.size(), files.size());
+    ASSERT_EQ(w.master.others_bp.size(), files.size());
+    if (w.before.flagged == 0) continue;
     ++cases;
     for (bool with : {true, false}) {
-      Locator locate(with ? LocatorSettings{} : alone);
-      const auto got = locate(data.filter(), data.input(0), data.filtered(0), m[0], before,
-                              data.grid(), data.settings());
+      const auto got = w.locate(with ? LocatorSettings{} : alone);
       const bool near = got && got->edits.size() == 1 && got->first().kind == EditKind::insert &&
                         std::abs(got->first().year - year) <= 1;
       (with ? near_with : near_alone) += near;
@@ -285,17 +305,10 @@ TEST(Location, AKnownPriorTakesThePlaceOfTheNarrowYears) {
   const std::vector<SeriesInput> files = xdate_synthetic::forest(8, 1600, 1899, 0.6, 3);
   int cases = 0, exact_told = 0, two_off = 0, exact_plain = 0;
   for (int32_t year = 1690; year <= 1830; year += 20) {
-    std::vector<SeriesInput> bad = files;
-    bad[2] = xdate_synthetic::without_ring(files[2], year);
-    Dataset data(bad, Settings{});
-    const std::vector<int32_t> which{2};
-    const std::vector<Master> m = data.masters(which);
-    const SeriesResult before = data.analyse(2, m[0]);
-    if (before.flagged == 0) continue;
+    WithoutRing w(files, 2, year);
+    if (w.before.flagged == 0) continue;
     auto at = [&](const LocatorSettings& ls) {
-      Locator locate(ls);
-      const auto got = locate(data.filter(), data.input(2), data.filtered(2), m[0], before,
-                              data.grid(), data.settings());
+      const auto got = w.locate(ls);
       return got && got->edits.size() == 1 && got->first().kind == EditKind::insert
                  ? got->first().year
                  : 0;
